@@ -1,0 +1,164 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "CurveModels.h"
+#include "DebugLog.h"
+#include "DeviceLink.h"
+#include "EffectBlock.h"
+#include "PendingChanges.h"
+#include "SendThrottle.h"
+
+namespace caraudio {
+
+// Outcome of Connect.
+enum class ConnectStatus : int {
+    Connected = 0,
+    NoBoxFound = 1,
+    OpenFailed = 2,
+    HandshakeNotAnswered = 3,
+    HandshakeRefused = 4,
+};
+
+// The one model object: the PC's copy of the box's image, links, EQ bypass
+// memory, queued changes and the device operations on the tuning state.
+// Everything here runs on the interface thread; nothing is locked.
+class ParamDatabase {
+public:
+    static constexpr int kTries = 5;
+    static constexpr int kTimeoutMs = 200;
+    static constexpr int kRecallTimeoutMs = 800;
+    static constexpr int kDeviceModeCount = 11;  // eight user slots, factory and more
+    static constexpr int kUserSlotCount = 8;
+    static constexpr int kChunkCount = 21;
+    static constexpr int kChunkSize = 59;
+    static constexpr int kRecordsPerFrame = 11;
+    static constexpr int kInitialSelectedChannel = 4;
+
+    ParamDatabase();
+    ParamDatabase(const ParamDatabase&) = delete;
+    ParamDatabase& operator=(const ParamDatabase&) = delete;
+
+    // --- wiring -----------------------------------------------------------
+    void SetDeviceLink(DeviceLink* link) { link_ = link; }
+    DeviceLink* Link() const { return link_; }
+    void SetDebugLog(DebugLog* log) { log_ = log; }
+    DebugLog* Log() const { return log_; }
+    void SetCurveModels(std::unique_ptr<CurveModels> curves) { curves_ = std::move(curves); }
+    CurveModels* Curves() const { return curves_.get(); }
+    // The two identifiers the box expects in the handshake.
+    void SetHandshakeIds(uint32_t id1, uint32_t id2) { id1_ = id1, id2_ = id2; }
+    SendThrottle& Throttle() { return throttle_; }
+
+    // --- the image --------------------------------------------------------
+    const EffectBlock& Block() const { return block_; }
+    uint16_t GetParam(int index) const;
+    // Stores a changed value and, while a box is connected, queues it.
+    void SetParam(int index, uint16_t value);
+
+    // --- channel setters (channel = block index 0..5) -----------------------
+    void SetMainVolume(uint16_t value);
+    void SetDelayMs(int channel, double ms);
+    void SetChannelVolume(int channel, uint16_t value);
+    void SetHighPassFreq(int channel, uint16_t value);
+    void SetLowPassFreq(int channel, uint16_t value);
+    void SetHighPassSlope(int channel, int slope);
+    void SetLowPassSlope(int channel, int slope);
+    void SetHighPassType(int channel, int type);
+    void SetLowPassType(int channel, int type);
+    void SetBandFreq(int channel, int band, uint16_t value);
+    void SetBandQ(int channel, int band, uint16_t value);
+    void SetBandGain(int channel, int band, uint16_t value);
+    void SetThreshold(int channel, uint16_t value);
+    void SetAttack(int channel, uint16_t value);
+    void SetRelease(int channel, uint16_t value);
+    void SetMute(int channel, bool on);
+    void SetPhase(int channel, bool on);
+    void SetBypass(int channel, bool on);
+    void CancelBypass(int channel);
+    void ResetChannel(int channel);
+    void LinkChannel(int channel, int reference);
+    void UnlinkChannel(int channel);
+
+    // Replaces the whole image and, when connected, sends it to the box.
+    bool LoadBlock(const EffectBlock& image);
+    void DumpParams();
+    // Sends the queued changes; true when nothing was queued or all went out.
+    bool WriteCurrentParam();
+    // Rebuilds every channel's curves from the image.
+    void RebuildCurveModels();
+
+    // --- device operations ------------------------------------------------
+    ConnectStatus Connect();
+    bool Disconnect();
+    bool GetDeviceCurrentMode();
+    bool ReadDeviceBlock();
+    bool SendBlock(const EffectBlock& image);
+    bool RecallDeviceMode(int index);
+    bool StoreDeviceMode(int index);
+    bool SetInputChannelMode(int mode);
+
+    // --- state ------------------------------------------------------------
+    bool IsConnected() const { return connected_; }
+    // Connected and the box still open: edits are queued and commands may go out.
+    bool IsDeviceReady() const;
+    bool IsLinked(int channel) const;
+    int SelectedChannel() const { return selectedChannel_; }
+    void SetSelectedChannel(int channel) { selectedChannel_ = channel; }
+    int DelayUnit() const { return delayUnit_; }
+    void SetDelayUnit(int unit) { delayUnit_ = unit; }
+    int VolumeMemo(int channel) const;
+    void SetVolumeMemo(int channel, int value);
+    int CurrentDeviceMode() const { return currentDeviceMode_; }
+    int InputChannelMode() const { return inputChannelMode_; }
+    const PendingChanges& Pending() const { return pending_; }
+    bool HasRememberedGain(int channel, int band) const;
+    int RememberedGain(int channel, int band) const;
+
+private:
+    using ChannelMask = uint8_t;
+
+    static size_t Ch(int channel) { return static_cast<size_t>(channel); }
+    static bool ValidChannel(int channel) { return channel >= 0 && channel < kChannelCount; }
+    static bool ValidBand(int band) { return band >= 0 && band < kBandCount; }
+
+    // Channel alone, or every linked channel when it is linked.
+    ChannelMask TargetChannels(int channel) const;
+    template <typename Fn>
+    void ForEachTarget(int channel, Fn&& fn) const;
+    void SetLinked(int channel, int (*index)(int), uint16_t value);
+    using CrossoverFieldSetter = uint8_t (*)(uint8_t byte, int field);
+    void SetCrossoverField(int channel, int (*typeIndex)(int), CrossoverFieldSetter with, int value);
+    void SetMaskBit(int index, int channel, bool on);
+    void CopyChannel(int from, int to);
+    void ForgetBypassGains(int channel);
+    void ForgetAllBypassGains();
+    void RefreshCrossovers(int channel);
+    void RebuildCurve(int channel);
+    void CopyFromDefault(ChannelRange range);
+
+    bool Transact(Frame& request, Frame& reply, int timeoutMs = kTimeoutMs);
+    bool SendChunks(const EffectBlock& image);
+
+    DeviceLink* link_ = nullptr;
+    SendThrottle throttle_;
+    EffectBlock block_ = DefaultEffectBlock();
+    std::array<int32_t, kChannelCount> linked_{};
+    int selectedChannel_ = kInitialSelectedChannel;
+    std::array<std::array<int32_t, kBandCount>, kChannelCount> bypassRemembered_{};
+    std::array<std::array<int32_t, kBandCount>, kChannelCount> bypassGain_{};
+    int delayUnit_ = 0;
+    std::array<int32_t, kChannelCount> volumeMemo_{-1, -1, -1, -1, -1, -1};
+    int currentDeviceMode_ = -1;
+    bool connected_ = false;
+    PendingChanges pending_;
+    int inputChannelMode_ = -1;
+    std::unique_ptr<CurveModels> curves_;
+    DebugLog* log_ = nullptr;
+    uint32_t id1_ = 0;
+    uint32_t id2_ = 0;
+};
+
+}  // namespace caraudio
