@@ -127,7 +127,7 @@ int ChannelNumber(int block) {
 }
 
 std::string ChannelLabel(int block) {
-    return "CH " + FormatInt(ChannelNumber(block));
+    return "CH" + FormatInt(ChannelNumber(block));
 }
 
 ParsedValue ParseVolume(std::string_view text) {

@@ -32,8 +32,9 @@ struct EqCurveScale {
 EqCurveScale CurveScaleFor(GainLimits limits);
 
 // Channel numbering: block 0..5 is shown as channel 5, 6, 1, 2, 3, 4.
+// The label is "CH1".."CH6"; the curve's header writes the number as "CH %d".
 int ChannelNumber(int block);
-std::string ChannelLabel(int block);  // "CH %d"
+std::string ChannelLabel(int block);
 
 // Volumes (MainVol, Volume_N): raw = dB + 60, raw 0 is "OFF".
 ParsedValue ParseVolume(std::string_view text);

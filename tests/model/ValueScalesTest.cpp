@@ -37,7 +37,7 @@ void CheckStep(Fn step, std::initializer_list<StepCase> cases) {
 }
 
 TEST(ValueScales, ChannelLabels) {
-    const char* labels[] = {"CH 5", "CH 6", "CH 1", "CH 2", "CH 3", "CH 4"};
+    const char* labels[] = {"CH5", "CH6", "CH1", "CH2", "CH3", "CH4"};
     for (int i = 0; i < 6; ++i) EXPECT_EQ(ChannelLabel(i), labels[i]);
     EXPECT_EQ(ChannelNumber(0), 5);
     EXPECT_EQ(ChannelNumber(2), 1);
