@@ -11,29 +11,41 @@ void StreamDebugLog::Write(std::string_view line) {
     std::fflush(stream_);
 }
 
-void Logf(DebugLog* log, const char* format, ...) {
-    if (!log) return;
-    va_list args;
-    va_start(args, format);
+std::string FormatTextV(const char* format, va_list args) {
     va_list again;
     va_copy(again, args);
     char small[256];
     const int n = std::vsnprintf(small, sizeof small, format, args);
-    va_end(args);
     if (n < 0) {
         va_end(again);
-        return;
+        return {};
     }
     if (static_cast<size_t>(n) < sizeof small) {
         va_end(again);
-        log->Write(std::string_view(small, static_cast<size_t>(n)));
-        return;
+        return std::string(small, static_cast<size_t>(n));
     }
     std::string big(static_cast<size_t>(n) + 1, '\0');
     std::vsnprintf(big.data(), big.size(), format, again);
     va_end(again);
     big.resize(static_cast<size_t>(n));
-    log->Write(big);
+    return big;
+}
+
+std::string FormatText(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::string text = FormatTextV(format, args);
+    va_end(args);
+    return text;
+}
+
+void Logf(DebugLog* log, const char* format, ...) {
+    if (!log) return;
+    va_list args;
+    va_start(args, format);
+    const std::string line = FormatTextV(format, args);
+    va_end(args);
+    log->Write(line);
 }
 
 }  // namespace caraudio

@@ -1,12 +1,16 @@
 #pragma once
 
+#include <cstdarg>
 #include <cstdio>
+#include <string>
 #include <string_view>
 
 namespace caraudio {
 
 // The line-oriented debug output the model and the device link write to.
-// Lines arrive complete, each with its own trailing newline.
+// Lines arrive complete, each with its own trailing newline. The receive
+// thread writes to it too, so implementations must be safe to call from any
+// thread.
 class DebugLog {
 public:
     virtual ~DebugLog() = default;
@@ -23,6 +27,10 @@ public:
 private:
     std::FILE* stream_;
 };
+
+// printf-style formatting to a string.
+std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string FormatTextV(const char* format, va_list args);
 
 // printf-style formatting into a log; a null log drops the line.
 void Logf(DebugLog* log, const char* format, ...) __attribute__((format(printf, 2, 3)));

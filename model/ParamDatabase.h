@@ -113,6 +113,8 @@ public:
     void SetVolumeMemo(int channel, int value);
     int CurrentDeviceMode() const { return currentDeviceMode_; }
     int InputChannelMode() const { return inputChannelMode_; }
+    // Image size the box gave with its current mode (1230 or 1206); -1 unknown.
+    int ReportedImageSize() const { return reportedImageSize_; }
     const PendingChanges& Pending() const { return pending_; }
     bool HasRememberedGain(int channel, int band) const;
     int RememberedGain(int channel, int band) const;
@@ -155,6 +157,7 @@ private:
     bool connected_ = false;
     PendingChanges pending_;
     int inputChannelMode_ = -1;
+    int reportedImageSize_ = -1;
     std::unique_ptr<CurveModels> curves_;
     DebugLog* log_ = nullptr;
     uint32_t id1_ = 0;

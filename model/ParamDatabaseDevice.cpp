@@ -67,6 +67,7 @@ bool ParamDatabase::Disconnect() {
 
 bool ParamDatabase::GetDeviceCurrentMode() {
     currentDeviceMode_ = -1;
+    reportedImageSize_ = -1;
     Frame request = Request(command::CurrentMode);
     Frame reply{};
     const bool ok = Transact(request, reply);
@@ -75,7 +76,10 @@ bool ParamDatabase::GetDeviceCurrentMode() {
     if (ok && mode >= 1 && mode <= kDeviceModeCount) {
         currentDeviceMode_ = mode - 1;
         Logf(log_, "设备的当前模式：%d\n", mode);
-        if (size == kEffectBlockSize || size == kEffectBlockSizeWithoutMixer) return true;
+        if (size == kEffectBlockSize || size == kEffectBlockSizeWithoutMixer) {
+            reportedImageSize_ = size;
+            return true;
+        }
     }
     Logf(log_, "CarAudio: GetDeviceCurrentMode failed. mode=%d recvLen=%d dataBaseSize=%d\n", mode, size,
          kEffectBlockSize);

@@ -1,0 +1,58 @@
+#include <gtest/gtest.h>
+
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <array>
+
+#include "HidrawRead.h"
+
+namespace caraudio {
+namespace {
+
+// The wait-and-read step of the hidraw transport on a packet socket, which
+// keeps report boundaries and hangs up when its peer goes, as a hidraw node
+// does when the box is unplugged.
+class HidrawRead : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds_), 0);
+        wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        ASSERT_GE(wake_, 0);
+    }
+    void TearDown() override {
+        for (int fd : {fds_[0], fds_[1], wake_})
+            if (fd >= 0) ::close(fd);
+    }
+    int fds_[2] = {-1, -1};
+    int wake_ = -1;
+};
+
+TEST_F(HidrawRead, ReportsWakesAndHangUps) {
+    std::array<uint8_t, 64> report{};
+    report[0] = 0x95;
+    report[63] = 0x42;
+    ASSERT_EQ(::write(fds_[1], report.data(), report.size()), 64);
+    ASSERT_EQ(::write(fds_[1], report.data(), 10), 10);
+    std::array<uint8_t, 64> got{};
+    ASSERT_TRUE(WaitAndReadReport(fds_[0], wake_, got.data(), got.size()));
+    EXPECT_EQ(got, report);
+    got.fill(0);
+    ASSERT_TRUE(WaitAndReadReport(fds_[0], wake_, got.data(), got.size()));
+    EXPECT_EQ(got[0], 0x95);
+    EXPECT_EQ(got[10], 0) << "one report per read";
+
+    const uint64_t one = 1;
+    ASSERT_EQ(::write(wake_, &one, sizeof one), 8);
+    got.fill(0x11);
+    EXPECT_TRUE(WaitAndReadReport(fds_[0], wake_, got.data(), got.size()));
+    EXPECT_EQ(got[0], 0x11) << "a wake reads nothing";
+
+    ::close(fds_[1]);
+    fds_[1] = -1;
+    EXPECT_FALSE(WaitAndReadReport(fds_[0], wake_, got.data(), got.size()));
+}
+
+}  // namespace
+}  // namespace caraudio
