@@ -24,6 +24,7 @@ public:
     UmockdevBus(const UmockdevBus&) = delete;
     UmockdevBus& operator=(const UmockdevBus&) = delete;
 
+    // True under umockdev-wrapper once a bus exists.
     static bool InMockEnvironment();
 
     struct DeviceSpec {

@@ -23,7 +23,7 @@ void SendThrottle::Touch() {
     // rather than wait for an edit that may never come.
     if (!host_ || now - lastFlushTick_ >= static_cast<uint32_t>(interval_)) {
         lastFlushTick_ = now;
-        owner_.WriteCurrentParam();
+        lastFlushOk_ = owner_.WriteCurrentParam();
         return;
     }
     host_->SetTimer(timerId_, interval_);
@@ -32,7 +32,8 @@ void SendThrottle::Touch() {
 bool SendThrottle::Flush() {
     if (host_) host_->KillTimer(timerId_);
     lastFlushTick_ = clock_->TickCount();
-    return owner_.WriteCurrentParam();
+    lastFlushOk_ = owner_.WriteCurrentParam();
+    return lastFlushOk_;
 }
 
 void SendThrottle::OnTimer(int timerId) {

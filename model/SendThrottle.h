@@ -31,6 +31,9 @@ public:
     // Called by the timer host when one of its timers fires.
     void OnTimer(int timerId);
 
+    // Whether the last flush sent everything it had (true when it had nothing).
+    bool LastFlushOk() const { return lastFlushOk_; }
+
     int Interval() const { return interval_; }
     int TimerId() const { return timerId_; }
     uint32_t LastFlushTick() const { return lastFlushTick_; }
@@ -40,6 +43,7 @@ private:
     TimerHost* host_ = nullptr;
     int timerId_ = kTimerId;
     uint32_t lastFlushTick_ = 0;
+    bool lastFlushOk_ = true;
     ParamDatabase& owner_;
     SteadyClock steadyClock_;
     Clock* clock_ = &steadyClock_;

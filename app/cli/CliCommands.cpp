@@ -1,8 +1,10 @@
 #include "CliCommands.h"
 
 #include <array>
+#include <string>
 
-#include "ParamDatabase.h"
+#include "CliDeviceCommands.h"
+#include "CliSession.h"
 
 #ifndef CARAUDIO_VERSION
 #define CARAUDIO_VERSION "unknown"
@@ -11,66 +13,94 @@
 namespace caraudio::cli {
 namespace {
 
-using Args = std::span<const std::string_view>;
-
 struct Command {
     std::string_view name;
     std::string_view usage;
     std::string_view summary;
-    int (*run)(Args args, std::FILE* out, std::FILE* err);
+    size_t arguments;
+    CommandFn run;
 };
 
-int Dump(Args args, std::FILE* out, std::FILE* err) {
-    if (!args.empty()) {
-        std::fprintf(err, "caraudio-cli: dump takes no arguments\n");
-        return 2;
-    }
-    StreamDebugLog log(out);
-    ParamDatabase db;
-    db.SetDebugLog(&log);
-    db.DumpParams();
-    return 0;
-}
-
 constexpr std::array kCommands = {
-    Command{"dump", "dump", "print every parameter of the factory image, one line each", Dump},
+    Command{"info", "info", "connect and show the box: status, current mode, image size, input mode", 0, Info},
+    Command{"dump", "dump", "print every parameter of the box's image (the factory image without a box)", 0, Dump},
+    Command{"read", "read FILE", "save the box's whole image (1230 bytes) to FILE", 1, ReadImage},
+    Command{"write", "write FILE", "send a whole image from FILE to the box", 1, WriteImage},
+    Command{"recall", "recall N", "load memory N into the box: 1..8 for USER-1..USER-8, 9 for factory settings", 1,
+            Recall},
+    Command{"store", "store N", "save the box's current settings as USER-N (1..8)", 1, Store},
+    Command{"set", "set NAME RAW", "change one parameter to a raw value as dump shows it (-32768..65535)", 2, Set},
 };
 
 void PrintHelp(std::FILE* out) {
     std::fprintf(out,
-                 "Usage: caraudio-cli COMMAND [ARGUMENTS]\n"
+                 "Usage: caraudio-cli [--emulate[=FILE]] [--verbose] COMMAND [ARGUMENTS]\n"
                  "Tunes a car-audio DSP box from the command line.\n\n"
                  "Commands:\n");
     for (const Command& c : kCommands)
-        std::fprintf(out, "  %-22.*s %.*s\n", static_cast<int>(c.usage.size()), c.usage.data(),
+        std::fprintf(out, "  %-16.*s %.*s\n", static_cast<int>(c.usage.size()), c.usage.data(),
                      static_cast<int>(c.summary.size()), c.summary.data());
     std::fprintf(out,
                  "\nOptions:\n"
-                 "  %-22s %s\n  %-22s %s\n",
-                 "--help", "show this help", "--version", "show the version");
+                 "  --emulate         use a built-in emulated box instead of a real one\n"
+                 "  --emulate=FILE    the same, keeping the emulated box's memory in FILE\n"
+                 "  --verbose         show the link's traces and errors on standard error\n"
+                 "  --help            show this help\n"
+                 "  --version         show the version\n\n"
+                 "Exit status: 0 done, 1 the command failed, 2 wrong command line, 3 no box found,\n"
+                 "4 the box could not be opened, 5 the box did not answer, 6 the box refused the handshake.\n");
 }
 
 }  // namespace
 
-int Run(Args args, std::FILE* out, std::FILE* err) {
-    if (args.empty()) {
+int Run(std::span<const std::string_view> args, std::FILE* out, std::FILE* err) {
+    CliOptions options;
+    size_t at = 0;
+    for (; at < args.size() && args[at].starts_with("--"); ++at) {
+        const std::string_view a = args[at];
+        if (a == "--help") {
+            PrintHelp(out);
+            return kExitOk;
+        }
+        if (a == "--version") {
+            std::fprintf(out, "caraudio-cli %s\n", CARAUDIO_VERSION);
+            return kExitOk;
+        }
+        if (a == "--verbose") {
+            options.verbose = true;
+        } else if (a == "--emulate") {
+            options.emulate = true;
+        } else if (a.starts_with("--emulate=") && a.size() > 10) {
+            options.emulate = true;
+            options.emulatorFile = std::string(a.substr(10));
+        } else {
+            std::fprintf(err, "caraudio-cli: unknown option '%.*s'; try caraudio-cli --help\n",
+                         static_cast<int>(a.size()), a.data());
+            return kExitUsage;
+        }
+    }
+    if (at == args.size()) {
         PrintHelp(err);
-        return 2;
+        return kExitUsage;
     }
-    const std::string_view first = args.front();
-    if (first == "--help" || first == "-h" || first == "help") {
+    const std::string_view name = args[at];
+    if (name == "help" || name == "-h") {
         PrintHelp(out);
-        return 0;
+        return kExitOk;
     }
-    if (first == "--version") {
-        std::fprintf(out, "caraudio-cli %s\n", CARAUDIO_VERSION);
-        return 0;
+    const std::span<const std::string_view> rest = args.subspan(at + 1);
+    for (const Command& c : kCommands) {
+        if (c.name != name) continue;
+        if (rest.size() != c.arguments) {
+            std::fprintf(err, "caraudio-cli: usage: caraudio-cli %.*s\n", static_cast<int>(c.usage.size()),
+                         c.usage.data());
+            return kExitUsage;
+        }
+        return c.run(options, rest, out, err);
     }
-    for (const Command& c : kCommands)
-        if (c.name == first) return c.run(args.subspan(1), out, err);
-    std::fprintf(err, "caraudio-cli: unknown command '%.*s'; try caraudio-cli --help\n",
-                 static_cast<int>(first.size()), first.data());
-    return 2;
+    std::fprintf(err, "caraudio-cli: unknown command '%.*s'; try caraudio-cli --help\n", static_cast<int>(name.size()),
+                 name.data());
+    return kExitUsage;
 }
 
 }  // namespace caraudio::cli

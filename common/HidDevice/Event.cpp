@@ -30,7 +30,7 @@ bool Event::Wait(int timeoutMs) {
     auto ready = [this] { return set_; };
     if (timeoutMs < 0)
         cv_.wait(lock, ready);
-    else if (!cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready))
+    else if (timeoutMs == 0 ? !ready() : !cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready))
         return false;
     if (mode_ == Mode::AutoReset) set_ = false;
     return true;

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -40,7 +45,7 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-TEST(Cli, DumpPrintsTheFactoryImage) {
+TEST(Cli, DumpWithoutABoxPrintsTheFactoryImage) {
     const Result r = RunCli({"dump"});
     EXPECT_EQ(r.status, 0);
     const auto lines = Lines(r.out);
@@ -50,7 +55,7 @@ TEST(Cli, DumpPrintsTheFactoryImage) {
     EXPECT_EQ(lines[42], "CarAudio:       Box0_EQ0_Q =  760(760) = 0x02F8  (2 bytes)");
     EXPECT_EQ(lines[599], "CarAudio: Box0_Param_Threshold =  600(600) = 0x0258  (2 bytes)");
     EXPECT_EQ(lines[617], "CarAudio:        NoiseGate =    0(0) = 0x0000  (1 bytes)");
-    EXPECT_TRUE(r.err.empty());
+    EXPECT_NE(r.err.find("factory image"), std::string::npos);
 }
 
 TEST(Cli, CommandLineMistakesAreExplained) {
@@ -61,7 +66,18 @@ TEST(Cli, CommandLineMistakesAreExplained) {
     } cases[] = {
         {{}, 2, "Usage"},
         {{"frobnicate"}, 2, "unknown command 'frobnicate'"},
-        {{"dump", "extra"}, 2, "takes no arguments"},
+        {{"dump", "extra"}, 2, "usage: caraudio-cli dump"},
+        {{"--bogus", "info"}, 2, "unknown option '--bogus'"},
+        {{"--emulate"}, 2, "Usage"},
+        {{"--emulate", "set", "NoSuchThing", "1"}, 2, "no parameter is called 'NoSuchThing'"},
+        {{"--emulate", "set", "MainVol", "12x"}, 2, "RAW must be a whole number"},
+        {{"--emulate", "set", "MainVol", "65536"}, 2, "RAW must be a whole number"},
+        {{"--emulate", "set", "MainVol", "-32769"}, 2, "RAW must be a whole number"},
+        {{"--emulate", "recall", "0"}, 2, "recall takes 1..8"},
+        {{"--emulate", "recall", "10"}, 2, "recall takes 1..8"},
+        {{"--emulate", "store", "9"}, 2, "store takes 1..8"},
+        {{"--emulate", "write", "/nonexistent/image"}, 1, "cannot read /nonexistent/image"},
+        {{"--emulate", "read", "/nonexistent/dir/image"}, 1, "cannot write /nonexistent/dir/image"},
     };
     for (const auto& c : cases) {
         const Result r = RunCli(c.args);
@@ -73,8 +89,79 @@ TEST(Cli, CommandLineMistakesAreExplained) {
 TEST(Cli, HelpListsEveryCommand) {
     const Result r = RunCli({"--help"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("  dump "), std::string::npos);
+    for (const char* command : {"info", "dump", "read FILE", "write FILE", "recall N", "store N", "set NAME RAW"})
+        EXPECT_NE(r.out.find(std::string("  ") + command + " "), std::string::npos) << command;
     EXPECT_EQ(RunCli({"--version"}).out.rfind("caraudio-cli ", 0), 0u);
+}
+
+class CliWithBox : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = std::filesystem::temp_directory_path() /
+               ("cli-" + std::to_string(::getpid()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir_);
+        memory_ = "--emulate=" + (dir_ / "box.mem").string();
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+    Result Box(std::vector<std::string_view> args) {
+        args.insert(args.begin(), memory_);
+        return RunCli(args);
+    }
+    std::string File(const char* name) const { return (dir_ / name).string(); }
+
+    std::filesystem::path dir_;
+    std::string memory_;
+};
+
+TEST_F(CliWithBox, InfoShowsTheEmulatedBox) {
+    const Result r = Box({"info"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out,
+              "box: emulator:0\nstatus: connected\ncurrent mode: 1 (USER-1)\nimage size: 1230 bytes\n"
+              "input mode: 2 Channel\n");
+}
+
+TEST_F(CliWithBox, TheEmulatedBoxRemembersBetweenRuns) {
+    EXPECT_EQ(Box({"set", "box3_eq17_gain", "-200"}).out, "Box3_EQ17_Gain = 65336(-200) sent.\n");
+    EXPECT_EQ(Box({"set", "Box3_EQ17_Gain", "0xFF38"}).out, "Box3_EQ17_Gain is already 65336(-200).\n");
+    EXPECT_EQ(Box({"store", "8"}).status, 0);
+    EXPECT_EQ(Box({"set", "MainVol", "300"}).err, "caraudio-cli: MainVol is one byte; only the low byte 44 is stored.\n");
+    EXPECT_EQ(Lines(Box({"dump"}).out)[4], "CarAudio:          MainVol =   44(44) = 0x002C  (1 bytes)");
+    const Result recalled = Box({"recall", "8"});
+    EXPECT_EQ(recalled.out, "Recalled USER-8.\n");
+    const auto lines = Lines(Box({"dump"}).out);
+    EXPECT_EQ(lines[4], "CarAudio:          MainVol =   66(66) = 0x0042  (1 bytes)");
+    EXPECT_EQ(lines[373], "CarAudio:   Box3_EQ17_Gain = 65336(-200) = 0xFF38  (2 bytes)");
+    EXPECT_NE(Box({"info"}).out.find("current mode: 8 (USER-8)"), std::string::npos);
+    EXPECT_EQ(Box({"recall", "9"}).out, "Recalled Factory settings.\n");
+    EXPECT_EQ(Lines(Box({"dump"}).out)[373], "CarAudio:   Box3_EQ17_Gain =    0(0) = 0x0000  (2 bytes)");
+}
+
+TEST_F(CliWithBox, ImagesGoToFilesAndBack) {
+    ASSERT_EQ(Box({"set", "Delay_2", "480"}).status, 0);
+    const std::string image = File("image.bin");
+    EXPECT_EQ(Box({"read", image}).status, 0);
+    EXPECT_EQ(std::filesystem::file_size(image), 1230u);
+    ASSERT_EQ(Box({"recall", "9"}).status, 0);
+    EXPECT_EQ(Box({"write", image}).out, "Sent " + image + " to the box.\n");
+    EXPECT_NE(Box({"dump"}).out.find("Delay_2 =  480(480)"), std::string::npos);
+
+    const std::string shortFile = File("short.bin");
+    std::ofstream(shortFile) << "tiny";
+    const Result bad = Box({"write", shortFile});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("is 4 bytes; an image is exactly 1230 bytes"), std::string::npos);
+}
+
+TEST_F(CliWithBox, ADamagedMemoryFileIsLeftAlone) {
+    const std::string mem = File("box.mem");
+    std::ofstream(mem) << "something else";
+    const Result r = Box({"info"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("is not the memory of an emulated box"), std::string::npos);
+    std::ifstream in(mem);
+    std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(kept, "something else");
 }
 
 }  // namespace

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdio>
+#include <span>
+#include <string_view>
+
+#include "CliSession.h"
+
+namespace caraudio::cli {
+
+using CommandArgs = std::span<const std::string_view>;
+using CommandFn = int (*)(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+
+int Info(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int Dump(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int ReadImage(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int WriteImage(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int Recall(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int Store(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int Set(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+
+// "USER-1".."USER-8", "Factory settings", or "mode N" for the others.
+std::string ModeName(int index);
+
+}  // namespace caraudio::cli

@@ -1,0 +1,91 @@
+#include "CliSession.h"
+
+#include "BoxIds.h"
+#include "BoxMemoryFile.h"
+#include "EmulatedHid.h"
+#include "HidrawDevices.h"
+
+namespace caraudio::cli {
+
+CliSession::CliSession(const CliOptions& options, std::FILE* err)
+    : options_(options),
+      err_(err),
+      stderrLog_(err),
+      linkLog_(options.verbose ? &stderrLog_ : nullptr, nullptr) {
+    if (options.verbose) db_.SetDebugLog(&stderrLog_);
+    // No window fires timers here: every change goes out at once.
+    db_.Throttle().Configure(SendThrottle::kDefaultInterval, nullptr, SendThrottle::kTimerId);
+}
+
+CliSession::~CliSession() {
+    manager_.reset();  // closes the box and stops the receive thread first
+    db_.SetDeviceLink(nullptr);
+}
+
+bool CliSession::Open() {
+    if (options_.emulate) {
+        emulator::BoxMemory memory;
+        if (!options_.emulatorFile.empty()) {
+            switch (emulator::LoadBoxMemory(options_.emulatorFile, memory)) {
+            case emulator::BoxMemoryLoad::Loaded:
+            case emulator::BoxMemoryLoad::Missing: break;
+            case emulator::BoxMemoryLoad::Damaged:
+                std::fprintf(err_,
+                             "caraudio-cli: %s is not the memory of an emulated box, or it is damaged; "
+                             "move it away to start a new box.\n",
+                             options_.emulatorFile.c_str());
+                return false;
+            }
+        }
+        auto bus = std::make_unique<emulator::EmulatedHidBackend>(kBoxVendorId, kBoxProductId);
+        emulator::EmulatedBox& box = bus->AddBox(memory);
+        if (!options_.emulatorFile.empty())
+            box.Firmware().SetMemoryObserver([this](const emulator::BoxMemory& m) { SaveEmulatorMemory(m); });
+        emulated_ = bus.get();
+        backend_ = std::move(bus);
+    } else {
+        backend_ = std::make_unique<HidrawBackend>(linkLog_);
+    }
+    manager_ = std::make_unique<CDeviceManager>(*backend_, db_, kBoxVendorId, kBoxProductId, linkLog_, sleeper_, pump_);
+    db_.SetDeviceLink(manager_.get());
+    if (!manager_->CreateRecvThread()) {
+        std::fprintf(err_, "caraudio-cli: cannot start the receive thread.\n");
+        return false;
+    }
+    return true;
+}
+
+void CliSession::SaveEmulatorMemory(const emulator::BoxMemory& memory) {
+    if (emulator::SaveBoxMemory(options_.emulatorFile, memory) || saveWarned_) return;
+    saveWarned_ = true;
+    std::fprintf(err_, "caraudio-cli: cannot save the emulated box's memory to %s.\n", options_.emulatorFile.c_str());
+}
+
+ConnectStatus CliSession::Connect() {
+    const ConnectStatus status = db_.Connect();
+    switch (status) {
+    case ConnectStatus::Connected: break;
+    case ConnectStatus::NoBoxFound:
+        if (manager_->InaccessibleCount() > 0)
+            std::fprintf(err_,
+                         "caraudio-cli: a box is attached, but this user may not open it. Install the udev rule "
+                         "(see README, \"Using a real box\") and plug the box in again, or run as root.\n");
+        else
+            std::fprintf(err_, "caraudio-cli: no box found. Plug the box in, or try --emulate.\n");
+        break;
+    case ConnectStatus::OpenFailed: std::fprintf(err_, "caraudio-cli: the box was found but could not be opened.\n"); break;
+    case ConnectStatus::HandshakeNotAnswered:
+        std::fprintf(err_, "caraudio-cli: the box did not answer the handshake.\n");
+        break;
+    case ConnectStatus::HandshakeRefused:
+        std::fprintf(err_, "caraudio-cli: the box refused the handshake (wrong identifiers for this box).\n");
+        break;
+    }
+    return status;
+}
+
+int ExitStatusFor(ConnectStatus status) {
+    return status == ConnectStatus::Connected ? kExitOk : 2 + static_cast<int>(status);
+}
+
+}  // namespace caraudio::cli

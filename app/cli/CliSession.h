@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "DeviceManager.h"
+#include "LinkLog.h"
+#include "LinkTiming.h"
+#include "ParamDatabase.h"
+
+namespace caraudio::emulator {
+class EmulatedHidBackend;
+struct BoxMemory;
+}
+
+namespace caraudio::cli {
+
+struct CliOptions {
+    bool emulate = false;
+    std::string emulatorFile;  // empty: the emulated box forgets at exit
+    bool verbose = false;      // traces and link errors to stderr
+};
+
+// Everything one command needs to talk to a box: the model, the connection
+// manager with its receive thread, and either the real hidraw devices or an
+// emulated box.
+class CliSession {
+public:
+    CliSession(const CliOptions& options, std::FILE* err);
+    ~CliSession();
+
+    // Sets up the link; false (with the reason on err) when it cannot be.
+    bool Open();
+    // Connects to the first box; prints what went wrong on err.
+    ConnectStatus Connect();
+
+    ParamDatabase& Db() { return db_; }
+    CDeviceManager& Manager() { return *manager_; }
+
+private:
+    void SaveEmulatorMemory(const emulator::BoxMemory& memory);
+
+    CliOptions options_;
+    std::FILE* err_;
+    StreamDebugLog stderrLog_;
+    LinkLog linkLog_;
+    RealSleeper sleeper_;
+    SleepingPump pump_{sleeper_};
+    std::unique_ptr<HidBackend> backend_;
+    emulator::EmulatedHidBackend* emulated_ = nullptr;
+    bool saveWarned_ = false;
+    ParamDatabase db_;
+    std::unique_ptr<CDeviceManager> manager_;
+};
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+// 3 no box found, 4 the box could not be opened, 5 no handshake, 6 refused.
+int ExitStatusFor(ConnectStatus status);
+
+}  // namespace caraudio::cli
