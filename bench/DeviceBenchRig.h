@@ -19,7 +19,8 @@ public:
 };
 
 struct LinkRig {
-    explicit LinkRig(HidBackend& backend) : manager(backend, db, kBoxVendorId, kBoxProductId, log, sleeper, sleeper) {
+    explicit LinkRig(HidBackend& backend)
+        : manager(backend, db, kBoxVendorId, kBoxProductId, log, sleeper, sleeper) {
         db.SetDeviceLink(&manager);
         db.Throttle().Configure(SendThrottle::kDefaultInterval, nullptr, SendThrottle::kTimerId);
         manager.CreateRecvThread();

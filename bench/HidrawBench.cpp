@@ -11,16 +11,22 @@ using caraudio::bench::LinkRig;
 
 namespace {
 
-void BM_ConnectHidraw(benchmark::State& state) {
+// One emulated box on a test bed, and the link over hidraw to it.
+struct HidrawLink {
+    HidrawLink() : backend(log), rig(backend) { bus.Add({kBoxVendorId, kBoxProductId, {}, true}); }
     emulator::UmockdevBus bus;
+    LinkLog log;
+    HidrawBackend backend;
+    LinkRig rig;
+};
+
+void BM_ConnectHidraw(benchmark::State& state) {
+    HidrawLink link;
     if (!emulator::UmockdevBus::InMockEnvironment()) {
         state.SkipWithError("run under umockdev-wrapper");
         return;
     }
-    bus.Add({kBoxVendorId, kBoxProductId, {}, true});
-    LinkLog log;
-    HidrawBackend backend(log);
-    LinkRig rig(backend);
+    LinkRig& rig = link.rig;
     long sleeps = 0;
     for (auto _ : state) {
         rig.sleeper.slept = 0;
@@ -36,15 +42,12 @@ void BM_ConnectHidraw(benchmark::State& state) {
 BENCHMARK(BM_ConnectHidraw)->Unit(benchmark::kMillisecond);
 
 void BM_OneExchangeHidraw(benchmark::State& state) {
-    emulator::UmockdevBus bus;
+    HidrawLink link;
     if (!emulator::UmockdevBus::InMockEnvironment()) {
         state.SkipWithError("run under umockdev-wrapper");
         return;
     }
-    bus.Add({kBoxVendorId, kBoxProductId, {}, true});
-    LinkLog log;
-    HidrawBackend backend(log);
-    LinkRig rig(backend);
+    LinkRig& rig = link.rig;
     if (rig.db.Connect() != ConnectStatus::Connected) state.SkipWithError("no connection");
     for (auto _ : state) benchmark::DoNotOptimize(rig.db.GetDeviceCurrentMode());
 }

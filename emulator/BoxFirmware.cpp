@@ -14,7 +14,9 @@ constexpr int kChunkCount = 21;
 constexpr int kMaxRecords = 11;
 constexpr size_t kKeptRequests = 4096;
 
-int ChunkLength(int k) { return std::min(kChunkSize, kEffectBlockSize - kChunkSize * k); }
+int ChunkLength(int k) {
+    return std::min(kChunkSize, kEffectBlockSize - kChunkSize * k);
+}
 
 uint32_t Get32(const Frame& f, int at) {
     uint32_t v = 0;
@@ -22,7 +24,9 @@ uint32_t Get32(const Frame& f, int at) {
     return v;
 }
 
-void Seal(Frame& f) { f[63] = CheckByte(f.data(), 63); }
+void Seal(Frame& f) {
+    f[63] = CheckByte(f.data(), 63);
+}
 
 }  // namespace
 
@@ -42,7 +46,8 @@ std::optional<EmulatedReply> BoxFirmware::Handle(const Frame& request) {
         std::lock_guard lock(mutex_);
         if (vanished_) return std::nullopt;
         // A long demo session sends many frames; the recent ones are enough.
-        if (requests_.size() >= kKeptRequests) requests_.erase(requests_.begin(), requests_.begin() + kKeptRequests / 2);
+        if (requests_.size() >= kKeptRequests)
+            requests_.erase(requests_.begin(), requests_.begin() + kKeptRequests / 2);
         requests_.push_back(request);
         if (faults_.vanishIn > 0 && --faults_.vanishIn == 0) {
             vanished_ = true;
@@ -61,7 +66,8 @@ std::optional<EmulatedReply> BoxFirmware::Handle(const Frame& request) {
             observer = observer_;
             changed = memory_;
         }
-        if (request[0] == command::ReadChunk && TakeOne(faults_.wrongEcho)) f[2] = static_cast<uint8_t>(f[2] + 1);
+        if (request[0] == command::ReadChunk && TakeOne(faults_.wrongEcho))
+            f[2] = static_cast<uint8_t>(f[2] + 1);
         if (TakeOne(faults_.wrongStatus)) f[3] = 0x00;
         Seal(f);
         if (TakeOne(faults_.corrupt)) f[63] ^= 0x01;
@@ -76,7 +82,8 @@ bool BoxFirmware::Apply(const Frame& request, Frame& reply, bool& memoryChanged)
     switch (request[0]) {
     case command::KeyExchange:
         // A new key of the box's own: the same places, other values.
-        for (int at : {6, 7, 12, 24, 25, 32}) reply[static_cast<size_t>(at)] = request[static_cast<size_t>(at)] ^ 0x5A;
+        for (int at : {6, 7, 12, 24, 25, 32})
+            reply[static_cast<size_t>(at)] = request[static_cast<size_t>(at)] ^ 0x5A;
         return true;
     case command::Handshake:
         reply[4] = request[4] == 1 && Get32(request, 5) == id1_ && Get32(request, 9) == id2_ ? 1 : 0;
@@ -101,13 +108,15 @@ bool BoxFirmware::Apply(const Frame& request, Frame& reply, bool& memoryChanged)
     case command::ReadChunk: {
         const int k = request[2];
         if (k >= kChunkCount) return false;
-        std::memcpy(reply.data() + 4, memory_.current.data() + kChunkSize * k, static_cast<size_t>(ChunkLength(k)));
+        std::memcpy(reply.data() + 4, memory_.current.data() + kChunkSize * k,
+                    static_cast<size_t>(ChunkLength(k)));
         return true;
     }
     case command::WriteChunk: {
         const int k = request[2];
         if (k >= kChunkCount) return false;
-        std::memcpy(memory_.current.data() + kChunkSize * k, request.data() + 4, static_cast<size_t>(ChunkLength(k)));
+        std::memcpy(memory_.current.data() + kChunkSize * k, request.data() + 4,
+                    static_cast<size_t>(ChunkLength(k)));
         memoryChanged = true;
         return true;
     }
@@ -149,7 +158,8 @@ bool BoxFirmware::Apply(const Frame& request, Frame& reply, bool& memoryChanged)
         }
         reply[5] = memory_.inputMode;
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 

@@ -64,7 +64,8 @@ BoxMemoryLoad LoadBoxMemory(const std::string& path, BoxMemory& memory) {
     take(m.current);
     take(m.factory);
     for (EffectBlock& b : m.user) take(b);
-    if (m.modeNumber < 1 || m.modeNumber > kFactoryModeNumber || m.inputMode > 1) return BoxMemoryLoad::Damaged;
+    if (m.modeNumber < 1 || m.modeNumber > kFactoryModeNumber || m.inputMode > 1)
+        return BoxMemoryLoad::Damaged;
     memory = m;
     return BoxMemoryLoad::Loaded;
 }

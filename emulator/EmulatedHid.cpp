@@ -112,9 +112,13 @@ public:
         readBuffer_.fill(0);
         Frame frame;
         switch (channel->Pop(frame)) {
-        case EmulatedChannel::ReadResult::Gone: return false;
-        case EmulatedChannel::ReadResult::Woken: break;
-        case EmulatedChannel::ReadResult::Frame: std::memcpy(readBuffer_.data() + 1, frame.data(), frame.size()); break;
+        case EmulatedChannel::ReadResult::Gone:
+            return false;
+        case EmulatedChannel::ReadResult::Woken:
+            break;
+        case EmulatedChannel::ReadResult::Frame:
+            std::memcpy(readBuffer_.data() + 1, frame.data(), frame.size());
+            break;
         }
         *out = readBuffer_.data() + 1;
         return true;
@@ -217,7 +221,10 @@ void EmulatedBox::SendNotification(const uint8_t* payload, size_t length) {
 class EmulatedHidBackend::Monitor final : public HotplugMonitor {
 public:
     Monitor(EmulatedHidBackend& bus, uint16_t vendorId, uint16_t productId)
-        : bus_(bus), vendorId_(vendorId), productId_(productId), fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+        : bus_(bus),
+          vendorId_(vendorId),
+          productId_(productId),
+          fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
     ~Monitor() override {
         bus_.Detach(this);
@@ -280,7 +287,9 @@ DeviceListing EmulatedHidBackend::EnumDevices(uint16_t vendorId, uint16_t produc
     return listing;
 }
 
-std::unique_ptr<HidTransport> EmulatedHidBackend::NewTransport() { return std::make_unique<EmulatedTransport>(*this); }
+std::unique_ptr<HidTransport> EmulatedHidBackend::NewTransport() {
+    return std::make_unique<EmulatedTransport>(*this);
+}
 
 std::unique_ptr<HotplugMonitor> EmulatedHidBackend::NewHotplugMonitor() {
     auto monitor = std::make_unique<Monitor>(*this, vendorId_, productId_);

@@ -19,7 +19,8 @@ namespace {
 using SteadyTime = std::chrono::steady_clock;
 
 // Vendor-defined usage page, one application collection: 64 bytes in, 64 out.
-constexpr const char* kDefaultDescriptor = "0600FF 0901 A101 1500 26FF00 7508 9540 0901 8102 9540 0902 9102 C0";
+constexpr const char* kDefaultDescriptor =
+    "0600FF 0901 A101 1500 26FF00 7508 9540 0901 8102 9540 0902 9102 C0";
 
 std::string Compact(std::string hex) {
     std::string out;
@@ -96,7 +97,8 @@ struct UmockdevBus::Device {
                 // The node is backed by a pseudo-terminal: while the program
                 // has it closed the master side reports a hang-up. Wait for
                 // the next open.
-                if (fds[0].revents & (POLLHUP | POLLERR)) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                if (fds[0].revents & (POLLHUP | POLLERR))
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
                 continue;
             }
             uint8_t buf[256];
@@ -113,7 +115,9 @@ struct UmockdevBus::Device {
     }
 };
 
-UmockdevBus::UmockdevBus() { testbed_ = umockdev_testbed_new(); }
+UmockdevBus::UmockdevBus() {
+    testbed_ = umockdev_testbed_new();
+}
 
 UmockdevBus::~UmockdevBus() {
     for (auto& d : devices_)
@@ -121,9 +125,13 @@ UmockdevBus::~UmockdevBus() {
     if (testbed_) g_object_unref(testbed_);
 }
 
-bool UmockdevBus::InMockEnvironment() { return umockdev_in_mock_environment(); }
+bool UmockdevBus::InMockEnvironment() {
+    return umockdev_in_mock_environment();
+}
 
-std::string UmockdevBus::DefaultReportDescriptorHex() { return Compact(kDefaultDescriptor); }
+std::string UmockdevBus::DefaultReportDescriptorHex() {
+    return Compact(kDefaultDescriptor);
+}
 
 int UmockdevBus::Add(const DeviceSpec& spec, BoxMemory memory) {
     auto d = std::make_unique<Device>(std::move(memory));
@@ -137,17 +145,19 @@ int UmockdevBus::Add(const DeviceSpec& spec, BoxMemory memory) {
 
 bool UmockdevBus::Attach(Device& d) {
     char parent[160];
-    std::snprintf(parent, sizeof parent, "/sys/devices/pci0000:00/usb1/1-%d/1-%d:1.0/0003:%04X:%04X.%04X", d.number + 1,
-                  d.number + 1, d.spec.vendorId, d.spec.productId, d.number + 1);
+    std::snprintf(parent, sizeof parent, "/sys/devices/pci0000:00/usb1/1-%d/1-%d:1.0/0003:%04X:%04X.%04X",
+                  d.number + 1, d.number + 1, d.spec.vendorId, d.spec.productId, d.number + 1);
     d.parentSyspath = parent;
     d.syspath = d.parentSyspath + "/hidraw/hidraw" + std::to_string(d.number);
     d.devnode = "/dev/hidraw" + std::to_string(d.number);
-    const std::string desc = Compact(d.spec.reportDescriptorHex.empty() ? kDefaultDescriptor : d.spec.reportDescriptorHex);
+    const std::string desc =
+        Compact(d.spec.reportDescriptorHex.empty() ? kDefaultDescriptor : d.spec.reportDescriptorHex);
     char hidId[40];
     std::snprintf(hidId, sizeof hidId, "0003:%08X:%08X", d.spec.vendorId, d.spec.productId);
     std::string text = "P: " + d.parentSyspath.substr(4) + "\nE: SUBSYSTEM=hid\nE: HID_ID=" + hidId +
-                       "\nE: HID_NAME=Emulated box\nH: report_descriptor=" + desc + "\n\nP: " + d.syspath.substr(4) +
-                       "\nN: hidraw" + std::to_string(d.number) + "\nE: SUBSYSTEM=hidraw\nE: DEVNAME=" + d.devnode +
+                       "\nE: HID_NAME=Emulated box\nH: report_descriptor=" + desc +
+                       "\n\nP: " + d.syspath.substr(4) + "\nN: hidraw" + std::to_string(d.number) +
+                       "\nE: SUBSYSTEM=hidraw\nE: DEVNAME=" + d.devnode +
                        "\nA: dev=240:" + std::to_string(d.number) + "\n";
     GError* error = nullptr;
     if (!umockdev_testbed_add_from_string(testbed_, text.c_str(), &error)) {
@@ -193,7 +203,9 @@ void UmockdevBus::Detach(Device& d) {
     d.present = false;
 }
 
-void UmockdevBus::Remove(int index) { Detach(*devices_.at(static_cast<size_t>(index))); }
+void UmockdevBus::Remove(int index) {
+    Detach(*devices_.at(static_cast<size_t>(index)));
+}
 
 // The test bed keeps the old node's terminal after a removal, so the box comes
 // back under a new hidraw number, as a replugged device may on a real system.
@@ -204,9 +216,13 @@ bool UmockdevBus::Restore(int index) {
     return Attach(d);
 }
 
-BoxFirmware& UmockdevBus::Firmware(int index) { return devices_.at(static_cast<size_t>(index))->firmware; }
+BoxFirmware& UmockdevBus::Firmware(int index) {
+    return devices_.at(static_cast<size_t>(index))->firmware;
+}
 
-std::string UmockdevBus::DevicePath(int index) const { return devices_.at(static_cast<size_t>(index))->devnode; }
+std::string UmockdevBus::DevicePath(int index) const {
+    return devices_.at(static_cast<size_t>(index))->devnode;
+}
 
 void UmockdevBus::SendNotification(int index, const uint8_t* payload, size_t length) {
     Device& d = *devices_.at(static_cast<size_t>(index));

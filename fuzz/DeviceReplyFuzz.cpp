@@ -58,7 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     db.SetInputChannelMode(static_cast<int>(size % 3));
     FUZZ_CHECK(db.InputChannelMode() >= -1 && db.InputChannelMode() <= 1);
     db.GetDeviceCurrentMode();
-    FUZZ_CHECK(db.ReportedImageSize() == -1 || db.ReportedImageSize() == 1230 || db.ReportedImageSize() == 1206);
+    FUZZ_CHECK(db.ReportedImageSize() == -1 || db.ReportedImageSize() == 1230 ||
+               db.ReportedImageSize() == 1206);
     db.SendBlock(DefaultEffectBlock());
     db.LoadBlock(db.Block());
     return 0;

@@ -22,14 +22,17 @@ struct Command {
 };
 
 constexpr std::array kCommands = {
-    Command{"info", "info", "connect and show the box: status, current mode, image size, input mode", 0, Info},
-    Command{"dump", "dump", "print every parameter of the box's image (the factory image without a box)", 0, Dump},
+    Command{"info", "info", "connect and show the box: status, current mode, image size, input mode", 0,
+            Info},
+    Command{"dump", "dump", "print every parameter of the box's image (the factory image without a box)", 0,
+            Dump},
     Command{"read", "read FILE", "save the box's whole image (1230 bytes) to FILE", 1, ReadImage},
     Command{"write", "write FILE", "send a whole image from FILE to the box", 1, WriteImage},
-    Command{"recall", "recall N", "load memory N into the box: 1..8 for USER-1..USER-8, 9 for factory settings", 1,
-            Recall},
+    Command{"recall", "recall N",
+            "load memory N into the box: 1..8 for USER-1..USER-8, 9 for factory settings", 1, Recall},
     Command{"store", "store N", "save the box's current settings as USER-N (1..8)", 1, Store},
-    Command{"set", "set NAME RAW", "change one parameter to a raw value as dump shows it (-32768..65535)", 2, Set},
+    Command{"set", "set NAME RAW", "change one parameter to a raw value as dump shows it (-32768..65535)", 2,
+            Set},
 };
 
 void PrintHelp(std::FILE* out) {
@@ -40,15 +43,16 @@ void PrintHelp(std::FILE* out) {
     for (const Command& c : kCommands)
         std::fprintf(out, "  %-16.*s %.*s\n", static_cast<int>(c.usage.size()), c.usage.data(),
                      static_cast<int>(c.summary.size()), c.summary.data());
-    std::fprintf(out,
-                 "\nOptions:\n"
-                 "  --emulate         use a built-in emulated box instead of a real one\n"
-                 "  --emulate=FILE    the same, keeping the emulated box's memory in FILE\n"
-                 "  --verbose         show the link's traces and errors on standard error\n"
-                 "  --help            show this help\n"
-                 "  --version         show the version\n\n"
-                 "Exit status: 0 done, 1 the command failed, 2 wrong command line, 3 no box found,\n"
-                 "4 the box could not be opened, 5 the box did not answer, 6 the box refused the handshake.\n");
+    std::fprintf(
+        out,
+        "\nOptions:\n"
+        "  --emulate         use a built-in emulated box instead of a real one\n"
+        "  --emulate=FILE    the same, keeping the emulated box's memory in FILE\n"
+        "  --verbose         show the link's traces and errors on standard error\n"
+        "  --help            show this help\n"
+        "  --version         show the version\n\n"
+        "Exit status: 0 done, 1 the command failed, 2 wrong command line, 3 no box found,\n"
+        "4 the box could not be opened, 5 the box did not answer, 6 the box refused the handshake.\n");
 }
 
 }  // namespace
@@ -98,8 +102,8 @@ int Run(std::span<const std::string_view> args, std::FILE* out, std::FILE* err) 
         }
         return c.run(options, rest, out, err);
     }
-    std::fprintf(err, "caraudio-cli: unknown command '%.*s'; try caraudio-cli --help\n", static_cast<int>(name.size()),
-                 name.data());
+    std::fprintf(err, "caraudio-cli: unknown command '%.*s'; try caraudio-cli --help\n",
+                 static_cast<int>(name.size()), name.data());
     return kExitUsage;
 }
 

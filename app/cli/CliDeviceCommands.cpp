@@ -68,7 +68,9 @@ const ParamRecord* FindByName(std::string_view name) {
     return nullptr;
 }
 
-std::string ValueText(uint16_t v) { return std::to_string(v) + "(" + std::to_string(static_cast<int16_t>(v)) + ")"; }
+std::string ValueText(uint16_t v) {
+    return std::to_string(v) + "(" + std::to_string(static_cast<int16_t>(v)) + ")";
+}
 
 bool ReadImageFile(const std::string& path, EffectBlock& image, std::FILE* err) {
     std::ifstream in(path, std::ios::binary);
@@ -82,8 +84,8 @@ bool ReadImageFile(const std::string& path, EffectBlock& image, std::FILE* err) 
     for (char c; bytes.size() <= kEffectBlockSize && in.get(c);) bytes.push_back(c);
     if (bytes.size() != kEffectBlockSize) {
         std::fprintf(err, "caraudio-cli: %s is %s%zu bytes; an image is exactly %d bytes.\n", path.c_str(),
-                     bytes.size() > kEffectBlockSize ? "more than " : "", std::min<size_t>(bytes.size(), kEffectBlockSize),
-                     kEffectBlockSize);
+                     bytes.size() > kEffectBlockSize ? "more than " : "",
+                     std::min<size_t>(bytes.size(), kEffectBlockSize), kEffectBlockSize);
         return false;
     }
     std::memcpy(image.data(), bytes.data(), kEffectBlockSize);
@@ -107,9 +109,12 @@ bool WriteImageFile(const std::string& path, const EffectBlock& image, std::FILE
 
 const char* InputModeName(int mode) {
     switch (mode) {
-    case 0: return "2 Channel";
-    case 1: return "4 Channel";
-    default: return "unknown";
+    case 0:
+        return "2 Channel";
+    case 1:
+        return "4 Channel";
+    default:
+        return "unknown";
     }
 }
 
@@ -129,7 +134,8 @@ int Info(const CliOptions& options, CommandArgs, std::FILE* out, std::FILE* err)
     std::fprintf(out, "box: %s\n", c.session->Manager().ConnectedPath()->c_str());
     std::fprintf(out, "status: connected\n");
     if (db.CurrentDeviceMode() >= 0)
-        std::fprintf(out, "current mode: %d (%s)\n", db.CurrentDeviceMode() + 1, ModeName(db.CurrentDeviceMode()).c_str());
+        std::fprintf(out, "current mode: %d (%s)\n", db.CurrentDeviceMode() + 1,
+                     ModeName(db.CurrentDeviceMode()).c_str());
     else
         std::fprintf(out, "current mode: unknown\n");
     if (modeKnown)
@@ -185,7 +191,8 @@ int WriteImage(const CliOptions& options, CommandArgs args, std::FILE* out, std:
     Connected c = ConnectBox(options, err);
     if (c.status != kExitOk) return c.status;
     if (!c.session->Db().SendBlock(image)) {
-        std::fprintf(err, "caraudio-cli: sending the image failed; the box may hold part of it. Try again.\n");
+        std::fprintf(err,
+                     "caraudio-cli: sending the image failed; the box may hold part of it. Try again.\n");
         return kExitFailed;
     }
     std::fprintf(out, "Sent %s to the box.\n", path.c_str());
@@ -239,7 +246,8 @@ int Set(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* 
     }
     long raw;
     if (!ParseWhole(args[1], raw) || raw < -32768 || raw > 65535) {
-        std::fprintf(err, "caraudio-cli: RAW must be a whole number from -32768 to 65535 (or 0x0000..0xFFFF).\n");
+        std::fprintf(err,
+                     "caraudio-cli: RAW must be a whole number from -32768 to 65535 (or 0x0000..0xFFFF).\n");
         return kExitUsage;
     }
     const auto value = static_cast<uint16_t>(raw);

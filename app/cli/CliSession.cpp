@@ -28,7 +28,8 @@ bool CliSession::Open() {
         if (!options_.emulatorFile.empty()) {
             switch (emulator::LoadBoxMemory(options_.emulatorFile, memory)) {
             case emulator::BoxMemoryLoad::Loaded:
-            case emulator::BoxMemoryLoad::Missing: break;
+            case emulator::BoxMemoryLoad::Missing:
+                break;
             case emulator::BoxMemoryLoad::Damaged:
                 std::fprintf(err_,
                              "caraudio-cli: %s is not the memory of an emulated box, or it is damaged; "
@@ -46,7 +47,8 @@ bool CliSession::Open() {
     } else {
         backend_ = std::make_unique<HidrawBackend>(linkLog_);
     }
-    manager_ = std::make_unique<CDeviceManager>(*backend_, db_, kBoxVendorId, kBoxProductId, linkLog_, sleeper_, pump_);
+    manager_ = std::make_unique<CDeviceManager>(*backend_, db_, kBoxVendorId, kBoxProductId, linkLog_,
+                                                sleeper_, pump_);
     db_.SetDeviceLink(manager_.get());
     if (!manager_->CreateRecvThread()) {
         std::fprintf(err_, "caraudio-cli: cannot start the receive thread.\n");
@@ -58,22 +60,27 @@ bool CliSession::Open() {
 void CliSession::SaveEmulatorMemory(const emulator::BoxMemory& memory) {
     if (emulator::SaveBoxMemory(options_.emulatorFile, memory) || saveWarned_) return;
     saveWarned_ = true;
-    std::fprintf(err_, "caraudio-cli: cannot save the emulated box's memory to %s.\n", options_.emulatorFile.c_str());
+    std::fprintf(err_, "caraudio-cli: cannot save the emulated box's memory to %s.\n",
+                 options_.emulatorFile.c_str());
 }
 
 ConnectStatus CliSession::Connect() {
     const ConnectStatus status = db_.Connect();
     switch (status) {
-    case ConnectStatus::Connected: break;
+    case ConnectStatus::Connected:
+        break;
     case ConnectStatus::NoBoxFound:
         if (manager_->InaccessibleCount() > 0)
-            std::fprintf(err_,
-                         "caraudio-cli: a box is attached, but this user may not open it. Install the udev rule "
-                         "(see README, \"Using a real box\") and plug the box in again, or run as root.\n");
+            std::fprintf(
+                err_,
+                "caraudio-cli: a box is attached, but this user may not open it. Install the udev rule "
+                "(see README, \"Using a real box\") and plug the box in again, or run as root.\n");
         else
             std::fprintf(err_, "caraudio-cli: no box found. Plug the box in, or try --emulate.\n");
         break;
-    case ConnectStatus::OpenFailed: std::fprintf(err_, "caraudio-cli: the box was found but could not be opened.\n"); break;
+    case ConnectStatus::OpenFailed:
+        std::fprintf(err_, "caraudio-cli: the box was found but could not be opened.\n");
+        break;
     case ConnectStatus::HandshakeNotAnswered:
         std::fprintf(err_, "caraudio-cli: the box did not answer the handshake.\n");
         break;

@@ -13,7 +13,7 @@
 namespace caraudio::emulator {
 class EmulatedHidBackend;
 struct BoxMemory;
-}
+}  // namespace caraudio::emulator
 
 namespace caraudio::cli {
 

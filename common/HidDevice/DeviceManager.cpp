@@ -39,7 +39,8 @@ int CDeviceManager::RefreshDeviceList() {
     deviceCount_ = 0;
     const DeviceListing listing = backend_.EnumDevices(vendorId_, productId_);
     devicePaths_ = listing.paths;
-    if (static_cast<int>(devicePaths_.size()) > HidBackend::kMaxPaths) devicePaths_.resize(HidBackend::kMaxPaths);
+    if (static_cast<int>(devicePaths_.size()) > HidBackend::kMaxPaths)
+        devicePaths_.resize(HidBackend::kMaxPaths);
     deviceCount_ = std::min(listing.count, HidBackend::kMaxPaths);
     inaccessible_ = listing.inaccessible;
     return deviceCount_;

@@ -38,8 +38,8 @@ public:
         std::function<void(int timerId, int delayMs)> startCompactTimer;
     };
 
-    CDeviceManager(HidBackend& backend, ParamDatabase& db, uint16_t vendorId, uint16_t productId, LinkLog& log,
-                   Sleeper& sleeper, MessagePump& pump);
+    CDeviceManager(HidBackend& backend, ParamDatabase& db, uint16_t vendorId, uint16_t productId,
+                   LinkLog& log, Sleeper& sleeper, MessagePump& pump);
     ~CDeviceManager() override;
 
     bool CreateRecvThread();

@@ -5,7 +5,9 @@
 namespace caraudio {
 namespace {
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char Upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool ReadHex4(std::string_view text, size_t at, uint16_t& value) {
     if (at + 4 > text.size()) return false;

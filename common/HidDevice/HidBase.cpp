@@ -69,7 +69,9 @@ bool WaitAndReadReport(int readFd, int wakeFd, uint8_t* into, size_t want) {
 
 CHidBase::CHidBase(LinkLog& log) : log_(log) {}
 
-CHidBase::~CHidBase() { CloseDevice(); }
+CHidBase::~CHidBase() {
+    CloseDevice();
+}
 
 std::shared_ptr<CHidBase::Handles> CHidBase::Current() const {
     std::lock_guard lock(handlesLock_);

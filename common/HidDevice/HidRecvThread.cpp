@@ -8,7 +8,9 @@ namespace {
 constexpr int kStopWaitMs = 2000;
 }
 
-CHidRecvThread::~CHidRecvThread() { Stop(); }
+CHidRecvThread::~CHidRecvThread() {
+    Stop();
+}
 
 bool CHidRecvThread::Start() {
     if (IsRunning()) return false;

@@ -109,8 +109,9 @@ public:
             // removal needs.
             const HidrawNode node = Describe(dev.get());
             if (node.devnode.empty()) continue;
-            changes.push_back({event, {kBroadcastDeviceInterface,
-                                       InterfaceName(node.vendorId, node.productId, node.devnode), node.devnode}});
+            changes.push_back({event,
+                               {kBroadcastDeviceInterface,
+                                InterfaceName(node.vendorId, node.productId, node.devnode), node.devnode}});
         }
         return changes;
     }
@@ -135,7 +136,8 @@ DeviceListing EnumerateHidraw(uint16_t vendorId, uint16_t productId) {
         }
         ::close(fd);
         ++listing.count;
-        if (static_cast<int>(listing.paths.size()) < HidBackend::kMaxPaths) listing.paths.push_back(node.devnode);
+        if (static_cast<int>(listing.paths.size()) < HidBackend::kMaxPaths)
+            listing.paths.push_back(node.devnode);
     }
     return listing;
 }
@@ -154,7 +156,9 @@ DeviceListing HidrawBackend::EnumDevices(uint16_t vendorId, uint16_t productId) 
     return EnumerateHidraw(vendorId, productId);
 }
 
-std::unique_ptr<HidTransport> HidrawBackend::NewTransport() { return std::make_unique<CHidBase>(log_); }
+std::unique_ptr<HidTransport> HidrawBackend::NewTransport() {
+    return std::make_unique<CHidBase>(log_);
+}
 
 std::unique_ptr<HotplugMonitor> HidrawBackend::NewHotplugMonitor() {
     auto monitor = std::make_unique<UdevHotplugMonitor>();

@@ -21,7 +21,9 @@ constexpr int kReadRetryMs = 200;
 CProtocol::CProtocol(std::unique_ptr<HidTransport> hid, LinkLog& log, Sleeper& sleeper)
     : log_(log), sleeper_(sleeper), hid_(std::move(hid)) {}
 
-bool CProtocol::OnUnsolicited(const Frame&) { return false; }
+bool CProtocol::OnUnsolicited(const Frame&) {
+    return false;
+}
 
 bool CProtocol::Init(uint16_t vendorId, uint16_t productId, const std::string& path) {
     running_ = false;
@@ -64,7 +66,9 @@ void CProtocol::Close() {
     hid_->CloseDevice();
 }
 
-bool CProtocol::Send(const uint8_t* frame, int length) { return hid_->Write(frame, length); }
+bool CProtocol::Send(const uint8_t* frame, int length) {
+    return hid_->Write(frame, length);
+}
 
 bool CProtocol::CheckReply(const Frame& reply, uint8_t expected, int length) {
     const uint8_t check = CheckByte(reply.data(), static_cast<size_t>(std::clamp(length, 0, kFrameLength)));
@@ -74,8 +78,8 @@ bool CProtocol::CheckReply(const Frame& reply, uint8_t expected, int length) {
         return false;
     }
     if (reply[0] != expected) {
-        LINK_ERROR(log_, "CProtocol::CheckReply", kProtocolSource, "CheckReply error: reply cmd 0x%02x != 0x%02x",
-                   reply[0], expected);
+        LINK_ERROR(log_, "CProtocol::CheckReply", kProtocolSource,
+                   "CheckReply error: reply cmd 0x%02x != 0x%02x", reply[0], expected);
         return false;
     }
     if (reply[3] != kStatusAccepted) {
@@ -101,7 +105,8 @@ bool CProtocol::SendAndReceive(Frame& request, Frame& reply, int tries, int time
     bool ok = false;
     for (int attempt = 0; attempt < tries; ++attempt) {
         if (!Send(request.data(), requestLength_)) {
-            LINK_ERROR(log_, "CProtocol::SendAndReceive", kProtocolSource, "Send failed. cmd=0x%02x", command);
+            LINK_ERROR(log_, "CProtocol::SendAndReceive", kProtocolSource, "Send failed. cmd=0x%02x",
+                       command);
             continue;
         }
         if (replyEvent_.Wait(timeoutMs)) {

@@ -26,7 +26,9 @@ std::array<uint8_t, 6> KeyOf(const Frame& f) {
 
 }  // namespace
 
-bool CProtocolDev::OnNotify(const uint8_t* data, int length) { return data && length <= kFramePayloadSize; }
+bool CProtocolDev::OnNotify(const uint8_t* data, int length) {
+    return data && length <= kFramePayloadSize;
+}
 
 bool CProtocolDev::OnConnectDevice(int reserved) {
     return CProtocol::OnConnectDevice(reserved) && ExchangeKeys();

@@ -51,20 +51,27 @@ ReportLengths ParseReportDescriptor(const uint8_t* data, size_t size) {
         const int tag = prefix >> 4;
         if (type == kTypeGlobal) {
             switch (tag) {
-            case kGlobalReportSize: g.reportSize = std::min<uint64_t>(value, kBitLimit); break;
-            case kGlobalReportCount: g.reportCount = std::min<uint64_t>(value, kBitLimit); break;
+            case kGlobalReportSize:
+                g.reportSize = std::min<uint64_t>(value, kBitLimit);
+                break;
+            case kGlobalReportCount:
+                g.reportCount = std::min<uint64_t>(value, kBitLimit);
+                break;
             case kGlobalReportId:
                 g.reportId = value;
                 numbered = numbered || value != 0;
                 break;
-            case kGlobalPush: stack.push_back(g); break;
+            case kGlobalPush:
+                stack.push_back(g);
+                break;
             case kGlobalPop:
                 if (!stack.empty()) {
                     g = stack.back();
                     stack.pop_back();
                 }
                 break;
-            default: break;
+            default:
+                break;
             }
         } else if (type == kTypeMain && (tag == kMainInput || tag == kMainOutput)) {
             auto& bits = tag == kMainInput ? inputBits : outputBits;

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -89,7 +88,8 @@ TEST(Cli, CommandLineMistakesAreExplained) {
 TEST(Cli, HelpListsEveryCommand) {
     const Result r = RunCli({"--help"});
     EXPECT_EQ(r.status, 0);
-    for (const char* command : {"info", "dump", "read FILE", "write FILE", "recall N", "store N", "set NAME RAW"})
+    for (const char* command :
+         {"info", "dump", "read FILE", "write FILE", "recall N", "store N", "set NAME RAW"})
         EXPECT_NE(r.out.find(std::string("  ") + command + " "), std::string::npos) << command;
     EXPECT_EQ(RunCli({"--version"}).out.rfind("caraudio-cli ", 0), 0u);
 }
@@ -98,7 +98,8 @@ class CliWithBox : public ::testing::Test {
 protected:
     void SetUp() override {
         dir_ = std::filesystem::temp_directory_path() /
-               ("cli-" + std::to_string(::getpid()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+               ("cli-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir_);
         memory_ = "--emulate=" + (dir_ / "box.mem").string();
     }
@@ -125,7 +126,8 @@ TEST_F(CliWithBox, TheEmulatedBoxRemembersBetweenRuns) {
     EXPECT_EQ(Box({"set", "box3_eq17_gain", "-200"}).out, "Box3_EQ17_Gain = 65336(-200) sent.\n");
     EXPECT_EQ(Box({"set", "Box3_EQ17_Gain", "0xFF38"}).out, "Box3_EQ17_Gain is already 65336(-200).\n");
     EXPECT_EQ(Box({"store", "8"}).status, 0);
-    EXPECT_EQ(Box({"set", "MainVol", "300"}).err, "caraudio-cli: MainVol is one byte; only the low byte 44 is stored.\n");
+    EXPECT_EQ(Box({"set", "MainVol", "300"}).err,
+              "caraudio-cli: MainVol is one byte; only the low byte 44 is stored.\n");
     EXPECT_EQ(Lines(Box({"dump"}).out)[4], "CarAudio:          MainVol =   44(44) = 0x002C  (1 bytes)");
     const Result recalled = Box({"recall", "8"});
     EXPECT_EQ(recalled.out, "Recalled USER-8.\n");

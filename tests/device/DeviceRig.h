@@ -70,7 +70,8 @@ public:
 };
 
 struct DeviceRig {
-    DeviceRig() : bus(kVid, kPid), linkLog(&log, &log), manager(bus, db, kVid, kPid, linkLog, sleeper, sleeper) {
+    DeviceRig()
+        : bus(kVid, kPid), linkLog(&log, &log), manager(bus, db, kVid, kPid, linkLog, sleeper, sleeper) {
         db.SetDebugLog(&log);
         db.SetDeviceLink(&manager);
         manager.SetWindowHooks({[this](int lParam) { messages.push_back(lParam); },

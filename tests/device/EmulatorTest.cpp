@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -19,7 +18,9 @@ Frame Request(std::initializer_list<std::pair<int, uint8_t>> bytes) {
     return f;
 }
 
-uint8_t Status(const std::optional<EmulatedReply>& r) { return r ? r->frame[3] : 0x11; }
+uint8_t Status(const std::optional<EmulatedReply>& r) {
+    return r ? r->frame[3] : 0x11;
+}
 
 TEST(Firmware, RefusesWhatABoxCannotDo) {
     BoxFirmware box;
@@ -51,8 +52,16 @@ TEST(Firmware, RefusesWhatABoxCannotDo) {
 TEST(Firmware, AppliesParameterRecordsByOffsetAndSize) {
     BoxFirmware box;
     // MainVol (offset 4, 1 byte) = 0x0130 keeps 0x30; Delay_0 (offset 11, 2 bytes) = 0x1234.
-    const auto reply = box.Handle(Request(
-        {{0, 0x9C}, {4, 2}, {5, 4}, {7, 1}, {8, 0x30}, {9, 0x01}, {10, 11}, {12, 2}, {13, 0x34}, {14, 0x12}}));
+    const auto reply = box.Handle(Request({{0, 0x9C},
+                                           {4, 2},
+                                           {5, 4},
+                                           {7, 1},
+                                           {8, 0x30},
+                                           {9, 0x01},
+                                           {10, 11},
+                                           {12, 2},
+                                           {13, 0x34},
+                                           {14, 0x12}}));
     ASSERT_EQ(Status(reply), 0xFF);
     EXPECT_EQ(reply->frame[0], 0x9D);
     EXPECT_EQ(reply->frame[63], CheckByte(reply->frame.data(), 63));
@@ -65,7 +74,8 @@ TEST(Firmware, AppliesParameterRecordsByOffsetAndSize) {
 TEST(Firmware, HandshakeChecksTheIdentifiers) {
     BoxFirmware box;
     box.SetAcceptedIds(0x01020304, 0x0A0B0C0D);
-    const auto good = box.Handle(Request({{0, 0x90}, {4, 1}, {5, 4}, {6, 3}, {7, 2}, {8, 1}, {9, 0x0D}, {10, 0x0C}, {11, 0x0B}, {12, 0x0A}}));
+    const auto good = box.Handle(Request(
+        {{0, 0x90}, {4, 1}, {5, 4}, {6, 3}, {7, 2}, {8, 1}, {9, 0x0D}, {10, 0x0C}, {11, 0x0B}, {12, 0x0A}}));
     const auto bad = box.Handle(Request({{0, 0x90}, {4, 1}}));
     ASSERT_TRUE(good && bad);
     EXPECT_EQ(good->frame[4], 1);
@@ -90,8 +100,9 @@ TEST(Firmware, MemoryObserverSeesEveryChange) {
 class MemoryFile : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() / ("boxmem-" + std::to_string(::getpid()) + "-" +
-                                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ = std::filesystem::temp_directory_path() /
+               ("boxmem-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir_);
         path_ = (dir_ / "box.bin").string();
     }

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>

@@ -38,7 +38,8 @@ TEST(Protocol, CheckReplyTellsWhatIsWrong) {
         {"good", Sealed({{0, 0x95}, {3, 0xFF}}), true, nullptr},
         {"check byte", badCheck, false, "CheckReply error: reply crc 0x"},
         {"command", Sealed({{0, 0x97}, {3, 0xFF}}), false, "CheckReply error: reply cmd 0x97 != 0x95"},
-        {"status", Sealed({{0, 0x95}, {3, 0x00}}), false, "CheckReply error: reply falg 0x00 != 0xff  cmd=0x95"},
+        {"status", Sealed({{0, 0x95}, {3, 0x00}}), false,
+         "CheckReply error: reply falg 0x00 != 0xff  cmd=0x95"},
     };
     for (const auto& c : cases) {
         log.Clear();
@@ -58,8 +59,9 @@ TEST(Protocol, ErrorLinesGoToTheDebugLogWithoutALogger) {
     LinkLog linkLog(&log, nullptr);
     LINK_ERROR(linkLog, "CProtocol::SendAndReceive", kProtocolSource, "WaitTimeout. cmd=0x%02x", 0x94);
     ASSERT_EQ(log.Lines().size(), 1u);
-    EXPECT_EQ(log.Lines()[0].rfind("WaitTimeout. cmd=0x94 CProtocol::SendAndReceive common/HidDevice/Protocol:", 0),
-              0u);
+    EXPECT_EQ(
+        log.Lines()[0].rfind("WaitTimeout. cmd=0x94 CProtocol::SendAndReceive common/HidDevice/Protocol:", 0),
+        0u);
 }
 
 // Each faulty reply costs one attempt, with its own line, and the same frame

@@ -14,7 +14,8 @@ std::vector<uint8_t> Hex(const std::string& text) {
     std::string digits;
     for (char c : text)
         if (c != ' ') digits += c;
-    for (size_t i = 0; i + 1 < digits.size(); i += 2) out.push_back(static_cast<uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
+    for (size_t i = 0; i + 1 < digits.size(); i += 2)
+        out.push_back(static_cast<uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
     return out;
 }
 
@@ -25,9 +26,11 @@ TEST(ReportDescriptor, LengthsIncludeTheIdentifierByte) {
         int input, output;
         bool numbered;
     } cases[] = {
-        {"64 in, 64 out, unnumbered", "0600FF 0901 A101 7508 9540 0901 8102 9540 0902 9102 C0", 65, 65, false},
+        {"64 in, 64 out, unnumbered", "0600FF 0901 A101 7508 9540 0901 8102 9540 0902 9102 C0", 65, 65,
+         false},
         {"numbered report 1 of 64 bytes", "0600FF 0901 A101 8501 7508 9540 8102 9540 9102 C0", 65, 65, true},
-        {"two reports: the longer counts", "A101 8501 7508 9510 8102 8502 9530 8102 9508 9102 C0", 49, 9, true},
+        {"two reports: the longer counts", "A101 8501 7508 9510 8102 8502 9530 8102 9508 9102 C0", 49, 9,
+         true},
         {"bits round up to bytes", "7501 9503 8102 7505 9501 8102", 2, 0, false},
         {"push and pop restore globals", "7508 9540 A4 9502 B4 8102", 65, 0, false},
         {"long item skipped", "FE0210AAAA 7508 9504 8102", 5, 0, false},

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <poll.h>
 
 #include <thread>
@@ -21,9 +20,7 @@ protected:
         if (!UmockdevBus::InMockEnvironment()) GTEST_SKIP() << "needs umockdev-wrapper";
     }
 
-    int AddBox(const std::string& descriptor = {}) {
-        return bus.Add({kVid, kPid, descriptor, true});
-    }
+    int AddBox(const std::string& descriptor = {}) { return bus.Add({kVid, kPid, descriptor, true}); }
 
     SharedLog log;
     LinkLog linkLog{&log, &log};
