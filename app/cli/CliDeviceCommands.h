@@ -18,6 +18,12 @@ int WriteImage(const CliOptions& options, CommandArgs args, std::FILE* out, std:
 int Recall(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int Store(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int Set(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int Scenes(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int SceneAdd(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int SceneDelete(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int SceneExport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int SceneImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int SceneRecall(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 
 // "USER-1".."USER-8", "Factory settings", or "mode N" for the others.
 std::string ModeName(int index);

@@ -2,9 +2,11 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -164,6 +166,56 @@ TEST_F(CliWithBox, ADamagedMemoryFileIsLeftAlone) {
     std::ifstream in(mem);
     std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(kept, "something else");
+}
+
+// PC scenes live in the data folder; each test has its own.
+class CliScenes : public CliWithBox {
+protected:
+    void SetUp() override {
+        CliWithBox::SetUp();
+        const char* old = std::getenv("XDG_DATA_HOME");
+        savedXdg_ = old ? std::optional<std::string>(old) : std::nullopt;
+        ::setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1);
+    }
+    void TearDown() override {
+        if (savedXdg_)
+            ::setenv("XDG_DATA_HOME", savedXdg_->c_str(), 1);
+        else
+            ::unsetenv("XDG_DATA_HOME");
+        CliWithBox::TearDown();
+    }
+    std::optional<std::string> savedXdg_;
+};
+
+TEST_F(CliScenes, AddExportDeleteImportRecall) {
+    EXPECT_NE(RunCli({"scenes"}).out.find("No PC scenes"), std::string::npos);
+    ASSERT_EQ(Box({"set", "MainVol", "33"}).status, 0);
+    EXPECT_EQ(Box({"scene-add", "  Bass  "}).out, "Added scene 1: Bass\n");
+    const Result again = Box({"scene-add", "BASS"});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(again.err, "caraudio-cli: A scene with the same name already exists\n");
+    EXPECT_EQ(RunCli({"scene-add", "   "}).status, 3) << "no box to take the image from";
+    const std::string cae = File("bass.cae");
+    EXPECT_EQ(RunCli({"scene-export", "1", cae}).out, "Exporting the scene successfully\n");
+    EXPECT_EQ(RunCli({"scene-delete", "1"}).out, "Deleted scene 1: Bass\n");
+    EXPECT_EQ(RunCli({"scene-delete", "1"}).status, 1);
+    EXPECT_EQ(RunCli({"scene-import", cae}).out, "1 scene files imported successfully.\n");
+    EXPECT_EQ(RunCli({"scenes"}).out, "  1  Bass\n");
+    EXPECT_EQ(RunCli({"scene-import", "--duplicates=skip", cae, File("none.cae")}).out,
+              "0 scene files imported successfully.\n1 scene file reads failed:none.cae \n"
+              "1 scenes have already existed：bass.cae \n");
+    ASSERT_EQ(Box({"recall", "9"}).status, 0);
+    EXPECT_EQ(Box({"scene-recall", "1"}).out, "Call the computer scene successfully!\n");
+    EXPECT_NE(Box({"dump"}).out.find("MainVol =   33(33)"), std::string::npos);
+    EXPECT_EQ(RunCli({"scene-recall", "2"}).status, 1);
+}
+
+TEST_F(CliScenes, ScenesFromAnImageFile) {
+    const std::string image = File("image.bin");
+    ASSERT_EQ(Box({"read", image}).status, 0);
+    EXPECT_EQ(RunCli({"scene-add", "From file", "--image", image}).out, "Added scene 1: From file\n");
+    EXPECT_EQ(RunCli({"scene-add", "--image", File("missing.bin"), "x"}).status, 1);
+    EXPECT_EQ(RunCli({"scene-add", "a", "b"}).status, 2);
 }
 
 }  // namespace

@@ -1,0 +1,190 @@
+#include <unistd.h>
+
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "CliDeviceCommands.h"
+#include "Folders.h"
+#include "SceneFile.h"
+#include "SceneStore.h"
+#include "TextCodec.h"
+
+namespace caraudio::cli {
+namespace {
+
+using namespace caraudio::storage;
+
+// config.ini of the data folder, loaded as the program loads it.
+struct PcScenes {
+    explicit PcScenes(std::FILE* err) : settings(DataFolder()) {
+        if (settings.Load() == Settings::LoadResult::Unreadable)
+            std::fprintf(err, "caraudio-cli: %s could not be read; it was kept as %s and a new one started.\n",
+                         settings.Path().c_str(), settings.SetAsidePath().c_str());
+        list = LoadSceneStore(settings.Document());
+    }
+    Settings settings;
+    SceneList list;
+};
+
+// Scenes are numbered from 1 for the user, as `scenes` lists them.
+bool SceneIndex(std::string_view text, const SceneList& list, int& index, std::FILE* err) {
+    long n = 0;
+    char* end = nullptr;
+    const std::string s(text);
+    n = std::strtol(s.c_str(), &end, 10);
+    if (s.empty() || *end || n < 1 || n > static_cast<long>(list.size())) {
+        std::fprintf(err, "caraudio-cli: there is no scene %s; caraudio-cli scenes lists them.\n", s.c_str());
+        return false;
+    }
+    index = static_cast<int>(n - 1);
+    return true;
+}
+
+void WarnIfNotSaved(bool saved, const PcScenes& store, std::FILE* err) {
+    if (!saved)
+        std::fprintf(err, "caraudio-cli: %s could not be written; the change is not kept.\n",
+                     store.settings.Path().c_str());
+}
+
+// Without a terminal to ask, duplicates are skipped.
+DuplicateAnswer AskOnTerminal(std::FILE* out) {
+    if (!::isatty(STDIN_FILENO)) return DuplicateAnswer::No;
+    std::fprintf(out, "A scenario with the same name already exists,Do you want to continue importing? [y/N] ");
+    std::fflush(out);
+    std::string answer;
+    if (!std::getline(std::cin, answer)) return DuplicateAnswer::Closed;
+    return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y') ? DuplicateAnswer::Yes : DuplicateAnswer::No;
+}
+
+bool ReadImageArg(std::string_view path, EffectBlock& image, std::FILE* err) {
+    std::string data;
+    if (!ReadWholeFile(std::string(path), data)) {
+        std::fprintf(err, "caraudio-cli: cannot read %.*s: %s\n", static_cast<int>(path.size()), path.data(),
+                     std::strerror(errno));
+        return false;
+    }
+    if (data.size() != kEffectBlockSize) {
+        std::fprintf(err, "caraudio-cli: %.*s is %zu bytes; an image is exactly %d bytes.\n",
+                     static_cast<int>(path.size()), path.data(), data.size(), kEffectBlockSize);
+        return false;
+    }
+    std::memcpy(image.data(), data.data(), kEffectBlockSize);
+    return true;
+}
+
+}  // namespace
+
+int Scenes(const CliOptions&, CommandArgs, std::FILE* out, std::FILE* err) {
+    PcScenes store(err);
+    if (store.list.empty()) std::fprintf(out, "No PC scenes in %s.\n", store.settings.Path().c_str());
+    for (size_t i = 0; i < store.list.size(); ++i)
+        std::fprintf(out, "%3zu  %s\n", i + 1, store.list[i].NameUtf8().c_str());
+    return kExitOk;
+}
+
+int SceneAdd(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err) {
+    std::string_view name;
+    std::string_view imagePath;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--image" && i + 1 < args.size())
+            imagePath = args[++i];
+        else if (name.empty())
+            name = args[i];
+        else
+            return kExitUsage;
+    }
+    EffectBlock image;
+    std::unique_ptr<CliSession> session;
+    if (!imagePath.empty()) {
+        if (!ReadImageArg(imagePath, image, err)) return kExitFailed;
+    } else {
+        session = std::make_unique<CliSession>(options, err);
+        if (!session->Open()) return kExitFailed;
+        const ConnectStatus status = session->Connect();
+        if (status != ConnectStatus::Connected) return ExitStatusFor(status);
+        if (!session->Db().ReadDeviceBlock()) {
+            std::fprintf(err, "caraudio-cli: reading the box's image failed.\n");
+            return kExitFailed;
+        }
+        image = session->Db().Block();
+    }
+    PcScenes store(err);
+    const AddSceneResult r = AddScene(store.list, Utf8ToUtf16(name), image, store.settings);
+    switch (r.outcome) {
+    case AddSceneResult::EmptyName: std::fprintf(err, "caraudio-cli: Name cannot be empty\n"); return kExitFailed;
+    case AddSceneResult::DuplicateName:
+        std::fprintf(err, "caraudio-cli: A scene with the same name already exists\n");
+        return kExitFailed;
+    case AddSceneResult::NotAppended: std::fprintf(err, "caraudio-cli: the scene could not be added.\n"); return kExitFailed;
+    case AddSceneResult::Added: break;
+    }
+    WarnIfNotSaved(r.saved, store, err);
+    std::fprintf(out, "Added scene %d: %s\n", r.index + 1, store.list[static_cast<size_t>(r.index)].NameUtf8().c_str());
+    return r.saved ? kExitOk : kExitFailed;
+}
+
+int SceneDelete(const CliOptions&, CommandArgs args, std::FILE* out, std::FILE* err) {
+    PcScenes store(err);
+    int index;
+    if (!SceneIndex(args[0], store.list, index, err)) return kExitFailed;
+    const std::string name = store.list[static_cast<size_t>(index)].NameUtf8();
+    bool saved = false;
+    DeleteScene(store.list, index, store.settings, &saved);
+    WarnIfNotSaved(saved, store, err);
+    std::fprintf(out, "Deleted scene %d: %s\n", index + 1, name.c_str());
+    return saved ? kExitOk : kExitFailed;
+}
+
+int SceneExport(const CliOptions&, CommandArgs args, std::FILE* out, std::FILE* err) {
+    PcScenes store(err);
+    int index;
+    if (!SceneIndex(args[0], store.list, index, err)) return kExitFailed;
+    if (!ExportSceneFile(store.list[static_cast<size_t>(index)], std::string(args[1]))) {
+        std::fprintf(err, "caraudio-cli: Failed to export effect to file\n");
+        return kExitFailed;
+    }
+    std::fprintf(out, "Exporting the scene successfully\n");
+    return kExitOk;
+}
+
+int SceneImport(const CliOptions&, CommandArgs args, std::FILE* out, std::FILE* err) {
+    std::vector<std::string> files;
+    AskDuplicate ask = [out] { return AskOnTerminal(out); };
+    for (std::string_view a : args) {
+        if (a == "--duplicates=import")
+            ask = [] { return DuplicateAnswer::Yes; };
+        else if (a == "--duplicates=skip")
+            ask = [] { return DuplicateAnswer::No; };
+        else
+            files.emplace_back(a);
+    }
+    if (files.empty()) return kExitUsage;
+    PcScenes store(err);
+    const ImportReport r = ImportSceneFiles(files, store.list, store.settings, ask);
+    std::string summary = ImportSummary(r, 1);
+    if (summary.back() != '\n') summary += '\n';
+    std::fputs(summary.c_str(), out);
+    return r.readFailures + r.addFailures > 0 ? kExitFailed : kExitOk;
+}
+
+int SceneRecall(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err) {
+    PcScenes store(err);
+    int index;
+    if (!SceneIndex(args[0], store.list, index, err)) return kExitFailed;
+    CliSession session(options, err);
+    if (!session.Open()) return kExitFailed;
+    const ConnectStatus status = session.Connect();
+    if (status != ConnectStatus::Connected) return ExitStatusFor(status);
+    switch (RecallScene(store.list, index, session.Db())) {
+    case RecallOutcome::Sent: std::fprintf(out, "Call the computer scene successfully!\n"); return kExitOk;
+    case RecallOutcome::SendFailed: std::fprintf(err, "caraudio-cli: Recall PC mode failed\n"); return kExitFailed;
+    case RecallOutcome::NotConnected: std::fprintf(err, "caraudio-cli: Device not connected\n"); return kExitFailed;
+    case RecallOutcome::NoSelection: break;
+    }
+    std::fprintf(err, "caraudio-cli: Unselected scene!\n");
+    return kExitFailed;
+}
+
+}  // namespace caraudio::cli

@@ -1,0 +1,99 @@
+#include "SceneFile.h"
+
+#include <unistd.h>
+
+#include "AtomicFile.h"
+#include "DebugLog.h"
+#include "HexBlock.h"
+#include "ProfileText.h"
+
+namespace caraudio::storage {
+namespace {
+
+std::string FileName(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+
+}  // namespace
+
+bool ExportSceneFile(const SceneRecord& scene, const std::string& path) {
+    // A file that is there but cannot be read is not replaced by a new one.
+    std::string text;
+    if (!ReadWholeFile(path, text) && Exists(path)) return false;
+    const auto bytes = scene.ToBytes();
+    const std::string value = EncodeProfileStruct(bytes.data(), bytes.size());
+    return WriteFileAtomically(path, WriteProfileValue(text, kSceneSection, kSceneKey, value));
+}
+
+std::optional<SceneRecord> ReadSceneFile(const std::string& path) {
+    std::string text;
+    if (!ReadWholeFile(path, text)) return std::nullopt;
+    return ParseSceneFile(text);
+}
+
+std::optional<SceneRecord> ParseSceneFile(std::string_view text) {
+    const std::optional<std::string> value = ReadProfileValue(text, kSceneSection, kSceneKey);
+    if (!value) return std::nullopt;
+    std::array<uint8_t, SceneRecord::kSize> bytes{};
+    if (!DecodeProfileStruct(*value, bytes.data(), bytes.size())) return std::nullopt;
+    return SceneRecord::FromBytes(bytes);
+}
+
+ImportReport ImportSceneFiles(const std::vector<std::string>& paths, SceneList& list, Settings& settings,
+                              const AskDuplicate& ask) {
+    enum class Decision { Unasked, ImportAll, SkipAll } decision = Decision::Unasked;
+    ImportReport report;
+    for (const std::string& path : paths) {
+        const std::string name = FileName(path);
+        const std::optional<SceneRecord> scene = ReadSceneFile(path);
+        if (!scene) {
+            report.readFailureList += name + " ";
+            ++report.readFailures;
+            continue;
+        }
+        if (HasSceneNamed(list, scene->name)) {
+            if (decision == Decision::Unasked && ask) {
+                switch (ask()) {
+                case DuplicateAnswer::Yes: decision = Decision::ImportAll; break;
+                case DuplicateAnswer::No: decision = Decision::SkipAll; break;
+                case DuplicateAnswer::Closed: break;
+                }
+            }
+            if (decision != Decision::ImportAll) {
+                report.existingList += name + " ";
+                ++report.alreadyExisting;
+                continue;
+            }
+        }
+        const int index = AppendScene(list, *scene, settings);
+        if (index < 0) {
+            report.addFailureList += name + " ";
+            ++report.addFailures;
+            continue;
+        }
+        report.importedIndices.push_back(index);
+        ++report.imported;
+    }
+    return report;
+}
+
+std::string ImportSummary(const ImportReport& r, int language) {
+    const bool chinese = language == 0;
+    std::string text = chinese ? FormatText("%d个场景文件导入成功。\n", r.imported)
+                               : FormatText("%d scene files imported successfully.\n", r.imported);
+    if (r.readFailures > 0)
+        text += chinese ? FormatText("%d个场景文件读取失败：%s\n", r.readFailures, r.readFailureList.c_str())
+                        : FormatText("%d scene file reads failed:%s\n", r.readFailures, r.readFailureList.c_str());
+    if (r.addFailures > 0)
+        text += chinese ? FormatText("%d个场景文件添加失败：%s\n", r.addFailures, r.addFailureList.c_str())
+                        : FormatText("%d scene file add failures:%s\n", r.addFailures, r.addFailureList.c_str());
+    if (r.alreadyExisting > 0)
+        text += chinese ? FormatText("%d个场景已经存在：%s", r.alreadyExisting, r.existingList.c_str())
+                        : FormatText("%d scenes have already existed：%s", r.alreadyExisting, r.existingList.c_str());
+    return text;
+}
+
+}  // namespace caraudio::storage

@@ -1,0 +1,93 @@
+#include "Settings.h"
+
+#include <SimpleIni.h>
+
+#include <cstdio>
+
+#include "TextCodec.h"
+
+namespace caraudio::storage {
+
+// The wide-character, case-insensitive instance of the INI library.
+struct IniDocument::Impl {
+    CSimpleIniW ini{true, false, false};
+    Impl() { ini.SetSpaces(false); }
+};
+
+namespace {
+
+std::u16string Wide(std::string_view text) { return Utf8ToUtf16(text); }
+
+}  // namespace
+
+IniDocument::IniDocument() : impl_(std::make_unique<Impl>()) {}
+IniDocument::~IniDocument() = default;
+IniDocument::IniDocument(IniDocument&&) noexcept = default;
+IniDocument& IniDocument::operator=(IniDocument&&) noexcept = default;
+
+bool IniDocument::Parse(std::string_view text) {
+    auto fresh = std::make_unique<Impl>();
+    if (fresh->ini.LoadData(text.data(), text.size()) < 0) return false;
+    impl_ = std::move(fresh);
+    return true;
+}
+
+std::string IniDocument::Serialize() const {
+    std::string out;
+    impl_->ini.Save(out, false);
+    return out;
+}
+
+bool IniDocument::Has(std::string_view section, std::string_view key) const {
+    return impl_->ini.GetValue(Wide(section).c_str(), Wide(key).c_str()) != nullptr;
+}
+
+long IniDocument::GetInt(std::string_view section, std::string_view key, long fallback) const {
+    return impl_->ini.GetLongValue(Wide(section).c_str(), Wide(key).c_str(), fallback);
+}
+
+std::string IniDocument::GetText(std::string_view section, std::string_view key, std::string_view fallback) const {
+    const char16_t* v = impl_->ini.GetValue(Wide(section).c_str(), Wide(key).c_str());
+    return v ? Utf16ToUtf8(v) : std::string(fallback);
+}
+
+void IniDocument::SetInt(std::string_view section, std::string_view key, long value) {
+    impl_->ini.SetLongValue(Wide(section).c_str(), Wide(key).c_str(), value, nullptr, false, true);
+}
+
+void IniDocument::SetText(std::string_view section, std::string_view key, std::string_view value) {
+    impl_->ini.SetValue(Wide(section).c_str(), Wide(key).c_str(), Wide(value).c_str(), nullptr, true);
+}
+
+std::vector<std::string> IniDocument::Keys(std::string_view section) const {
+    CSimpleIniW::TNamesDepend keys;
+    impl_->ini.GetAllKeys(Wide(section).c_str(), keys);
+    keys.sort(CSimpleIniW::Entry::LoadOrder());
+    std::vector<std::string> out;
+    for (const auto& k : keys) out.push_back(Utf16ToUtf8(k.pItem));
+    return out;
+}
+
+void IniDocument::DeleteSection(std::string_view section) { impl_->ini.Delete(Wide(section).c_str(), nullptr); }
+
+Settings::Settings(std::string dataFolder)
+    : path_(dataFolder.empty() ? std::string("/") + kConfigFileName : dataFolder + "/" + kConfigFileName) {}
+
+Settings::LoadResult Settings::Load() {
+    std::string text;
+    if (!ReadWholeFile(path_, text)) return LoadResult::Missing;
+    if (doc_.Parse(text)) return LoadResult::Loaded;
+    // Never overwrite what could not be read: it may hold every PC scene.
+    setAside_ = path_ + ".unreadable";
+    std::rename(path_.c_str(), setAside_.c_str());
+    doc_ = IniDocument();
+    return LoadResult::Unreadable;
+}
+
+bool Settings::Save(const WriteFault& fault) { return WriteFileAtomically(path_, doc_.Serialize(), fault); }
+
+int Settings::Language() const { return static_cast<int>(doc_.GetInt(key::kConfig, key::kLang, 0)); }
+
+void Settings::SetLanguage(int language) { doc_.SetInt(key::kConfig, key::kLang, language); }
+
+}  // namespace caraudio::storage

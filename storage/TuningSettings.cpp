@@ -1,0 +1,42 @@
+#include "TuningSettings.h"
+
+#include "AtomicFile.h"
+#include "Settings.h"
+
+namespace caraudio::storage {
+namespace {
+
+constexpr std::string_view kParam = "param";
+constexpr std::string_view kAlert = "alert";
+
+}  // namespace
+
+TuningSettings ParseTuningSettings(std::string_view text) {
+    IniDocument doc;
+    doc.Parse(text);
+    TuningSettings t;
+    t.scale = static_cast<double>(doc.GetInt(kParam, "scale", 0)) / 100.0;
+    t.id1 = static_cast<uint32_t>(doc.GetInt(kParam, "id1", 0));
+    t.id2 = static_cast<uint32_t>(doc.GetInt(kParam, "id2", 0));
+    t.maxvol = static_cast<int>(doc.GetInt(kParam, "maxvol", 20));
+    t.minvol = static_cast<int>(doc.GetInt(kParam, "minvol", -20));
+    t.showFreqId = static_cast<int>(doc.GetInt(kParam, "ShowFreqID", 1));
+    t.alertDelay = static_cast<int>(doc.GetInt(kAlert, "delay", 8000));
+    t.alertEnable = static_cast<int>(doc.GetInt(kAlert, "enable", 0));
+    t.alertMessage = doc.GetText(kAlert, "msg", kDefaultAlertMessage);
+    return t;
+}
+
+TuningSettings LoadTuningSettings(const std::vector<std::string>& folders, std::string* found) {
+    for (const std::string& folder : folders) {
+        const std::string path = folder + "/" + kTuningFileName;
+        std::string text;
+        if (!ReadWholeFile(path, text)) continue;
+        if (found) *found = path;
+        return ParseTuningSettings(text);
+    }
+    if (found) found->clear();
+    return ParseTuningSettings({});
+}
+
+}  // namespace caraudio::storage

@@ -1,0 +1,188 @@
+#include <set>
+
+#include "DelayLayout.h"
+#include "HexBlock.h"
+#include "Settings.h"
+#include "StorageTestSupport.h"
+#include "TuningSettings.h"
+
+namespace caraudio::storage::test {
+namespace {
+
+TEST(IniDocument, IntegersAreDecimalOrHexAndNothingElse) {
+    const struct {
+        const char* value;
+        long read;
+    } cases[] = {
+        {"100", 100}, {"0x64", 100}, {"0X64", 100}, {"-12", -12}, {"100x", 7},
+        {"", 7},      {"0x", 7},     {"1.5", 7},    {"abc", 7},   {"0x1G", 7},
+    };
+    for (const auto& c : cases) {
+        IniDocument doc;
+        ASSERT_TRUE(doc.Parse(std::string("[param]\r\nscale=") + c.value + "\r\n"));
+        EXPECT_EQ(doc.GetInt("param", "scale", 7), c.read) << '"' << c.value << '"';
+    }
+    IniDocument doc;
+    EXPECT_EQ(doc.GetInt("param", "missing", 7), 7);
+}
+
+TEST(IniDocument, NamesIgnoreCaseAndTextIsUtf8WithOrWithoutMark) {
+    for (const std::string& mark : {std::string(), std::string("\xEF\xBB\xBF")}) {
+        IniDocument doc;
+        ASSERT_TRUE(doc.Parse(mark + "[PCModeName]\n0=B\xC3\xA4ss \xE4\xBD\x8E\xE9\x9F\xB3\n[Config]\nLang=1\n"));
+        EXPECT_EQ(doc.GetText("pcmodename", "0"), "B\xC3\xA4ss \xE4\xBD\x8E\xE9\x9F\xB3");
+        EXPECT_EQ(doc.GetInt("CONFIG", "lang", 0), 1);
+    }
+}
+
+TEST_F(TempFolder, SettingsRoundTripKeepsEverySection) {
+    Settings settings(Folder());
+    EXPECT_EQ(settings.Load(), Settings::LoadResult::Missing);
+    settings.Document().SetText("PCModeName", "0", "Bass 低音");
+    settings.Document().SetText("Other", "key", "kept");
+    DelayLayout layout;
+    layout.listener = {530, 1580};
+    layout.positionsValid = 1;
+    WriteDelayLayout(settings.Document(), layout);
+    ASSERT_TRUE(settings.Save());
+    // Switching the language writes Lang and keeps the rest.
+    Settings again(Folder());
+    ASSERT_EQ(again.Load(), Settings::LoadResult::Loaded);
+    again.SetLanguage(1);
+    ASSERT_TRUE(again.Save());
+    Settings third(Folder());
+    ASSERT_EQ(third.Load(), Settings::LoadResult::Loaded);
+    EXPECT_EQ(third.Language(), 1);
+    EXPECT_EQ(third.Document().GetText("PCModeName", "0"), "Bass 低音");
+    EXPECT_EQ(third.Document().GetText("other", "KEY"), "kept");
+    EXPECT_EQ(ReadDelayLayout(third.Document()), layout);
+    EXPECT_NE(ReadText("config.ini").find("Lang=1"), std::string::npos) << "no blanks around the equals sign";
+}
+
+// Whatever step of a save fails, config.ini is the old file or the new one,
+// never empty or half written, and no temporary file is left behind.
+TEST_F(TempFolder, AnInterruptedSaveLeavesTheOldFile) {
+    Settings settings(Folder());
+    settings.Document().SetText("PCMode", "Count", "1");
+    settings.Document().SetText("PCMode", "0", std::string(5000, 'A'));  // a few write pieces
+    ASSERT_TRUE(settings.Save());
+    const std::string old = ReadText("config.ini");
+    settings.Document().SetText("PCMode", "0", std::string(9000, 'B'));
+    const std::string fresh = settings.Document().Serialize();
+    std::set<size_t> seenOffsets;
+    for (WriteStep step : {WriteStep::Open, WriteStep::Write, WriteStep::Sync, WriteStep::Close, WriteStep::Rename}) {
+        for (size_t failAt = 0; failAt <= fresh.size(); failAt += 4096) {
+            const bool saved = settings.Save([&](WriteStep s, size_t written) {
+                if (s == WriteStep::Write) seenOffsets.insert(written);
+                return !(s == step && (s != WriteStep::Write || written >= failAt));
+            });
+            EXPECT_FALSE(saved);
+            EXPECT_EQ(ReadText("config.ini"), old);
+            EXPECT_FALSE(std::filesystem::exists(Path("config.ini.saving")));
+            if (step != WriteStep::Write) break;
+        }
+    }
+    EXPECT_GE(seenOffsets.size(), 3u) << "the write was interrupted between pieces";
+    ASSERT_TRUE(settings.Save());
+    EXPECT_EQ(ReadText("config.ini"), fresh);
+}
+
+TEST_F(TempFolder, AFileThatCannotBeWrittenLeavesTheOldOne) {
+    Settings settings(Path("no/such/folder"));
+    EXPECT_FALSE(settings.Save());
+}
+
+TEST(Tuning, EveryKeyAndItsDefault) {
+    const TuningSettings none = ParseTuningSettings("");
+    EXPECT_EQ(none.scale, 0.0);
+    EXPECT_EQ(none.id1, 0u);
+    EXPECT_EQ(none.id2, 0u);
+    EXPECT_EQ(none.maxvol, 20);
+    EXPECT_EQ(none.minvol, -20);
+    EXPECT_EQ(none.showFreqId, 1);
+    EXPECT_EQ(none.alertDelay, 8000);
+    EXPECT_EQ(none.alertEnable, 0);
+    EXPECT_EQ(none.alertMessage, "EQ增益调得太大，可能会爆音！");
+    EXPECT_TRUE(TuningSettings{}.alertMessage.empty()) << "empty until the file is read";
+
+    const TuningSettings t = ParseTuningSettings(
+        "[param]\nscale=0x64\nmaxvol=12\nminvol=-12\nShowFreqID=0\nid1=0x12345678\nid2=4000000000\n"
+        "[alert]\nenable=1\ndelay=3000\nmsg=Too loud!\n");
+    EXPECT_EQ(t.scale, 1.0);
+    EXPECT_EQ(t.id1, 0x12345678u);
+    EXPECT_EQ(t.id2, 4000000000u);
+    EXPECT_EQ(t.Gains().maxvol, 12);
+    EXPECT_EQ(t.Gains().minvol, -12);
+    EXPECT_EQ(CurveScaleFor(t.Gains()).dbKeduVal, 6);
+    EXPECT_EQ(ParseGain("15", t.Gains()).raw, 1200);
+    EXPECT_EQ(t.showFreqId, 0);
+    EXPECT_EQ(t.alertEnable, 1);
+    EXPECT_EQ(t.alertDelay, 3000);
+    EXPECT_EQ(t.alertMessage, "Too loud!");
+    EXPECT_EQ(ParseTuningSettings("[param]\nscale=100x\n").scale, 0.0);
+}
+
+TEST_F(TempFolder, TuningFileIsTakenFromTheFirstFolderThatHasOne) {
+    std::filesystem::create_directories(Path("program"));
+    std::filesystem::create_directories(Path("share"));
+    WriteText("share/caedata.dat", "[param]\nmaxvol=15\n");
+    std::string found;
+    EXPECT_EQ(LoadTuningSettings({Path("program"), Path("share")}, &found).maxvol, 15);
+    EXPECT_EQ(found, Path("share/caedata.dat"));
+    WriteText("program/caedata.dat", "[param]\nmaxvol=9\n");
+    EXPECT_EQ(LoadTuningSettings({Path("program"), Path("share")}, &found).maxvol, 9);
+    EXPECT_EQ(LoadTuningSettings({Path("nowhere")}, &found).maxvol, 20);
+    EXPECT_TRUE(found.empty());
+}
+
+TEST(Delay, RecordLayoutAndDefault) {
+    const DelayLayout d;
+    EXPECT_EQ(d.carWidth, 1825);
+    EXPECT_EQ(d.zhouJu, 2680);
+    EXPECT_EQ(d.xStart, -2000);
+    EXPECT_EQ(d.yStart, -2000);
+    EXPECT_EQ(d.mmPerScale, 500);
+    EXPECT_EQ(d.mmPerPx, 10);
+    EXPECT_EQ(d.positionsValid, 0);
+
+    DelayLayout l;
+    l.listener = {530, -1};
+    l.speakers[5] = {0x01020304, 7};
+    l.delayMm[0] = 1.0;
+    l.positionsValid = 1;
+    l.reserved = {9, 8, 7, 6};
+    const auto b = EncodeDelayLayout(l);
+    EXPECT_EQ(b[0], 0x21);  // 1825 = 0x0721, little-endian
+    EXPECT_EQ(b[1], 0x07);
+    EXPECT_EQ(b[8], 0x30);  // -2000 = 0xFFFFF830
+    EXPECT_EQ(b[11], 0xFF);
+    EXPECT_EQ(b[24], 0x12);  // 530
+    EXPECT_EQ(b[28], 0xFF);  // -1
+    EXPECT_EQ(b[32 + 40], 0x04);
+    EXPECT_EQ(b[32 + 43], 0x01);
+    EXPECT_EQ(b[80 + 6], 0xF0);  // 1.0 = 0x3FF0000000000000
+    EXPECT_EQ(b[80 + 7], 0x3F);
+    EXPECT_EQ(b[128], 1);
+    EXPECT_EQ(b[132], 9);
+    EXPECT_EQ(DecodeDelayLayout(b), l);
+
+    IniDocument doc;
+    WriteDelayLayout(doc, l);
+    EXPECT_EQ(doc.GetText("Config", "Delay").size(), 274u);
+    EXPECT_EQ(ReadDelayLayout(doc), l);
+}
+
+TEST(Delay, MissingOrDamagedValuesGiveTheDefault) {
+    const DelayLayout def;
+    const std::array<uint8_t, 3> tiny = {1, 2, 3};
+    for (const std::string& value : {std::string(), std::string("zz"), std::string(274, '0'),
+                                    EncodeHexBlock(tiny.data(), tiny.size())}) {
+        IniDocument doc;
+        doc.SetText("Config", "Delay", value);
+        EXPECT_EQ(ReadDelayLayout(doc), def) << value.substr(0, 10);
+    }
+    EXPECT_EQ(ReadDelayLayout(IniDocument()), def);
+}
+
+}  // namespace
+}  // namespace caraudio::storage::test
