@@ -11,7 +11,9 @@
 namespace caraudio::storage {
 namespace {
 
-bool Allowed(const WriteFault& fault, WriteStep step, size_t written) { return !fault || fault(step, written); }
+bool Allowed(const WriteFault& fault, WriteStep step, size_t written) {
+    return !fault || fault(step, written);
+}
 
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.rfind('/');

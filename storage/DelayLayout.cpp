@@ -60,7 +60,8 @@ private:
 std::array<uint8_t, DelayLayout::kSize> EncodeDelayLayout(const DelayLayout& d) {
     std::array<uint8_t, DelayLayout::kSize> out{};
     Writer w(out);
-    for (int32_t v : {d.carWidth, d.zhouJu, d.xStart, d.yStart, d.mmPerScale, d.mmPerPx, d.listener.x, d.listener.y})
+    for (int32_t v :
+         {d.carWidth, d.zhouJu, d.xStart, d.yStart, d.mmPerScale, d.mmPerPx, d.listener.x, d.listener.y})
         w.I32(v);
     for (const auto& p : d.speakers) {
         w.I32(p.x);

@@ -30,7 +30,7 @@ struct DelayLayout {
     int32_t mmPerPx = 10;
     Point listener;
     std::array<Point, kSpeakers> speakers{};  // "CH1" to "CH6"
-    std::array<double, kSpeakers> delayMm{};   // extra path per speaker, mm
+    std::array<double, kSpeakers> delayMm{};  // extra path per speaker, mm
     int32_t positionsValid = 0;
     std::array<uint8_t, 4> reserved{};  // kept as read
 

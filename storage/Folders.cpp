@@ -47,8 +47,12 @@ std::string ProgramFolder() {
     return slash == std::string::npos || slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-std::string ShareFolder() { return CARAUDIO_SHARE_DIR; }
+std::string ShareFolder() {
+    return CARAUDIO_SHARE_DIR;
+}
 
-std::vector<std::string> ReadOnlyFolders() { return {ProgramFolder(), ShareFolder()}; }
+std::vector<std::string> ReadOnlyFolders() {
+    return {ProgramFolder(), ShareFolder()};
+}
 
 }  // namespace caraudio::storage

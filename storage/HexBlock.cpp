@@ -41,7 +41,9 @@ std::string Encode(const uint8_t* data, size_t size, uint8_t check) {
 
 }  // namespace
 
-std::string EncodeHexBlock(const uint8_t* data, size_t size) { return Encode(data, size, CheckByte(data, size)); }
+std::string EncodeHexBlock(const uint8_t* data, size_t size) {
+    return Encode(data, size, CheckByte(data, size));
+}
 
 std::optional<size_t> DecodeHexBlock(std::string_view text, uint8_t* out, size_t capacity) {
     const size_t length = text.size();

@@ -61,7 +61,8 @@ std::optional<std::string_view> KeyOf(std::string_view body) {
 
 }  // namespace
 
-std::optional<std::string> ReadProfileValue(std::string_view text, std::string_view section, std::string_view key) {
+std::optional<std::string> ReadProfileValue(std::string_view text, std::string_view section,
+                                            std::string_view key) {
     bool inSection = false;
     for (const Line& line : SplitLines(text)) {
         if (const auto s = SectionOf(line.body)) {

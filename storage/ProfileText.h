@@ -12,7 +12,8 @@ namespace caraudio::storage {
 
 // The value of section/key, without blanks around it; nothing when the
 // section or the key is missing.
-std::optional<std::string> ReadProfileValue(std::string_view text, std::string_view section, std::string_view key);
+std::optional<std::string> ReadProfileValue(std::string_view text, std::string_view section,
+                                            std::string_view key);
 
 // The text with section/key set to value: the key's line replaced, or the key
 // added at the end of its section, or the section added at the end of the

@@ -15,7 +15,9 @@ std::string FileName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool Exists(const std::string& path) { return ::access(path.c_str(), F_OK) == 0; }
+bool Exists(const std::string& path) {
+    return ::access(path.c_str(), F_OK) == 0;
+}
 
 }  // namespace
 
@@ -57,9 +59,14 @@ ImportReport ImportSceneFiles(const std::vector<std::string>& paths, SceneList& 
         if (HasSceneNamed(list, scene->name)) {
             if (decision == Decision::Unasked && ask) {
                 switch (ask()) {
-                case DuplicateAnswer::Yes: decision = Decision::ImportAll; break;
-                case DuplicateAnswer::No: decision = Decision::SkipAll; break;
-                case DuplicateAnswer::Closed: break;
+                case DuplicateAnswer::Yes:
+                    decision = Decision::ImportAll;
+                    break;
+                case DuplicateAnswer::No:
+                    decision = Decision::SkipAll;
+                    break;
+                case DuplicateAnswer::Closed:
+                    break;
                 }
             }
             if (decision != Decision::ImportAll) {
@@ -86,13 +93,16 @@ std::string ImportSummary(const ImportReport& r, int language) {
                                : FormatText("%d scene files imported successfully.\n", r.imported);
     if (r.readFailures > 0)
         text += chinese ? FormatText("%d个场景文件读取失败：%s\n", r.readFailures, r.readFailureList.c_str())
-                        : FormatText("%d scene file reads failed:%s\n", r.readFailures, r.readFailureList.c_str());
+                        : FormatText("%d scene file reads failed:%s\n", r.readFailures,
+                                     r.readFailureList.c_str());
     if (r.addFailures > 0)
-        text += chinese ? FormatText("%d个场景文件添加失败：%s\n", r.addFailures, r.addFailureList.c_str())
-                        : FormatText("%d scene file add failures:%s\n", r.addFailures, r.addFailureList.c_str());
+        text += chinese
+                    ? FormatText("%d个场景文件添加失败：%s\n", r.addFailures, r.addFailureList.c_str())
+                    : FormatText("%d scene file add failures:%s\n", r.addFailures, r.addFailureList.c_str());
     if (r.alreadyExisting > 0)
         text += chinese ? FormatText("%d个场景已经存在：%s", r.alreadyExisting, r.existingList.c_str())
-                        : FormatText("%d scenes have already existed：%s", r.alreadyExisting, r.existingList.c_str());
+                        : FormatText("%d scenes have already existed：%s", r.alreadyExisting,
+                                     r.existingList.c_str());
     return text;
 }
 

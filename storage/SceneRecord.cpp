@@ -33,6 +33,8 @@ SceneRecord SceneRecord::FromBytes(const std::array<uint8_t, kSize>& bytes) {
     return r;
 }
 
-std::string SceneRecord::NameUtf8() const { return Utf16ToUtf8(name); }
+std::string SceneRecord::NameUtf8() const {
+    return Utf16ToUtf8(name);
+}
 
 }  // namespace caraudio::storage

@@ -72,7 +72,8 @@ bool HasSceneNamed(const SceneList& list, std::u16string_view name) {
     return false;
 }
 
-AddSceneResult AddScene(SceneList& list, std::u16string_view name, const EffectBlock& block, Settings& settings) {
+AddSceneResult AddScene(SceneList& list, std::u16string_view name, const EffectBlock& block,
+                        Settings& settings) {
     std::u16string trimmed = TrimBlanks(name);
     if (trimmed.size() > kMaxAddedNameUnits) trimmed.resize(kMaxAddedNameUnits);
     if (trimmed.empty()) return {AddSceneResult::EmptyName};

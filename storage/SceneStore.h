@@ -36,7 +36,8 @@ struct AddSceneResult {
 };
 // Trims the name, keeps its first 20 units, refuses an empty name or one
 // already in the list (without regard to case), then appends.
-AddSceneResult AddScene(SceneList& list, std::u16string_view name, const EffectBlock& block, Settings& settings);
+AddSceneResult AddScene(SceneList& list, std::u16string_view name, const EffectBlock& block,
+                        Settings& settings);
 
 // Removes the scene and saves; false for an index outside the list.
 bool DeleteScene(SceneList& list, int index, Settings& settings, bool* saved = nullptr);

@@ -16,7 +16,9 @@ struct IniDocument::Impl {
 
 namespace {
 
-std::u16string Wide(std::string_view text) { return Utf8ToUtf16(text); }
+std::u16string Wide(std::string_view text) {
+    return Utf8ToUtf16(text);
+}
 
 }  // namespace
 
@@ -26,6 +28,9 @@ IniDocument::IniDocument(IniDocument&&) noexcept = default;
 IniDocument& IniDocument::operator=(IniDocument&&) noexcept = default;
 
 bool IniDocument::Parse(std::string_view text) {
+    // The library stops at a NUL byte and would drop the rest of the file
+    // without a word; such a file is damaged, not empty.
+    if (text.find('\0') != std::string_view::npos) return false;
     auto fresh = std::make_unique<Impl>();
     if (fresh->ini.LoadData(text.data(), text.size()) < 0) return false;
     impl_ = std::move(fresh);
@@ -46,7 +51,8 @@ long IniDocument::GetInt(std::string_view section, std::string_view key, long fa
     return impl_->ini.GetLongValue(Wide(section).c_str(), Wide(key).c_str(), fallback);
 }
 
-std::string IniDocument::GetText(std::string_view section, std::string_view key, std::string_view fallback) const {
+std::string IniDocument::GetText(std::string_view section, std::string_view key,
+                                 std::string_view fallback) const {
     const char16_t* v = impl_->ini.GetValue(Wide(section).c_str(), Wide(key).c_str());
     return v ? Utf16ToUtf8(v) : std::string(fallback);
 }
@@ -68,7 +74,9 @@ std::vector<std::string> IniDocument::Keys(std::string_view section) const {
     return out;
 }
 
-void IniDocument::DeleteSection(std::string_view section) { impl_->ini.Delete(Wide(section).c_str(), nullptr); }
+void IniDocument::DeleteSection(std::string_view section) {
+    impl_->ini.Delete(Wide(section).c_str(), nullptr);
+}
 
 Settings::Settings(std::string dataFolder)
     : path_(dataFolder.empty() ? std::string("/") + kConfigFileName : dataFolder + "/" + kConfigFileName) {}
@@ -84,10 +92,16 @@ Settings::LoadResult Settings::Load() {
     return LoadResult::Unreadable;
 }
 
-bool Settings::Save(const WriteFault& fault) { return WriteFileAtomically(path_, doc_.Serialize(), fault); }
+bool Settings::Save(const WriteFault& fault) {
+    return WriteFileAtomically(path_, doc_.Serialize(), fault);
+}
 
-int Settings::Language() const { return static_cast<int>(doc_.GetInt(key::kConfig, key::kLang, 0)); }
+int Settings::Language() const {
+    return static_cast<int>(doc_.GetInt(key::kConfig, key::kLang, 0));
+}
 
-void Settings::SetLanguage(int language) { doc_.SetInt(key::kConfig, key::kLang, language); }
+void Settings::SetLanguage(int language) {
+    doc_.SetInt(key::kConfig, key::kLang, language);
+}
 
 }  // namespace caraudio::storage

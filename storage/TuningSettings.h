@@ -14,12 +14,12 @@ inline constexpr const char* kDefaultAlertMessage = "EQ增益调得太大，可�
 
 // The dealer's tuning file, read once at start and never written.
 struct TuningSettings {
-    double scale = 0.0;   // automatic gain compensation: `scale` / 100; 0 is off
-    uint32_t id1 = 0;     // handshake identifiers
+    double scale = 0.0;  // automatic gain compensation: `scale` / 100; 0 is off
+    uint32_t id1 = 0;    // handshake identifiers
     uint32_t id2 = 0;
-    int maxvol = 20;      // EQ band gain limits, dB
+    int maxvol = 20;  // EQ band gain limits, dB
     int minvol = -20;
-    int showFreqId = 1;   // non-zero: band numbers head the band table
+    int showFreqId = 1;  // non-zero: band numbers head the band table
     int alertDelay = 8000;
     int alertEnable = 0;
     std::string alertMessage;  // empty until the file has been read

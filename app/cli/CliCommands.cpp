@@ -23,21 +23,25 @@ struct Command {
 };
 
 constexpr std::array kCommands = {
-    Command{"info", "info", "connect and show the box: status, current mode, image size, input mode", 0, 0, Info},
-    Command{"dump", "dump", "print every parameter of the box's image (the factory image without a box)", 0, 0, Dump},
+    Command{"info", "info", "connect and show the box: status, current mode, image size, input mode", 0, 0,
+            Info},
+    Command{"dump", "dump", "print every parameter of the box's image (the factory image without a box)", 0,
+            0, Dump},
     Command{"read", "read FILE", "save the box's whole image (1230 bytes) to FILE", 1, 1, ReadImage},
     Command{"write", "write FILE", "send a whole image from FILE to the box", 1, 1, WriteImage},
     Command{"recall", "recall N", "load memory N into the box: 1..8 USER-1..USER-8, 9 factory settings", 1, 1,
             Recall},
     Command{"store", "store N", "save the box's current settings as USER-N (1..8)", 1, 1, Store},
-    Command{"set", "set NAME RAW", "change one parameter to a raw value as dump shows it (-32768..65535)", 2, 2, Set},
+    Command{"set", "set NAME RAW", "change one parameter to a raw value as dump shows it (-32768..65535)", 2,
+            2, Set},
     Command{"scenes", "scenes", "list the PC scenes kept in config.ini", 0, 0, Scenes},
     Command{"scene-add", "scene-add NAME [--image FILE]",
             "keep the box's current image (or FILE's) as a PC scene called NAME", 1, 3, SceneAdd},
     Command{"scene-delete", "scene-delete N", "delete PC scene N", 1, 1, SceneDelete},
     Command{"scene-export", "scene-export N FILE.cae", "write PC scene N to a scene file", 2, 2, SceneExport},
     Command{"scene-import", "scene-import FILE.cae...",
-            "add scene files to the PC scenes (--duplicates=import|skip answers the question)", 1, 1000, SceneImport},
+            "add scene files to the PC scenes (--duplicates=import|skip answers the question)", 1, 1000,
+            SceneImport},
     Command{"scene-recall", "scene-recall N", "send PC scene N to the box", 1, 1, SceneRecall},
 };
 
@@ -108,7 +112,8 @@ int Run(std::span<const std::string_view> args, std::FILE* out, std::FILE* err) 
         }
         const int status = c.run(options, rest, out, err);
         if (status == kExitUsage)
-            std::fprintf(err, "caraudio-cli: usage: caraudio-cli %.*s\n", static_cast<int>(c.usage.size()), c.usage.data());
+            std::fprintf(err, "caraudio-cli: usage: caraudio-cli %.*s\n", static_cast<int>(c.usage.size()),
+                         c.usage.data());
         return status;
     }
     std::fprintf(err, "caraudio-cli: unknown command '%.*s'; try caraudio-cli --help\n",

@@ -20,7 +20,8 @@ using namespace caraudio::storage;
 struct PcScenes {
     explicit PcScenes(std::FILE* err) : settings(DataFolder()) {
         if (settings.Load() == Settings::LoadResult::Unreadable)
-            std::fprintf(err, "caraudio-cli: %s could not be read; it was kept as %s and a new one started.\n",
+            std::fprintf(err,
+                         "caraudio-cli: %s could not be read; it was kept as %s and a new one started.\n",
                          settings.Path().c_str(), settings.SetAsidePath().c_str());
         list = LoadSceneStore(settings.Document());
     }
@@ -51,11 +52,13 @@ void WarnIfNotSaved(bool saved, const PcScenes& store, std::FILE* err) {
 // Without a terminal to ask, duplicates are skipped.
 DuplicateAnswer AskOnTerminal(std::FILE* out) {
     if (!::isatty(STDIN_FILENO)) return DuplicateAnswer::No;
-    std::fprintf(out, "A scenario with the same name already exists,Do you want to continue importing? [y/N] ");
+    std::fprintf(out,
+                 "A scenario with the same name already exists,Do you want to continue importing? [y/N] ");
     std::fflush(out);
     std::string answer;
     if (!std::getline(std::cin, answer)) return DuplicateAnswer::Closed;
-    return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y') ? DuplicateAnswer::Yes : DuplicateAnswer::No;
+    return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y') ? DuplicateAnswer::Yes
+                                                                     : DuplicateAnswer::No;
 }
 
 bool ReadImageArg(std::string_view path, EffectBlock& image, std::FILE* err) {
@@ -113,15 +116,21 @@ int SceneAdd(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
     PcScenes store(err);
     const AddSceneResult r = AddScene(store.list, Utf8ToUtf16(name), image, store.settings);
     switch (r.outcome) {
-    case AddSceneResult::EmptyName: std::fprintf(err, "caraudio-cli: Name cannot be empty\n"); return kExitFailed;
+    case AddSceneResult::EmptyName:
+        std::fprintf(err, "caraudio-cli: Name cannot be empty\n");
+        return kExitFailed;
     case AddSceneResult::DuplicateName:
         std::fprintf(err, "caraudio-cli: A scene with the same name already exists\n");
         return kExitFailed;
-    case AddSceneResult::NotAppended: std::fprintf(err, "caraudio-cli: the scene could not be added.\n"); return kExitFailed;
-    case AddSceneResult::Added: break;
+    case AddSceneResult::NotAppended:
+        std::fprintf(err, "caraudio-cli: the scene could not be added.\n");
+        return kExitFailed;
+    case AddSceneResult::Added:
+        break;
     }
     WarnIfNotSaved(r.saved, store, err);
-    std::fprintf(out, "Added scene %d: %s\n", r.index + 1, store.list[static_cast<size_t>(r.index)].NameUtf8().c_str());
+    std::fprintf(out, "Added scene %d: %s\n", r.index + 1,
+                 store.list[static_cast<size_t>(r.index)].NameUtf8().c_str());
     return r.saved ? kExitOk : kExitFailed;
 }
 
@@ -178,10 +187,17 @@ int SceneRecall(const CliOptions& options, CommandArgs args, std::FILE* out, std
     const ConnectStatus status = session.Connect();
     if (status != ConnectStatus::Connected) return ExitStatusFor(status);
     switch (RecallScene(store.list, index, session.Db())) {
-    case RecallOutcome::Sent: std::fprintf(out, "Call the computer scene successfully!\n"); return kExitOk;
-    case RecallOutcome::SendFailed: std::fprintf(err, "caraudio-cli: Recall PC mode failed\n"); return kExitFailed;
-    case RecallOutcome::NotConnected: std::fprintf(err, "caraudio-cli: Device not connected\n"); return kExitFailed;
-    case RecallOutcome::NoSelection: break;
+    case RecallOutcome::Sent:
+        std::fprintf(out, "Call the computer scene successfully!\n");
+        return kExitOk;
+    case RecallOutcome::SendFailed:
+        std::fprintf(err, "caraudio-cli: Recall PC mode failed\n");
+        return kExitFailed;
+    case RecallOutcome::NotConnected:
+        std::fprintf(err, "caraudio-cli: Device not connected\n");
+        return kExitFailed;
+    case RecallOutcome::NoSelection:
+        break;
     }
     std::fprintf(err, "caraudio-cli: Unselected scene!\n");
     return kExitFailed;

@@ -8,7 +8,9 @@
 namespace caraudio::storage {
 namespace {
 
-std::vector<uint8_t> Bytes(std::string_view s) { return {s.begin(), s.end()}; }
+std::vector<uint8_t> Bytes(std::string_view s) {
+    return {s.begin(), s.end()};
+}
 
 TEST(HexBlock, EncodesDigitsThenTheCheckByte) {
     const auto abc = Bytes("abc");
@@ -17,7 +19,8 @@ TEST(HexBlock, EncodesDigitsThenTheCheckByte) {
     const std::vector<uint8_t> zeros(1230, 0);
     EXPECT_EQ(EncodeHexBlock(zeros.data(), zeros.size()), std::string(2460, '0') + "FF");
     const std::vector<uint8_t> high = {0xAB, 0x0F};
-    EXPECT_EQ(EncodeHexBlock(high.data(), high.size()).substr(0, 4), "AB0F") << "upper case, high nibble first";
+    EXPECT_EQ(EncodeHexBlock(high.data(), high.size()).substr(0, 4), "AB0F")
+        << "upper case, high nibble first";
 }
 
 TEST(HexBlock, DecodingAcceptsOnlyWellFormedText) {

@@ -12,7 +12,9 @@ SceneRecord Scene(const char16_t* name, uint8_t volume = 66) {
     return SceneRecord::Make(name, b);
 }
 
-std::string DataValue(const std::string& text) { return ReadProfileValue(text, "CAEConfig", "data").value_or(""); }
+std::string DataValue(const std::string& text) {
+    return ReadProfileValue(text, "CAEConfig", "data").value_or("");
+}
 
 TEST_F(TempFolder, ExportWritesTheRecordInTheProfileEncoding) {
     ASSERT_TRUE(ExportSceneFile(Scene(u"Bass"), Path("bass.cae")));
@@ -31,7 +33,8 @@ TEST_F(TempFolder, ExportWritesTheRecordInTheProfileEncoding) {
 
 TEST_F(TempFolder, ExportIntoAnExistingFileKeepsEveryOtherLine) {
     const std::string before =
-        "; notes of the installer\r\n[Other]\r\nkey=value\r\n\r\n[caeconfig]\r\nDATA=old\r\nextra=1\r\n[Last]\r\nx=y";
+        "; notes of the "
+        "installer\r\n[Other]\r\nkey=value\r\n\r\n[caeconfig]\r\nDATA=old\r\nextra=1\r\n[Last]\r\nx=y";
     WriteText("scene.cae", before);
     ASSERT_TRUE(ExportSceneFile(Scene(u"New"), Path("scene.cae")));
     const std::string after = ReadText("scene.cae");
@@ -49,11 +52,13 @@ TEST(ProfileText, KeysAreAddedWhereTheyBelong) {
     } cases[] = {
         {"empty file", "", "[CAEConfig]\r\ndata=V\r\n"},
         {"other sections only", "[A]\r\nb=c", "[A]\r\nb=c\r\n[CAEConfig]\r\ndata=V\r\n"},
-        {"section without the key", "[CAEConfig]\r\nx=1\r\n\r\n[B]\r\n", "[CAEConfig]\r\nx=1\r\ndata=V\r\n\r\n[B]\r\n"},
+        {"section without the key", "[CAEConfig]\r\nx=1\r\n\r\n[B]\r\n",
+         "[CAEConfig]\r\nx=1\r\ndata=V\r\n\r\n[B]\r\n"},
         {"key with blanks", "[ CAEConfig ]\nData = old \n", "[ CAEConfig ]\ndata=V\n"},
         {"same key in another section", "[A]\ndata=1\n[CAEConfig]\n", "[A]\ndata=1\n[CAEConfig]\ndata=V\r\n"},
     };
-    for (const auto& c : cases) EXPECT_EQ(WriteProfileValue(c.before, "CAEConfig", "data", "V"), c.after) << c.what;
+    for (const auto& c : cases)
+        EXPECT_EQ(WriteProfileValue(c.before, "CAEConfig", "data", "V"), c.after) << c.what;
     EXPECT_EQ(ReadProfileValue("\xEF\xBB\xBF[caeCONFIG]\r\n DaTa =  abc \r\n", "CAEConfig", "data"), "abc");
     EXPECT_FALSE(ReadProfileValue("[A]\ndata=1\n", "CAEConfig", "data"));
     EXPECT_FALSE(ReadProfileValue("[CAEConfig]\nother=1\n", "CAEConfig", "data"));
@@ -124,7 +129,8 @@ TEST_F(Import, DuplicatesAreAskedAboutOnce) {
     EXPECT_EQ(r.existingList, "a.cae c.cae ");
     EXPECT_EQ(r.importedIndices, std::vector<int>{2});
     EXPECT_EQ(ImportSummary(r, 0), "1个场景文件导入成功。\n2个场景已经存在：a.cae c.cae ");
-    EXPECT_EQ(ImportSummary(r, 1), "1 scene files imported successfully.\n2 scenes have already existed：a.cae c.cae ");
+    EXPECT_EQ(ImportSummary(r, 1),
+              "1 scene files imported successfully.\n2 scenes have already existed：a.cae c.cae ");
     Settings fresh(Folder());
     fresh.Load();
     EXPECT_EQ(LoadSceneStore(fresh.Document()).size(), 3u) << "the store was saved at once";
@@ -150,11 +156,12 @@ TEST_F(Import, ClosingTheQuestionAsksAgainNextTime) {
 
 TEST_F(Import, EveryFileEndsInExactlyOneOutcome) {
     WriteText("broken.cae", "[CAEConfig]\r\ndata=0102\r\n");
-    const std::vector<std::string> files = {Export("new1.cae", u"New"),    Path("broken.cae"),
-                                            Export("dup.cae", u"bass"),    Path("missing.cae"),
-                                            Export("new2.cae", u"new"),    Export("other.cae", u"Other")};
+    const std::vector<std::string> files = {Export("new1.cae", u"New"), Path("broken.cae"),
+                                            Export("dup.cae", u"bass"), Path("missing.cae"),
+                                            Export("new2.cae", u"new"), Export("other.cae", u"Other")};
     const ImportReport r = ImportSceneFiles(files, list, *settings, Answer(DuplicateAnswer::No));
-    EXPECT_EQ(r.imported + r.readFailures + r.addFailures + r.alreadyExisting, static_cast<int>(files.size()));
+    EXPECT_EQ(r.imported + r.readFailures + r.addFailures + r.alreadyExisting,
+              static_cast<int>(files.size()));
     EXPECT_EQ(r.imported, 2);
     EXPECT_EQ(r.readFailures, 2);
     EXPECT_EQ(r.readFailureList, "broken.cae missing.cae ");
@@ -171,7 +178,8 @@ TEST(ImportSummary, AddFailuresLine) {
     r.addFailures = 1;
     r.addFailureList = "x.cae ";
     EXPECT_EQ(ImportSummary(r, 0), "0个场景文件导入成功。\n1个场景文件添加失败：x.cae \n");
-    EXPECT_EQ(ImportSummary(r, 1), "0 scene files imported successfully.\n1 scene file add failures:x.cae \n");
+    EXPECT_EQ(ImportSummary(r, 1),
+              "0 scene files imported successfully.\n1 scene file add failures:x.cae \n");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "../model/ModelFakes.h"
+#include "DelayLayout.h"
 #include "HexBlock.h"
 #include "ParamDatabase.h"
 #include "SceneStore.h"
@@ -59,7 +60,8 @@ TEST_F(Store, AddingTrimsShortensAndRefusesDuplicates) {
         EXPECT_TRUE(r.saved);
         EXPECT_EQ(list.back().NameUtf8(), c.stored);
     }
-    EXPECT_EQ(Names(Reloaded()), (std::vector<std::string>{"Bass boost", "abcdefghijklmnopqrst", "低音 Ünïcode"}));
+    EXPECT_EQ(Names(Reloaded()),
+              (std::vector<std::string>{"Bass boost", "abcdefghijklmnopqrst", "低音 Ünïcode"}));
     EXPECT_EQ(Reloaded()[0].block, ImageWithVolume(10));
 }
 
@@ -67,8 +69,8 @@ TEST_F(Store, LoadingSkipsDamagedEntriesAndSavingRenumbers) {
     const EffectBlock a = ImageWithVolume(1), b = ImageWithVolume(2), c = ImageWithVolume(3);
     std::string lower = EncodeHexBlock(b.data(), kEffectBlockSize);
     for (char& ch : lower) ch = static_cast<char>(std::tolower(ch));
-    WriteText("config.ini", "[PCMode]\nCount=3\n0=" + EncodeHexBlock(a.data(), kEffectBlockSize) + "\n1=" + lower +
-                                "\n2=" + EncodeHexBlock(c.data(), kEffectBlockSize) +
+    WriteText("config.ini", "[PCMode]\nCount=3\n0=" + EncodeHexBlock(a.data(), kEffectBlockSize) +
+                                "\n1=" + lower + "\n2=" + EncodeHexBlock(c.data(), kEffectBlockSize) +
                                 "\n[PCModeName]\n0=first\n1=second\n2=\n");
     ASSERT_EQ(settings->Load(), Settings::LoadResult::Loaded);
     SceneList list = LoadSceneStore(settings->Document());
@@ -122,6 +124,27 @@ TEST_F(Store, AStoredNameTooLongForARecordKeepsItsFirst31Units) {
     ASSERT_TRUE(doc.Parse("[PCMode]\nCount=1\n0=" + EncodeHexBlock(a.data(), kEffectBlockSize) +
                           "\n[PCModeName]\n0=" + std::string(40, 'n') + "\n"));
     EXPECT_EQ(LoadSceneStore(doc).at(0).name.size(), 31u);
+}
+
+TEST_F(Store, ScenesLanguageAndGeometrySurviveASaveAndLoad) {
+    SceneList list;
+    AddScene(list, u"低音", ImageWithVolume(5), *settings);
+    AddScene(list, u"Vocal", ImageWithVolume(6), *settings);
+    settings->SetLanguage(1);
+    DelayLayout layout;
+    layout.speakers[2] = {100, -200};
+    layout.delayMm[5] = 1234.5;
+    layout.positionsValid = 1;
+    WriteDelayLayout(settings->Document(), layout);
+    ASSERT_TRUE(SaveSceneStore(list, *settings));
+    Settings fresh(Folder());
+    ASSERT_EQ(fresh.Load(), Settings::LoadResult::Loaded);
+    const SceneList back = LoadSceneStore(fresh.Document());
+    ASSERT_EQ(Names(back), (std::vector<std::string>{"低音", "Vocal"}));
+    EXPECT_EQ(back[0].block, ImageWithVolume(5));
+    EXPECT_EQ(back[1].block, ImageWithVolume(6));
+    EXPECT_EQ(fresh.Language(), 1);
+    EXPECT_EQ(ReadDelayLayout(fresh.Document()), layout);
 }
 
 TEST_F(Store, DeletingClosesTheGap) {

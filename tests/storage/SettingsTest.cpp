@@ -29,7 +29,8 @@ TEST(IniDocument, IntegersAreDecimalOrHexAndNothingElse) {
 TEST(IniDocument, NamesIgnoreCaseAndTextIsUtf8WithOrWithoutMark) {
     for (const std::string& mark : {std::string(), std::string("\xEF\xBB\xBF")}) {
         IniDocument doc;
-        ASSERT_TRUE(doc.Parse(mark + "[PCModeName]\n0=B\xC3\xA4ss \xE4\xBD\x8E\xE9\x9F\xB3\n[Config]\nLang=1\n"));
+        ASSERT_TRUE(
+            doc.Parse(mark + "[PCModeName]\n0=B\xC3\xA4ss \xE4\xBD\x8E\xE9\x9F\xB3\n[Config]\nLang=1\n"));
         EXPECT_EQ(doc.GetText("pcmodename", "0"), "B\xC3\xA4ss \xE4\xBD\x8E\xE9\x9F\xB3");
         EXPECT_EQ(doc.GetInt("CONFIG", "lang", 0), 1);
     }
@@ -56,6 +57,7 @@ TEST_F(TempFolder, SettingsRoundTripKeepsEverySection) {
     EXPECT_EQ(third.Document().GetText("PCModeName", "0"), "Bass 低音");
     EXPECT_EQ(third.Document().GetText("other", "KEY"), "kept");
     EXPECT_EQ(ReadDelayLayout(third.Document()), layout);
+    EXPECT_EQ(third.Document().GetInt("PCMode", "Count", -1), -1) << "no scenes were stored";
     EXPECT_NE(ReadText("config.ini").find("Lang=1"), std::string::npos) << "no blanks around the equals sign";
 }
 
@@ -70,7 +72,8 @@ TEST_F(TempFolder, AnInterruptedSaveLeavesTheOldFile) {
     settings.Document().SetText("PCMode", "0", std::string(9000, 'B'));
     const std::string fresh = settings.Document().Serialize();
     std::set<size_t> seenOffsets;
-    for (WriteStep step : {WriteStep::Open, WriteStep::Write, WriteStep::Sync, WriteStep::Close, WriteStep::Rename}) {
+    for (WriteStep step :
+         {WriteStep::Open, WriteStep::Write, WriteStep::Sync, WriteStep::Close, WriteStep::Rename}) {
         for (size_t failAt = 0; failAt <= fresh.size(); failAt += 4096) {
             const bool saved = settings.Save([&](WriteStep s, size_t written) {
                 if (s == WriteStep::Write) seenOffsets.insert(written);
@@ -85,6 +88,18 @@ TEST_F(TempFolder, AnInterruptedSaveLeavesTheOldFile) {
     EXPECT_GE(seenOffsets.size(), 3u) << "the write was interrupted between pieces";
     ASSERT_TRUE(settings.Save());
     EXPECT_EQ(ReadText("config.ini"), fresh);
+}
+
+TEST_F(TempFolder, AnUnreadableFileIsKeptAsideNotOverwritten) {
+    const std::string damaged = std::string("[PCMode]\nCount=1\n\0\0garbage", 27);
+    WriteText("config.ini", damaged);
+    Settings settings(Folder());
+    EXPECT_EQ(settings.Load(), Settings::LoadResult::Unreadable);
+    EXPECT_EQ(settings.SetAsidePath(), Path("config.ini.unreadable"));
+    EXPECT_EQ(ReadText("config.ini.unreadable"), damaged);
+    settings.SetLanguage(1);
+    ASSERT_TRUE(settings.Save());
+    EXPECT_EQ(ReadText("config.ini.unreadable"), damaged) << "still there after the next save";
 }
 
 TEST_F(TempFolder, AFileThatCannotBeWrittenLeavesTheOldOne) {
@@ -115,6 +130,10 @@ TEST(Tuning, EveryKeyAndItsDefault) {
     EXPECT_EQ(t.Gains().minvol, -12);
     EXPECT_EQ(CurveScaleFor(t.Gains()).dbKeduVal, 6);
     EXPECT_EQ(ParseGain("15", t.Gains()).raw, 1200);
+    EXPECT_EQ(GainSliderRange(t.Gains()).min, -120);
+    EXPECT_EQ(GainSliderRange(t.Gains()).max, 120);
+    EXPECT_EQ(CurveScaleFor(t.Gains()).dbMax, 12);
+    EXPECT_EQ(CurveScaleFor(t.Gains()).dbMin, -12);
     EXPECT_EQ(t.showFreqId, 0);
     EXPECT_EQ(t.alertEnable, 1);
     EXPECT_EQ(t.alertDelay, 3000);
@@ -176,7 +195,7 @@ TEST(Delay, MissingOrDamagedValuesGiveTheDefault) {
     const DelayLayout def;
     const std::array<uint8_t, 3> tiny = {1, 2, 3};
     for (const std::string& value : {std::string(), std::string("zz"), std::string(274, '0'),
-                                    EncodeHexBlock(tiny.data(), tiny.size())}) {
+                                     EncodeHexBlock(tiny.data(), tiny.size())}) {
         IniDocument doc;
         doc.SetText("Config", "Delay", value);
         EXPECT_EQ(ReadDelayLayout(doc), def) << value.substr(0, 10);
