@@ -72,26 +72,6 @@ std::string ValueText(uint16_t v) {
     return std::to_string(v) + "(" + std::to_string(static_cast<int16_t>(v)) + ")";
 }
 
-bool ReadImageFile(const std::string& path, EffectBlock& image, std::FILE* err) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::fprintf(err, "caraudio-cli: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
-        return false;
-    }
-    std::vector<char> bytes;
-    bytes.reserve(kEffectBlockSize + 1);
-    // Reads one byte past an image at most, so a huge file is not loaded.
-    for (char c; bytes.size() <= kEffectBlockSize && in.get(c);) bytes.push_back(c);
-    if (bytes.size() != kEffectBlockSize) {
-        std::fprintf(err, "caraudio-cli: %s is %s%zu bytes; an image is exactly %d bytes.\n", path.c_str(),
-                     bytes.size() > kEffectBlockSize ? "more than " : "",
-                     std::min<size_t>(bytes.size(), kEffectBlockSize), kEffectBlockSize);
-        return false;
-    }
-    std::memcpy(image.data(), bytes.data(), kEffectBlockSize);
-    return true;
-}
-
 // Written beside the target and renamed over it, so a failed write never
 // leaves half an image where an old file was.
 bool WriteImageFile(const std::string& path, const EffectBlock& image, std::FILE* err) {
@@ -119,6 +99,26 @@ const char* InputModeName(int mode) {
 }
 
 }  // namespace
+
+bool ReadImageFile(const std::string& path, EffectBlock& image, std::FILE* err) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::fprintf(err, "caraudio-cli: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    std::vector<char> bytes;
+    bytes.reserve(kEffectBlockSize + 1);
+    // Reads one byte past an image at most, so a huge file is not loaded.
+    for (char c; bytes.size() <= kEffectBlockSize && in.get(c);) bytes.push_back(c);
+    if (bytes.size() != kEffectBlockSize) {
+        std::fprintf(err, "caraudio-cli: %s is %s%zu bytes; an image is exactly %d bytes.\n", path.c_str(),
+                     bytes.size() > kEffectBlockSize ? "more than " : "",
+                     std::min<size_t>(bytes.size(), kEffectBlockSize), kEffectBlockSize);
+        return false;
+    }
+    std::memcpy(image.data(), bytes.data(), kEffectBlockSize);
+    return true;
+}
 
 std::string ModeName(int index) {
     if (index >= 0 && index < 8) return "USER-" + std::to_string(index + 1);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "CliSession.h"
@@ -24,6 +25,9 @@ int SceneDelete(const CliOptions& options, CommandArgs args, std::FILE* out, std
 int SceneExport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int SceneImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int SceneRecall(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+
+// Reads a whole image (exactly 1230 bytes) from a file; says why not on err.
+bool ReadImageFile(const std::string& path, EffectBlock& image, std::FILE* err);
 
 // "USER-1".."USER-8", "Factory settings", or "mode N" for the others.
 std::string ModeName(int index);

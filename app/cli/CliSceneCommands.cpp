@@ -61,22 +61,6 @@ DuplicateAnswer AskOnTerminal(std::FILE* out) {
                                                                      : DuplicateAnswer::No;
 }
 
-bool ReadImageArg(std::string_view path, EffectBlock& image, std::FILE* err) {
-    std::string data;
-    if (!ReadWholeFile(std::string(path), data)) {
-        std::fprintf(err, "caraudio-cli: cannot read %.*s: %s\n", static_cast<int>(path.size()), path.data(),
-                     std::strerror(errno));
-        return false;
-    }
-    if (data.size() != kEffectBlockSize) {
-        std::fprintf(err, "caraudio-cli: %.*s is %zu bytes; an image is exactly %d bytes.\n",
-                     static_cast<int>(path.size()), path.data(), data.size(), kEffectBlockSize);
-        return false;
-    }
-    std::memcpy(image.data(), data.data(), kEffectBlockSize);
-    return true;
-}
-
 }  // namespace
 
 int Scenes(const CliOptions&, CommandArgs, std::FILE* out, std::FILE* err) {
@@ -101,7 +85,7 @@ int SceneAdd(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
     EffectBlock image;
     std::unique_ptr<CliSession> session;
     if (!imagePath.empty()) {
-        if (!ReadImageArg(imagePath, image, err)) return kExitFailed;
+        if (!ReadImageFile(std::string(imagePath), image, err)) return kExitFailed;
     } else {
         session = std::make_unique<CliSession>(options, err);
         if (!session->Open()) return kExitFailed;
