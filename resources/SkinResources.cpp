@@ -1,0 +1,1 @@
+// The skins' resources are compiled into this library; nothing else lives here.

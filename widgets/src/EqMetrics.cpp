@@ -1,0 +1,53 @@
+#include "EqMetrics.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace caraudio::widgets {
+
+int Rnd(double v) {
+    return static_cast<int>(v + 0.5);
+}
+
+EqMetrics EqMetrics::Compute(const EqAxis& in, int left, int top, int right, int bottom) {
+    EqMetrics m;
+    m.axis = in;
+    m.axis.nKedu = std::max(1, in.nKedu);
+    if (m.axis.dbMax <= m.axis.dbMin) m.axis.dbMin = m.axis.dbMax - 1;
+    m.axis.zeroXFreq = std::max(1, in.zeroXFreq);
+    const EqAxis& a = m.axis;
+    m.left = left, m.top = top, m.right = right, m.bottom = bottom;
+    m.pxPerDiv = (bottom - top - a.tdist - a.bdist) / a.nKedu;
+    m.gridHeight = a.nKedu * m.pxPerDiv;
+    m.plotTop = top + a.tdist;
+    m.gridBottom = m.plotTop + m.gridHeight;
+    m.plotLeft = left + a.ldist;
+    m.plotWidth = right - left - a.ldist - a.rdist;
+    m.log10Zero = std::log10(static_cast<double>(a.zeroXFreq));
+    m.pxPerDecade = m.plotWidth / (std::log10(24000.0) - m.log10Zero);
+    m.pxPerPoint = m.plotWidth / 1024.0;
+    m.pxPerDb = static_cast<double>(m.gridHeight) / (a.dbMax - a.dbMin);
+    return m;
+}
+
+int EqMetrics::FrequencyToX(double hz) const {
+    return plotLeft + Rnd((std::log10(std::max(hz, 1e-9)) - log10Zero) * pxPerDecade);
+}
+
+int EqMetrics::GainToY(double db) const {
+    return plotTop + Rnd((axis.dbMax - db) * pxPerDb);
+}
+
+double EqMetrics::XToFrequency(int x) const {
+    return std::pow(10.0, (x - plotLeft) / pxPerDecade + log10Zero);
+}
+
+double EqMetrics::YToGain(int y) const {
+    return axis.dbMax - (y - plotTop) / pxPerDb;
+}
+
+int EqMetrics::ZeroDbY() const {
+    return top + axis.tdist + static_cast<int>(axis.dbMax * pxPerDb);
+}
+
+}  // namespace caraudio::widgets

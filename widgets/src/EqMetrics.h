@@ -1,0 +1,49 @@
+#pragma once
+
+namespace caraudio::widgets {
+
+// The axis attributes of the EQ editor.
+struct EqAxis {
+    int ldist = 36;
+    int tdist = 18;
+    int rdist = 0;
+    int bdist = 16;
+    int dbMax = 12;
+    int dbMin = -24;
+    int nKedu = 12;
+    int dbKeduVal = 6;
+    int zeroXFreq = 10;
+};
+
+// The editor's pixel scales, from its rectangle (right and bottom exclusive)
+// and its axis.
+struct EqMetrics {
+    EqAxis axis;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int pxPerDiv = 0;
+    int gridHeight = 0;
+    int plotTop = 0;
+    int gridBottom = 0;
+    int plotLeft = 0;
+    int plotWidth = 0;
+    double log10Zero = 1;
+    double pxPerDecade = 0;
+    double pxPerPoint = 0;
+    double pxPerDb = 0;
+
+    // An axis that would divide by zero is made usable first: at least one
+    // division, dbMax above dbMin, a start frequency of at least 1 Hz.
+    static EqMetrics Compute(const EqAxis& axis, int left, int top, int right, int bottom);
+
+    int FrequencyToX(double hz) const;
+    int GainToY(double db) const;
+    double XToFrequency(int x) const;
+    double YToGain(int y) const;
+    // The 0 dB line, as the curve layer draws it.
+    int ZeroDbY() const;
+};
+
+// v + 0.5 truncated toward zero.
+int Rnd(double v);
+
+}  // namespace caraudio::widgets
