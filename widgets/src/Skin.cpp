@@ -1,9 +1,13 @@
 #include "Skin.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QHash>
 #include <QImageReader>
 #include <QSvgRenderer>
 #include <algorithm>
+
+#include "GifDelays.h"
 
 namespace caraudio::widgets {
 
@@ -42,16 +46,22 @@ void Skin::Draw(QPainter& painter, const QRect& target, int frame) const {
 }
 
 Skin LoadGifSkin(const QString& path) {
-    QImageReader reader(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray data = file.readAll();
+    QBuffer buffer;
+    buffer.setData(data);
+    QImageReader reader(&buffer, "gif");
     std::vector<QImage> frames;
-    std::vector<int> delays;
     for (QImage image = reader.read(); !image.isNull(); image = reader.read()) {
-        // The reader gives milliseconds; the skin keeps hundredths, as GIF does.
-        delays.push_back(std::max(0, reader.nextImageDelay()) / 10);
         frames.push_back(image.convertToFormat(QImage::Format_ARGB32_Premultiplied));
         if (!reader.supportsAnimation()) break;
     }
     if (frames.empty()) return {};
+    // The delays as the file has them: the image reader turns 0 into 100 ms,
+    // where a frame without a delay is meant to show for 90 ms.
+    std::vector<int> delays = GifFrameDelays(reinterpret_cast<const uint8_t*>(data.constData()),
+                                             static_cast<size_t>(data.size()));
     return Skin::Animation(std::move(frames), std::move(delays));
 }
 

@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <memory>
+
+#include "ChannelCurves.h"
+#include "EffectBlock.h"
+#include "SMoveThumb.h"
+#include "SkEQ.h"
+#include "WidgetInput.h"
+#include "WidgetRegistry.h"
+
+namespace caraudio::widgets::test {
+namespace {
+
+// The main window's editor: its axis, layers, 31 band thumbs, H, L and Q handles.
+class Editor : public ::testing::Test {
+protected:
+    void SetUp() override {
+        grid.Build(17);
+        eq = std::make_unique<SkEQ>();
+        for (auto [n, v] : {std::pair{"ldist", "36"}, {"tdist", "13"}, {"rdist", "5"}, {"bdist", "15"}, {"dbMax", "24"},
+                            {"dbMin", "-24"}, {"nKedu", "8"}, {"dbKeduVal", "12"}, {"zeroXFreq", "17"},
+                            {"colorBkgnd", "#000000ff"}})
+            ASSERT_TRUE(eq->SetAttribute(n, v)) << n;
+        eq->resize(900, 400);
+        auto* g = CreateWidget("skeqgrid", eq.get());
+        SetWidgetAttribute(g, "colorBorder", "#ffffffdd");
+        curve = static_cast<SkEqCurve*>(CreateWidget("skeqcurve", eq.get()));
+        SetWidgetAttribute(curve, "colorLine", "#c027c0ff");
+        SetWidgetAttribute(curve, "colorCurrLine", "#80808050");
+        for (int n = 0; n < 31; ++n) Thumb(n, 25, 25);
+        Thumb(-1, 25, 25);
+        Thumb(-2, 25, 25);
+        Thumb(-5, 20, 17);
+        Thumb(-6, 20, 17);
+        Thumb(77, 10, 10);  // no slot: ignored
+        eq->show();
+        block = DefaultEffectBlock();
+    }
+
+    SMoveThumb* Thumb(int data, int w, int h) {
+        auto* t = static_cast<SMoveThumb*>(CreateWidget("moveThumb", eq.get()));
+        SetWidgetAttribute(t, "data", QString::number(data));
+        SetWidgetAttribute(t, "id", QString::number(900 + data));
+        t->resize(w, h);
+        return t;
+    }
+
+    void Load() {
+        curves.RebuildChannel(2, block);
+        eq->SetEqData(&curves.Model(2));
+    }
+    QImage Picture() { return eq->grab().toImage(); }
+    EqCurveModel& Model() { return curves.Model(2); }
+
+    FrequencyGrid grid;
+    ChannelCurves curves{grid};
+    std::unique_ptr<SkEQ> eq;
+    SkEqCurve* curve = nullptr;
+    EffectBlock block;
+};
+
+QPoint CentreOf(const QWidget* w) { return {w->x() + w->width() / 2, w->y() + w->height() / 2}; }
+
+TEST_F(Editor, ThumbsSitOnTheirBandsAndCrossoversOnTheMinus15Line) {
+    block.SetWord(FindParam(param::BandGain(2, 10))->offset, 600);  // +6 dB at 200 Hz
+    Load();
+    EXPECT_TRUE(eq->BandThumb(30)->isVisible());
+    EXPECT_EQ(eq->BandThumb(31), nullptr);
+    EXPECT_EQ(eq->SlotThumb(-3), nullptr);
+    EXPECT_EQ(CentreOf(eq->BandThumb(10)), QPoint(eq->FrequencyToX(200), eq->GainToY(6)));
+    // High-pass 0 Hz (off) at 17 Hz, low-pass 20000 Hz at 22000 Hz.
+    EXPECT_EQ(CentreOf(eq->SlotThumb(-1)), QPoint(eq->FrequencyToX(17), eq->GainToY(-15)));
+    EXPECT_EQ(CentreOf(eq->SlotThumb(-2)), QPoint(eq->FrequencyToX(22000), eq->GainToY(-15)));
+    EXPECT_FALSE(eq->SlotThumb(-5)->isVisible());
+    // A band above dbMax is placed above the plot.
+    Model().SetBand(4, {EqFilterRole::Band, EqFilterType::Peaking, 50, 30, 1, 1});
+    eq->RefreshCurve();
+    EXPECT_LT(CentreOf(eq->BandThumb(4)).y(), eq->Metrics().plotTop);
+}
+
+TEST_F(Editor, QHandlesSpreadWithTheBandsWidth) {
+    Load();
+    const struct {
+        int rawQ;
+        int d;
+    } cases[] = {{40, 120}, {12800, 20}, {760, 69}, {1230, 61}};
+    for (const auto& c : cases) {
+        Model().SetBand(12, {EqFilterRole::Band, EqFilterType::Peaking, 315, 4, c.rawQ / 300.0, c.rawQ / 300.0});
+        eq->ShowQHandles(true);
+        eq->RefreshCurve();
+        const QPoint band = CentreOf(eq->BandThumb(12));
+        ASSERT_TRUE(eq->SlotThumb(-5)->isVisible());
+        EXPECT_EQ(CentreOf(eq->SlotThumb(-5)), band - QPoint(c.d, 0)) << c.rawQ;
+        EXPECT_EQ(CentreOf(eq->SlotThumb(-6)), band + QPoint(c.d, 0)) << c.rawQ;
+        EXPECT_EQ(eq->SlotThumb(-6)->ThumbTag(), 12);
+    }
+    // A crossover becoming current hides them; the next band brings them back.
+    Model().SetHighPass(80, -12, 1, EqFilterType::Butterworth);
+    eq->RefreshCurve();
+    EXPECT_FALSE(eq->SlotThumb(-5)->isVisible());
+    EXPECT_EQ(eq->SlotThumb(-5)->ThumbTag(), -1);
+    Model().SetBand(3, {EqFilterRole::Band, EqFilterType::Peaking, 40, 2, 1, 1});
+    eq->RefreshCurve();
+    EXPECT_TRUE(eq->SlotThumb(-6)->isVisible());
+    eq->ShowQHandles(false);
+    EXPECT_FALSE(eq->SlotThumb(-6)->isVisible());
+}
+
+TEST_F(Editor, DraggingAThumbReportsWithoutMoving) {
+    Load();
+    SMoveThumb* t = eq->BandThumb(5);
+    SMoveThumb* h = eq->SlotThumb(-1);
+    SetWidgetAttribute(h, "canYMove", "0");
+    std::vector<ThumbMove> moves;
+    for (SMoveThumb* thumb : {t, h})
+        QObject::connect(thumb, &SMoveThumb::thumbMoving, [&](const ThumbMove& m) { moves.push_back(m); });
+    const QPoint before = t->pos();
+    Press(t, {5, 8});
+    MoveTo(t, {25, -12});
+    Release(t, {25, -12});
+    MoveTo(t, {40, 40});  // not dragging any more
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_EQ(moves[0].id, 905);
+    EXPECT_EQ(moves[0].newLeft, before.x() + 20);
+    EXPECT_EQ(moves[0].newTop, before.y() - 20);
+    EXPECT_EQ(moves[0].oldLeft, before.x());
+    EXPECT_EQ(moves[0].oldTop, before.y());
+    EXPECT_EQ(t->pos(), before) << "the owner moves it, not the drag";
+    Press(h, {3, 3});
+    MoveTo(h, {30, 30});
+    ASSERT_EQ(moves.size(), 2u);
+    EXPECT_EQ(moves[1].newTop, h->y()) << "canYMove 0 keeps the top";
+    EXPECT_EQ(moves[1].newLeft, h->x() + 27);
+}
+
+TEST_F(Editor, PaintsTheZeroLineAndTheHighlight) {
+    Load();
+    QImage flat = Picture();
+    const int y0 = eq->Metrics().ZeroDbY();
+    const int x = eq->FrequencyToX(3500);  // between grid lines
+    EXPECT_EQ(flat.pixelColor(x, y0), QColor(0xc0, 0x27, 0xc0)) << "a flat curve lies on the 0 dB line";
+    EXPECT_EQ(flat.pixelColor(x, y0 + 30), QColor(0, 0, 0));
+
+    Model().SetBand(20, {EqFilterRole::Band, EqFilterType::Peaking, 2000, 12, 2, 2});
+    eq->RefreshCurve();
+    const QImage lit = Picture();
+    const int xb = eq->FrequencyToX(2000);
+    const QColor under = lit.pixelColor(xb, y0 - 20);  // between the line and the band's peak
+    EXPECT_GT(under.red(), 20) << "the current band is filled with colorCurrLine";
+    EXPECT_EQ(under.red(), under.green());
+    EXPECT_EQ(lit.pixelColor(x - 200, y0 - 20), QColor(0, 0, 0)) << "not elsewhere";
+
+    // A crossover's highlight reaches from 0 dB down to the grid bottom.
+    Model().SetHighPass(80, 0, 1, EqFilterType::Butterworth);  // slope "OFF", in range: flat but current
+    eq->RefreshCurve();
+    const QImage band = Picture();
+    EXPECT_GT(band.pixelColor(eq->FrequencyToX(5500), eq->Metrics().gridBottom - 40).red(), 20);
+}
+
+TEST_F(Editor, NothingRepaintsWhenNothingChanges) {
+    Load();
+    QApplication::processEvents();
+    int paints = 0;
+    struct Counter : QObject {
+        int& n;
+        explicit Counter(int& c) : n(c) {}
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() == QEvent::Paint) ++n;
+            return false;
+        }
+    } counter(paints);
+    curve->installEventFilter(&counter);
+    for (int i = 0; i < 20; ++i) {
+        QApplication::processEvents();
+        QTest::qWait(10);
+    }
+    EXPECT_EQ(paints, 0);
+    eq->RefreshCurve();
+    QTest::qWait(20);
+    EXPECT_GE(paints, 1);
+}
+
+TEST(Registry, EveryTagMakesItsClass) {
+    for (const QString& tag : KnownTags()) {
+        std::unique_ptr<QWidget> w(CreateWidget(tag, nullptr));
+        ASSERT_TRUE(w) << tag.toStdString();
+        EXPECT_TRUE(QString(w->metaObject()->className()).endsWith(ClassForTag(tag))) << tag.toStdString();
+        EXPECT_TRUE(SetWidgetAttribute(w.get(), "pos", "3,4")) << tag.toStdString();
+        EXPECT_EQ(w->pos(), QPoint(3, 4));
+    }
+    EXPECT_EQ(CreateWidget("nosuchwidget", nullptr), nullptr);
+}
+
+TEST(Attributes, TextValuesAsLayoutsWriteThem) {
+    EXPECT_EQ(ParseInt("0x1F"), 31);
+    EXPECT_EQ(ParseInt("-12"), -12);
+    EXPECT_EQ(ParseInt("12px"), std::nullopt);
+    EXPECT_EQ(ParseColor("#c027c0ff"), QColor(0xc0, 0x27, 0xc0, 0xff));
+    EXPECT_EQ(ParseColor("#80808050"), QColor(0x80, 0x80, 0x80, 0x50));
+    EXPECT_EQ(ParseColor("#zzz"), std::nullopt);
+    EXPECT_EQ(ParseFloat("0.25"), 0.25);
+    const auto f = ParseFont("size:11,bold:0,face:Arial", QFont());
+    ASSERT_TRUE(f);
+    EXPECT_EQ(f->pixelSize(), 11);
+    EXPECT_EQ(f->family(), "Arial");
+    EXPECT_EQ(ParsePos("1,2,11,22", {}), QRect(QPoint(1, 2), QPoint(10, 21)));
+    SkEQ eq;
+    EXPECT_FALSE(eq.SetAttribute("dbMax", "lots"));
+    eq.setProperty("nKedu", "4");  // as a .ui file sets it
+    EXPECT_EQ(eq.Axis().nKedu, 4);
+}
+
+}  // namespace
+}  // namespace caraudio::widgets::test

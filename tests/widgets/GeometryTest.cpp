@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "CarGeometry.h"
+#include "EqMetrics.h"
+#include "KnobMath.h"
+
+namespace caraudio::widgets {
+namespace {
+
+EqAxis MainLayoutAxis() { return {36, 13, 5, 15, 24, -24, 8, 12, 17}; }
+
+TEST(EqMetrics, MainLayoutScales) {
+    const EqMetrics m = EqMetrics::Compute(MainLayoutAxis(), 0, 0, 900, 400);
+    EXPECT_EQ(m.pxPerDiv, 46);  // (400 - 13 - 15) / 8
+    EXPECT_EQ(m.gridHeight, 368);
+    EXPECT_EQ(m.plotTop, 13);
+    EXPECT_EQ(m.gridBottom, 381);
+    EXPECT_EQ(m.plotLeft, 36);
+    EXPECT_EQ(m.plotWidth, 859);
+    EXPECT_DOUBLE_EQ(m.pxPerDb, 368.0 / 48);
+    EXPECT_DOUBLE_EQ(m.pxPerPoint, 859.0 / 1024);
+    EXPECT_NEAR(m.pxPerDecade, 859 / (std::log10(24000.0) - std::log10(17.0)), 1e-9);
+    const struct {
+        double hz;
+        int x;
+    } xs[] = {{17, 36}, {24000, 36 + 859}, {1000, 36 + static_cast<int>(std::log10(1000.0 / 17) * m.pxPerDecade + 0.5)}};
+    for (const auto& c : xs) EXPECT_EQ(m.FrequencyToX(c.hz), c.x) << c.hz;
+    EXPECT_EQ(m.GainToY(24), 13);
+    EXPECT_EQ(m.GainToY(0), 13 + 184);
+    EXPECT_EQ(m.GainToY(-24), 381);
+    EXPECT_EQ(m.GainToY(30), 13 + static_cast<int>(-6 * 368.0 / 48 + 0.5)) << "above the plot, not clamped";
+    EXPECT_NEAR(m.XToFrequency(m.FrequencyToX(1000)), 1000, 5) << "half a pixel at most";
+    EXPECT_NEAR(m.YToGain(m.GainToY(-7.5)), -7.5, 0.1);
+    EXPECT_EQ(m.ZeroDbY(), 13 + 184);
+}
+
+TEST(EqMetrics, RoundingTruncatesTowardZero) {
+    const struct {
+        double v;
+        int r;
+    } cases[] = {{2.4, 2}, {2.5, 3}, {-2.4, -1}, {-2.6, -2}, {-0.4, 0}};
+    for (const auto& c : cases) EXPECT_EQ(Rnd(c.v), c.r) << c.v;
+}
+
+TEST(EqMetrics, UnusableAxesStillGiveNumbers) {
+    EqAxis a;
+    a.nKedu = 0;
+    a.dbMax = -30;
+    a.zeroXFreq = 0;
+    const EqMetrics m = EqMetrics::Compute(a, 0, 0, 300, 200);
+    EXPECT_GT(m.pxPerDiv, 0);
+    EXPECT_TRUE(std::isfinite(m.pxPerDb));
+    EXPECT_TRUE(std::isfinite(m.pxPerDecade));
+}
+
+TEST(CarGeometry, DefaultsPutTheOrigin240PixelsIn) {
+    const CarGeometry g = CarGeometry::Layout({}, {0, 0, 500, 600});
+    EXPECT_EQ(g.originPx.x, 240);
+    EXPECT_EQ(g.originPx.y, 600 - 20 - 200);
+    EXPECT_EQ(g.carArea, (IntBox{240, 380 - 268, 240 + 182, 380}));
+    EXPECT_EQ(g.carPic, (IntBox{240, 380 - 268 - 91, 240 + 182, 380 + 91}));
+    EXPECT_EQ(g.ToPx({0, 0}), (IntPoint{240, 380}));
+    EXPECT_EQ(g.ToPx({1000, 1000}), (IntPoint{340, 280})) << "one scale step is 100 pixels, y upward";
+    EXPECT_EQ(g.ToMm({340, 280}), (IntPoint{1000, 1000}));
+    EXPECT_EQ(g.ClampToCar({0, 1000}), (IntPoint{240, 380}));
+    EXPECT_EQ(g.ClampToCar({1000, -5}), (IntPoint{422, 112}));
+}
+
+TEST(CarGeometry, DelaysFromTheFarthestSpeaker) {
+    const CarGeometry g = CarGeometry::Layout({}, {0, 0, 500, 600});
+    const IntPoint speakers[] = {{0, 2680}, {1825, 2680}, {0, 0}, {1825, 0}, {530, 1580}, {1060, 1580}};
+    const CarDelays d = ComputeDelays(g, {530, 1580}, speakers, 6);
+    int farthest = 0;
+    for (int i = 1; i < 4; ++i)
+        if (d.delayMm[static_cast<size_t>(i)] < d.delayMm[static_cast<size_t>(farthest)]) farthest = i;
+    EXPECT_EQ(d.delayMm[static_cast<size_t>(farthest)], 0) << "the farthest speaker waits for no one";
+    EXPECT_EQ(d.delayMm[4], d.dMax * 10) << "a speaker on the listener";
+    EXPECT_EQ(d.virtualPx[4], d.speakerPx[4]);
+    EXPECT_NEAR(d.delayMm[5], (d.dMax - 53) * 10, 1e-9);
+    // Two speakers at the same distance get the same delay.
+    const IntPoint pair[] = {{530 - 700, 1580}, {530 + 700, 1580}, {530, 1580 + 1000}};
+    const CarDelays e = ComputeDelays(g, {530, 1580}, pair, 3);
+    EXPECT_EQ(e.delayMm[0], e.delayMm[1]);
+    EXPECT_NEAR(e.delayMm[0], 300, 1e-9);
+    EXPECT_EQ(e.circle.right - e.circle.left, 200);
+    EXPECT_NEAR(e.virtualPx[0].x, e.listenerPx.x - 100, 1);
+}
+
+TEST(KnobMath, CompactWindowKnob) {
+    KnobMath k{0, 60, 90, 55, 119, 108};
+    EXPECT_EQ(k.StartAngle(), 135);
+    EXPECT_DOUBLE_EQ(k.Scale(), 60.0 / 270);
+    EXPECT_DOUBLE_EQ(k.AngleFor(30), 135);
+    KnobMath::Dot dot;
+    ASSERT_TRUE(k.DotFor(0, dot));
+    EXPECT_EQ(dot.x, static_cast<int>(119 - std::cos(45 * 3.14 / 180) * 55));
+    EXPECT_EQ(dot.y, static_cast<int>(108 + std::sin(45 * 3.14 / 180) * 55));
+    ASSERT_TRUE(k.DotFor(135, dot));  // straight up; cos(1.57) is not quite 0
+    EXPECT_EQ(dot.x, 118);
+    EXPECT_EQ(dot.y, 108 - 55);
+    EXPECT_FALSE(k.DotFor(271, dot)) << "past the end the dot stays";
+    const KnobMath::Dot start = k.StartDot(), end = k.EndDot();
+    EXPECT_EQ(start.y, end.y);
+    EXPECT_EQ(start.x + end.x, 2 * 119 - 1) << "mirrored about the centre (each truncated)";
+}
+
+TEST(KnobMath, PointingInEachQuarter) {
+    KnobMath k{0, 60, 90, 55, 100, 100};
+    const struct {
+        int x, y;
+        double angle;
+        int value;
+        bool dotMoves;
+    } cases[] = {
+        {40, 100, 45, 10, true},     // straight left
+        {160, 100, 225, 50, true},   // straight right
+        {100, 40, 135, 30, true},    // straight up
+        {100, 160, 315, 60, false},  // straight down: into the gap, clamped
+        {50, 150, 0, 0, true},       // lower left, the start of the dial
+        {150, 150, 270, 60, true},   // lower right, the end of the dial
+        {50, 50, 89.93, 19, true},   // upper left: 3.14 for pi leaves it just short of 20
+        {80, 150, -23.14, 0, true},  // lower left, inside the gap: clamped to min
+    };
+    for (const auto& c : cases) {
+        const KnobMath::Pointing p = k.Point(c.x, c.y);
+        EXPECT_NEAR(p.angle, c.angle, 0.5) << c.x << "," << c.y;
+        EXPECT_EQ(p.value, c.value) << c.x << "," << c.y;
+        EXPECT_EQ(p.dotMoves, c.dotMoves) << c.x << "," << c.y;
+    }
+    KnobMath offset{10, 70, 90, 55, 100, 100};
+    EXPECT_DOUBLE_EQ(offset.AngleFor(20), 20.0 * 270 / 60) << "min not 0: value x sweep / (max - min)";
+}
+
+}  // namespace
+}  // namespace caraudio::widgets
