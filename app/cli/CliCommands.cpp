@@ -34,6 +34,9 @@ constexpr std::array kCommands = {
     Command{"store", "store N", "save the box's current settings as USER-N (1..8)", 1, 1, Store},
     Command{"set", "set NAME RAW", "change one parameter to a raw value as dump shows it (-32768..65535)", 2,
             2, Set},
+    Command{"curve", "curve [--channel CHn] [--image FILE] [--filter N]",
+            "a channel's response as text (Hz, dB); --filter N: band 0..30, 31 high-pass, 32 low-pass", 0, 6,
+            Curve},
     Command{"scenes", "scenes", "list the PC scenes kept in config.ini", 0, 0, Scenes},
     Command{"scene-add", "scene-add NAME [--image FILE]",
             "keep the box's current image (or FILE's) as a PC scene called NAME", 1, 3, SceneAdd},
@@ -51,7 +54,7 @@ void PrintHelp(std::FILE* out) {
                  "Tunes a car-audio DSP box from the command line.\n\n"
                  "Commands:\n");
     for (const Command& c : kCommands)
-        std::fprintf(out, "  %-30.*s %.*s\n", static_cast<int>(c.usage.size()), c.usage.data(),
+        std::fprintf(out, "  %-52.*s %.*s\n", static_cast<int>(c.usage.size()), c.usage.data(),
                      static_cast<int>(c.summary.size()), c.summary.data());
     std::fprintf(
         out,

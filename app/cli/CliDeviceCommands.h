@@ -24,6 +24,7 @@ int SceneAdd(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
 int SceneDelete(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int SceneExport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int SceneImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int Curve(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int SceneRecall(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 
 // Reads a whole image (exactly 1230 bytes) from a file; says why not on err.

@@ -157,6 +157,34 @@ TEST_F(CliWithBox, ImagesGoToFilesAndBack) {
     EXPECT_NE(bad.err.find("is 4 bytes; an image is exactly 1230 bytes"), std::string::npos);
 }
 
+TEST_F(CliWithBox, CurveIsATextCurveOfTheChannel) {
+    ASSERT_EQ(Box({"set", "Box3_EQ20_Gain", "900"}).status, 0);  // +9 dB at 2 kHz on CH2
+    const Result r = Box({"curve", "--channel", "CH2"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 1026u);
+    EXPECT_EQ(lines[0][0], '*');
+    double peakHz = 0, peakDb = -1e9, firstHz = 0;
+    for (size_t i = 2; i < lines.size(); ++i) {
+        double hz, db;
+        ASSERT_EQ(std::sscanf(lines[i].c_str(), "%lf %lf", &hz, &db), 2) << lines[i];
+        if (i == 2) firstHz = hz;
+        if (db > peakDb) peakDb = db, peakHz = hz;
+    }
+    EXPECT_DOUBLE_EQ(firstHz, 17);
+    EXPECT_NEAR(peakDb, 9, 0.05);
+    EXPECT_NEAR(peakHz, 2000, 40);
+    const auto band = Lines(Box({"curve", "--channel", "ch2", "--filter", "20"}).out);
+    EXPECT_EQ(band.size(), 1026u);
+    EXPECT_NE(band[0].find("filter 20"), std::string::npos);
+    EXPECT_EQ(Box({"curve", "--filter", "35"}).status, 2);
+    EXPECT_EQ(Box({"curve", "--channel", "CH7"}).status, 2);
+    const std::string image = File("image.bin");
+    ASSERT_EQ(Box({"read", image}).status, 0);
+    EXPECT_EQ(Lines(RunCli({"curve", "--image", image, "--channel", "CH2"}).out), lines)
+        << "the same from a file";
+}
+
 TEST_F(CliWithBox, ADamagedMemoryFileIsLeftAlone) {
     const std::string mem = File("box.mem");
     std::ofstream(mem) << "something else";

@@ -15,7 +15,8 @@ protected:
     void SetUp() override {
         car = std::make_unique<SkCar>();
         car->resize(500, 620);
-        for (auto [n, v] : {std::pair{"ldist", "45"}, {"bdist", "40"}, {"mmPerScale", "1000"}}) car->SetAttribute(n, v);
+        for (auto [n, v] : {std::pair{"ldist", "45"}, {"bdist", "40"}, {"mmPerScale", "1000"}})
+            car->SetAttribute(n, v);
         car->setAutoFillBackground(true);
         QPalette p = car->palette();
         p.setColor(QPalette::Window, Qt::black);
@@ -46,7 +47,9 @@ protected:
     SWindow* posTip = nullptr;
 };
 
-QPoint CentreOf(const QWidget* w) { return {w->x() + w->width() / 2, w->y() + w->height() / 2}; }
+QPoint CentreOf(const QWidget* w) {
+    return {w->x() + w->width() / 2, w->y() + w->height() / 2};
+}
 
 TEST_F(Car, DefaultPlacementAndItsDelays) {
     EXPECT_EQ(car->Count(), 6);

@@ -20,7 +20,10 @@ namespace {
 std::unique_ptr<SkRotaryKnob> CompactKnob() {
     auto k = std::make_unique<SkRotaryKnob>();
     k->resize(238, 216);
-    for (auto [n, v] : {std::pair{"max", "60"}, {"includedAngle", "90"}, {"dotRadius", "55"}, {"fgRadius", "71"},
+    for (auto [n, v] : {std::pair{"max", "60"},
+                        {"includedAngle", "90"},
+                        {"dotRadius", "55"},
+                        {"fgRadius", "71"},
                         {"colorCircle", "#91b136ff"}})
         EXPECT_TRUE(k->SetAttribute(n, v)) << n;
     k->show();
@@ -146,8 +149,13 @@ TEST(Edit2, StepsFromKeysWheelAndEnter) {
 
 TEST(Buttons, CheckStatesCarryTextTipAndColour) {
     SkCheckButton b;
-    for (auto [n, v] : {std::pair{"multitext", "1"}, {"text1", "GEQ"}, {"multitip", "1"}, {"tip1", "graphic"},
-                        {"tip2", "parametric"}, {"multicolor", "1"}, {"colortext1", "#ff0000ff"},
+    for (auto [n, v] : {std::pair{"multitext", "1"},
+                        {"text1", "GEQ"},
+                        {"multitip", "1"},
+                        {"tip1", "graphic"},
+                        {"tip2", "parametric"},
+                        {"multicolor", "1"},
+                        {"colortext1", "#ff0000ff"},
                         {"colortext2", "#00ff00ff"}})
         ASSERT_TRUE(b.SetAttribute(n, v)) << n;
     b.resize(60, 26);
@@ -193,7 +201,8 @@ QString WriteGif(std::vector<int> delays, QTemporaryFile& file) {
     resources::GifAnimation a;
     a.width = a.height = 4;
     a.palette[1] = {255, 0, 0};
-    for (size_t i = 0; i < delays.size(); ++i) a.frames.push_back(std::vector<uint8_t>(16, static_cast<uint8_t>(1)));
+    for (size_t i = 0; i < delays.size(); ++i)
+        a.frames.push_back(std::vector<uint8_t>(16, static_cast<uint8_t>(1)));
     a.delays = delays;
     const std::string data = resources::EncodeGif(a);
     file.open();

@@ -19,8 +19,15 @@ protected:
     void SetUp() override {
         grid.Build(17);
         eq = std::make_unique<SkEQ>();
-        for (auto [n, v] : {std::pair{"ldist", "36"}, {"tdist", "13"}, {"rdist", "5"}, {"bdist", "15"}, {"dbMax", "24"},
-                            {"dbMin", "-24"}, {"nKedu", "8"}, {"dbKeduVal", "12"}, {"zeroXFreq", "17"},
+        for (auto [n, v] : {std::pair{"ldist", "36"},
+                            {"tdist", "13"},
+                            {"rdist", "5"},
+                            {"bdist", "15"},
+                            {"dbMax", "24"},
+                            {"dbMin", "-24"},
+                            {"nKedu", "8"},
+                            {"dbKeduVal", "12"},
+                            {"zeroXFreq", "17"},
                             {"colorBkgnd", "#000000ff"}})
             ASSERT_TRUE(eq->SetAttribute(n, v)) << n;
         eq->resize(900, 400);
@@ -61,7 +68,9 @@ protected:
     EffectBlock block;
 };
 
-QPoint CentreOf(const QWidget* w) { return {w->x() + w->width() / 2, w->y() + w->height() / 2}; }
+QPoint CentreOf(const QWidget* w) {
+    return {w->x() + w->width() / 2, w->y() + w->height() / 2};
+}
 
 TEST_F(Editor, ThumbsSitOnTheirBandsAndCrossoversOnTheMinus15Line) {
     block.SetWord(FindParam(param::BandGain(2, 10))->offset, 600);  // +6 dB at 200 Hz
@@ -87,7 +96,8 @@ TEST_F(Editor, QHandlesSpreadWithTheBandsWidth) {
         int d;
     } cases[] = {{40, 120}, {12800, 20}, {760, 69}, {1230, 61}};
     for (const auto& c : cases) {
-        Model().SetBand(12, {EqFilterRole::Band, EqFilterType::Peaking, 315, 4, c.rawQ / 300.0, c.rawQ / 300.0});
+        Model().SetBand(12,
+                        {EqFilterRole::Band, EqFilterType::Peaking, 315, 4, c.rawQ / 300.0, c.rawQ / 300.0});
         eq->ShowQHandles(true);
         eq->RefreshCurve();
         const QPoint band = CentreOf(eq->BandThumb(12));

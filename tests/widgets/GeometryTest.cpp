@@ -9,7 +9,9 @@
 namespace caraudio::widgets {
 namespace {
 
-EqAxis MainLayoutAxis() { return {36, 13, 5, 15, 24, -24, 8, 12, 17}; }
+EqAxis MainLayoutAxis() {
+    return {36, 13, 5, 15, 24, -24, 8, 12, 17};
+}
 
 TEST(EqMetrics, MainLayoutScales) {
     const EqMetrics m = EqMetrics::Compute(MainLayoutAxis(), 0, 0, 900, 400);
@@ -25,7 +27,9 @@ TEST(EqMetrics, MainLayoutScales) {
     const struct {
         double hz;
         int x;
-    } xs[] = {{17, 36}, {24000, 36 + 859}, {1000, 36 + static_cast<int>(std::log10(1000.0 / 17) * m.pxPerDecade + 0.5)}};
+    } xs[] = {{17, 36},
+              {24000, 36 + 859},
+              {1000, 36 + static_cast<int>(std::log10(1000.0 / 17) * m.pxPerDecade + 0.5)}};
     for (const auto& c : xs) EXPECT_EQ(m.FrequencyToX(c.hz), c.x) << c.hz;
     EXPECT_EQ(m.GainToY(24), 13);
     EXPECT_EQ(m.GainToY(0), 13 + 184);

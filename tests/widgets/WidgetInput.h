@@ -11,7 +11,8 @@
 
 namespace caraudio::widgets::test {
 
-inline void Mouse(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButton button, Qt::MouseButtons held) {
+inline void Mouse(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButton button,
+                  Qt::MouseButtons held) {
     QMouseEvent e(type, QPointF(local), QPointF(w->mapToGlobal(local)), button, held, Qt::NoModifier);
     QApplication::sendEvent(w, &e);
 }
@@ -19,7 +20,9 @@ inline void Mouse(QWidget* w, QEvent::Type type, QPoint local, Qt::MouseButton b
 inline void Press(QWidget* w, QPoint local) {
     Mouse(w, QEvent::MouseButtonPress, local, Qt::LeftButton, Qt::LeftButton);
 }
-inline void MoveTo(QWidget* w, QPoint local) { Mouse(w, QEvent::MouseMove, local, Qt::NoButton, Qt::LeftButton); }
+inline void MoveTo(QWidget* w, QPoint local) {
+    Mouse(w, QEvent::MouseMove, local, Qt::NoButton, Qt::LeftButton);
+}
 inline void Release(QWidget* w, QPoint local) {
     Mouse(w, QEvent::MouseButtonRelease, local, Qt::LeftButton, Qt::NoButton);
 }

@@ -33,7 +33,9 @@ private:
     size_t at_ = 0;
 };
 
-size_t ColourTableSize(uint8_t packed) { return packed & 0x80 ? 3u << ((packed & 0x07) + 1) : 0; }
+size_t ColourTableSize(uint8_t packed) {
+    return packed & 0x80 ? 3u << ((packed & 0x07) + 1) : 0;
+}
 
 }  // namespace
 

@@ -34,11 +34,13 @@ bool SMoveThumb::SetAttribute(const QString& name, const QString& value) {
     }
     if (name == "text") {
         text_ = value;
+        face_ = QPixmap();
         update();
         return true;
     }
     if (name == "skin") {
         skin_ = FindSkin(value);
+        face_ = QPixmap();
         update();
         return skin_ != nullptr;
     }
@@ -90,8 +92,29 @@ void SMoveThumb::mouseReleaseEvent(QMouseEvent* e) {
     unsetCursor();
 }
 
+void SMoveThumb::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::PaletteChange || e->type() == QEvent::FontChange) face_ = QPixmap();
+    QWidget::changeEvent(e);
+}
+
+void SMoveThumb::resizeEvent(QResizeEvent*) {
+    face_ = QPixmap();
+}
+
 void SMoveThumb::paintEvent(QPaintEvent*) {
+    const qreal dpr = devicePixelRatioF();
+    if (face_.isNull() || face_.size() != size() * dpr) {
+        face_ = QPixmap(size() * dpr);
+        face_.setDevicePixelRatio(dpr);
+        face_.fill(Qt::transparent);
+        QPainter fp(&face_);
+        DrawFace(fp);
+    }
     QPainter p(this);
+    p.drawPixmap(0, 0, face_);
+}
+
+void SMoveThumb::DrawFace(QPainter& p) const {
     if (skin_) {
         skin_->Draw(p, rect(), 0);
         return;

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QMetaType>
+#include <QPixmap>
 #include <QWidget>
 
 #include "Attributes.h"
@@ -53,8 +54,12 @@ protected:
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
+    void DrawFace(QPainter& p) const;
+
     double xFloat_ = 0;
     double yFloat_ = 0;
     bool canXMove_ = true;
@@ -64,6 +69,8 @@ private:
     int thumbTag_ = -1;
     QString text_;
     const Skin* skin_ = nullptr;
+    // The face drawn once and reused: 35 thumbs repaint on every drag step.
+    QPixmap face_;
     bool dragging_ = false;
     QPoint grab_;
 };

@@ -60,8 +60,8 @@ Skin LoadGifSkin(const QString& path) {
     if (frames.empty()) return {};
     // The delays as the file has them: the image reader turns 0 into 100 ms,
     // where a frame without a delay is meant to show for 90 ms.
-    std::vector<int> delays = GifFrameDelays(reinterpret_cast<const uint8_t*>(data.constData()),
-                                             static_cast<size_t>(data.size()));
+    std::vector<int> delays =
+        GifFrameDelays(reinterpret_cast<const uint8_t*>(data.constData()), static_cast<size_t>(data.size()));
     return Skin::Animation(std::move(frames), std::move(delays));
 }
 

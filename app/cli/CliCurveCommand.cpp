@@ -1,0 +1,95 @@
+#include <cstring>
+#include <string>
+
+#include "ChannelCurves.h"
+#include "CliDeviceCommands.h"
+#include "ValueScales.h"
+
+namespace caraudio::cli {
+namespace {
+
+// The editor's grid starts at 17 Hz.
+constexpr double kEditorStartHz = 17;
+
+// "CH1".."CH6" (any case) to the block index.
+bool ChannelArg(std::string_view text, int& block) {
+    for (int b = 0; b < kChannelCount; ++b) {
+        const std::string label = ChannelLabel(b);
+        if (label.size() != text.size()) continue;
+        bool same = true;
+        for (size_t i = 0; i < label.size() && same; ++i)
+            same = std::toupper(static_cast<unsigned char>(text[i])) == label[i];
+        if (same) {
+            block = b;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+int Curve(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err) {
+    int block = 2;  // CH1
+    int filter = -1;
+    std::string imagePath;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const bool hasValue = i + 1 < args.size();
+        if (args[i] == "--channel" && hasValue) {
+            if (!ChannelArg(args[++i], block)) {
+                std::fprintf(err, "caraudio-cli: --channel takes CH1..CH6.\n");
+                return kExitUsage;
+            }
+        } else if (args[i] == "--image" && hasValue) {
+            imagePath = std::string(args[++i]);
+        } else if (args[i] == "--filter" && hasValue) {
+            const std::string n(args[++i]);
+            char* end = nullptr;
+            filter = static_cast<int>(std::strtol(n.c_str(), &end, 10));
+            if (n.empty() || *end || filter < 0 || filter >= EqCurveModel::kRecords) {
+                std::fprintf(err,
+                             "caraudio-cli: --filter takes 0..30 for a band, 31 high-pass, 32 low-pass.\n");
+                return kExitUsage;
+            }
+        } else {
+            return kExitUsage;
+        }
+    }
+
+    EffectBlock image;
+    std::unique_ptr<CliSession> session;
+    if (!imagePath.empty()) {
+        if (!ReadImageFile(imagePath, image, err)) return kExitFailed;
+    } else {
+        session = std::make_unique<CliSession>(options, err);
+        if (!session->Open()) return kExitFailed;
+        const ConnectStatus status = session->Connect();
+        if (status != ConnectStatus::Connected) return ExitStatusFor(status);
+        if (!session->Db().ReadDeviceBlock()) {
+            std::fprintf(err, "caraudio-cli: reading the box's image failed.\n");
+            return kExitFailed;
+        }
+        image = session->Db().Block();
+    }
+
+    FrequencyGrid grid;
+    grid.Build(kEditorStartHz);
+    ChannelCurves curves(grid);
+    curves.RebuildChannel(block, image);
+    EqCurveModel& model = curves.Model(block);
+    if (filter >= 0 && (filter == EqCurveModel::kRecords - 1 || filter == EqCurveModel::kRecords - 2)) {
+        std::fprintf(err, "caraudio-cli: this channel has no second crossover pair.\n");
+        return kExitFailed;
+    }
+    const Response& values = filter >= 0 ? model.Filter(filter).response : model.Curve1();
+    // Text-curve form: comment lines start with '*', then frequency and level.
+    std::fprintf(out, "* %s %s, %d points from %.0f Hz at %.0f Hz sampling\n", ChannelLabel(block).c_str(),
+                 filter >= 0 ? ("filter " + std::to_string(filter)).c_str() : "summed response",
+                 FrequencyGrid::kPoints, kEditorStartHz, FrequencyGrid::kSampleRate);
+    std::fprintf(out, "* Freq(Hz) SPL(dB)\n");
+    for (int i = 0; i < FrequencyGrid::kPoints; ++i)
+        std::fprintf(out, "%.4f %.4f\n", grid.Hz(i), values[static_cast<size_t>(i)]);
+    return kExitOk;
+}
+
+}  // namespace caraudio::cli
