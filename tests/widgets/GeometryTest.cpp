@@ -40,6 +40,40 @@ TEST(EqMetrics, MainLayoutScales) {
     EXPECT_EQ(m.ZeroDbY(), 13 + 184);
 }
 
+TEST(EqMetrics, GridLinesAndTheirLabels) {
+    const EqMetrics m = EqMetrics::Compute(MainLayoutAxis(), 0, 0, 900, 400);
+    std::vector<int> labelled, ys;
+    for (const auto& line : m.GridLines()) {
+        ys.push_back(line.y);
+        if (line.labelled) labelled.push_back(line.db);
+    }
+    EXPECT_EQ(labelled, (std::vector<int>{24, 12, 0, -12, -24}));
+    EXPECT_EQ(ys.size(), 9u);
+    EXPECT_EQ(ys.front(), 13);
+    EXPECT_EQ(ys.back(), 381);
+    EXPECT_EQ(m.GridX(17), 36) << "the first line is the plot's left edge";
+    EXPECT_EQ(m.GridX(24000), 36 + 859);
+    // Default axis: lines every 3 dB from 12 to -24, labels every 6.
+    const EqMetrics d = EqMetrics::Compute(EqAxis{}, 0, 0, 600, 300);
+    int labels = 0;
+    for (const auto& line : d.GridLines()) labels += line.labelled;
+    EXPECT_EQ(labels, 7);
+    EqAxis noLabels;
+    noLabels.dbKeduVal = 0;
+    for (const auto& line : EqMetrics::Compute(noLabels, 0, 0, 600, 300).GridLines())
+        EXPECT_FALSE(line.labelled);
+}
+
+TEST(EqMetrics, AStartOutsideTheGridsRangeNoLongerLinesUp) {
+    // The axis starts at 5 Hz but the response grid at 10 Hz (its lowest):
+    // the curve's first point is no longer at the axis' start frequency.
+    EqAxis a = MainLayoutAxis();
+    a.zeroXFreq = 5;
+    const EqMetrics m = EqMetrics::Compute(a, 0, 0, 900, 400);
+    EXPECT_EQ(m.FrequencyToX(5), m.plotLeft);
+    EXPECT_GT(m.FrequencyToX(10), m.plotLeft) << "where the curve's first point belongs";
+}
+
 TEST(EqMetrics, RoundingTruncatesTowardZero) {
     const struct {
         double v;

@@ -8,9 +8,12 @@ namespace {
 
 EqFilterType PassType(uint8_t typeByte) {
     switch (CrossoverTypeField(typeByte)) {
-    case 1: return EqFilterType::Bessel;
-    case 2: return EqFilterType::Linkwitz;
-    default: return EqFilterType::Butterworth;  // 0, and 3 which the lists do not offer
+    case 1:
+        return EqFilterType::Bessel;
+    case 2:
+        return EqFilterType::Linkwitz;
+    default:
+        return EqFilterType::Butterworth;  // 0, and 3 which the lists do not offer
     }
 }
 
@@ -24,8 +27,8 @@ ChannelCurves::PassInput Pass(const EffectBlock& block, int typeIndex, int freqI
 }  // namespace
 
 ChannelCurves::ChannelCurves(FrequencyGrid& grid)
-    : models_{EqCurveModel(grid), EqCurveModel(grid), EqCurveModel(grid), EqCurveModel(grid), EqCurveModel(grid),
-              EqCurveModel(grid)} {}
+    : models_{EqCurveModel(grid), EqCurveModel(grid), EqCurveModel(grid),
+              EqCurveModel(grid), EqCurveModel(grid), EqCurveModel(grid)} {}
 
 EqFilterInput ChannelCurves::BandInput(const EffectBlock& block, int channel, int band) {
     EqFilterInput in;
@@ -38,9 +41,11 @@ EqFilterInput ChannelCurves::BandInput(const EffectBlock& block, int channel, in
     return in;
 }
 
-std::array<EqFilterInput, EqCurveModel::kBands> ChannelCurves::BandInputs(const EffectBlock& block, int channel) {
+std::array<EqFilterInput, EqCurveModel::kBands> ChannelCurves::BandInputs(const EffectBlock& block,
+                                                                          int channel) {
     std::array<EqFilterInput, EqCurveModel::kBands> bands;
-    for (int b = 0; b < EqCurveModel::kBands; ++b) bands[static_cast<size_t>(b)] = BandInput(block, channel, b);
+    for (int b = 0; b < EqCurveModel::kBands; ++b)
+        bands[static_cast<size_t>(b)] = BandInput(block, channel, b);
     return bands;
 }
 

@@ -20,8 +20,12 @@ bool IsPassType(EqFilterType t) {
            t == EqFilterType::VariableQ;
 }
 
-bool Audible(double gain) { return std::fabs(gain) >= kAudibleGain; }
-bool InPassRange(double f) { return f >= 20 && f <= 19999; }
+bool Audible(double gain) {
+    return std::fabs(gain) >= kAudibleGain;
+}
+bool InPassRange(double f) {
+    return f >= 20 && f <= 19999;
+}
 
 }  // namespace
 
@@ -55,10 +59,18 @@ void EqCurveModel::ComputeCoefficients(EqFilterRecord& r) {
     case EqFilterType::VariableQ: {
         double alpha;
         switch (r.type) {
-        case EqFilterType::Linkwitz: alpha = sn / std::sqrt(2.0); break;
-        case EqFilterType::Bessel: alpha = sn * std::sqrt(3.0) / 2; break;
-        case EqFilterType::Butterworth: alpha = sn / 1.718; break;
-        default: alpha = sn / (2 * r.q); break;
+        case EqFilterType::Linkwitz:
+            alpha = sn / std::sqrt(2.0);
+            break;
+        case EqFilterType::Bessel:
+            alpha = sn * std::sqrt(3.0) / 2;
+            break;
+        case EqFilterType::Butterworth:
+            alpha = sn / 1.718;
+            break;
+        default:
+            alpha = sn / (2 * r.q);
+            break;
         }
         const double d = 1 + alpha;
         r.a0 = 1;
@@ -105,10 +117,12 @@ void EqCurveModel::ComputeResponse(EqFilterRecord& r, const FrequencyGrid& grid)
         const double c1 = grid.Cos1(i), s1 = grid.Sin1(i), c2 = grid.Cos2(i), s2 = grid.Sin2(i);
         const double nr = r.b0 + r.b1 * c1 + r.b2 * c2, ni = -(r.b1 * s1 + r.b2 * s2);
         const double dr = r.a0 + r.a1 * c1 + r.a2 * c2, di = -(r.a1 * s1 + r.a2 * s2);
-        const double den = std::sqrt(dr * dr + di * di);
-        double ratio = den > 0 ? std::sqrt(nr * nr + ni * ni) / den : 1.0;
-        if (!(ratio >= kSmallestRatio)) ratio = kSmallestRatio;  // also catches NaN
-        r.response[static_cast<size_t>(i)] = 20 * std::log10(ratio) * scale;
+        // 20 log10(|N| / |D|) as 10 log10 of the squared ratio: one logarithm,
+        // no square roots.
+        const double den = dr * dr + di * di;
+        double ratio = den > 0 ? (nr * nr + ni * ni) / den : 1.0;
+        if (!(ratio >= kSmallestRatio * kSmallestRatio)) ratio = kSmallestRatio * kSmallestRatio;  // and NaN
+        r.response[static_cast<size_t>(i)] = 10 * std::log10(ratio) * scale;
     }
 }
 
@@ -227,24 +241,27 @@ void EqCurveModel::RecomputeAll(double startHz) {
 
 void EqCurveModel::SumCurves() {
     if (!grid_.IsBuilt() || !records_) return;
-    peak_ = 0;
+    // Whole arrays added one after another: the same sums as point by point,
+    // but each record's response is read in order.
     const auto& rec = *records_;
-    const bool second = HasCurve2();
-    for (size_t i = 0; i < FrequencyGrid::kPoints; ++i) {
-        double s = 0;
-        for (int n = 0; n < bandCount_; ++n) s += rec[static_cast<size_t>(n)].response[i];
-        double c1 = s;
-        if (highPass_ >= 0) c1 += rec[static_cast<size_t>(highPass_)].response[i];
-        if (lowPass_ >= 0) c1 += rec[static_cast<size_t>(lowPass_)].response[i];
-        curve1_[i] = c1;
-        peak_ = std::max(peak_, c1);
-        if (!second) continue;
-        double c2 = s;
-        if (highPass2_ >= 0) c2 += rec[static_cast<size_t>(highPass2_)].response[i];
-        if (lowPass2_ >= 0) c2 += rec[static_cast<size_t>(lowPass2_)].response[i];
-        curve2_[i] = c2;
-        peak_ = std::max(peak_, c2);
+    Response bands{};
+    for (int n = 0; n < bandCount_; ++n) {
+        const Response& r = rec[static_cast<size_t>(n)].response;
+        for (size_t i = 0; i < FrequencyGrid::kPoints; ++i) bands[i] += r[i];
     }
+    auto sum = [&](Response& curve, int a, int b) {
+        curve = bands;
+        for (int index : {a, b}) {
+            if (index < 0) continue;
+            const Response& r = rec[static_cast<size_t>(index)].response;
+            for (size_t i = 0; i < FrequencyGrid::kPoints; ++i) curve[i] += r[i];
+        }
+    };
+    sum(curve1_, highPass_, lowPass_);
+    peak_ = std::max(0.0, *std::max_element(curve1_.begin(), curve1_.end()));
+    if (!HasCurve2()) return;
+    sum(curve2_, highPass2_, lowPass2_);
+    peak_ = std::max(peak_, *std::max_element(curve2_.begin(), curve2_.end()));
 }
 
 }  // namespace caraudio

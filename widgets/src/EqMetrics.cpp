@@ -46,6 +46,21 @@ double EqMetrics::YToGain(int y) const {
     return axis.dbMax - (y - plotTop) / pxPerDb;
 }
 
+std::vector<EqMetrics::GridLine> EqMetrics::GridLines() const {
+    std::vector<GridLine> lines;
+    const int step = (axis.dbMax - axis.dbMin) / axis.nKedu;
+    for (int k = 0; k <= axis.nKedu; ++k) {
+        const int db = axis.dbMax - k * step;
+        lines.push_back({plotTop + k * pxPerDiv, db, axis.dbKeduVal != 0 && db % axis.dbKeduVal == 0});
+    }
+    return lines;
+}
+
+int EqMetrics::GridX(double hz) const {
+    const double span = std::log10(24000.0) - log10Zero;
+    return plotLeft + static_cast<int>((std::log10(std::max(hz, 1e-9)) - log10Zero) * plotWidth / span);
+}
+
 int EqMetrics::ZeroDbY() const {
     return top + axis.tdist + static_cast<int>(axis.dbMax * pxPerDb);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 namespace caraudio::widgets {
 
 // The axis attributes of the EQ editor.
@@ -41,6 +43,17 @@ struct EqMetrics {
     double YToGain(int y) const;
     // The 0 dB line, as the curve layer draws it.
     int ZeroDbY() const;
+
+    // The horizontal grid lines, top to bottom, and the dB value of each.
+    struct GridLine {
+        int y;
+        int db;
+        bool labelled;  // the value is a multiple of dbKeduVal
+    };
+    std::vector<GridLine> GridLines() const;
+    // Where the grid draws the vertical line of a frequency (truncated, where
+    // the thumbs are rounded).
+    int GridX(double hz) const;
 };
 
 // v + 0.5 truncated toward zero.

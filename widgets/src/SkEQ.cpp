@@ -290,23 +290,16 @@ void SkEqGrid::Render(QPainter& p, const SkEQ& eq) const {
     p.setPen(QPen(colorBorder_, 1));
     p.setFont(font());
     const QColor textColor = palette().color(QPalette::WindowText);
-    const int step = (a.dbMax - a.dbMin) / a.nKedu;
-    for (int k = 0; k <= a.nKedu; ++k) {
-        const int y = m.plotTop + k * m.pxPerDiv;
+    for (const EqMetrics::GridLine& line : m.GridLines()) {
         p.setPen(QPen(colorBorder_, 1));
-        p.drawLine(m.plotLeft, y, R - a.rdist, y);
-        const int db = a.dbMax - k * step;
-        if (a.dbKeduVal != 0 && db % a.dbKeduVal == 0) {
-            p.setPen(textColor);
-            p.drawText(QRect(QPoint(L + 2, y - 7), QPoint(L + a.ldist - 2 - 1, y - 7 + m.pxPerDiv + 2 - 1)),
-                       Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, QString("%1dB").arg(db));
-        }
+        p.drawLine(m.plotLeft, line.y, R - a.rdist, line.y);
+        if (!line.labelled) continue;
+        p.setPen(textColor);
+        p.drawText(
+            QRect(QPoint(L + 2, line.y - 7), QPoint(L + a.ldist - 2 - 1, line.y - 7 + m.pxPerDiv + 2 - 1)),
+            Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, QString("%1dB").arg(line.db));
     }
-    const double span = std::log10(24000.0) - m.log10Zero;
-    auto xOf = [&](int hz) {
-        return m.plotLeft +
-               static_cast<int>((std::log10(static_cast<double>(hz)) - m.log10Zero) * m.plotWidth / span);
-    };
+    auto xOf = [&](int hz) { return m.GridX(hz); };
     p.setPen(QPen(colorBorder_, 1));
     p.drawLine(xOf(a.zeroXFreq), m.plotTop, xOf(a.zeroXFreq), m.gridBottom);
     for (int hz : kGridFrequencies) p.drawLine(xOf(hz), m.plotTop, xOf(hz), m.gridBottom);
