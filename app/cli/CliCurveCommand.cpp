@@ -57,20 +57,7 @@ int Curve(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE
     }
 
     EffectBlock image;
-    std::unique_ptr<CliSession> session;
-    if (!imagePath.empty()) {
-        if (!ReadImageFile(imagePath, image, err)) return kExitFailed;
-    } else {
-        session = std::make_unique<CliSession>(options, err);
-        if (!session->Open()) return kExitFailed;
-        const ConnectStatus status = session->Connect();
-        if (status != ConnectStatus::Connected) return ExitStatusFor(status);
-        if (!session->Db().ReadDeviceBlock()) {
-            std::fprintf(err, "caraudio-cli: reading the box's image failed.\n");
-            return kExitFailed;
-        }
-        image = session->Db().Block();
-    }
+    if (const int status = TakeImage(options, imagePath, image, err); status != kExitOk) return status;
 
     FrequencyGrid grid;
     grid.Build(kEditorStartHz);

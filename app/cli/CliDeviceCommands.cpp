@@ -120,6 +120,18 @@ bool ReadImageFile(const std::string& path, EffectBlock& image, std::FILE* err) 
     return true;
 }
 
+int TakeImage(const CliOptions& options, const std::string& imagePath, EffectBlock& image, std::FILE* err) {
+    if (!imagePath.empty()) return ReadImageFile(imagePath, image, err) ? kExitOk : kExitFailed;
+    Connected c = ConnectBox(options, err);
+    if (c.status != kExitOk) return c.status;
+    if (!c.session->Db().ReadDeviceBlock()) {
+        std::fprintf(err, "caraudio-cli: reading the box's image failed.\n");
+        return kExitFailed;
+    }
+    image = c.session->Db().Block();
+    return kExitOk;
+}
+
 std::string ModeName(int index) {
     if (index >= 0 && index < 8) return "USER-" + std::to_string(index + 1);
     if (index == 8) return "Factory settings";

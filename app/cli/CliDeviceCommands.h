@@ -30,6 +30,10 @@ int SceneRecall(const CliOptions& options, CommandArgs args, std::FILE* out, std
 // Reads a whole image (exactly 1230 bytes) from a file; says why not on err.
 bool ReadImageFile(const std::string& path, EffectBlock& image, std::FILE* err);
 
+// The image of FILE when a path is given, else the connected box's; the exit
+// status says why there is none.
+int TakeImage(const CliOptions& options, const std::string& imagePath, EffectBlock& image, std::FILE* err);
+
 // "USER-1".."USER-8", "Factory settings", or "mode N" for the others.
 std::string ModeName(int index);
 

@@ -83,20 +83,8 @@ int SceneAdd(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
             return kExitUsage;
     }
     EffectBlock image;
-    std::unique_ptr<CliSession> session;
-    if (!imagePath.empty()) {
-        if (!ReadImageFile(std::string(imagePath), image, err)) return kExitFailed;
-    } else {
-        session = std::make_unique<CliSession>(options, err);
-        if (!session->Open()) return kExitFailed;
-        const ConnectStatus status = session->Connect();
-        if (status != ConnectStatus::Connected) return ExitStatusFor(status);
-        if (!session->Db().ReadDeviceBlock()) {
-            std::fprintf(err, "caraudio-cli: reading the box's image failed.\n");
-            return kExitFailed;
-        }
-        image = session->Db().Block();
-    }
+    if (const int status = TakeImage(options, std::string(imagePath), image, err); status != kExitOk)
+        return status;
     PcScenes store(err);
     const AddSceneResult r = AddScene(store.list, Utf8ToUtf16(name), image, store.settings);
     switch (r.outcome) {
