@@ -29,9 +29,9 @@ struct BoxMemory {
 
 private:
     static std::array<EffectBlock, kUserSlots> MakeUserSlots() {
-        std::array<EffectBlock, kUserSlots> slots;
-        slots.fill(DefaultEffectBlock());
-        return slots;
+        std::array<EffectBlock, kUserSlots> images;
+        images.fill(DefaultEffectBlock());
+        return images;
     }
 };
 

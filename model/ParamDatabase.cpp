@@ -214,6 +214,30 @@ void ParamDatabase::CancelBypass(int channel) {
     throttle_.Flush();
 }
 
+// The band-off boxes share the bypass memory, so a band switched off shows
+// flat the same way a bypassed one does.
+bool ParamDatabase::SwitchBandOff(int channel, int band) {
+    if (!ValidChannel(channel) || !ValidBand(band)) return false;
+    const auto gain = static_cast<int16_t>(GetParam(param::BandGain(channel, band)));
+    if (gain == 0) return false;
+    ForEachTarget(channel, [&](int i) {
+        bypassRemembered_[Ch(i)][Ch(band)] = 1;
+        bypassGain_[Ch(i)][Ch(band)] = gain;
+    });
+    SetBandGain(channel, band, 0);
+    return true;
+}
+
+bool ParamDatabase::SwitchBandOn(int channel, int band) {
+    if (!HasRememberedGain(channel, band)) return false;
+    SetBandGain(channel, band, static_cast<uint16_t>(RememberedGain(channel, band)));
+    ForEachTarget(channel, [&](int i) {
+        bypassRemembered_[Ch(i)][Ch(band)] = 0;
+        bypassGain_[Ch(i)][Ch(band)] = 0;
+    });
+    return true;
+}
+
 void ParamDatabase::CopyFromDefault(ChannelRange range) {
     const EffectBlock& def = DefaultEffectBlock();
     for (int o = range.offset; o < range.offset + range.length; ++o) block_.SetByte(o, def.Byte(o));

@@ -82,6 +82,13 @@ public:
     void LinkChannel(int channel, int reference);
     void UnlinkChannel(int channel);
 
+    // The band-off boxes: a band turned off remembers its gain (in the link
+    // group) and goes to 0; turned on again it gets the gain back. False when
+    // there is nothing to do: the band is already at 0, or nothing was
+    // remembered for it.
+    bool SwitchBandOff(int channel, int band);
+    bool SwitchBandOn(int channel, int band);
+
     // Replaces the whole image and, when connected, sends it to the box.
     bool LoadBlock(const EffectBlock& image);
     void DumpParams();

@@ -1,8 +1,7 @@
 #include "CliSession.h"
 
 #include "BoxIds.h"
-#include "BoxMemoryFile.h"
-#include "EmulatedHid.h"
+#include "EmulatedBoxSetup.h"
 #include "HidrawDevices.h"
 
 namespace caraudio::cli {
@@ -24,25 +23,16 @@ CliSession::~CliSession() {
 
 bool CliSession::Open() {
     if (options_.emulate) {
-        emulator::BoxMemory memory;
-        if (!options_.emulatorFile.empty()) {
-            switch (emulator::LoadBoxMemory(options_.emulatorFile, memory)) {
-            case emulator::BoxMemoryLoad::Loaded:
-            case emulator::BoxMemoryLoad::Missing:
-                break;
-            case emulator::BoxMemoryLoad::Damaged:
-                std::fprintf(err_,
-                             "caraudio-cli: %s is not the memory of an emulated box, or it is damaged; "
-                             "move it away to start a new box.\n",
-                             options_.emulatorFile.c_str());
-                return false;
-            }
+        std::unique_ptr<emulator::EmulatedHidBackend> bus;
+        if (emulator::MakeEmulatedBus(
+                options_.emulatorFile, [this] { WarnSaveFailed(); }, bus) !=
+            emulator::EmulatedSetupResult::Ready) {
+            std::fprintf(err_,
+                         "caraudio-cli: %s is not the memory of an emulated box, or it is damaged; "
+                         "move it away to start a new box.\n",
+                         options_.emulatorFile.c_str());
+            return false;
         }
-        auto bus = std::make_unique<emulator::EmulatedHidBackend>(kBoxVendorId, kBoxProductId);
-        emulator::EmulatedBox& box = bus->AddBox(memory);
-        if (!options_.emulatorFile.empty())
-            box.Firmware().SetMemoryObserver([this](const emulator::BoxMemory& m) { SaveEmulatorMemory(m); });
-        emulated_ = bus.get();
         backend_ = std::move(bus);
     } else {
         backend_ = std::make_unique<HidrawBackend>(linkLog_);
@@ -57,8 +47,8 @@ bool CliSession::Open() {
     return true;
 }
 
-void CliSession::SaveEmulatorMemory(const emulator::BoxMemory& memory) {
-    if (emulator::SaveBoxMemory(options_.emulatorFile, memory) || saveWarned_) return;
+void CliSession::WarnSaveFailed() {
+    if (saveWarned_) return;
     saveWarned_ = true;
     std::fprintf(err_, "caraudio-cli: cannot save the emulated box's memory to %s.\n",
                  options_.emulatorFile.c_str());

@@ -12,7 +12,6 @@
 
 namespace caraudio::emulator {
 class EmulatedHidBackend;
-struct BoxMemory;
 }  // namespace caraudio::emulator
 
 namespace caraudio::cli {
@@ -40,7 +39,7 @@ public:
     CDeviceManager& Manager() { return *manager_; }
 
 private:
-    void SaveEmulatorMemory(const emulator::BoxMemory& memory);
+    void WarnSaveFailed();
 
     CliOptions options_;
     std::FILE* err_;
@@ -49,7 +48,6 @@ private:
     RealSleeper sleeper_;
     SleepingPump pump_{sleeper_};
     std::unique_ptr<HidBackend> backend_;
-    emulator::EmulatedHidBackend* emulated_ = nullptr;
     bool saveWarned_ = false;
     ParamDatabase db_;
     std::unique_ptr<CDeviceManager> manager_;

@@ -87,7 +87,10 @@ constexpr SkinSource kSources[] = {
     {"listener", ":/skins/listener.svg", 1},
     {"car", ":/skins/car.svg", 1},
     {"q_left", ":/skins/q_left.svg", 1},
-    {"q_right", ":/skins/q_right.svg", 1},
+    {"q_right", ":/skins/q_right.svg", 1},           {"check_box", ":/skins/check_box.svg", 2},
+    {"toggle_button", ":/skins/toggle_button.svg", 2}, {"skin_car_png", ":/skins/car.svg", 1},
+    {"skin_logo_png", ":/skins/logo.svg", 1},         {"skin_watermark_png", ":/skins/watermark.svg", 1},
+    {"startup", ":/skins/startup.svg", 1},
 };
 constexpr const char* kLoadingName = "GIF_LOADING";
 constexpr const char* kLoadingResource = ":/generated/loading.gif";

@@ -61,6 +61,12 @@ QString ClassForTag(const QString& tag) {
     return {};
 }
 
+QWidget* CreateWidgetOfClass(const QString& className, QWidget* parent) {
+    for (const Entry& e : kEntries)
+        if (className == QLatin1String(e.className)) return e.create(parent);
+    return nullptr;
+}
+
 QStringList KnownTags() {
     QStringList tags;
     for (const Entry& e : kEntries) tags << QString::fromLatin1(e.tag);

@@ -12,6 +12,8 @@ namespace caraudio::widgets {
 QWidget* CreateWidget(const QString& tag, QWidget* parent);
 // The class name a tag creates, for layout loaders that work by class name.
 QString ClassForTag(const QString& tag);
+// The same widgets by class name ("SkEQ", "SMoveThumb", ...); null for others.
+QWidget* CreateWidgetOfClass(const QString& className, QWidget* parent);
 QStringList KnownTags();
 
 // Sets an attribute on any widget of the program; false when it has no such

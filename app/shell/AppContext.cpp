@@ -1,0 +1,255 @@
+#include "AppContext.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include "AppLogger.h"
+#include "AppServices.h"
+#include "BoxIds.h"
+#include "ChannelCurves.h"
+#include "CompactWindow.h"
+#include "DeviceManager.h"
+#include "EmulatedBoxSetup.h"
+#include "Folders.h"
+#include "HidrawDevices.h"
+#include "Look.h"
+#include "MainWindow.h"
+#include "Prompter.h"
+#include "ResumeWatcher.h"
+#include "Skin.h"
+#include "StartPicture.h"
+
+namespace caraudio::app {
+
+// The long wait after a box arrives keeps the windows working. Device
+// notifications that come meanwhile wait until it is over, so one arrival
+// is handled at a time.
+class AppContext::EventPump final : public MessagePump {
+public:
+    explicit EventPump(AppContext& app) : app_(app) {}
+    void PumpFor(int milliseconds) override {
+        if (app_.quitting_) return;
+        busy_ = true;
+        if (app_.notifier_) app_.notifier_->setEnabled(false);
+        QEventLoop loop;
+        QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+        loop.exec();
+        if (app_.notifier_) app_.notifier_->setEnabled(true);
+        busy_ = false;
+        if (app_.resumePending_) QTimer::singleShot(0, [&app = app_] { app.Resume(); });
+    }
+    bool Busy() const { return busy_; }
+
+private:
+    AppContext& app_;
+    bool busy_ = false;
+};
+
+namespace {
+
+constexpr int kTopmostMs = 500;
+const char* const kFontFamilies[] = {"Microsoft YaHei", "WenQuanYi Micro Hei", "Noto Sans CJK SC"};
+
+QString ToQ(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+}  // namespace
+
+AppContext::AppContext(AppOptions options)
+    : options_(std::move(options)), lock_(options_.lockFolder), dataFolder_(storage::DataFolder()) {
+    settings_ = std::make_unique<storage::Settings>(dataFolder_);
+    settings_->Load();
+    if (options_.programFolders.isEmpty())
+        for (const std::string& folder : storage::ReadOnlyFolders()) options_.programFolders << ToQ(folder);
+}
+
+AppContext::~AppContext() {
+    DestroyWindows();
+    notifier_.reset();
+    resume_.reset();
+    // The box is closed and the receive thread stopped before anything it
+    // could still reach goes away.
+    if (manager_) manager_->RegisterDeviceNotifications(false);
+    manager_.reset();
+    db_.SetDeviceLink(nullptr);
+    db_.SetDebugLog(nullptr);
+    backend_.reset();
+    picture_.reset();
+    lock_.Release();
+}
+
+CMiniDlg* AppContext::CompactWindow() const {
+    return compact_.data();
+}
+
+bool AppContext::TakeInstanceLock() {
+    return lock_.TryLock();
+}
+
+QString AppContext::FindProgramFile(const QString& relative) const {
+    for (const QString& folder : options_.programFolders) {
+        const QString path = QDir(folder).filePath(relative);
+        if (QFileInfo::exists(path)) return path;
+    }
+    return {};
+}
+
+bool AppContext::Init(Prompter* prompter) {
+    if (!options_.hide) {
+        picture_ = std::make_unique<StartPicture>();
+        picture_->ShowNow();
+        QEventLoop settle;
+        QTimer::singleShot(kPictureSettleMs, &settle, &QEventLoop::quit);
+        settle.exec();
+    }
+    if (!prompter) ownPrompter_ = std::make_unique<MessageBoxPrompter>();
+    prompter_ = prompter ? prompter : ownPrompter_.get();
+    if (!QFile::exists(":/layouts/XML_MAINWND.ui") || !QFile::exists(":/layouts/XML_MAINWND2.ui")) {
+        picture_.reset();
+        prompter_->Inform(nullptr, "Initialization interface resource failure", "ERROR");
+        return false;
+    }
+    InitToolkit();
+    std::string tuningFile;
+    std::vector<std::string> folders;
+    for (const QString& f : options_.programFolders) folders.push_back(f.toStdString());
+    tuning_ = storage::LoadTuningSettings(folders, &tuningFile);
+    logger_->Log(LogLevel::Info,
+                 tuningFile.empty() ? "no tuning file; defaults in use" : "tuning file " + tuningFile);
+    return InitDevice();
+}
+
+void AppContext::InitToolkit() {
+    QFont font;
+    font.setFamilies(QStringList(std::begin(kFontFamilies), std::end(kFontFamilies)));
+    font.setPixelSize(13);
+    QApplication::setFont(font);
+    QApplication::setPalette(ProgramPalette());
+    const QString logFolder = dataFolder_.empty() ? QString() : QDir(ToQ(dataFolder_)).filePath("log");
+    logger_ = std::make_unique<AppLogger>(logFolder, options_.verbose ? LogLevel::Trace : LogLevel::Info,
+                                          options_.verbose);
+    linkLog_ = LinkLog(options_.verbose ? logger_.get() : nullptr, logger_.get());
+    if (options_.verbose) db_.SetDebugLog(logger_.get());
+    if (settings_->SetAsidePath().size())
+        logger_->Log(LogLevel::Warn, "config.ini could not be read; kept as " + settings_->SetAsidePath());
+    translation_.Use(settings_->Language());
+    // A dealer's own pictures beside the program replace ours.
+    for (const auto& [file, skin] :
+         {std::pair{"skin/logo.png", "skin_logo_png"}, {"skin/watermark.png", "skin_watermark_png"}}) {
+        const QString path = FindProgramFile(file);
+        if (path.isEmpty()) continue;
+        QImage image(path);
+        if (image.isNull())
+            logger_->Log(LogLevel::Warn, "cannot read " + path.toStdString());
+        else
+            widgets::RegisterSkin(skin, widgets::Skin(image, 1));
+    }
+}
+
+bool AppContext::InitDevice() {
+    db_.SetHandshakeIds(tuning_.id1, tuning_.id2);
+    auto curves = std::make_unique<ChannelCurves>();
+    curves_ = curves.get();
+    db_.SetCurveModels(std::move(curves));
+    db_.RebuildCurveModels();
+    if (options_.emulate) {
+        std::unique_ptr<emulator::EmulatedHidBackend> bus;
+        AppLogger* log = logger_.get();
+        const std::string file = options_.emulatorFile;
+        if (emulator::MakeEmulatedBus(
+                file, [log, file] { log->Log(LogLevel::Error, "cannot save the emulated box to " + file); },
+                bus) != emulator::EmulatedSetupResult::Ready) {
+            prompter_->Inform(nullptr, ToQ(file + " is not the memory of an emulated box, or it is damaged."),
+                              "ERROR");
+            return false;
+        }
+        emulated_ = bus.get();
+        backend_ = std::move(bus);
+    } else {
+        backend_ = std::make_unique<HidrawBackend>(linkLog_);
+    }
+    pump_ = std::make_unique<EventPump>(*this);
+    manager_ = std::make_unique<CDeviceManager>(*backend_, db_, kBoxVendorId, kBoxProductId, linkLog_,
+                                                sleeper_, *pump_);
+    db_.SetDeviceLink(manager_.get());
+    if (!manager_->CreateRecvThread()) {
+        logger_->Log(LogLevel::Fatal, "cannot start the receive thread");
+        return false;
+    }
+    manager_->SetWindowHooks({[this](int) {
+                                  if (main_) main_->RefreshAll();
+                              },
+                              [this](int timerId, int delayMs) {
+                                  if (compact_) compact_->StartTimer(timerId, delayMs);
+                              }});
+    if (manager_->RefreshDeviceList() <= 0 || !manager_->ConnectDevice(0)) db_.RebuildCurveModels();
+    resume_ = std::make_unique<ResumeWatcher>();
+    QObject::connect(resume_.get(), &ResumeWatcher::resumed, [this] { Resume(); });
+    return true;
+}
+
+bool AppContext::CreateWindows() {
+    services_ = std::make_unique<AppServices>(AppServices{db_, *curves_, *manager_, *settings_, tuning_,
+                                                          translation_, *prompter_, options_.programFolders});
+    main_ = std::make_unique<CMainDlg>(*services_);
+    if (!main_->HasLayout()) return false;
+    main_->setWindowTitle(QApplication::applicationDisplayName());
+    main_->InitMainWindow();
+    QObject::connect(main_.get(), &CMainDlg::closed, [this] { Quit(); });
+    // The main window follows the boxes that come and go, from the start.
+    if (manager_->RegisterDeviceNotifications(true) && manager_->NotificationFd() >= 0) {
+        notifier_ = std::make_unique<QSocketNotifier>(manager_->NotificationFd(), QSocketNotifier::Read);
+        QObject::connect(notifier_.get(), &QSocketNotifier::activated,
+                         [this] { DispatchDeviceNotifications(); });
+    }
+    compact_ = new CMiniDlg(*services_, *main_);
+    if (!compact_->HasLayout()) return false;
+    QObject::connect(compact_.data(), &CMiniDlg::closed, [this] { Quit(); });
+    compact_->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    compact_->show();
+    compact_->StartTimer(CMiniDlg::kTopmostTimerId, kTopmostMs);
+    picture_.reset();
+    return true;
+}
+
+void AppContext::DispatchDeviceNotifications() {
+    if (pump_ && pump_->Busy()) return;
+    manager_->DispatchNotifications();
+}
+
+void AppContext::Resume() {
+    if (pump_ && pump_->Busy()) {
+        resumePending_ = true;
+        return;
+    }
+    resumePending_ = false;
+    if (manager_ && !quitting_) manager_->OnResume();
+}
+
+void AppContext::Quit() {
+    if (quitting_) return;
+    quitting_ = true;
+    // Edits the throttle still holds go to the box before it is let go.
+    db_.Throttle().Flush();
+    lock_.Release();
+    QCoreApplication::exit(0);
+}
+
+int AppContext::Run() {
+    const int code = QApplication::exec();
+    DestroyWindows();
+    return code;
+}
+
+void AppContext::DestroyWindows() {
+    delete compact_.data();
+    main_.reset();
+}
+
+}  // namespace caraudio::app

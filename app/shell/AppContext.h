@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "InstanceLock.h"
+#include "LinkLog.h"
+#include "LinkTiming.h"
+#include "ParamDatabase.h"
+#include "Settings.h"
+#include "Translation.h"
+#include "TuningSettings.h"
+
+class QSocketNotifier;
+
+namespace caraudio {
+class ChannelCurves;
+class CDeviceManager;
+class HidBackend;
+namespace emulator {
+class EmulatedHidBackend;
+}
+}  // namespace caraudio
+
+namespace caraudio::app {
+
+class AppLogger;
+class CMainDlg;
+class CMiniDlg;
+class Prompter;
+class ResumeWatcher;
+class StartPicture;
+struct AppServices;
+
+struct AppOptions {
+    bool hide = false;         // "-hide": no start-up picture
+    bool emulate = false;      // the in-process box in place of real ones
+    std::string emulatorFile;  // where the emulated box keeps its memory
+    bool verbose = false;      // traces to the log and standard error
+    bool help = false;
+    QString lockFolder;          // where the one-copy lock lives (empty: runtime folder)
+    QStringList programFolders;  // read-only files; empty: beside the program, then the share folder
+};
+
+// The program around its windows: one copy at a time, folders, settings,
+// language, the tuning file, the connection manager with its receive
+// thread, the two top-level windows, and the order everything goes away.
+class AppContext {
+public:
+    explicit AppContext(AppOptions options);
+    ~AppContext();
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
+
+    // False when another copy holds the lock: the program then exits at once.
+    bool TakeInstanceLock();
+    // Toolkit, tuning file, connection manager and first connection.
+    bool Init(Prompter* prompter = nullptr);
+    // Builds both windows: the main one hidden, the compact one shown and
+    // topmost for a moment. False when a layout is missing.
+    bool CreateWindows();
+    // The message loop, until the program is closed; then the windows go.
+    int Run();
+
+    ParamDatabase& Db() { return db_; }
+    CDeviceManager& Manager() { return *manager_; }
+    emulator::EmulatedHidBackend* Emulator() const { return emulated_; }
+    CMainDlg* MainWindow() const { return main_.get(); }
+    CMiniDlg* CompactWindow() const;
+    storage::Settings& Settings() { return *settings_; }
+    Translation& Language() { return translation_; }
+    const storage::TuningSettings& Tuning() const { return tuning_; }
+    const InstanceLock& Lock() const { return lock_; }
+    StartPicture* Picture() const { return picture_.get(); }
+    // Runs one pass of the device notifications that wait (hotplug).
+    void DispatchDeviceNotifications();
+
+    static constexpr int kPictureSettleMs = 100;
+
+private:
+    class EventPump;
+
+    void InitToolkit();
+    bool InitDevice();
+    void Quit();
+    void DestroyWindows();
+    void Resume();
+    QString FindProgramFile(const QString& relative) const;
+
+    AppOptions options_;
+    InstanceLock lock_;
+    std::string dataFolder_;
+    std::unique_ptr<storage::Settings> settings_;
+    storage::TuningSettings tuning_;
+    Translation translation_;
+    std::unique_ptr<AppLogger> logger_;
+    LinkLog linkLog_;
+    std::unique_ptr<Prompter> ownPrompter_;
+    Prompter* prompter_ = nullptr;
+    ParamDatabase db_;
+    ChannelCurves* curves_ = nullptr;  // owned by db_
+    RealSleeper sleeper_;
+    std::unique_ptr<EventPump> pump_;
+    std::unique_ptr<HidBackend> backend_;
+    emulator::EmulatedHidBackend* emulated_ = nullptr;
+    std::unique_ptr<CDeviceManager> manager_;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    std::unique_ptr<ResumeWatcher> resume_;
+    bool resumePending_ = false;
+    std::unique_ptr<StartPicture> picture_;
+    std::unique_ptr<AppServices> services_;
+    std::unique_ptr<CMainDlg> main_;
+    QPointer<CMiniDlg> compact_;
+    bool quitting_ = false;
+};
+
+}  // namespace caraudio::app

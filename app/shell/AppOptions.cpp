@@ -1,0 +1,26 @@
+#include "AppOptions.h"
+
+namespace caraudio::app {
+
+QString ParseAppArguments(const QStringList& arguments, AppOptions& options) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a.contains("-hide")) options.hide = true;
+        if (a == "--emulate") {
+            options.emulate = true;
+        } else if (a.startsWith("--emulate=")) {
+            options.emulate = true;
+            options.emulatorFile = a.mid(10).toStdString();
+            if (options.emulatorFile.empty()) return "--emulate= needs a file name";
+        } else if (a == "--verbose") {
+            options.verbose = true;
+        } else if (a == "--help" || a == "-h") {
+            options.help = true;
+        } else if (!a.contains("-hide")) {
+            return "unknown argument: " + a;
+        }
+    }
+    return {};
+}
+
+}  // namespace caraudio::app

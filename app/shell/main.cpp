@@ -1,0 +1,28 @@
+// The program: one copy, the start-up picture, the two windows, the loop.
+#include <QApplication>
+#include <cstdio>
+
+#include "AppContext.h"
+#include "AppOptions.h"
+
+int main(int argc, char** argv) {
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName("caraudio");
+    QApplication::setApplicationDisplayName("Car Audio DSP Tuner");
+    caraudio::app::AppOptions options;
+    const QString problem = caraudio::app::ParseAppArguments(QApplication::arguments(), options);
+    if (!problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n%s", qPrintable(problem), caraudio::app::kAppUsage);
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(caraudio::app::kAppUsage, stdout);
+        return 0;
+    }
+    caraudio::app::AppContext app(options);
+    if (!app.TakeInstanceLock()) return 0;  // the copy already running serves the user
+    if (!app.Init()) return 1;
+    if (!app.CreateWindows()) return 1;
+    app.Run();
+    return 0;
+}

@@ -1,0 +1,28 @@
+#include "CommonDialog.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "Layouts.h"
+#include "Look.h"
+
+namespace caraudio::app {
+
+CCommonDlg::CCommonDlg(const QString& layoutName, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+    setObjectName(layoutName);
+    ApplyLook(this);
+    auto* box = new QVBoxLayout(this);
+    box->setContentsMargins(0, 0, 0, 0);
+    layout_ = LoadLayout(layoutName, this);
+    if (!layout_) return;
+    box->addWidget(layout_);
+    setFixedSize(layout_->size());
+    PaintBackground(layout_, QColor(0x2c, 0x3d, 0x50));
+    MakeDragHandle(Named<QLabel>(layout_, "title"));
+    if (auto* close = Named<QPushButton>(layout_, "btn_close"))
+        connect(close, &QPushButton::clicked, this, [this] { done(kCancel); });
+}
+
+}  // namespace caraudio::app

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace caraudio::app {
+
+// Every message the windows show to the user goes through here, so tests
+// can read the messages and give the answers.
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+    // A message with an OK button.
+    virtual void Inform(QWidget* owner, const QString& text, const QString& title = {}) = 0;
+    // A question with Yes and No; any answer but Yes is No.
+    virtual bool Ask(QWidget* owner, const QString& text, const QString& title = {}) = 0;
+};
+
+// The program's message box (layout XML_MSGBOX), run modally.
+class MessageBoxPrompter final : public Prompter {
+public:
+    void Inform(QWidget* owner, const QString& text, const QString& title) override;
+    bool Ask(QWidget* owner, const QString& text, const QString& title) override;
+};
+
+}  // namespace caraudio::app

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QStringList>
+
+namespace caraudio {
+class ParamDatabase;
+class ChannelCurves;
+class CDeviceManager;
+namespace storage {
+class Settings;
+struct TuningSettings;
+}  // namespace storage
+}  // namespace caraudio
+
+namespace caraudio::app {
+
+class Prompter;
+class Translation;
+
+// What the windows work with, owned by the application: the model, its
+// curves, the connection manager, the settings and tuning file, the
+// translation and the message boxes.
+struct AppServices {
+    ParamDatabase& db;
+    ChannelCurves& curves;
+    CDeviceManager& manager;
+    storage::Settings& settings;
+    const storage::TuningSettings& tuning;
+    Translation& translation;
+    Prompter& prompter;
+    // Where the dealer's optional files are looked for, in order.
+    QStringList programFolders;
+};
+
+}  // namespace caraudio::app

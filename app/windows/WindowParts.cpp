@@ -1,0 +1,24 @@
+#include "WindowParts.h"
+
+#include <QAbstractButton>
+#include <QWidget>
+
+#include "SkSlider.h"
+
+namespace caraudio::app {
+
+void CheckQuietly(QAbstractButton* button, bool on) {
+    if (!button) return;
+    const bool blocked = button->blockSignals(true);
+    button->setChecked(on);
+    button->blockSignals(blocked);
+}
+
+void SetQuietly(widgets::SkSlider* slider, int value) {
+    if (!slider) return;
+    const bool blocked = slider->blockSignals(true);
+    slider->SetValue(value);
+    slider->blockSignals(blocked);
+}
+
+}  // namespace caraudio::app

@@ -1,0 +1,35 @@
+#pragma once
+
+// Small helpers the windows share to build and find their controls.
+
+#include <QString>
+#include <QWidget>
+#include <initializer_list>
+#include <utility>
+
+#include "WidgetRegistry.h"
+
+class QAbstractButton;
+
+namespace caraudio::widgets {
+class SkSlider;
+}
+
+namespace caraudio::app {
+
+// A widget of the program by layout tag, with its attributes; geometry in
+// its parent's coordinates.
+template <typename T>
+T* Make(const char* tag, QWidget* parent, int x, int y, int w, int h,
+        std::initializer_list<std::pair<const char*, QString>> attributes = {}) {
+    QWidget* widget = widgets::CreateWidget(tag, parent);
+    widget->setGeometry(x, y, w, h);
+    for (const auto& [name, value] : attributes) widgets::SetWidgetAttribute(widget, name, value);
+    return static_cast<T*>(widget);
+}
+
+// Sets a control without letting it report the change as a user action.
+void CheckQuietly(QAbstractButton* button, bool on);
+void SetQuietly(widgets::SkSlider* slider, int value);
+
+}  // namespace caraudio::app

@@ -1,0 +1,1 @@
+// The layouts' and translations' resources are compiled into this library.

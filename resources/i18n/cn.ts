@@ -1,0 +1,400 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name></name>
+    <message>
+        <source>Advanced Login</source>
+        <translation>高级登录</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>密码</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Please enter password</source>
+        <translation>请输入密码</translation>
+    </message>
+    <message>
+        <source>Password is incorrect</source>
+        <translation>密码不正确</translation>
+    </message>
+</context>
+<context>
+    <name>messagebox</name>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Yes</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>No</source>
+        <translation>否</translation>
+    </message>
+    <message>
+        <source>Prompt</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>Notice</source>
+        <translation>注意</translation>
+    </message>
+    <message>
+        <source>No device detected!</source>
+        <translation>未检测到设备！</translation>
+    </message>
+    <message>
+        <source>Fail to connect device!</source>
+        <translation>连接设备失败！</translation>
+    </message>
+    <message>
+        <source>Device not connected</source>
+        <translation>未连接设备</translation>
+    </message>
+    <message>
+        <source>Recall device mode failed</source>
+        <translation>调用设备场景失败</translation>
+    </message>
+    <message>
+        <source>Initialization interface resource failure</source>
+        <translation>初始化界面资源失败</translation>
+    </message>
+    <message>
+        <source>Do not choose to come out of the scene!</source>
+        <translation>未选择要导出的场景！</translation>
+    </message>
+    <message>
+        <source>Exporting the scene successfully</source>
+        <translation>导出场景成功</translation>
+    </message>
+    <message>
+        <source>Failed to export effect to file</source>
+        <translation>导出场景失败</translation>
+    </message>
+    <message>
+        <source>A scenario with the same name already exists,Do you want to continue importing?</source>
+        <translation>已经存在相同名称的场景，是否继续导入？</translation>
+    </message>
+    <message>
+        <source>Car audio effect file</source>
+        <translation>车载场景文件</translation>
+    </message>
+    <message>
+        <source>Please select one or more vehicle scene files</source>
+        <translation>请选择一个或多个车载场景文件</translation>
+    </message>
+    <message>
+        <source>Name cannot be empty</source>
+        <translation>名称不能为空</translation>
+    </message>
+    <message>
+        <source>A scene with the same name already exists</source>
+        <translation>已经存在相同名称的场景。</translation>
+    </message>
+    <message>
+        <source>No selection of the scene to delete!</source>
+        <translation>未选择要删除的场景！</translation>
+    </message>
+    <message>
+        <source>Whether you want to delete the selected scene?</source>
+        <translation>是否要删除所选的场景？</translation>
+    </message>
+    <message>
+        <source>Unselected scene!</source>
+        <translation>未选择场景！</translation>
+    </message>
+    <message>
+        <source>Call the computer scene successfully!</source>
+        <translation>调用电脑场景成功！</translation>
+    </message>
+    <message>
+        <source>Recall PC mode failed</source>
+        <translation>调用电脑场景失败</translation>
+    </message>
+    <message>
+        <source>A scene that does not choose to replace!</source>
+        <translation>未选择要替换的场景！</translation>
+    </message>
+    <message>
+        <source>Do you want to replace the selected device mode?</source>
+        <translation>是否要替换所选的设备场景？</translation>
+    </message>
+    <message>
+        <source>Save successfully</source>
+        <translation>保存成功</translation>
+    </message>
+    <message>
+        <source>Save failed</source>
+        <translation>保存失败</translation>
+    </message>
+    <message>
+        <source>Sending data to device...</source>
+        <translation>正在向设备发送数据...</translation>
+    </message>
+    <message>
+        <source>%d scene file reads failed:%s
+</source>
+        <translation>%d个场景文件读取失败：%s
+</translation>
+    </message>
+    <message>
+        <source>%d scene file add failures:%s
+</source>
+        <translation>%d个场景文件添加失败：%s
+</translation>
+    </message>
+    <message>
+        <source>%d scenes have already existed：%s</source>
+        <translation>%d个场景已经存在：%s</translation>
+    </message>
+    <message>
+        <source>%d scene files imported successfully.
+</source>
+        <translation>%d个场景文件导入成功。
+</translation>
+    </message>
+</context>
+<context>
+    <name>editmenu</name>
+    <message>
+        <source>Undo</source>
+        <translation>撤销</translation>
+    </message>
+    <message>
+        <source>Cut</source>
+        <translation>剪切</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>复制</translation>
+    </message>
+    <message>
+        <source>Paste</source>
+        <translation>粘贴</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>全选</translation>
+    </message>
+</context>
+<context>
+    <name>main_menu</name>
+    <message>
+        <source>My Preset</source>
+        <translation>我的场景</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>关于</translation>
+    </message>
+</context>
+<context>
+    <name>mainWindow</name>
+    <message>
+        <source>Car Audio DSP Tuner</source>
+        <translation>车载音频DSP调音</translation>
+    </message>
+    <message>
+        <source>Car Audio DSP</source>
+        <translation>车载音频DSP</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>文件</translation>
+    </message>
+    <message>
+        <source>Config</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>Memory</source>
+        <translation>设备场景</translation>
+    </message>
+    <message>
+        <source>Mix</source>
+        <translation>混音</translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation>已连接设备</translation>
+    </message>
+    <message>
+        <source>Not connect</source>
+        <translation>未连接设备</translation>
+    </message>
+    <message>
+        <source>Advanced</source>
+        <translation>高级</translation>
+    </message>
+    <message>
+        <source>Delay</source>
+        <translation>延时</translation>
+    </message>
+    <message>
+        <source>Master</source>
+        <translation>主音量</translation>
+    </message>
+    <message>
+        <source>Sub</source>
+        <translation>低音</translation>
+    </message>
+    <message>
+        <source>Mute</source>
+        <translation>静音</translation>
+    </message>
+    <message>
+        <source>Phase</source>
+        <translation>反相</translation>
+    </message>
+    <message>
+        <source>Link</source>
+        <translation>联调</translation>
+    </message>
+    <message>
+        <source>4 Channel</source>
+        <translation>4声道</translation>
+    </message>
+    <message>
+        <source>2 Channel</source>
+        <translation>2声道</translation>
+    </message>
+    <message>
+        <source>Limiter</source>
+        <translation>限幅器</translation>
+    </message>
+    <message>
+        <source>At.Time</source>
+        <translation>启动时间</translation>
+    </message>
+    <message>
+        <source>Re.Time</source>
+        <translation>释放时间</translation>
+    </message>
+    <message>
+        <source>DBu</source>
+        <translation>门限</translation>
+    </message>
+    <message>
+        <source>NoiseGate</source>
+        <translation>噪声门</translation>
+    </message>
+    <message>
+        <source>Crossover</source>
+        <translation>分频器</translation>
+    </message>
+    <message>
+        <source>HP Type</source>
+        <translation>高通类型</translation>
+    </message>
+    <message>
+        <source>HP Freq</source>
+        <translation>高通频率</translation>
+    </message>
+    <message>
+        <source>HP Slope</source>
+        <translation>高通斜率</translation>
+    </message>
+    <message>
+        <source>LP Type</source>
+        <translation>低通类型</translation>
+    </message>
+    <message>
+        <source>LP Freq</source>
+        <translation>低通频率</translation>
+    </message>
+    <message>
+        <source>LP Slope</source>
+        <translation>低通斜率</translation>
+    </message>
+    <message>
+        <source>ResetEQ</source>
+        <translation>重置EQ</translation>
+    </message>
+    <message>
+        <source>BypassEQ</source>
+        <translation>直通EQ</translation>
+    </message>
+    <message>
+        <source>Freq</source>
+        <translation>频率</translation>
+    </message>
+    <message>
+        <source>Gain</source>
+        <translation>增益</translation>
+    </message>
+    <message>
+        <source>Preset</source>
+        <translation>预设</translation>
+    </message>
+    <message>
+        <source>Sub bass</source>
+        <translation>超低音</translation>
+    </message>
+    <message>
+        <source>Bass</source>
+        <translation>低音</translation>
+    </message>
+    <message>
+        <source>Low mid</source>
+        <translation>中低音</translation>
+    </message>
+    <message>
+        <source>Mid</source>
+        <translation>中音</translation>
+    </message>
+    <message>
+        <source>Upper mid</source>
+        <translation>中高音</translation>
+    </message>
+    <message>
+        <source>Presence</source>
+        <translation>临场感</translation>
+    </message>
+    <message>
+        <source>Brilliance</source>
+        <translation>明亮度</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>恢复默认</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>撤销修改</translation>
+    </message>
+</context>
+<context>
+    <name>dlg_about</name>
+    <message>
+        <source>About</source>
+        <translation>关于</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>版本</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+</context>
+</TS>
