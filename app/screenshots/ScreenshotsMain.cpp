@@ -16,13 +16,6 @@ namespace {
 
 using namespace caraudio::app;
 
-// Message boxes would wait for a click nobody makes.
-class SilentPrompter final : public Prompter {
-public:
-    void Inform(QWidget*, const QString&, const QString&) override {}
-    bool Ask(QWidget*, const QString&, const QString&) override { return false; }
-};
-
 bool Save(QWidget* w, const QDir& dir, const QString& name) {
     w->show();
     QApplication::processEvents();

@@ -8,8 +8,6 @@ namespace caraudio::app {
 
 // The name of the one-copy lock; fixed for every build of the program.
 inline constexpr const char* kInstanceLockName = "5E0B3C71-9A4D-4F2E-8C61-2D7A94B0E3F5";
-// The class name of the program's top-level windows.
-inline constexpr const char* kWindowClassName = "A83F2D16-47C9-4B05-9E3A-61C8D0F27B94";
 
 // One copy of the program at a time: a lock file in the user's runtime
 // folder. A lock left by a copy that died is taken over.

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "EditMenu.h"
 #include "Layouts.h"
 #include "Look.h"
 
@@ -21,6 +22,7 @@ CCommonDlg::CCommonDlg(const QString& layoutName, QWidget* parent)
     setFixedSize(layout_->size());
     PaintBackground(layout_, QColor(0x2c, 0x3d, 0x50));
     MakeDragHandle(Named<QLabel>(layout_, "title"));
+    UseEditMenu(layout_);
     if (auto* close = Named<QPushButton>(layout_, "btn_close"))
         connect(close, &QPushButton::clicked, this, [this] { done(kCancel); });
 }

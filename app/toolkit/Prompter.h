@@ -24,4 +24,12 @@ public:
     bool Ask(QWidget* owner, const QString& text, const QString& title) override;
 };
 
+// Shows nothing and answers No: for the tools that render or measure the
+// windows unattended.
+class SilentPrompter final : public Prompter {
+public:
+    void Inform(QWidget*, const QString&, const QString&) override {}
+    bool Ask(QWidget*, const QString&, const QString&) override { return false; }
+};
+
 }  // namespace caraudio::app

@@ -1,6 +1,5 @@
 #include "CompactWindow.h"
 
-#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QPushButton>
@@ -69,11 +68,11 @@ CMiniDlg::CMiniDlg(const AppServices& services, CMainDlg& main, QWidget* parent)
 }
 
 void CMiniDlg::Connect() {
-    presetGroup_ = new QButtonGroup(this);
+    // The preset radios and the level radios each sit in a frame of their
+    // own, which makes each set exclusive.
     for (int m = 0; m < 8; ++m) {
         presets_[static_cast<size_t>(m)] = Control<SkRadioButton>(layout_, 2000 + m);
         if (SkRadioButton* r = presets_[static_cast<size_t>(m)]) {
-            presetGroup_->addButton(r, m);
             connect(r, &QAbstractButton::toggled, this, [this, m](bool on) {
                 if (on && initialised_) RecallPreset(m);
             });
@@ -81,12 +80,8 @@ void CMiniDlg::Connect() {
     }
     master_ = Control<SkRadioButton>(layout_, 1005);
     sub_ = Control<SkRadioButton>(layout_, 1006);
-    auto* levelGroup = new QButtonGroup(this);
     for (SkRadioButton* r : {master_, sub_})
-        if (r) {
-            levelGroup->addButton(r);
-            connect(r, &QAbstractButton::clicked, this, &CMiniDlg::ShowLevel);
-        }
+        if (r) connect(r, &QAbstractButton::clicked, this, &CMiniDlg::ShowLevel);
     if (master_) master_->setChecked(true);
     knob_ = Control<SkRotaryKnob>(layout_, 1000);
     if (knob_) {
@@ -155,10 +150,13 @@ void CMiniDlg::ShowMode() {
         CheckQuietly(presets_[static_cast<size_t>(mode)], true);
         return;
     }
-    // No mode known: none is shown as chosen.
-    presetGroup_->setExclusive(false);
-    for (SkRadioButton* r : presets_) CheckQuietly(r, false);
-    presetGroup_->setExclusive(true);
+    // No mode known: none is shown as chosen (an exclusive set would keep one).
+    for (SkRadioButton* r : presets_)
+        if (r) {
+            r->setAutoExclusive(false);
+            CheckQuietly(r, false);
+            r->setAutoExclusive(true);
+        }
 }
 
 void CMiniDlg::RefreshCompact() {

@@ -7,7 +7,6 @@
 
 #include "AppServices.h"
 
-class QButtonGroup;
 class QPushButton;
 
 namespace caraudio::widgets {
@@ -76,7 +75,6 @@ private:
     QTimer topmostTimer_;
     QTimer refreshTimer_;
     std::array<widgets::SkRadioButton*, 8> presets_{};
-    QButtonGroup* presetGroup_ = nullptr;
     widgets::SkRotaryKnob* knob_ = nullptr;
     widgets::SWindow* levelText_ = nullptr;
     widgets::SkCheckButton* mute_ = nullptr;

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "ChannelCurves.h"
+#include "EditMenu.h"
 #include "Layouts.h"
 #include "Look.h"
 #include "MainWindow.h"
@@ -155,7 +156,8 @@ void CMainDlg::BuildBandTable() {
     QWidget* table = Named<QWidget>(layout_, "EQ_GROUP");
     if (!table) return;
     // Five digits must fit the narrow band columns.
-    table->setStyleSheet("QLineEdit { padding: 0px; font-size: 10px; }");
+    table->setStyleSheet(
+        "QLineEdit { padding: 0px; font-size: 10px; } QLineEdit#band_freq { font-size: 9px; }");
     bandIds_ = Named<QWidget>(layout_, "show_eq_band_id");
     bandFreqs_ = Named<QWidget>(layout_, "show_eq_band_freq");
     for (int b = 0; b < 31; ++b) {
@@ -177,6 +179,7 @@ void CMainDlg::BuildBandTable() {
         c.off = Make<SkCheckButton>("skcheckbtn", table, x + kBandWidth / 2 - 9, 188, 18, 18,
                                     {{"id", Num(1000 + b)}, {"skin", "check_box"}, {"autoCheck", "1"}});
         for (SEdit2* f : {c.freq, c.q, c.gain}) f->setAlignment(Qt::AlignCenter);
+        c.freq->setObjectName("band_freq");
     }
     if (bandFreqs_)
         for (const Range& r : kRanges) {
@@ -310,6 +313,7 @@ void CMainDlg::InitMainWindow() {
     if (bandFreqs_) bandFreqs_->setVisible(!ids);
     if (idToggle_) idToggle_->setChecked(ids);
     MakeDragHandle(Named<QWidget>(layout_, "caption"));
+    UseEditMenu(layout_);
     Connect();
     Retranslate();
     RefreshAll();

@@ -352,7 +352,7 @@ void CMainDlg::SetPeqMode(bool on) {
 }
 
 void CMainDlg::CompensateGain(int channel) {
-    if (const auto volume = caraudio::CompensateGain(s_.db, channel, s_.tuning.scale / 100.0))
+    if (const auto volume = caraudio::CompensateGain(s_.db, channel, s_.tuning.scale))
         ShowChannelVolume(channel, *volume);
 }
 

@@ -196,6 +196,24 @@ TEST(Buttons, RadioChecksItselfButNeverUnchecks) {
     EXPECT_FALSE(a->isChecked()) << "one of the group";
 }
 
+TEST(Buttons, RadioIsChosenByTheKeyboardsFocusOnly) {
+    const std::pair<Qt::FocusReason, bool> cases[] = {{Qt::TabFocusReason, true},
+                                                      {Qt::BacktabFocusReason, true},
+                                                      {Qt::ActiveWindowFocusReason, false},
+                                                      {Qt::PopupFocusReason, false},
+                                                      {Qt::OtherFocusReason, false}};
+    for (auto [reason, chosen] : cases) {
+        SkRadioButton radio;
+        radio.SetAttribute("autoCheck", "1");
+        int clicks = 0;
+        QObject::connect(&radio, &QAbstractButton::clicked, [&] { ++clicks; });
+        QFocusEvent in(QEvent::FocusIn, reason);
+        QApplication::sendEvent(&radio, &in);
+        EXPECT_EQ(radio.isChecked(), chosen) << reason;
+        EXPECT_EQ(clicks, chosen ? 1 : 0) << reason;
+    }
+}
+
 // An animation written by the program's own GIF writer.
 QString WriteGif(std::vector<int> delays, QTemporaryFile& file) {
     resources::GifAnimation a;

@@ -1,5 +1,6 @@
 #include "SkButtons.h"
 
+#include <QFocusEvent>
 #include <QPainter>
 
 #include "Skin.h"
@@ -104,7 +105,11 @@ void SkRadioButton::nextCheckState() {
 
 void SkRadioButton::focusInEvent(QFocusEvent* e) {
     SkStateButton::focusInEvent(e);
-    if (autoCheck_ && !isChecked()) {
+    // Only the keyboard moving onto it chooses it: a click chooses by itself,
+    // and a window getting the focus back (after a message box) must not
+    // choose again what was just refused.
+    const bool keyboard = e->reason() == Qt::TabFocusReason || e->reason() == Qt::BacktabFocusReason;
+    if (keyboard && autoCheck_ && !isChecked()) {
         setChecked(true);
         emit clicked(true);
     }

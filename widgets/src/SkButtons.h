@@ -46,8 +46,8 @@ public:
     explicit SkCheckButton(QWidget* parent = nullptr) : SkStateButton(parent) {}
 };
 
-// A radio button: with autoCheck a click, or receiving the focus, checks it
-// when it is not checked; it never unchecks itself.
+// A radio button: with autoCheck a click, or the keyboard's focus moving onto
+// it, checks it when it is not checked; it never unchecks itself.
 class SkRadioButton : public SkStateButton {
     Q_OBJECT
 public:

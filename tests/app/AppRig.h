@@ -1,0 +1,102 @@
+#pragma once
+
+// The whole program in the test process, against the built-in box: the real
+// start-up, the real windows, a temporary data and program folder, and the
+// messages the windows would show collected instead of shown.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "AppContext.h"
+#include "CompactWindow.h"
+#include "EmulatedHid.h"
+#include "Layouts.h"
+#include "MainWindow.h"
+#include "Prompter.h"
+
+namespace caraudio::app::test {
+
+class RecordingPrompter final : public Prompter {
+public:
+    struct Message {
+        QString text, title;
+    };
+    void Inform(QWidget*, const QString& text, const QString& title) override {
+        messages.push_back({text, title});
+    }
+    bool Ask(QWidget*, const QString& text, const QString& title) override {
+        messages.push_back({text, title});
+        return answer;
+    }
+    std::vector<Message> messages;
+    bool answer = false;
+};
+
+class AppRig : public ::testing::Test {
+protected:
+    // Starts the program with the given tuning file (none when empty) and
+    // shows the main window, as after the login.
+    void Start(const QByteArray& tuning = {}, bool showMain = true) {
+        ASSERT_TRUE(data.isValid() && program.isValid() && lock.isValid());
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        if (!tuning.isEmpty()) WriteProgramFile("caedata.dat", tuning);
+        AppOptions options;
+        options.hide = true;
+        options.emulate = true;
+        options.lockFolder = lock.path();
+        options.programFolders = {program.path()};
+        app = std::make_unique<AppContext>(options);
+        ASSERT_TRUE(app->TakeInstanceLock());
+        ASSERT_TRUE(app->Init(&prompter));
+        ASSERT_TRUE(app->CreateWindows());
+        if (showMain) Main().show();
+    }
+
+    void WriteProgramFile(const QString& name, const QByteArray& content) {
+        QDir(program.path()).mkpath(QFileInfo(name).path());
+        QFile f(QDir(program.path()).filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+
+    CMainDlg& Main() { return *app->MainWindow(); }
+    ParamDatabase& Db() { return app->Db(); }
+    emulator::EmulatedBox& Box() { return *app->Emulator()->FindBox("emulator:0"); }
+    EffectBlock BoxImage() { return Box().Firmware().CurrentImage(); }
+
+    template <typename T>
+    T* Ctl(int id) {
+        T* w = Control<T>(&Main(), id);
+        EXPECT_NE(w, nullptr) << "control " << id;
+        return w;
+    }
+
+    // Types into a field and presses Enter, as a user would.
+    void Type(QWidget* field, const QString& text) {
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    // Lets the events the windows posted to themselves run.
+    void Settle() { QTest::qWait(20); }
+    void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center()); }
+
+    int Param(int index) { return Db().GetParam(index); }
+    int SignedParam(int index) { return static_cast<int16_t>(Db().GetParam(index)); }
+    int BoxParam(int index) { return BoxImage().Get(*FindParam(index)); }
+
+    QTemporaryDir data, program, lock;
+    RecordingPrompter prompter;
+    std::unique_ptr<AppContext> app;
+};
+
+}  // namespace caraudio::app::test

@@ -1,0 +1,140 @@
+// The program around its windows: the command line, one copy at a time,
+// the start-up picture and the dealer's own pictures.
+#include <QBuffer>
+#include <QImage>
+#include <QProcess>
+#include <QScreen>
+
+#include "AppOptions.h"
+#include "AppRig.h"
+#include "InstanceLock.h"
+#include "SkSlider.h"
+#include "Skin.h"
+#include "StartPicture.h"
+
+namespace caraudio::app::test {
+namespace {
+
+TEST(AppArguments, ReadTheCommandLine) {
+    struct Case {
+        QStringList args;
+        bool hide, emulate, verbose;
+        std::string file;
+        bool ok;
+    };
+    const Case cases[] = {
+        {{}, false, false, false, "", true},
+        {{"-hide"}, true, false, false, "", true},
+        {{"/autostart-hide"}, true, false, false, "", true},  // anywhere in the line
+        {{"--emulate"}, false, true, false, "", true},
+        {{"--emulate=box.mem", "--verbose", "-hide"}, true, true, true, "box.mem", true},
+        {{"--emulate="}, false, true, false, "", false},
+        {{"--colour"}, false, false, false, "", false},
+    };
+    for (const Case& c : cases) {
+        AppOptions o;
+        const QString problem = ParseAppArguments(QStringList{"caraudio"} + c.args, o);
+        EXPECT_EQ(problem.isEmpty(), c.ok) << c.args.join(' ').toStdString();
+        if (!c.ok) continue;
+        EXPECT_EQ(o.hide, c.hide) << c.args.join(' ').toStdString();
+        EXPECT_EQ(o.emulate, c.emulate);
+        EXPECT_EQ(o.verbose, c.verbose);
+        EXPECT_EQ(o.emulatorFile, c.file);
+    }
+}
+
+TEST(InstanceLockTest, OneHolderAtATime) {
+    QTemporaryDir dir;
+    InstanceLock first(dir.path()), second(dir.path());
+    EXPECT_TRUE(first.TryLock());
+    EXPECT_FALSE(second.TryLock());
+    first.Release();
+    EXPECT_TRUE(second.TryLock());
+    EXPECT_TRUE(second.Path().contains(kInstanceLockName));
+}
+
+// The real program, twice: the second copy defers to the first and leaves
+// at once with 0.
+TEST(Program, ASecondCopyExitsAtOnce) {
+    QTemporaryDir runtime, data;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    env.insert("XDG_DATA_HOME", data.path());
+    QProcess first, second;
+    for (QProcess* p : {&first, &second}) p->setProcessEnvironment(env);
+    first.start(CARAUDIO_PROGRAM, {"--emulate", "-hide"});
+    ASSERT_TRUE(first.waitForStarted());
+    // The first copy holds the lock once it is up.
+    QTest::qWait(100);
+    for (int i = 0; i < 100 && !QDir(runtime.path()).entryList({"*.lock"}, QDir::Files).size(); ++i)
+        QTest::qWait(50);
+    ASSERT_EQ(QDir(runtime.path()).entryList({"*.lock"}, QDir::Files).size(), 1);
+    second.start(CARAUDIO_PROGRAM, {"--emulate", "-hide"});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished();
+}
+
+class StartUpTest : public AppRig {};
+
+TEST_F(StartUpTest, ThePictureShowsCentredUntilTheWindowsAreUp) {
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    AppOptions options;
+    options.emulate = true;
+    options.lockFolder = lock.path();
+    options.programFolders = {program.path()};
+    app = std::make_unique<AppContext>(options);
+    ASSERT_TRUE(app->Init(&prompter));
+    StartPicture* picture = app->Picture();
+    ASSERT_NE(picture, nullptr);
+    EXPECT_TRUE(picture->isVisible());
+    EXPECT_EQ(picture->geometry().center(), QGuiApplication::primaryScreen()->geometry().center());
+    const QImage shown = picture->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(shown.width() - 2, shown.height() - 2), QColor(0, 156, 163));
+    ASSERT_TRUE(app->CreateWindows());
+    EXPECT_EQ(app->Picture(), nullptr);
+}
+
+TEST_F(StartUpTest, HideMeansNoPicture) {
+    Start({}, false);
+    EXPECT_EQ(app->Picture(), nullptr);
+}
+
+TEST_F(StartUpTest, TheDealersLogoReplacesOurs) {
+    const widgets::Skin original = *widgets::FindSkin("skin_logo_png");
+    QImage red(12, 8, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    red.save(&buffer, "PNG");
+    WriteProgramFile("skin/logo.png", png);
+    Start({}, false);
+    const widgets::Skin* logo = widgets::FindSkin("skin_logo_png");
+    ASSERT_NE(logo, nullptr);
+    EXPECT_EQ(logo->Frame(0).size(), QSize(12, 8));
+    EXPECT_EQ(logo->Frame(0).pixelColor(3, 3), QColor(Qt::red));
+    widgets::RegisterSkin("skin_logo_png", original);
+}
+
+TEST_F(StartUpTest, TheTuningFileGivesTheGainScale) {
+    Start("[param]\nmaxvol=12\nminvol=-6\n");
+    EXPECT_EQ(app->Tuning().maxvol, 12);
+    auto* slider = Control<widgets::SkSlider>(&Main(), 2100);
+    ASSERT_NE(slider, nullptr);
+    // The band sliders run in tenths of a dB between the file's limits.
+    slider->setFocus();
+    QTest::keyClick(slider, Qt::Key_Home);
+    EXPECT_EQ(slider->Value(), 120);
+    EXPECT_EQ(static_cast<int16_t>(app->Db().GetParam(param::BandGain(app->Db().SelectedChannel(), 0))),
+              1200);
+    QTest::keyClick(slider, Qt::Key_End);
+    EXPECT_EQ(slider->Value(), -60);
+}
+
+}  // namespace
+}  // namespace caraudio::app::test
