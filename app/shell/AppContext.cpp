@@ -191,6 +191,8 @@ bool AppContext::InitDevice() {
     if (manager_->RefreshDeviceList() <= 0 || !manager_->ConnectDevice(0)) db_.RebuildCurveModels();
     resume_ = std::make_unique<ResumeWatcher>();
     QObject::connect(resume_.get(), &ResumeWatcher::resumed, [this] { Resume(); });
+    if (!resume_->Listening())
+        logger_->Log(LogLevel::Info, "no system bus: waking from sleep is not followed");
     return true;
 }
 

@@ -65,6 +65,8 @@ public:
     bool CreateWindows();
     // The message loop, until the program is closed; then the windows go.
     int Run();
+    // Ends the program as closing its window does.
+    void Quit();
 
     ParamDatabase& Db() { return db_; }
     CDeviceManager& Manager() { return *manager_; }
@@ -87,7 +89,6 @@ private:
 
     void InitToolkit();
     bool InitDevice();
-    void Quit();
     void DestroyWindows();
     void Resume();
     QString FindProgramFile(const QString& relative) const;

@@ -4,6 +4,7 @@
 
 #include "AppContext.h"
 #include "AppOptions.h"
+#include "QuitSignals.h"
 
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     if (!app.TakeInstanceLock()) return 0;  // the copy already running serves the user
     if (!app.Init()) return 1;
     if (!app.CreateWindows()) return 1;
+    caraudio::app::QuitSignals stopRequests([&app] { app.Quit(); });
     app.Run();
     return 0;
 }

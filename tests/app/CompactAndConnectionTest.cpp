@@ -197,6 +197,23 @@ TEST_F(CompactTest, UnplugAndPlugFollowTheBox) {
     EXPECT_TRUE(Mini<SkCheckButton>(1004)->isChecked());
 }
 
+TEST_F(CompactTest, ASecondBoxWaitsUntilTheFirstGoes) {
+    Start();
+    emulator::EmulatedBox& second = app->Emulator()->AddBox();
+    second.Unplug();
+    second.Plug();  // arrives while the first is connected: nothing happens
+    Settle();
+    ASSERT_NE(app->Manager().ConnectedPath(), nullptr);
+    EXPECT_EQ(*app->Manager().ConnectedPath(), "emulator:0");
+    Box().Unplug();  // the connected one goes: the other one is taken
+    ASSERT_TRUE(WaitFor([&] {
+        const std::string* path = app->Manager().ConnectedPath();
+        return path && *path == "emulator:1" && Connected();
+    }));
+    Settle();
+    EXPECT_TRUE(Ctl<SkCheckButton>(1500)->isChecked());
+}
+
 TEST_F(CompactTest, IndicatorLetsGoAndReconnects) {
     Start();
     SkCheckButton* indicator = Ctl<SkCheckButton>(1500);

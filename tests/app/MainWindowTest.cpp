@@ -1,6 +1,9 @@
 // The main window driven as a user drives it, against the built-in box.
 #include <QComboBox>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QPushButton>
+#include <QTimer>
 
 #include "AppRig.h"
 #include "ChannelCurves.h"
@@ -150,6 +153,115 @@ TEST_F(MainWindowTest, TypedValuesAreParsedLimitedAndShownInTheirFormat) {
     gain->setFocus();
     Ctl<SEdit2>(5211)->setFocus();
     EXPECT_EQ(Requests(0x9C), 0);
+}
+
+TEST_F(MainWindowTest, FieldsStepByTheirOwnRules) {
+    Start();
+    const int ch = Ch();
+    struct Case {
+        int id;
+        Qt::Key key;
+        int index;
+    };
+    const Case cases[] = {{4000, Qt::Key_Down, param::MainVol},
+                          {5203, Qt::Key_Up, param::BandGain(ch, 3)},
+                          {4002, Qt::Key_Up, param::HighPassFreq(ch)},
+                          {4102, Qt::Key_Up, param::Delay(2)},
+                          {4004, Qt::Key_Up, param::Attack(ch)}};
+    for (const Case& c : cases) {
+        SEdit2* field = Ctl<SEdit2>(c.id);
+        const std::string before = field->text().toStdString();
+        const int delta = c.key == Qt::Key_Up ? 1 : -1;
+        ParsedValue want;
+        switch (c.id) {
+        case 4000:
+            want = StepVolume(before, delta);
+            break;
+        case 5203:
+            want = StepGain(before, delta);
+            break;
+        case 4002:
+            want = StepHighPassFreq(before, delta);
+            break;
+        case 4102:
+            want = StepDelay(before, delta, 0);
+            break;
+        default:
+            want = StepAttack(before, delta);
+            break;
+        }
+        field->setFocus();
+        QTest::keyClick(field, c.key);
+        EXPECT_EQ(static_cast<uint16_t>(Param(c.index)), static_cast<uint16_t>(want.raw)) << c.id;
+        if (c.id != 5203) EXPECT_EQ(field->text().toStdString(), want.text) << c.id;
+    }
+    EXPECT_EQ(Ctl<SkSlider>(2000)->Value(), Param(param::MainVol));
+    EXPECT_EQ(Ctl<SEdit2>(5203)->text().toStdString(), FormatGain(SignedParam(param::BandGain(ch, 3))));
+}
+
+TEST_F(MainWindowTest, InputModeRadiosSetTheBoxsMode) {
+    Start();
+    Click(Ctl<SkRadioButton>(10001));
+    EXPECT_EQ(Db().InputChannelMode(), 1);
+    EXPECT_EQ(Box().Firmware().Memory().inputMode, 1);
+    Click(Ctl<SkRadioButton>(10000));
+    EXPECT_EQ(Box().Firmware().Memory().inputMode, 0);
+}
+
+TEST_F(MainWindowTest, MenusOfferTheirItemsAndRunThem) {
+    Start();
+    ASSERT_EQ(app->Language().Language(), kChinese);
+    QStringList offered;
+    // The menu is modal: pick from it once it is up.
+    QTimer::singleShot(50, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* a : menu->actions()) offered << a->text();
+        menu->setActiveAction(menu->actions().front());
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    const QString about = Tr("main_menu", "About");  // in Chinese, before the switch
+    Click(Ctl<QPushButton>(9004));
+    EXPECT_EQ(offered, (QStringList{"English", about}));
+    EXPECT_EQ(about, "关于");
+    EXPECT_EQ(app->Language().Language(), kEnglish);
+    // File, Exit: the window goes and the program ends.
+    bool closed = false;
+    QObject::connect(&Main(), &CMainDlg::closed, [&] { closed = true; });
+    QTimer::singleShot(50, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        offered.clear();
+        for (QAction* a : menu->actions()) offered << a->text();
+        menu->setActiveAction(menu->actions().back());
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    Click(Ctl<QPushButton>(9003));
+    EXPECT_EQ(offered, (QStringList{"My Preset", "Exit"}));
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(Main().isVisible());
+    EXPECT_FALSE(app->Lock().Held());
+    EXPECT_FALSE(Db().IsConnected());
+    // The loop was asked to end; run it so the next test starts afresh.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
+
+TEST_F(MainWindowTest, FieldsHaveTheProgramsEditMenu) {
+    Start();
+    QStringList offered;
+    QTimer::singleShot(50, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_NE(menu, nullptr);
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator()) offered << a->text();
+        menu->close();
+    });
+    SEdit2* field = Ctl<SEdit2>(4000);
+    QContextMenuEvent e(QContextMenuEvent::Mouse, field->rect().center(),
+                        field->mapToGlobal(field->rect().center()));
+    QApplication::sendEvent(field, &e);
+    EXPECT_EQ(offered, (QStringList{"撤销", "剪切", "复制", "粘贴", "删除", "全选"}));
 }
 
 TEST_F(MainWindowTest, LinkingAndUnlinkingFollowTheSelection) {

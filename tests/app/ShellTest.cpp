@@ -79,6 +79,28 @@ TEST(Program, ASecondCopyExitsAtOnce) {
     first.waitForFinished();
 }
 
+// Asked to stop by the system, the program ends as its own close does.
+TEST(Program, StopsCleanlyWhenTheSystemAsks) {
+    QTemporaryDir runtime, data;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    env.insert("XDG_DATA_HOME", data.path());
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(CARAUDIO_PROGRAM, {"--emulate", "-hide"});
+    ASSERT_TRUE(program.waitForStarted());
+    for (int i = 0; i < 100 && !QDir(runtime.path()).entryList({"*.lock"}, QDir::Files).size(); ++i)
+        QTest::qWait(50);
+    QTest::qWait(300);  // the windows are up
+    program.terminate();
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(program.exitCode(), 0);
+    InstanceLock next(runtime.path());
+    EXPECT_TRUE(next.TryLock());
+}
+
 class StartUpTest : public AppRig {};
 
 TEST_F(StartUpTest, ThePictureShowsCentredUntilTheWindowsAreUp) {
