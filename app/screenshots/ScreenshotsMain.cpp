@@ -11,6 +11,7 @@
 #include "LoginDialog.h"
 #include "MainWindow.h"
 #include "Prompter.h"
+#include "Translation.h"
 
 namespace {
 
@@ -47,6 +48,15 @@ int main(int argc, char** argv) {
         if (CMiniDlg* compact = app.CompactWindow()) ok = Save(compact, dir, "compact-" + s + ".png") && ok;
         app.MainWindow()->RefreshAll();
         ok = Save(app.MainWindow(), dir, "main-" + s + ".png") && ok;
+        // A message box as the windows show one: grabbed once it is up.
+        QTimer::singleShot(100, [&, s] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                ok = Save(box, dir, "message-" + s + ".png") && ok;
+                box->close();
+            }
+        });
+        MessageBoxPrompter().Inform(nullptr, Tr("messagebox", "No device detected!"),
+                                    Tr("messagebox", "Prompt"));
         CCommonDlg login("XML_ADVANCED_LOGIN");
         new CDlgLoginEventHandler(login);
         ok = Save(&login, dir, "login-" + s + ".png") && ok;

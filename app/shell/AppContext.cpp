@@ -244,7 +244,7 @@ void AppContext::Quit() {
 }
 
 int AppContext::Run() {
-    const int code = QApplication::exec();
+    const int code = quitting_ ? 0 : QApplication::exec();
     DestroyWindows();
     return code;
 }

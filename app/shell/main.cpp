@@ -21,10 +21,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     caraudio::app::AppContext app(options);
+    // A stop asked for while the program starts is carried out once it runs.
+    caraudio::app::QuitSignals stopRequests([&app] { app.Quit(); });
     if (!app.TakeInstanceLock()) return 0;  // the copy already running serves the user
     if (!app.Init()) return 1;
     if (!app.CreateWindows()) return 1;
-    caraudio::app::QuitSignals stopRequests([&app] { app.Quit(); });
     app.Run();
     return 0;
 }

@@ -21,6 +21,10 @@ CCommonDlg::CCommonDlg(const QString& layoutName, QWidget* parent)
     box->addWidget(layout_);
     setFixedSize(layout_->size());
     PaintBackground(layout_, QColor(0x2c, 0x3d, 0x50));
+    // A frameless dialog needs an edge of its own over the window behind it.
+    layout_->setAttribute(Qt::WA_StyledBackground);
+    layout_->setStyleSheet(
+        QString("QWidget#%1 { background: #2c3d50; border: 1px solid #5b7591; }").arg(layoutName));
     MakeDragHandle(Named<QLabel>(layout_, "title"));
     UseEditMenu(layout_);
     if (auto* close = Named<QPushButton>(layout_, "btn_close"))
