@@ -75,7 +75,9 @@ ImportReport ImportSceneFiles(const std::vector<std::string>& paths, SceneList& 
                 continue;
             }
         }
-        const int index = AppendScene(list, *scene, settings);
+        bool saved = false;
+        const int index = AppendScene(list, *scene, settings, &saved);
+        if (index >= 0 && !saved) report.allSaved = false;
         if (index < 0) {
             report.addFailureList += name + " ";
             ++report.addFailures;

@@ -36,6 +36,7 @@ struct ImportReport {
     std::string addFailureList;
     std::string existingList;
     std::vector<int> importedIndices;  // where the imported scenes went in the list
+    bool allSaved = true;              // whether config.ini took every imported scene
 };
 
 // Reads each file and appends its scene to the store; every file ends in

@@ -2,19 +2,29 @@
 // against the built-in box: what a user sees, for people to look at.
 #include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 
 #include "AppContext.h"
+#include "AppServices.h"
 #include "CommonDialog.h"
 #include "CompactWindow.h"
+#include "DelaySettingsDialog.h"
+#include "FileChooser.h"
+#include "Layouts.h"
 #include "LoginDialog.h"
 #include "MainWindow.h"
+#include "MixSoundWindow.h"
+#include "PresetDialog.h"
 #include "Prompter.h"
+#include "SceneStore.h"
+#include "Settings.h"
 #include "Translation.h"
 
 namespace {
 
+using namespace caraudio;
 using namespace caraudio::app;
 
 bool Save(QWidget* w, const QDir& dir, const QString& name) {
@@ -25,11 +35,61 @@ bool Save(QWidget* w, const QDir& dir, const QString& name) {
     return ok;
 }
 
+// Answers every chooser with nothing, as a user who cancels.
+class NoFiles final : public FileChooser {
+public:
+    QString SaveFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QStringList OpenFiles(QWidget*, const QString&, const QString&) override { return {}; }
+};
+
+// Every dialog of the main window, filled as a user would find it.
+bool SaveDialogs(AppContext& app, const AppServices& services, const QDir& dir, const QString& s) {
+    bool ok = true;
+    {
+        CCommonDlg device("XML_DEVICE_PRESET");
+        new CDlgSysSettingEventHandler(device, services, nullptr);
+        ok = Save(&device, dir, "device-preset-" + s + ".png") && ok;
+        if (QWidget* sending = Named<QWidget>(device.Layout(), "ui_sending")) {
+            sending->show();
+            sending->raise();
+            ok = Save(&device, dir, "device-preset-sending-" + s + ".png") && ok;
+        }
+    }
+    {
+        CCommonDlg mine("XML_MY_PRESET");
+        new CDlgSysSettingEventHandler(mine, services, nullptr);
+        ok = Save(&mine, dir, "my-preset-" + s + ".png") && ok;
+    }
+    {
+        CDlgDelaySettings delay(storage::DelayLayout{}, nullptr);
+        ok = Save(&delay, dir, "delay-" + s + ".png") && ok;
+    }
+    {
+        CCommonDlg mix("XML_MIXSOUNDWD");
+        new CDlgMixSoundEventHandler(mix, services);
+        ok = Save(&mix, dir, "mix-" + s + ".png") && ok;
+    }
+    {
+        QTimer::singleShot(100, [&, s] {
+            if (QWidget* about = QApplication::activeModalWidget()) {
+                ok = Save(about, dir, "about-" + s + ".png") && ok;
+                about->close();
+            }
+        });
+        app.MainWindow()->Command(63);
+    }
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication qapp(argc, argv);
+    // The pictures' scenes go to a data folder of their own, never the user's.
+    QTemporaryDir data;
+    if (!data.isValid()) return 1;
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
     const QStringList args = QApplication::arguments();
     const QDir dir(args.size() > 1 ? args[1] : QStringLiteral("screenshots"));
     if (!QDir().mkpath(dir.path())) return 1;
@@ -38,8 +98,13 @@ int main(int argc, char** argv) {
     options.emulate = true;
     options.lockFolder = QDir::tempPath();
     SilentPrompter prompter;
+    NoFiles files;
     AppContext app(options);
-    if (!app.Init(&prompter) || !app.CreateWindows()) return 1;
+    if (!app.Init(&prompter, &files) || !app.CreateWindows()) return 1;
+    const AppServices& services = app.Services();
+    storage::SceneList scenes;
+    for (const char16_t* name : {u"Bass boost", u"Vocal stage", u"Night drive"})
+        storage::AddScene(scenes, name, app.Db().Block(), app.Settings());
     bool ok = true;
     for (const auto& [language, suffix] : {std::pair{kEnglish, "en"}, {kChinese, "zh"}}) {
         app.Language().Use(language);
@@ -60,6 +125,7 @@ int main(int argc, char** argv) {
         CCommonDlg login("XML_ADVANCED_LOGIN");
         new CDlgLoginEventHandler(login);
         ok = Save(&login, dir, "login-" + s + ".png") && ok;
+        ok = SaveDialogs(app, services, dir, s) && ok;
     }
     return ok ? 0 : 1;
 }

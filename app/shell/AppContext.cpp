@@ -15,6 +15,7 @@
 #include "CompactWindow.h"
 #include "DeviceManager.h"
 #include "EmulatedBoxSetup.h"
+#include "FileChooser.h"
 #include "Folders.h"
 #include "HidrawDevices.h"
 #include "Look.h"
@@ -100,7 +101,7 @@ QString AppContext::FindProgramFile(const QString& relative) const {
     return {};
 }
 
-bool AppContext::Init(Prompter* prompter) {
+bool AppContext::Init(Prompter* prompter, FileChooser* files) {
     if (!options_.hide) {
         picture_ = std::make_unique<StartPicture>();
         picture_->ShowNow();
@@ -110,6 +111,8 @@ bool AppContext::Init(Prompter* prompter) {
     }
     if (!prompter) ownPrompter_ = std::make_unique<MessageBoxPrompter>();
     prompter_ = prompter ? prompter : ownPrompter_.get();
+    if (!files) ownFiles_ = std::make_unique<QtFileChooser>();
+    files_ = files ? files : ownFiles_.get();
     if (!QFile::exists(":/layouts/XML_MAINWND.ui") || !QFile::exists(":/layouts/XML_MAINWND2.ui")) {
         picture_.reset();
         prompter_->Inform(nullptr, "Initialization interface resource failure", "ERROR");
@@ -198,7 +201,8 @@ bool AppContext::InitDevice() {
 
 bool AppContext::CreateWindows() {
     services_ = std::make_unique<AppServices>(AppServices{db_, *curves_, *manager_, *settings_, tuning_,
-                                                          translation_, *prompter_, options_.programFolders});
+                                                          translation_, *prompter_, *files_,
+                                                          devicePresetIndex_, options_.programFolders});
     main_ = std::make_unique<CMainDlg>(*services_);
     if (!main_->HasLayout()) return false;
     main_->setWindowTitle(QApplication::applicationDisplayName());

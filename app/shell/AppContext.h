@@ -31,6 +31,7 @@ namespace caraudio::app {
 class AppLogger;
 class CMainDlg;
 class CMiniDlg;
+class FileChooser;
 class Prompter;
 class ResumeWatcher;
 class StartPicture;
@@ -58,8 +59,9 @@ public:
 
     // False when another copy holds the lock: the program then exits at once.
     bool TakeInstanceLock();
-    // Toolkit, tuning file, connection manager and first connection.
-    bool Init(Prompter* prompter = nullptr);
+    // Toolkit, tuning file, connection manager and first connection. The
+    // message boxes and file choosers are the toolkit's unless given.
+    bool Init(Prompter* prompter = nullptr, FileChooser* files = nullptr);
     // Builds both windows: the main one hidden, the compact one shown and
     // topmost for a moment. False when a layout is missing.
     bool CreateWindows();
@@ -72,6 +74,8 @@ public:
     CDeviceManager& Manager() { return *manager_; }
     emulator::EmulatedHidBackend* Emulator() const { return emulated_; }
     CMainDlg* MainWindow() const { return main_.get(); }
+    // What the windows work with; there once the windows are created.
+    const AppServices& Services() const { return *services_; }
     CMiniDlg* CompactWindow() const;
     storage::Settings& Settings() { return *settings_; }
     Translation& Language() { return translation_; }
@@ -103,6 +107,9 @@ private:
     LinkLog linkLog_;
     std::unique_ptr<Prompter> ownPrompter_;
     Prompter* prompter_ = nullptr;
+    std::unique_ptr<FileChooser> ownFiles_;
+    FileChooser* files_ = nullptr;
+    int devicePresetIndex_ = 0;
     ParamDatabase db_;
     ChannelCurves* curves_ = nullptr;  // owned by db_
     RealSleeper sleeper_;

@@ -10,11 +10,13 @@
 namespace caraudio::app {
 namespace {
 
-// Runs the message box layout; true when Yes (or OK) ended it.
-bool Run(QWidget* owner, const QString& text, const QString& title, bool question) {
+constexpr int kNo = 3;
+
+// Runs the message box layout: Yes (or OK), No, or closed.
+Answer Run(QWidget* owner, const QString& text, const QString& title, bool question) {
     CCommonDlg dialog("XML_MSGBOX", owner);
     QWidget* box = dialog.Layout();
-    if (!box) return false;
+    if (!box) return Answer::Closed;
     if (auto* t = Named<QLabel>(box, "msgtitle")) t->setText(title);
     if (auto* m = Named<QLabel>(box, "msgtext")) m->setText(text);
     const std::pair<const char*, bool> buttons[] = {
@@ -22,11 +24,11 @@ bool Run(QWidget* owner, const QString& text, const QString& title, bool questio
     for (const auto& [name, shown] : buttons)
         if (auto* b = Named<QPushButton>(box, name)) {
             b->setVisible(shown);
-            const bool yes = name != std::string_view("btnNo");
-            QObject::connect(b, &QPushButton::clicked, &dialog,
-                             [&dialog, yes] { dialog.done(yes ? CCommonDlg::kOk : CCommonDlg::kCancel); });
+            const int result = name == std::string_view("btnNo") ? kNo : CCommonDlg::kOk;
+            QObject::connect(b, &QPushButton::clicked, &dialog, [&dialog, result] { dialog.done(result); });
         }
-    return dialog.exec() == CCommonDlg::kOk;
+    const int result = dialog.exec();
+    return result == CCommonDlg::kOk ? Answer::Yes : result == kNo ? Answer::No : Answer::Closed;
 }
 
 }  // namespace
@@ -35,7 +37,7 @@ void MessageBoxPrompter::Inform(QWidget* owner, const QString& text, const QStri
     Run(owner, text, title, false);
 }
 
-bool MessageBoxPrompter::Ask(QWidget* owner, const QString& text, const QString& title) {
+Answer MessageBoxPrompter::Question(QWidget* owner, const QString& text, const QString& title) {
     return Run(owner, text, title, true);
 }
 

@@ -6,6 +6,9 @@ class QWidget;
 
 namespace caraudio::app {
 
+// How the user ended a question.
+enum class Answer { Yes, No, Closed };
+
 // Every message the windows show to the user goes through here, so tests
 // can read the messages and give the answers.
 class Prompter {
@@ -13,15 +16,19 @@ public:
     virtual ~Prompter() = default;
     // A message with an OK button.
     virtual void Inform(QWidget* owner, const QString& text, const QString& title = {}) = 0;
-    // A question with Yes and No; any answer but Yes is No.
-    virtual bool Ask(QWidget* owner, const QString& text, const QString& title = {}) = 0;
+    // A question with Yes and No; the box may also be closed without either.
+    virtual Answer Question(QWidget* owner, const QString& text, const QString& title = {}) = 0;
+    // The same where any answer but Yes is No.
+    bool Ask(QWidget* owner, const QString& text, const QString& title = {}) {
+        return Question(owner, text, title) == Answer::Yes;
+    }
 };
 
 // The program's message box (layout XML_MSGBOX), run modally.
 class MessageBoxPrompter final : public Prompter {
 public:
     void Inform(QWidget* owner, const QString& text, const QString& title) override;
-    bool Ask(QWidget* owner, const QString& text, const QString& title) override;
+    Answer Question(QWidget* owner, const QString& text, const QString& title) override;
 };
 
 // Shows nothing and answers No: for the tools that render or measure the
@@ -29,7 +36,7 @@ public:
 class SilentPrompter final : public Prompter {
 public:
     void Inform(QWidget*, const QString&, const QString&) override {}
-    bool Ask(QWidget*, const QString&, const QString&) override { return false; }
+    Answer Question(QWidget*, const QString&, const QString&) override { return Answer::No; }
 };
 
 }  // namespace caraudio::app

@@ -14,12 +14,13 @@ struct TuningSettings;
 
 namespace caraudio::app {
 
+class FileChooser;
 class Prompter;
 class Translation;
 
 // What the windows work with, owned by the application: the model, its
 // curves, the connection manager, the settings and tuning file, the
-// translation and the message boxes.
+// translation, the message boxes and file choosers.
 struct AppServices {
     ParamDatabase& db;
     ChannelCurves& curves;
@@ -28,6 +29,9 @@ struct AppServices {
     const storage::TuningSettings& tuning;
     Translation& translation;
     Prompter& prompter;
+    FileChooser& files;
+    // The device slot the preset dialog offers first; program-wide, from 0.
+    int& devicePresetIndex;
     // Where the dealer's optional files are looked for, in order.
     QStringList programFolders;
 };

@@ -1,7 +1,6 @@
 #include "CompactWindow.h"
 
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -26,16 +25,6 @@ using namespace widgets;
 namespace {
 
 constexpr int kAllChannels = 0x3F;
-
-// Waits while window messages keep being handled; the window itself takes
-// no input meanwhile.
-void Settle(QWidget* window, int milliseconds) {
-    window->setEnabled(false);
-    QEventLoop loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-    window->setEnabled(true);
-}
 
 }  // namespace
 

@@ -35,6 +35,8 @@ public:
     static constexpr int kThrottleTimerId = 1012;
     static constexpr int kAlertTimerId = 1014;
     static constexpr double kAlertPeakDb = 25.5;
+    // The "Mix" button has a name but no id.
+    static constexpr int kMixButton = -1;
 
     explicit CMainDlg(const AppServices& services, QWidget* parent = nullptr);
     ~CMainDlg() override;

@@ -359,7 +359,7 @@ void CMainDlg::Connect() {
             else if (name == "btn_close")
                 CloseRoutine();
             else if (name == "btn_menu")
-                OnButton(-1);
+                OnButton(kMixButton);
             else
                 OnButton(id);
         });

@@ -4,9 +4,11 @@
 #include <QCursor>
 #include <QMenu>
 
+#include "AboutDialog.h"
 #include "ConnectionIndicator.h"
 #include "MainWindow.h"
 #include "ParamDatabase.h"
+#include "PresetDialog.h"
 #include "Prompter.h"
 #include "Settings.h"
 #include "SkButtons.h"
@@ -68,9 +70,12 @@ void CMainDlg::Command(int id) {
     case kEnglishItem:
         SwitchLanguage(id - kChineseItem);
         break;
-    // The "About" and "My Preset" dialogs are not part of the program yet.
     case kAbout:
+        RunAboutDialog(this);
+        break;
     case kMyPreset:
+        RunPresetDialog("XML_MY_PRESET", this, s_, [this] { RefreshAll(); });
+        break;
     default:
         break;
     }

@@ -3,9 +3,12 @@
 #include <QComboBox>
 
 #include "ChannelCurves.h"
+#include "DelaySettingsDialog.h"
 #include "GainCompensation.h"
 #include "MainWindow.h"
+#include "MixSoundWindow.h"
 #include "ParamDatabase.h"
+#include "PresetDialog.h"
 #include "SEdit2.h"
 #include "SMoveThumb.h"
 #include "SkButtons.h"
@@ -193,8 +196,16 @@ void CMainDlg::OnButton(int id) {
     case 9004:
         ShowMenu(MenuItems(9004));
         break;
-    // The delay settings (9002), device modes (9005) and mix (btn_menu)
-    // dialogs are not part of the program yet.
+    case 9002:
+        RunDelaySettings(this, s_.settings,
+                         [this](const std::array<double, 6>& d) { ApplySpeakerDistances(d); });
+        break;
+    case 9005:
+        RunPresetDialog("XML_DEVICE_PRESET", this, s_, [this] { RefreshAll(); });
+        break;
+    case kMixButton:
+        RunMixSound(this, s_, [this] { RefreshAll(); });
+        break;
     default:
         break;
     }

@@ -1,6 +1,8 @@
 #include "WindowParts.h"
 
 #include <QAbstractButton>
+#include <QEventLoop>
+#include <QTimer>
 #include <QWidget>
 
 #include "SkSlider.h"
@@ -19,6 +21,18 @@ void SetQuietly(widgets::SkSlider* slider, int value) {
     const bool blocked = slider->blockSignals(true);
     slider->SetValue(value);
     slider->blockSignals(blocked);
+}
+
+void ProcessEventsFor(int milliseconds) {
+    QEventLoop loop;
+    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void Settle(QWidget* window, int milliseconds) {
+    window->setEnabled(false);
+    ProcessEventsFor(milliseconds);
+    window->setEnabled(true);
 }
 
 }  // namespace caraudio::app

@@ -32,4 +32,9 @@ T* Make(const char* tag, QWidget* parent, int x, int y, int w, int h,
 void CheckQuietly(QAbstractButton* button, bool on);
 void SetQuietly(widgets::SkSlider* slider, int value);
 
+// Keeps handling window messages for a while, so what was just shown paints.
+void ProcessEventsFor(int milliseconds);
+// The same with the window taking no input meanwhile.
+void Settle(QWidget* window, int milliseconds);
+
 }  // namespace caraudio::app

@@ -164,6 +164,10 @@
         <translation>%d个场景文件导入成功。
 </translation>
     </message>
+    <message>
+        <source>The settings file could not be written: this change is kept only until the program ends.</source>
+        <translation>无法写入设置文件：此更改只保留到程序退出。</translation>
+    </message>
 </context>
 <context>
     <name>editmenu</name>
@@ -381,6 +385,98 @@
         <source>Undo</source>
         <translation>撤销修改</translation>
     </message>
+    <message>
+        <source>Device Preset</source>
+        <translation>设备场景</translation>
+    </message>
+    <message>
+        <source>My Preset</source>
+        <translation>我的场景</translation>
+    </message>
+    <message>
+        <source>Memory slot in the box</source>
+        <translation>设备中的存储位置</translation>
+    </message>
+    <message>
+        <source>Factory settings</source>
+        <translation>出厂设置</translation>
+    </message>
+    <message>
+        <source>Load</source>
+        <translation>调用</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>Import</source>
+        <translation>导入</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>导出</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>名称</translation>
+    </message>
+    <message>
+        <source>Save Current</source>
+        <translation>保存当前设置</translation>
+    </message>
+    <message>
+        <source>Import scenario</source>
+        <translation>导入场景</translation>
+    </message>
+    <message>
+        <source>Export scene</source>
+        <translation>导出场景</translation>
+    </message>
+    <message>
+        <source>Scenes on this computer</source>
+        <translation>电脑中的场景</translation>
+    </message>
+    <message>
+        <source>Sending data to device...</source>
+        <translation>正在向设备发送数据...</translation>
+    </message>
+    <message>
+        <source>Drag the listener and the speakers to where they are in the car.</source>
+        <translation>将听音位置和各扬声器拖到车内的实际位置。</translation>
+    </message>
+    <message>
+        <source>Input 1</source>
+        <translation>输入1</translation>
+    </message>
+    <message>
+        <source>Input 2</source>
+        <translation>输入2</translation>
+    </message>
+    <message>
+        <source>Input 3</source>
+        <translation>输入3</translation>
+    </message>
+    <message>
+        <source>Input 4</source>
+        <translation>输入4</translation>
+    </message>
+    <message>
+        <source>Signal</source>
+        <translation>信号</translation>
+    </message>
+    <message>
+        <source>NPhase</source>
+        <translation>正相</translation>
+    </message>
+    <message>
+        <source>RPhase</source>
+        <translation>反相</translation>
+    </message>
 </context>
 <context>
     <name>dlg_about</name>
@@ -395,6 +491,14 @@
     <message>
         <source>OK</source>
         <translation>确定</translation>
+    </message>
+    <message>
+        <source>Car Audio DSP Tuner</source>
+        <translation>车载音频DSP调音</translation>
+    </message>
+    <message>
+        <source>Tunes the car-audio signal processor live from this computer: equaliser, crossovers, delays, levels and the input mix.</source>
+        <translation>在这台电脑上实时调校车载音频处理器：均衡、分频、延时、电平和输入混音。</translation>
     </message>
 </context>
 </TS>

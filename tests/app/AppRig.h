@@ -32,12 +32,12 @@ public:
     void Inform(QWidget*, const QString& text, const QString& title) override {
         messages.push_back({text, title});
     }
-    bool Ask(QWidget*, const QString& text, const QString& title) override {
+    Answer Question(QWidget*, const QString& text, const QString& title) override {
         messages.push_back({text, title});
         return answer;
     }
     std::vector<Message> messages;
-    bool answer = false;
+    Answer answer = Answer::No;
 };
 
 class AppRig : public ::testing::Test {

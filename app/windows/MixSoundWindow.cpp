@@ -1,0 +1,243 @@
+// The mix window's filling and handlers.
+#include "MixSoundWindow.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "CommonDialog.h"
+#include "NumberText.h"
+#include "ParamDatabase.h"
+#include "SEdit2.h"
+#include "SkButtons.h"
+#include "SkSlider.h"
+#include "ValueScales.h"
+#include "WindowParts.h"
+
+namespace caraudio::app {
+
+using namespace widgets;
+
+namespace {
+
+constexpr int kAllMuted = 0x3F;
+
+// Leaving a field the user did not change writes nothing.
+bool Untouched(SEdit2* edit, int step) {
+    if (!edit || (step == 0 && !edit->isModified())) return true;
+    edit->setModified(false);
+    return false;
+}
+
+std::string TextOf(const SEdit2* edit) {
+    return edit ? edit->text().toStdString() : std::string();
+}
+
+void SetText(SEdit2* edit, const std::string& text) {
+    if (edit) edit->setText(QString::fromStdString(text));
+}
+
+}  // namespace
+
+CDlgMixSoundEventHandler::CDlgMixSoundEventHandler(CCommonDlg& dialog, const AppServices& services)
+    : QObject(&dialog), dialog_(dialog), s_(services) {
+    for (auto& levels : remembered_) levels.fill(kLevelMax);
+    if (!dialog.Layout()) return;
+    Build(dialog.Layout());
+    Fill();
+    MarkLabels();
+    Wire();
+}
+
+void CDlgMixSoundEventHandler::Wire() {
+    for (int b = 0; b < 6; ++b) {
+        Strip& s = strips_[static_cast<size_t>(b)];
+        for (int n = 0; n < kInputs; ++n) {
+            const Input& in = s.inputs[static_cast<size_t>(n)];
+            if (in.slider)
+                connect(in.slider, &SkSlider::sliderPos, this, [this, b, n](int v) { SetLevel(b, n, v); });
+            if (in.edit) {
+                connect(in.edit, &QLineEdit::editingFinished, this, [this, b, n] { LevelEdited(b, n, 0); });
+                connect(in.edit, &SEdit2::valueChanging, this,
+                        [this, b, n](int step) { LevelEdited(b, n, step); });
+            }
+            if (in.off)
+                connect(in.off, &QAbstractButton::clicked, this, [this, b, n] { SwitchClicked(b, n); });
+        }
+        if (s.volume) connect(s.volume, &SkSlider::sliderPos, this, [this, b](int v) { VolumeMoved(b, v); });
+        if (s.volumeEdit) {
+            connect(s.volumeEdit, &QLineEdit::editingFinished, this, [this, b] { VolumeEdited(b, 0); });
+            connect(s.volumeEdit, &SEdit2::valueChanging, this,
+                    [this, b](int step) { VolumeEdited(b, step); });
+        }
+        if (s.phase) connect(s.phase, &QAbstractButton::clicked, this, [this, b] { PhaseClicked(b); });
+        if (s.mute) connect(s.mute, &QAbstractButton::clicked, this, [this, b] { MuteClicked(b); });
+        if (s.label) connect(s.label, &QAbstractButton::clicked, this, [this, b] { LabelClicked(b); });
+        if (s.link) connect(s.link, &QAbstractButton::clicked, this, [this, b] { LinkClicked(b); });
+    }
+    if (master_) connect(master_, &SkSlider::sliderPos, this, &CDlgMixSoundEventHandler::MasterMoved);
+    if (masterEdit_) {
+        connect(masterEdit_, &QLineEdit::editingFinished, this, [this] { MasterEdited(0); });
+        connect(masterEdit_, &SEdit2::valueChanging, this, &CDlgMixSoundEventHandler::MasterEdited);
+    }
+    if (masterMute_)
+        connect(masterMute_, &QAbstractButton::clicked, this, &CDlgMixSoundEventHandler::MasterMuteClicked);
+}
+
+void CDlgMixSoundEventHandler::Fill() {
+    ParamDatabase& db = s_.db;
+    const int mainVol = db.GetParam(param::MainVol);
+    SetQuietly(master_, mainVol);
+    SetText(masterEdit_, FormatVolume(mainVol));
+    const int mute = db.GetParam(param::MuteCtrl), phase = db.GetParam(param::PhaseCtrl);
+    CheckQuietly(masterMute_, (mute & kAllMuted) == kAllMuted);
+    for (int b = 0; b < 6; ++b) {
+        Strip& s = strips_[static_cast<size_t>(b)];
+        CheckQuietly(s.link, db.IsLinked(b));
+        CheckQuietly(s.phase, (phase >> b) & 1);
+        CheckQuietly(s.mute, (mute >> b) & 1);
+        ShowVolume(b, db.GetParam(param::Volume(b)));
+        for (int n = 0; n < kInputs; ++n) {
+            const Input& in = s.inputs[static_cast<size_t>(n)];
+            const int level = db.GetParam(param::Input(b, n));
+            SetText(in.edit, FormatInt(level));
+            SetQuietly(in.slider, level);
+            CheckQuietly(in.off, level == 0);
+        }
+    }
+}
+
+void CDlgMixSoundEventHandler::MarkLabels() {
+    ParamDatabase& db = s_.db;
+    const int current = db.SelectedChannel();
+    for (int b = 0; b < 6; ++b)
+        CheckQuietly(strips_[static_cast<size_t>(b)].label,
+                     db.IsLinked(current) ? db.IsLinked(b) : b == current);
+}
+
+// --- input levels ----------------------------------------------------------
+
+void CDlgMixSoundEventHandler::SetLevel(int b, int n, int level) {
+    const Input& in = strips_[static_cast<size_t>(b)].inputs[static_cast<size_t>(n)];
+    s_.db.SetParam(param::Input(b, n), static_cast<uint16_t>(level));
+    SetText(in.edit, FormatInt(level));
+    SetQuietly(in.slider, level);
+    CheckQuietly(in.off, level == 0);
+}
+
+void CDlgMixSoundEventHandler::LevelEdited(int b, int n, int step) {
+    const Input& in = strips_[static_cast<size_t>(b)].inputs[static_cast<size_t>(n)];
+    if (Untouched(in.edit, step)) return;
+    const double typed = std::trunc(ReadLeadingNumber(TextOf(in.edit)));
+    SetLevel(b, n, TruncToInt(std::clamp(typed + step, 0.0, double(kLevelMax))));
+}
+
+void CDlgMixSoundEventHandler::SwitchClicked(int b, int n) {
+    const Input& in = strips_[static_cast<size_t>(b)].inputs[static_cast<size_t>(n)];
+    int& remembered = remembered_[static_cast<size_t>(b)][static_cast<size_t>(n)];
+    if (in.off && in.off->isChecked()) {
+        remembered =
+            TruncToInt(std::clamp(std::trunc(ReadLeadingNumber(TextOf(in.edit))), 0.0, double(kLevelMax)));
+        SetLevel(b, n, 0);
+    } else {
+        SetLevel(b, n, remembered);
+    }
+}
+
+// --- channel volume and master ---------------------------------------------
+
+void CDlgMixSoundEventHandler::ShowVolume(int b, int raw) {
+    ParamDatabase& db = s_.db;
+    for (int i = 0; i < 6; ++i) {
+        if (db.IsLinked(b) ? !db.IsLinked(i) : i != b) continue;
+        Strip& s = strips_[static_cast<size_t>(i)];
+        SetQuietly(s.volume, raw);
+        SetText(s.volumeEdit, FormatVolume(raw));
+    }
+}
+
+void CDlgMixSoundEventHandler::VolumeMoved(int b, int raw) {
+    s_.db.SetChannelVolume(b, static_cast<uint16_t>(raw));
+    ShowVolume(b, raw);
+}
+
+void CDlgMixSoundEventHandler::VolumeEdited(int b, int step) {
+    ParamDatabase& db = s_.db;
+    SEdit2* edit = strips_[static_cast<size_t>(b)].volumeEdit;
+    if (Untouched(edit, step)) return;
+    const ParsedValue v = step == 0 ? ParseVolume(TextOf(edit)) : StepVolume(TextOf(edit), step);
+    db.SetChannelVolume(b, static_cast<uint16_t>(v.raw));
+    ShowVolume(b, v.raw);
+    if (step != 0) return;
+    for (int i = 0; i < 6; ++i)
+        if (db.IsLinked(b) ? db.IsLinked(i) : i == b) db.SetVolumeMemo(i, -1);
+}
+
+void CDlgMixSoundEventHandler::MasterMoved(int raw) {
+    s_.db.SetMainVolume(static_cast<uint16_t>(raw));
+    SetText(masterEdit_, FormatVolume(raw));
+}
+
+void CDlgMixSoundEventHandler::MasterEdited(int step) {
+    if (Untouched(masterEdit_, step)) return;
+    const ParsedValue v =
+        step == 0 ? ParseVolume(TextOf(masterEdit_)) : StepVolume(TextOf(masterEdit_), step);
+    s_.db.SetMainVolume(static_cast<uint16_t>(v.raw));
+    SetText(masterEdit_, v.text);
+    SetQuietly(master_, v.raw);
+}
+
+void CDlgMixSoundEventHandler::MasterMuteClicked() {
+    const bool all = masterMute_ && masterMute_->isChecked();
+    s_.db.SetParam(param::MuteCtrl, all ? kAllMuted : 0);
+    const int mute = s_.db.GetParam(param::MuteCtrl);
+    for (int b = 0; b < 6; ++b) CheckQuietly(strips_[static_cast<size_t>(b)].mute, (mute >> b) & 1);
+}
+
+// --- phase, mute, selection and links --------------------------------------
+
+void CDlgMixSoundEventHandler::PhaseClicked(int b) {
+    const SkCheckButton* phase = strips_[static_cast<size_t>(b)].phase;
+    s_.db.SetPhase(b, phase && phase->isChecked());
+}
+
+void CDlgMixSoundEventHandler::MuteClicked(int b) {
+    const SkCheckButton* mute = strips_[static_cast<size_t>(b)].mute;
+    s_.db.SetMute(b, mute && mute->isChecked());
+    CheckQuietly(masterMute_, (s_.db.GetParam(param::MuteCtrl) & kAllMuted) == kAllMuted);
+}
+
+void CDlgMixSoundEventHandler::LabelClicked(int b) {
+    const SkCheckButton* label = strips_[static_cast<size_t>(b)].label;
+    if (label && label->isChecked()) return;
+    s_.db.SetSelectedChannel(b);
+    MarkLabels();
+}
+
+void CDlgMixSoundEventHandler::LinkClicked(int b) {
+    ParamDatabase& db = s_.db;
+    const SkCheckButton* link = strips_[static_cast<size_t>(b)].link;
+    if (link && link->isChecked()) {
+        if (!db.IsLinked(db.SelectedChannel())) db.SetSelectedChannel(b);
+        const int current = db.SelectedChannel();
+        db.LinkChannel(b, current);
+        ShowVolume(current, db.GetParam(param::Volume(current)));
+    } else {
+        if (b == db.SelectedChannel())
+            for (int i = 0; i < 6; ++i)
+                if (i != b && db.IsLinked(i)) {
+                    db.SetSelectedChannel(i);
+                    break;
+                }
+        db.UnlinkChannel(b);
+    }
+    MarkLabels();
+}
+
+void RunMixSound(QWidget* owner, const AppServices& services, const std::function<void()>& refreshMain) {
+    CCommonDlg dialog("XML_MIXSOUNDWD", owner);
+    new CDlgMixSoundEventHandler(dialog, services);  // owned by the dialog
+    dialog.exec();
+    if (refreshMain) refreshMain();
+}
+
+}  // namespace caraudio::app

@@ -1,0 +1,131 @@
+// The "My Preset" dialog's buttons: the scenes on this computer and scene files.
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+
+#include "CommonDialog.h"
+#include "FileChooser.h"
+#include "ParamDatabase.h"
+#include "PresetDialog.h"
+#include "Prompter.h"
+#include "SceneFile.h"
+#include "Translation.h"
+
+namespace caraudio::app {
+
+namespace {
+
+QString SceneFileFilter() {
+    return Tr("messagebox", "Car audio effect file") + "(*.cae)";
+}
+
+std::string LocalPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+}  // namespace
+
+// The store is saved after every change; when config.ini cannot be written
+// the change lives only until the program ends, and the user is told so.
+void CDlgSysSettingEventHandler::WarnIfNotSaved(bool saved) {
+    if (!saved)
+        Inform("The settings file could not be written: this change is kept only until the program ends.");
+}
+
+void CDlgSysSettingEventHandler::RecallScene() {
+    const int index = pcmode_ ? pcmode_->currentIndex() : -1;
+    if (index < 0 || index >= static_cast<int>(scenes_.size())) return Inform("Unselected scene!");
+    const bool overlay = Connected() && sending_;
+    if (overlay) ShowSending(true);
+    const storage::RecallOutcome outcome = storage::RecallScene(scenes_, index, s_.db);
+    if (refreshMain_) refreshMain_();
+    if (overlay) ShowSending(false);
+    switch (outcome) {
+    case storage::RecallOutcome::Sent:
+        return Inform("Call the computer scene successfully!");
+    case storage::RecallOutcome::SendFailed:
+        return Inform("Recall PC mode failed");
+    case storage::RecallOutcome::NotConnected:
+        return Inform("Device not connected");
+    case storage::RecallOutcome::NoSelection:
+        return Inform("Unselected scene!");
+    }
+}
+
+void CDlgSysSettingEventHandler::AddScene() {
+    const std::u16string typed = name_ ? name_->text().toStdU16String() : std::u16string();
+    const storage::AddSceneResult added = storage::AddScene(scenes_, typed, s_.db.Block(), s_.settings);
+    switch (added.outcome) {
+    case storage::AddSceneResult::EmptyName:
+        return Inform("Name cannot be empty");
+    case storage::AddSceneResult::DuplicateName:
+        return Inform("A scene with the same name already exists");
+    case storage::AddSceneResult::NotAppended:
+        return;
+    case storage::AddSceneResult::Added:
+        break;
+    }
+    if (pcmode_) {
+        pcmode_->insertItem(added.index,
+                            QString::fromStdU16String(scenes_[static_cast<size_t>(added.index)].name));
+        pcmode_->setCurrentIndex(added.index);
+    }
+    WarnIfNotSaved(added.saved);
+}
+
+void CDlgSysSettingEventHandler::DeleteScene() {
+    const int index = pcmode_ ? pcmode_->currentIndex() : -1;
+    if (index < 0 || index >= static_cast<int>(scenes_.size()))
+        return Inform("No selection of the scene to delete!");
+    if (!s_.prompter.Ask(&dialog_, Tr("messagebox", "Whether you want to delete the selected scene?")))
+        return;
+    bool saved = true;
+    if (!storage::DeleteScene(scenes_, index, s_.settings, &saved)) return;
+    pcmode_->removeItem(index);
+    pcmode_->setCurrentIndex(-1);
+    if (name_) name_->clear();
+    WarnIfNotSaved(saved);
+}
+
+void CDlgSysSettingEventHandler::ImportScenes() {
+    const QStringList chosen = s_.files.OpenFiles(
+        &dialog_, Tr("messagebox", "Please select one or more vehicle scene files"), SceneFileFilter());
+    if (chosen.isEmpty()) return;
+    std::vector<std::string> paths;
+    for (const QString& path : chosen) paths.push_back(LocalPath(path));
+    const storage::ImportReport report = storage::ImportSceneFiles(paths, scenes_, s_.settings, [this] {
+        switch (s_.prompter.Question(&dialog_, Tr("messagebox",
+                                                  "A scenario with the same name already "
+                                                  "exists,Do you want to continue importing?"))) {
+        case Answer::Yes:
+            return storage::DuplicateAnswer::Yes;
+        case Answer::No:
+            return storage::DuplicateAnswer::No;
+        case Answer::Closed:
+            break;
+        }
+        return storage::DuplicateAnswer::Closed;
+    });
+    if (pcmode_) {
+        for (const int index : report.importedIndices)
+            pcmode_->insertItem(index, QString::fromStdU16String(scenes_[static_cast<size_t>(index)].name));
+        if (report.imported == 1) pcmode_->setCurrentIndex(report.importedIndices.front());
+    }
+    s_.prompter.Inform(&dialog_,
+                       QString::fromStdString(storage::ImportSummary(report, s_.translation.Language())));
+    WarnIfNotSaved(report.allSaved);
+}
+
+void CDlgSysSettingEventHandler::ExportScene() {
+    const int index = pcmode_ ? pcmode_->currentIndex() : -1;
+    if (index < 0 || index >= static_cast<int>(scenes_.size()))
+        return Inform("Do not choose to come out of the scene!");
+    const storage::SceneRecord& scene = scenes_[static_cast<size_t>(index)];
+    const QString path =
+        s_.files.SaveFile(&dialog_, QString::fromStdU16String(scene.name), SceneFileFilter(), "cae");
+    if (path.isEmpty()) return;
+    Inform(storage::ExportSceneFile(scene, LocalPath(path)) ? "Exporting the scene successfully"
+                                                            : "Failed to export effect to file");
+}
+
+}  // namespace caraudio::app
