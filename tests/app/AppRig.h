@@ -8,19 +8,29 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "AppContext.h"
 #include "CompactWindow.h"
+#include "ConnectionIndicator.h"
 #include "EmulatedHid.h"
+#include "FileChooser.h"
 #include "Layouts.h"
 #include "MainWindow.h"
 #include "Prompter.h"
+
+// Readable failure messages for texts of the windows.
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
 
 namespace caraudio::app::test {
 
@@ -40,6 +50,26 @@ public:
     Answer answer = Answer::No;
 };
 
+// Answers the file choosers as the test says and remembers what they showed.
+class ScriptedFiles final : public FileChooser {
+public:
+    struct Call {
+        QString text, filter, suffix;
+    };
+    QString SaveFile(QWidget*, const QString& suggestedName, const QString& filter,
+                     const QString& suffix) override {
+        calls.push_back({suggestedName, filter, suffix});
+        return savePath;
+    }
+    QStringList OpenFiles(QWidget*, const QString& title, const QString& filter) override {
+        calls.push_back({title, filter, {}});
+        return openPaths;
+    }
+    std::vector<Call> calls;
+    QString savePath;
+    QStringList openPaths;
+};
+
 class AppRig : public ::testing::Test {
 protected:
     // Starts the program with the given tuning file (none when empty) and
@@ -55,7 +85,7 @@ protected:
         options.programFolders = {program.path()};
         app = std::make_unique<AppContext>(options);
         ASSERT_TRUE(app->TakeInstanceLock());
-        ASSERT_TRUE(app->Init(&prompter));
+        ASSERT_TRUE(app->Init(&prompter, &files));
         ASSERT_TRUE(app->CreateWindows());
         if (showMain) Main().show();
     }
@@ -90,12 +120,38 @@ protected:
     void Settle() { QTest::qWait(20); }
     void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center()); }
 
+    // Waits, with the event loop running, until the condition holds.
+    bool WaitFor(const std::function<bool()>& condition, int ms = 5000) {
+        QElapsedTimer t;
+        t.start();
+        while (!condition()) {
+            if (t.elapsed() > ms) return false;
+            QTest::qWait(20);
+        }
+        return true;
+    }
+    bool Connected() { return BoxConnected(app->Manager(), Db()); }
+    // Runs `act` on the next modal dialog once it is up; `act` ends it.
+    static void OnNextModal(std::function<void(QWidget*)> act) {
+        auto* timer = new QTimer;
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, [timer, act = std::move(act)] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal) return;
+            timer->stop();
+            timer->deleteLater();
+            act(modal);
+        });
+        timer->start();
+    }
+
     int Param(int index) { return Db().GetParam(index); }
     int SignedParam(int index) { return static_cast<int16_t>(Db().GetParam(index)); }
     int BoxParam(int index) { return BoxImage().Get(*FindParam(index)); }
 
     QTemporaryDir data, program, lock;
     RecordingPrompter prompter;
+    ScriptedFiles files;
     std::unique_ptr<AppContext> app;
 };
 

@@ -32,17 +32,6 @@ protected:
         return w;
     }
     QString LevelText() { return Mini<SWindow>(3000)->Text(); }
-    // Waits, with the event loop running, until the condition holds.
-    bool WaitFor(const std::function<bool()>& condition, int ms = 5000) {
-        QElapsedTimer t;
-        t.start();
-        while (!condition()) {
-            if (t.elapsed() > ms) return false;
-            QTest::qWait(20);
-        }
-        return true;
-    }
-    bool Connected() { return BoxConnected(app->Manager(), Db()); }
 };
 
 TEST_F(CompactTest, StartsWithTheCompactWindowOnTopAndTheMainWindowHidden) {

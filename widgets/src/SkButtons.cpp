@@ -57,6 +57,13 @@ bool SkStateButton::event(QEvent* e) {
     return HandleAttributeEvent(this, this, e) || QAbstractButton::event(e);
 }
 
+// A click changes the state without checkStateSet; setChecked calls it
+// even with signals blocked.
+void SkStateButton::checkStateSet() {
+    QAbstractButton::checkStateSet();
+    ApplyState();
+}
+
 void SkStateButton::ApplyState() {
     const bool on = isChecked();
     if (multitip_) setToolTip(on ? tip2_ : tip1_);

@@ -24,6 +24,9 @@ protected:
     bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void nextCheckState() override;
+    // The text and tip follow the state also when it is set with signals
+    // blocked, as the windows do when they show the model.
+    void checkStateSet() override;
 
     bool autoCheck_ = false;
 

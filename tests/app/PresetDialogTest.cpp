@@ -1,0 +1,380 @@
+// The preset dialogs against the built-in box: the box's slots, the scenes on
+// this computer and scene files, as the user meets them.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "AppRig.h"
+#include "CommonDialog.h"
+#include "PresetDialog.h"
+#include "SceneFile.h"
+#include "SceneStore.h"
+#include "TextCodec.h"
+#include "Translation.h"
+#include "ValueScales.h"
+
+namespace caraudio::app::test {
+namespace {
+
+// One preset dialog, shown but not modal, with its controller.
+struct PresetDialog {
+    PresetDialog(const char* layout, const AppServices& services, std::function<void()> refresh)
+        : dialog(layout) {
+        handler = new CDlgSysSettingEventHandler(dialog, services, std::move(refresh));
+        dialog.show();
+    }
+    template <typename T>
+    T* Get(const char* name) {
+        T* w = Named<T>(dialog.Layout(), name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QComboBox* Slots() { return Get<QComboBox>("combo_devmode"); }
+    QComboBox* Scenes() { return Get<QComboBox>("combo_pcmode"); }
+    QLineEdit* Name() { return Get<QLineEdit>("txt_input"); }
+    void Press(const char* button) { Get<QPushButton>(button)->click(); }
+
+    CCommonDlg dialog;
+    CDlgSysSettingEventHandler* handler = nullptr;
+};
+
+class PresetTest : public AppRig {
+protected:
+    // The program in English, as the literal texts below are.
+    void Start() {
+        AppRig::Start();
+        app->Language().Use(kEnglish);
+    }
+    std::unique_ptr<PresetDialog> Open(const char* layout) {
+        return std::make_unique<PresetDialog>(layout, app->Services(), [this] {
+            ++refreshes;
+            Main().RefreshAll();
+        });
+    }
+    QStringList Texts() {
+        QStringList out;
+        for (const auto& m : prompter.messages) out << m.text;
+        prompter.messages.clear();
+        return out;
+    }
+    static QString T(const char* text) { return Tr("messagebox", text); }
+    QString DataFile(const QString& name) { return QDir(data.path()).filePath(name); }
+    // The store as the settings file now holds it.
+    storage::SceneList StoredScenes() {
+        storage::Settings reread(
+            QFileInfo(QString::fromStdString(app->Settings().Path())).path().toStdString());
+        reread.Load();
+        return storage::LoadSceneStore(reread.Document());
+    }
+    // A scene file holding the current image under `name`.
+    QString WriteSceneFile(const QString& file, const char16_t* name) {
+        const QString path = DataFile(file);
+        EXPECT_TRUE(
+            storage::ExportSceneFile(storage::SceneRecord::Make(name, Db().Block()), path.toStdString()));
+        return path;
+    }
+    int refreshes = 0;
+};
+
+TEST_F(PresetTest, SavingIntoASlotOffersTheNextOneAndUser8WrapsToUser1) {
+    Start();
+    prompter.answer = Answer::Yes;
+    Db().SetMainVolume(41);
+    Db().Throttle().Flush();
+    {
+        auto d = Open("XML_DEVICE_PRESET");
+        ASSERT_EQ(d->Slots()->count(), 9);
+        EXPECT_EQ(d->Slots()->itemText(0), "USER-1");
+        EXPECT_EQ(d->Slots()->itemText(8), "Factory settings");
+        EXPECT_EQ(d->Slots()->currentIndex(), 0);  // program start
+        EXPECT_FALSE(Named<QWidget>(d->dialog.Layout(), "ui_sending")->isVisible());
+        d->Slots()->setCurrentIndex(2);
+        d->Press("btnSave");
+        EXPECT_EQ(Texts(), QStringList({T("Do you want to replace the selected device mode?"),
+                                        T("Save successfully")}));
+        EXPECT_EQ(Box().Firmware().Memory().user[2].Get(*FindParam(param::MainVol)), 41);
+        EXPECT_EQ(d->Slots()->currentIndex(), 3);
+    }
+    {
+        auto d = Open("XML_DEVICE_PRESET");
+        EXPECT_EQ(d->Slots()->currentIndex(), 3);  // remembered while the program runs
+        d->Slots()->setCurrentIndex(7);
+        d->Press("btnSave");
+        EXPECT_EQ(d->Slots()->currentIndex(), 0);
+        EXPECT_EQ(Box().Firmware().Memory().user[7].Get(*FindParam(param::MainVol)), 41);
+    }
+    EXPECT_EQ(Open("XML_DEVICE_PRESET")->Slots()->currentIndex(), 0);
+    // Answering No, or a box that refuses, stores nothing and keeps the slot.
+    auto d = Open("XML_DEVICE_PRESET");
+    d->Slots()->setCurrentIndex(4);
+    Texts();
+    prompter.answer = Answer::No;
+    Box().Firmware().ClearRequests();
+    d->Press("btnSave");
+    EXPECT_EQ(Texts(), QStringList({T("Do you want to replace the selected device mode?")}));
+    EXPECT_TRUE(Box().Firmware().Requests().empty());
+    prompter.answer = Answer::Yes;
+    Box().Firmware().WrongStatus(ParamDatabase::kTries);
+    d->Press("btnSave");
+    EXPECT_EQ(Texts().last(), T("Save failed"));
+    EXPECT_EQ(d->Slots()->currentIndex(), 4);
+    EXPECT_EQ(app->Services().devicePresetIndex, 0);
+}
+
+TEST_F(PresetTest, FactorySettingsCannotBeReplaced) {
+    Start();
+    auto d = Open("XML_DEVICE_PRESET");
+    QPushButton* save = d->Get<QPushButton>("btnSave");
+    EXPECT_TRUE(save->isEnabled());
+    d->Slots()->setCurrentIndex(8);
+    EXPECT_FALSE(save->isEnabled());
+    d->Slots()->setCurrentIndex(2);
+    EXPECT_TRUE(save->isEnabled());
+    // Pressed anyway (by code, or a disabled button's shortcut), it is refused.
+    d->Slots()->setCurrentIndex(8);
+    d->handler->OnButton("btnSave");
+    d->Slots()->setCurrentIndex(-1);
+    d->handler->OnButton("btnSave");
+    d->handler->OnButton("btnRecall");
+    EXPECT_EQ(Texts(), QStringList({"Cannot replace the current selected scene!",
+                                    T("A scene that does not choose to replace!"), T("Unselected scene!")}));
+}
+
+TEST_F(PresetTest, LoadingASlotClearsTheLinksReadsTheBoxAndRefreshesTheMainWindow) {
+    Start();
+    emulator::BoxMemory memory = Box().Firmware().Memory();
+    memory.factory.Set(*FindParam(param::MainVol), 12);
+    memory.user[5].Set(*FindParam(param::MainVol), 50);
+    Box().Firmware().SetMemory(memory);
+    for (const auto& [slot, level, text] : {std::tuple{8, 12, "-48dB"}, {5, 50, "-10dB"}}) {
+        Db().LinkChannel(2, 2);
+        Db().LinkChannel(3, 2);
+        auto d = Open("XML_DEVICE_PRESET");
+        d->Slots()->setCurrentIndex(slot);
+        refreshes = 0;
+        d->Press("btnRecall");
+        EXPECT_TRUE(Texts().isEmpty()) << slot;
+        EXPECT_EQ(Db().CurrentDeviceMode(), slot) << slot;
+        EXPECT_EQ(Param(param::MainVol), level) << slot;
+        EXPECT_EQ(Db().Block(), BoxImage()) << slot;
+        for (int ch = 0; ch < 6; ++ch) EXPECT_FALSE(Db().IsLinked(ch)) << slot;
+        EXPECT_EQ(refreshes, 1);
+        EXPECT_EQ(Ctl<QLineEdit>(4000)->text(), text) << slot;
+    }
+    Box().Firmware().WrongStatus(ParamDatabase::kTries);
+    auto d = Open("XML_DEVICE_PRESET");
+    d->Press("btnRecall");
+    EXPECT_EQ(Texts(), QStringList({T("Recall device mode failed")}));
+}
+
+TEST_F(PresetTest, WithoutABoxEveryDeviceButtonSaysSoAndSendsNothing) {
+    Start();
+    Db().Disconnect();  // let go: the box stays open but is not spoken to
+    ASSERT_FALSE(Connected());
+    storage::SceneList list;
+    ASSERT_EQ(storage::AddScene(list, u"Road", Db().Block(), app->Settings()).outcome,
+              storage::AddSceneResult::Added);
+    Box().Firmware().ClearRequests();
+    prompter.answer = Answer::Yes;
+    auto device = Open("XML_DEVICE_PRESET");
+    device->Press("btnSave");
+    device->Press("btnRecall");
+    auto mine = Open("XML_MY_PRESET");
+    const int stored = Param(param::MainVol);
+    Db().SetMainVolume(3);
+    mine->Press("btnRecallPCMode");  // the scene still reaches the PC's image
+    EXPECT_EQ(Texts(),
+              QStringList({T("Device not connected"), T("Device not connected"), T("Device not connected")}));
+    EXPECT_TRUE(Box().Firmware().Requests().empty());
+    EXPECT_EQ(Param(param::MainVol), stored);
+    EXPECT_EQ(Ctl<QLineEdit>(4000)->text().toStdString(), FormatVolume(stored));
+}
+
+TEST_F(PresetTest, ScenesAreAddedSelectedAndDeleted) {
+    Start();
+    auto d = Open("XML_MY_PRESET");
+    EXPECT_EQ(d->Scenes()->count(), 0);
+    EXPECT_EQ(d->Scenes()->currentIndex(), -1);
+    EXPECT_EQ(d->Name()->maxLength(), 20);
+    d->Press("btnRecallPCMode");
+    d->Press("btnDeletePCMode");
+    d->Press("btnExport");
+    EXPECT_EQ(Texts(), QStringList({T("Unselected scene!"), T("No selection of the scene to delete!"),
+                                    T("Do not choose to come out of the scene!")}));
+    EXPECT_TRUE(files.calls.empty());
+
+    struct Case {
+        QString typed;
+        QString message;  // empty: added
+        QString stored;
+    };
+    const Case cases[] = {
+        {"  Bass  ", "", "Bass"},
+        {"bASS", T("A scene with the same name already exists"), ""},
+        {" \t ", T("Name cannot be empty"), ""},
+        {"Night drive", "", "Night drive"},
+    };
+    for (const Case& c : cases) {
+        d->Name()->setText(c.typed);
+        d->Press("btnAddPCMode");
+        EXPECT_EQ(Texts(), c.message.isEmpty() ? QStringList() : QStringList({c.message}))
+            << c.typed.toStdString();
+        if (!c.message.isEmpty()) continue;
+        EXPECT_EQ(d->Scenes()->currentText(), c.stored);
+        EXPECT_EQ(d->Name()->text(), c.stored);  // the selection fills the field
+    }
+    ASSERT_EQ(StoredScenes().size(), 2u);
+    EXPECT_EQ(StoredScenes()[0].NameUtf8(), "Bass");
+
+    d->Scenes()->setCurrentIndex(0);
+    EXPECT_EQ(d->Name()->text(), "Bass");
+    d->Press("btnDeletePCMode");  // answered No
+    EXPECT_EQ(Texts(), QStringList({T("Whether you want to delete the selected scene?")}));
+    EXPECT_EQ(StoredScenes().size(), 2u);
+    prompter.answer = Answer::Yes;
+    d->Press("btnDeletePCMode");
+    EXPECT_EQ(d->Scenes()->count(), 1);
+    EXPECT_EQ(d->Scenes()->currentIndex(), -1);
+    EXPECT_TRUE(d->Name()->text().isEmpty());
+    ASSERT_EQ(StoredScenes().size(), 1u);
+    EXPECT_EQ(StoredScenes()[0].NameUtf8(), "Night drive");
+    // A new opening lists the store and leaves the name field empty.
+    auto again = Open("XML_MY_PRESET");
+    EXPECT_EQ(again->Scenes()->currentText(), "Night drive");
+    EXPECT_TRUE(again->Name()->text().isEmpty());
+}
+
+TEST_F(PresetTest, ImportCountsEveryFileOnceAndAsksAboutDuplicatesOnce) {
+    Start();
+    storage::SceneList list;
+    storage::AddScene(list, u"Bass", Db().Block(), app->Settings());
+    const QString good = WriteSceneFile("road.cae", u"Road");
+    const QString dup1 = WriteSceneFile("dup1.cae", u"BASS");
+    const QString dup2 = WriteSceneFile("dup2.cae", u"bass");
+    // One digit missing from the value: the file is refused whole.
+    QFile f(DataFile("damaged.cae"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[CAEConfig]\r\ndata=" + QByteArray(2589, '0') + "\r\n");
+    f.close();
+
+    struct Case {
+        Answer answer;
+        int questions, imported;
+        QString summary;
+    };
+    const Case cases[] = {
+        {Answer::No, 1, 1,
+         "1 scene files imported successfully.\n1 scene file reads failed:damaged.cae \n"
+         "2 scenes have already existed：dup1.cae dup2.cae "},
+        {Answer::Closed, 2, 1,  // a closed question stays unasked
+         "1 scene files imported successfully.\n1 scene file reads failed:damaged.cae \n"
+         "2 scenes have already existed：dup1.cae dup2.cae "},
+        {Answer::Yes, 1, 3, "3 scene files imported successfully.\n1 scene file reads failed:damaged.cae \n"},
+    };
+    for (const Case& c : cases) {
+        storage::SceneList keep = list;
+        storage::SaveSceneStore(keep, app->Settings());
+        auto d = Open("XML_MY_PRESET");
+        files.calls.clear();
+        files.openPaths = {good, dup1, DataFile("damaged.cae"), dup2};
+        prompter.answer = c.answer;
+        d->Press("btnImport");
+        ASSERT_EQ(files.calls.size(), 1u);
+        EXPECT_EQ(files.calls[0].text, "Please select one or more vehicle scene files");
+        EXPECT_EQ(files.calls[0].filter, "Car audio effect file(*.cae)");
+        const QStringList texts = Texts();
+        ASSERT_EQ(texts.size(), c.questions + 1);
+        for (int q = 0; q < c.questions; ++q)
+            EXPECT_EQ(texts[q],
+                      T("A scenario with the same name already exists,Do you want to continue importing?"));
+        EXPECT_EQ(texts.last(), c.summary);
+        EXPECT_EQ(d->Scenes()->count(), 1 + c.imported);
+        EXPECT_EQ(static_cast<int>(StoredScenes().size()), 1 + c.imported);
+        // Exactly one imported scene is selected; with more nothing changes.
+        EXPECT_EQ(d->Scenes()->currentText(), c.imported == 1 ? "Road" : "Bass");
+    }
+    // Cancelled chooser: nothing happens.
+    auto d = Open("XML_MY_PRESET");
+    files.openPaths.clear();
+    d->Press("btnImport");
+    EXPECT_TRUE(Texts().isEmpty());
+}
+
+TEST_F(PresetTest, ChineseChooserTitleAndSummary) {
+    AppRig::Start();  // Chinese, the language of a first start
+    auto d = Open("XML_MY_PRESET");
+    files.openPaths = {WriteSceneFile("one.cae", u"One")};
+    d->Press("btnImport");
+    ASSERT_EQ(files.calls.size(), 1u);
+    EXPECT_EQ(files.calls[0].text, "请选择一个或多个车载场景文件");
+    EXPECT_EQ(files.calls[0].filter, "车载场景文件(*.cae)");
+    EXPECT_EQ(Texts(), QStringList({"1个场景文件导入成功。\n"}));
+}
+
+TEST_F(PresetTest, ExportDeleteImportAndRecallGiveTheSceneBack) {
+    Start();
+    prompter.answer = Answer::Yes;
+    Db().SetMainVolume(22);
+    Db().SetParam(param::Delay(3), 123);
+    Db().Throttle().Flush();
+    const EffectBlock tuned = Db().Block();
+    auto d = Open("XML_MY_PRESET");
+    d->Name()->setText("Trip");
+    d->Press("btnAddPCMode");
+    const QString path = DataFile("trip.cae");
+    files.savePath = path;
+    d->Press("btnExport");
+    EXPECT_EQ(Texts(), QStringList({T("Exporting the scene successfully")}));
+    ASSERT_EQ(files.calls.size(), 1u);
+    EXPECT_EQ(files.calls[0].text, "Trip");  // the file name offered is the scene's
+    EXPECT_EQ(files.calls[0].suffix, "cae");
+    ASSERT_TRUE(storage::ReadSceneFile(path.toStdString()).has_value());
+
+    d->Press("btnDeletePCMode");
+    Texts();
+    EXPECT_EQ(d->Scenes()->count(), 0);
+    Db().SetMainVolume(60);
+    Db().SetParam(param::Delay(3), 0);
+    Db().Throttle().Flush();
+
+    files.openPaths = {path};
+    d->Press("btnImport");
+    EXPECT_EQ(Texts(), QStringList({"1 scene files imported successfully.\n"}));
+    EXPECT_EQ(d->Scenes()->currentText(), "Trip");
+    Db().LinkChannel(0, 0);
+    Db().LinkChannel(1, 0);
+    refreshes = 0;
+    d->Press("btnRecallPCMode");
+    EXPECT_EQ(Texts(), QStringList({T("Call the computer scene successfully!")}));
+    EXPECT_EQ(Db().Block(), tuned);
+    EXPECT_EQ(BoxImage(), tuned);
+    EXPECT_FALSE(Db().IsLinked(0));
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(Ctl<QLineEdit>(4000)->text(), "-38dB");
+
+    // A file that cannot be written is reported, and a cancelled chooser says nothing.
+    files.savePath = DataFile("missing/folder/trip.cae");
+    d->Press("btnExport");
+    files.savePath.clear();
+    d->Press("btnExport");
+    EXPECT_EQ(Texts(), QStringList({T("Failed to export effect to file")}));
+}
+
+TEST_F(PresetTest, ASettingsFileThatCannotBeWrittenIsTold) {
+    Start();
+    // The settings file's place taken by a folder: nothing can be written there.
+    const QString ini = QString::fromStdString(app->Settings().Path());
+    QFile::remove(ini);
+    ASSERT_TRUE(QDir().mkpath(ini));
+    auto d = Open("XML_MY_PRESET");
+    d->Name()->setText("Kept");
+    d->Press("btnAddPCMode");
+    const QStringList texts = Texts();
+    ASSERT_EQ(texts.size(), 1);
+    EXPECT_TRUE(texts[0].startsWith("The settings file could not be written"));
+    EXPECT_EQ(d->Scenes()->currentText(), "Kept");  // the dialog keeps it meanwhile
+    QDir(ini).removeRecursively();
+}
+
+}  // namespace
+}  // namespace caraudio::app::test
