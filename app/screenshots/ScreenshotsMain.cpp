@@ -2,6 +2,7 @@
 // against the built-in box: what a user sees, for people to look at.
 #include <QApplication>
 #include <QDir>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -20,6 +21,7 @@
 #include "Prompter.h"
 #include "SceneStore.h"
 #include "Settings.h"
+#include "SkCar.h"
 #include "Translation.h"
 
 namespace {
@@ -63,6 +65,18 @@ bool SaveDialogs(AppContext& app, const AppServices& services, const QDir& dir, 
     {
         CDlgDelaySettings delay(storage::DelayLayout{}, nullptr);
         ok = Save(&delay, dir, "delay-" + s + ".png") && ok;
+        // While a speaker is dragged the scales and paths show.
+        if (QWidget* thumb = delay.Car()->Thumb(5)) {
+            const QPoint c = thumb->rect().center();
+            QMouseEvent press(QEvent::MouseButtonPress, c, thumb->mapToGlobal(c), Qt::LeftButton,
+                              Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(thumb, &press);
+            const QPoint to = c + QPoint(-30, 60);
+            QMouseEvent move(QEvent::MouseMove, to, thumb->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                             Qt::NoModifier);
+            QApplication::sendEvent(thumb, &move);
+            ok = Save(&delay, dir, "delay-drag-" + s + ".png") && ok;
+        }
     }
     {
         CCommonDlg mix("XML_MIXSOUNDWD");

@@ -70,6 +70,20 @@ public:
     QStringList openPaths;
 };
 
+// Runs `act` on the next modal dialog once it is up; `act` ends it.
+inline void OnNextModal(std::function<void(QWidget*)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act = std::move(act)] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        timer->stop();
+        timer->deleteLater();
+        act(modal);
+    });
+    timer->start();
+}
+
 class AppRig : public ::testing::Test {
 protected:
     // Starts the program with the given tuning file (none when empty) and
@@ -131,19 +145,6 @@ protected:
         return true;
     }
     bool Connected() { return BoxConnected(app->Manager(), Db()); }
-    // Runs `act` on the next modal dialog once it is up; `act` ends it.
-    static void OnNextModal(std::function<void(QWidget*)> act) {
-        auto* timer = new QTimer;
-        timer->setInterval(10);
-        QObject::connect(timer, &QTimer::timeout, [timer, act = std::move(act)] {
-            QWidget* modal = QApplication::activeModalWidget();
-            if (!modal) return;
-            timer->stop();
-            timer->deleteLater();
-            act(modal);
-        });
-        timer->start();
-    }
 
     int Param(int index) { return Db().GetParam(index); }
     int SignedParam(int index) { return static_cast<int16_t>(Db().GetParam(index)); }

@@ -1,6 +1,7 @@
 // The preset dialogs against the built-in box: the box's slots, the scenes on
 // this computer and scene files, as the user meets them.
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -374,6 +375,33 @@ TEST_F(PresetTest, ASettingsFileThatCannotBeWrittenIsTold) {
     EXPECT_TRUE(texts[0].startsWith("The settings file could not be written"));
     EXPECT_EQ(d->Scenes()->currentText(), "Kept");  // the dialog keeps it meanwhile
     QDir(ini).removeRecursively();
+}
+
+TEST(QtFileChooser, GivesTheSuffixAndTellsACancel) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QtFileChooser chooser;
+    const QString filter = "Car audio effect file(*.cae)";
+    OnNextModal([&](QWidget* modal) {
+        auto* d = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->nameFilters(), QStringList({filter}));
+        EXPECT_EQ(d->acceptMode(), QFileDialog::AcceptSave);
+        d->setDirectory(dir.path());
+        d->selectFile("Trip");
+        static_cast<QDialog*>(d)->accept();  // as the dialog's own button does
+    });
+    EXPECT_EQ(chooser.SaveFile(nullptr, "Trip", filter, "cae"), QDir(dir.path()).filePath("Trip.cae"));
+
+    OnNextModal([&](QWidget* modal) {
+        auto* d = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->windowTitle(), "Please select");
+        EXPECT_EQ(d->fileMode(), QFileDialog::ExistingFiles);
+        EXPECT_EQ(d->nameFilters(), QStringList({filter}));
+        modal->close();
+    });
+    EXPECT_TRUE(chooser.OpenFiles(nullptr, "Please select", filter).isEmpty());
 }
 
 }  // namespace
