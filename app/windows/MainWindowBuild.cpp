@@ -33,8 +33,6 @@ using namespace widgets;
 
 namespace {
 
-// Column order of the channel strip: CH1..CH6 are blocks 2..5, 0, 1.
-constexpr int kColumnBlocks[6] = {2, 3, 4, 5, 0, 1};
 constexpr int kColumnWidth = 126;
 constexpr int kBandX0 = 54;
 constexpr int kBandWidth = 33;
@@ -49,10 +47,6 @@ constexpr Range kRanges[] = {{0, 5, "Sub bass", "#5a3f8c"},    {6, 11, "Bass", "
                              {12, 14, "Low mid", "#3f7a8c"},   {15, 20, "Mid", "#3f8c5f"},
                              {21, 23, "Upper mid", "#7a8c3f"}, {24, 25, "Presence", "#8c6a3f"},
                              {26, 30, "Brilliance", "#8c3f4f"}};
-
-QString Num(int v) {
-    return QString::number(v);
-}
 
 }  // namespace
 

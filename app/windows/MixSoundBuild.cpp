@@ -18,14 +18,8 @@ using namespace widgets;
 
 namespace {
 
-// Column order of the window: CH1..CH6 are blocks 2..5, 0, 1.
-constexpr int kColumnBlocks[6] = {2, 3, 4, 5, 0, 1};
 constexpr int kRowHeight = 72;
 constexpr int kRowTop = 26;
-
-QString Num(int v) {
-    return QString::number(v);
-}
 
 SkSlider* VerticalSlider(QWidget* parent, int id, int x, int y, int h, int max, int value) {
     return Make<SkSlider>("skslider", parent, x, y, 22, h,

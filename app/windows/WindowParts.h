@@ -17,6 +17,14 @@ class SkSlider;
 
 namespace caraudio::app {
 
+// Column order of the channel strips: CH1..CH6 are blocks 2..5, 0, 1.
+inline constexpr int kColumnBlocks[6] = {2, 3, 4, 5, 0, 1};
+
+// Decimal text of an id or value, for attributes.
+inline QString Num(int value) {
+    return QString::number(value);
+}
+
 // A widget of the program by layout tag, with its attributes; geometry in
 // its parent's coordinates.
 template <typename T>
