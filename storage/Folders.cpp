@@ -6,10 +6,6 @@
 #include <cerrno>
 #include <cstdlib>
 
-#ifndef CARAUDIO_SHARE_DIR
-#define CARAUDIO_SHARE_DIR "/usr/local/share/caraudio"
-#endif
-
 namespace caraudio::storage {
 
 bool MakeFolders(const std::string& path) {
@@ -48,7 +44,11 @@ std::string ProgramFolder() {
 }
 
 std::string ShareFolder() {
-    return CARAUDIO_SHARE_DIR;
+    const std::string program = ProgramFolder();
+    const size_t slash = program.rfind('/');
+    const std::string prefix =
+        slash == std::string::npos || slash == 0 ? std::string() : program.substr(0, slash);
+    return prefix + "/share/caraudio";
 }
 
 std::vector<std::string> ReadOnlyFolders() {

@@ -15,7 +15,8 @@ std::string DataFolder();
 std::string ProgramFolder();
 
 // Where an installed build keeps its read-only files (the tuning file and
-// the optional customisation files).
+// the optional customisation files): share/caraudio beside the program's
+// bin folder, so a package works wherever its tree is placed.
 std::string ShareFolder();
 
 // The program folder, then the share folder: where read-only files are

@@ -1,5 +1,6 @@
 #include "CliSession.h"
 
+#include "AccessAdvice.h"
 #include "BoxIds.h"
 #include "EmulatedBoxSetup.h"
 #include "HidrawDevices.h"
@@ -60,11 +61,8 @@ ConnectStatus CliSession::Connect() {
     case ConnectStatus::Connected:
         break;
     case ConnectStatus::NoBoxFound:
-        if (manager_->InaccessibleCount() > 0)
-            std::fprintf(
-                err_,
-                "caraudio-cli: a box is attached, but this user may not open it. Install the udev rule "
-                "(see README, \"Using a real box\") and plug the box in again, or run as root.\n");
+        if (!manager_->Unopened().empty())
+            std::fprintf(err_, "caraudio-cli: %s\n", UnopenedBoxAdvice(manager_->Unopened()).c_str());
         else
             std::fprintf(err_, "caraudio-cli: no box found. Plug the box in, or try --emulate.\n");
         break;

@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include "AccessAdvice.h"
 #include "AppLogger.h"
 #include "AppServices.h"
 #include "BoxIds.h"
@@ -192,6 +193,7 @@ bool AppContext::InitDevice() {
                                   if (compact_) compact_->StartTimer(timerId, delayMs);
                               }});
     if (manager_->RefreshDeviceList() <= 0 || !manager_->ConnectDevice(0)) db_.RebuildCurveModels();
+    LogUnopenedBoxes();
     resume_ = std::make_unique<ResumeWatcher>();
     QObject::connect(resume_.get(), &ResumeWatcher::resumed, [this] { Resume(); });
     if (!resume_->Listening())
@@ -227,6 +229,16 @@ bool AppContext::CreateWindows() {
 void AppContext::DispatchDeviceNotifications() {
     if (pump_ && pump_->Busy()) return;
     manager_->DispatchNotifications();
+    LogUnopenedBoxes();
+}
+
+// A box the user may not open looks like no box at all in the windows: the
+// log says which it is and what to do, once for each new finding.
+void AppContext::LogUnopenedBoxes() {
+    const std::string advice = UnopenedBoxAdvice(manager_->Unopened());
+    if (advice == unopenedLogged_) return;
+    unopenedLogged_ = advice;
+    if (!advice.empty()) logger_->Log(LogLevel::Warn, advice);
 }
 
 void AppContext::Resume() {

@@ -38,11 +38,10 @@ class StartPicture;
 struct AppServices;
 
 struct AppOptions {
-    bool hide = false;         // "-hide": no start-up picture
-    bool emulate = false;      // the in-process box in place of real ones
-    std::string emulatorFile;  // where the emulated box keeps its memory
-    bool verbose = false;      // traces to the log and standard error
-    bool help = false;
+    bool hide = false;           // "-hide": no start-up picture
+    bool emulate = false;        // the in-process box in place of real ones
+    std::string emulatorFile;    // where the emulated box keeps its memory
+    bool verbose = false;        // traces to the log and standard error
     QString lockFolder;          // where the one-copy lock lives (empty: runtime folder)
     QStringList programFolders;  // read-only files; empty: beside the program, then the share folder
 };
@@ -95,6 +94,7 @@ private:
     bool InitDevice();
     void DestroyWindows();
     void Resume();
+    void LogUnopenedBoxes();
     QString FindProgramFile(const QString& relative) const;
 
     AppOptions options_;
@@ -120,6 +120,7 @@ private:
     std::unique_ptr<QSocketNotifier> notifier_;
     std::unique_ptr<ResumeWatcher> resume_;
     bool resumePending_ = false;
+    std::string unopenedLogged_;
     std::unique_ptr<StartPicture> picture_;
     std::unique_ptr<AppServices> services_;
     std::unique_ptr<CMainDlg> main_;

@@ -1,5 +1,8 @@
 #include "AppOptions.h"
 
+#include <string>
+#include <string_view>
+
 namespace caraudio::app {
 
 QString ParseAppArguments(const QStringList& arguments, AppOptions& options) {
@@ -14,13 +17,21 @@ QString ParseAppArguments(const QStringList& arguments, AppOptions& options) {
             if (options.emulatorFile.empty()) return "--emulate= needs a file name";
         } else if (a == "--verbose") {
             options.verbose = true;
-        } else if (a == "--help" || a == "-h") {
-            options.help = true;
         } else if (!a.contains("-hide")) {
             return "unknown argument: " + a;
         }
     }
     return {};
+}
+
+const char* InformationAsked(int argc, char** argv) {
+    static const std::string version = std::string("caraudio ") + CARAUDIO_VERSION + "\n";
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (a == "--help" || a == "-h") return kAppUsage;
+        if (a == "--version") return version.c_str();
+    }
+    return nullptr;
 }
 
 }  // namespace caraudio::app

@@ -8,12 +8,20 @@ namespace caraudio::app {
 
 inline constexpr const char* kAppUsage =
     "usage: caraudio [-hide] [--emulate[=FILE]] [--verbose]\n"
+    "Tunes a car-audio DSP box live from this computer.\n"
     "  -hide            no start-up picture\n"
     "  --emulate[=FILE] use the built-in box emulator in place of a real box;\n"
     "                   with FILE the emulated box keeps its memory there\n"
-    "  --verbose        write traces to the log and to standard error\n";
+    "  --verbose        write traces to the log and to standard error\n"
+    "  --help           show this help\n"
+    "  --version        show the version\n";
+
+// What --help and --version print, or null when the command line asks for
+// neither: answered before any window system is needed.
+const char* InformationAsked(int argc, char** argv);
 
 // Reads the command line into `options`; the text of what is wrong, or empty.
+// --help and --version are answered before (InformationAsked).
 // "-hide" counts anywhere in the command line, as part of any argument.
 QString ParseAppArguments(const QStringList& arguments, AppOptions& options);
 

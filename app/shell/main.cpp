@@ -7,6 +7,10 @@
 #include "QuitSignals.h"
 
 int main(int argc, char** argv) {
+    if (const char* information = caraudio::app::InformationAsked(argc, argv)) {
+        std::fputs(information, stdout);
+        return 0;
+    }
     QApplication qapp(argc, argv);
     QApplication::setApplicationName("caraudio");
     QApplication::setApplicationDisplayName("Car Audio DSP Tuner");
@@ -15,10 +19,6 @@ int main(int argc, char** argv) {
     if (!problem.isEmpty()) {
         std::fprintf(stderr, "%s\n%s", qPrintable(problem), caraudio::app::kAppUsage);
         return 2;
-    }
-    if (options.help) {
-        std::fputs(caraudio::app::kAppUsage, stdout);
-        return 0;
     }
     caraudio::app::AppContext app(options);
     // A stop asked for while the program starts is carried out once it runs.

@@ -42,7 +42,7 @@ int CDeviceManager::RefreshDeviceList() {
     if (static_cast<int>(devicePaths_.size()) > HidBackend::kMaxPaths)
         devicePaths_.resize(HidBackend::kMaxPaths);
     deviceCount_ = std::min(listing.count, HidBackend::kMaxPaths);
-    inaccessible_ = listing.inaccessible;
+    unopened_ = listing.unopened;
     return deviceCount_;
 }
 

@@ -58,7 +58,7 @@ public:
     int DeviceCount() const { return deviceCount_; }
     const std::vector<std::string>& DevicePaths() const { return devicePaths_; }
     // Matching boxes the last listing found but could not open.
-    int InaccessibleCount() const { return inaccessible_; }
+    const std::vector<UnopenedBox>& Unopened() const { return unopened_; }
     uint16_t VendorId() const { return vendorId_; }
     uint16_t ProductId() const { return productId_; }
 
@@ -96,7 +96,7 @@ private:
 
     int deviceCount_ = 0;
     std::vector<std::string> devicePaths_;
-    int inaccessible_ = 0;
+    std::vector<UnopenedBox> unopened_;
     const uint16_t vendorId_;
     const uint16_t productId_;
     std::string connectedPath_;

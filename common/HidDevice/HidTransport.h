@@ -59,11 +59,17 @@ public:
     virtual std::vector<DeviceChange> TakeChanges() = 0;
 };
 
+// A matching box that could not be opened, and the reason (an errno value).
+struct UnopenedBox {
+    std::string path;
+    int error = 0;
+};
+
 // Result of listing the attached boxes.
 struct DeviceListing {
     int count = 0;                   // matching devices that can be opened, may exceed paths.size()
     std::vector<std::string> paths;  // the first ten of them
-    int inaccessible = 0;            // matching devices this user may not open
+    std::vector<UnopenedBox> unopened;
 };
 
 // The system's HID devices: listing, a transport per device, hotplug.

@@ -1,5 +1,7 @@
 #include "HidrawDevices.h"
 
+#include <cerrno>
+
 #include <fcntl.h>
 #include <libudev.h>
 #include <unistd.h>
@@ -131,7 +133,7 @@ DeviceListing EnumerateHidraw(uint16_t vendorId, uint16_t productId) {
         // not counted, only noted.
         const int fd = ::open(node.devnode.c_str(), O_RDWR | O_CLOEXEC);
         if (fd < 0) {
-            ++listing.inaccessible;
+            listing.unopened.push_back({node.devnode, errno});
             continue;
         }
         ::close(fd);

@@ -43,6 +43,21 @@ TEST(AppArguments, ReadTheCommandLine) {
     }
 }
 
+// Answered on a machine without a display, as after installing over SSH.
+TEST(Program, HelpAndVersionNeedNoDisplay) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(name);
+    for (const auto& [argument, starts] :
+         {std::pair{"--help", "usage: caraudio"}, {"--version", "caraudio 0."}, {"-h", "usage: caraudio"}}) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(CARAUDIO_PROGRAM, {"--emulate", argument});
+        ASSERT_TRUE(p.waitForFinished(10000)) << argument;
+        EXPECT_EQ(p.exitCode(), 0) << argument;
+        EXPECT_TRUE(p.readAllStandardOutput().startsWith(starts)) << argument;
+    }
+}
+
 TEST(InstanceLockTest, OneHolderAtATime) {
     QTemporaryDir dir;
     InstanceLock first(dir.path()), second(dir.path());

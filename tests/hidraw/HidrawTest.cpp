@@ -35,7 +35,8 @@ TEST_F(Hidraw, ListingCountsOpenableMatchingBoxes) {
     EXPECT_EQ(listing.count, 12);
     ASSERT_EQ(listing.paths.size(), 10u);
     EXPECT_EQ(listing.paths[0], "/dev/hidraw0");
-    EXPECT_EQ(listing.inaccessible, 1);
+    ASSERT_EQ(listing.unopened.size(), 1u);
+    EXPECT_EQ(listing.unopened[0].error, ENOENT);
     EXPECT_EQ(EnumerateHidraw(0x1111, 0x2222).count, 0);
 }
 

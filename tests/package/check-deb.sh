@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Builds the .deb from a build tree, checks its files and dependencies, then
+# unpacks it and runs both programs from the unpacked tree against the
+# built-in box, as a user would after installing it.
+set -euo pipefail
+build=$1
+version=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+(cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
+deb=$(ls "$work"/out/caraudio_"$version"_*.deb 2>/dev/null | head -n1)
+[ -n "$deb" ] || fail "no caraudio_${version}_*.deb in $work/out"
+
+dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' | grep -v '/$' | sort >"$work/files"
+expected=(
+  /usr/bin/caraudio
+  /usr/bin/caraudio-cli
+  /usr/lib/udev/rules.d/70-caraudio.rules
+  /usr/share/applications/org.caraudio.ControlPanel.desktop
+  /usr/share/caraudio/README.customisation
+  /usr/share/caraudio/caedata.dat
+  /usr/share/icons/hicolor/scalable/apps/org.caraudio.ControlPanel.svg
+  /usr/share/metainfo/org.caraudio.ControlPanel.metainfo.xml
+)
+printf '%s\n' "${expected[@]}" | sort >"$work/expected"
+diff -u "$work/expected" "$work/files" || fail "the package's files differ from the list above"
+dpkg-deb -c "$deb" | grep -q ' ./usr/share/caraudio/skin/$' || fail "no skin folder for the dealer's pictures"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6dbus6 libudev1 qt6-qpa-plugins; do
+  grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
+done
+
+grep -q 'ATTRS{idVendor}=="[0-9a-f]\{4\}", ATTRS{idProduct}=="[0-9a-f]\{4\}", TAG+="uaccess"' \
+  <(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/lib/udev/rules.d/70-caraudio.rules) || fail "udev rule"
+
+root=$work/root
+dpkg-deb -x "$deb" "$root"
+export HOME=$work/home XDG_DATA_HOME=$work/home/data XDG_RUNTIME_DIR=$work/runtime
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+"$root/usr/bin/caraudio-cli" --version | grep -qx "caraudio-cli $version" || fail "caraudio-cli --version"
+"$root/usr/bin/caraudio" --version | grep -qx "caraudio $version" || fail "caraudio --version"
+"$root/usr/bin/caraudio-cli" --emulate info >"$work/info" || { cat "$work/info"; fail "caraudio-cli --emulate info"; }
+grep -qi 'connected' "$work/info" || { cat "$work/info"; fail "info shows no connection"; }
+
+# The windowed program keeps running until stopped, and takes the tuning
+# file from the package's share folder.
+QT_QPA_PLATFORM=offscreen "$root/usr/bin/caraudio" --emulate -hide &
+pid=$!
+sleep 3
+kill -0 "$pid" 2>/dev/null || fail "caraudio --emulate ended on its own"
+kill -TERM "$pid"
+wait "$pid" || fail "caraudio did not stop cleanly"
+grep -rq "tuning file $root/usr/share/caraudio/caedata.dat" "$XDG_DATA_HOME"/*/log \
+  || fail "the program did not read the package's tuning file"
+echo "package ok: $(basename "$deb")"
