@@ -14,7 +14,9 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 deb=$(ls "$work"/out/caraudio_"$version"_*.deb 2>/dev/null | head -n1)
 [ -n "$deb" ] || fail "no caraudio_${version}_*.deb in $work/out"
 
-dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' | grep -v '/$' | sort >"$work/files"
+# Listed once into a file: grep -q ending a pipe early would break it.
+dpkg-deb -c "$deb" >"$work/listing"
+awk '{print $6}' "$work/listing" | sed 's|^\./|/|' | grep -v '/$' | sort >"$work/files"
 expected=(
   /usr/bin/caraudio
   /usr/bin/caraudio-cli
@@ -27,22 +29,21 @@ expected=(
 )
 printf '%s\n' "${expected[@]}" | sort >"$work/expected"
 diff -u "$work/expected" "$work/files" || fail "the package's files differ from the list above"
-dpkg-deb -c "$deb" | grep -q ' ./usr/share/caraudio/skin/$' || fail "no skin folder for the dealer's pictures"
+grep -q ' ./usr/share/caraudio/skin/$' "$work/listing" || fail "no skin folder for the dealer's pictures"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6dbus6 libudev1 qt6-qpa-plugins; do
   grep -q "$lib" <<<"$depends" || fail "Depends lacks $lib: $depends"
 done
 
-grep -q 'ATTRS{idVendor}=="[0-9a-f]\{4\}", ATTRS{idProduct}=="[0-9a-f]\{4\}", TAG+="uaccess"' \
-  <(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/lib/udev/rules.d/70-caraudio.rules) || fail "udev rule"
-
 root=$work/root
 dpkg-deb -x "$deb" "$root"
+grep -q 'ATTRS{idVendor}=="[0-9a-f]\{4\}", ATTRS{idProduct}=="[0-9a-f]\{4\}", TAG+="uaccess"' \
+  "$root/usr/lib/udev/rules.d/70-caraudio.rules" || fail "udev rule"
 export HOME=$work/home XDG_DATA_HOME=$work/home/data XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-"$root/usr/bin/caraudio-cli" --version | grep -qx "caraudio-cli $version" || fail "caraudio-cli --version"
-"$root/usr/bin/caraudio" --version | grep -qx "caraudio $version" || fail "caraudio --version"
+[ "$("$root/usr/bin/caraudio-cli" --version)" = "caraudio-cli $version" ] || fail "caraudio-cli --version"
+[ "$("$root/usr/bin/caraudio" --version)" = "caraudio $version" ] || fail "caraudio --version"
 "$root/usr/bin/caraudio-cli" --emulate info >"$work/info" || { cat "$work/info"; fail "caraudio-cli --emulate info"; }
 grep -qi 'connected' "$work/info" || { cat "$work/info"; fail "info shows no connection"; }
 
