@@ -136,6 +136,23 @@ TEST_F(DelayTest, EveryMoveIsAppliedAndUndoThenCloseStoresTheOpeningPlacement) {
     EXPECT_EQ(PlacementOf(stored), PlacementOf(opening));
 }
 
+TEST_F(DelayTest, AStopAskedForWhileTheDialogIsOpenStillStoresThePlacement) {
+    Start();
+    OnNextModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<CDlgDelaySettings*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        Drag(dialog->Car()->Thumb(2), {-30, 0});
+        app->Quit();  // as SIGTERM does: every loop ends, the dialog's too
+    });
+    Click(Ctl<QPushButton>(9002));
+    const DelayLayout stored = Stored();
+    EXPECT_EQ(stored.positionsValid, 1);
+    EXPECT_NE(PlacementOf(stored), kDefault);
+    // The loop was asked to end; run it so the next test starts afresh.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
+
 TEST_F(DelayTest, AMissingOrDamagedRecordOpensWithTheDefaults) {
     Start();
     DelayLayout wild;
