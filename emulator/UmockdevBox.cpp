@@ -45,7 +45,7 @@ bool WriteAll(int fd, const uint8_t* data, size_t size) {
 struct UmockdevBus::Device {
     int index = 0;
     int number = 0;  // of its hidraw node; a box plugged in again gets a new one
-    DeviceSpec spec;
+    DeviceShape shape;
     std::string parentSyspath;
     std::string syspath;
     std::string devnode;
@@ -133,11 +133,11 @@ std::string UmockdevBus::DefaultReportDescriptorHex() {
     return Compact(kDefaultDescriptor);
 }
 
-int UmockdevBus::Add(const DeviceSpec& spec, BoxMemory memory) {
+int UmockdevBus::Add(const DeviceShape& shape, BoxMemory memory) {
     auto d = std::make_unique<Device>(std::move(memory));
     d->index = static_cast<int>(devices_.size());
     d->number = d->index;
-    d->spec = spec;
+    d->shape = shape;
     if (!Attach(*d)) return -1;
     devices_.push_back(std::move(d));
     return static_cast<int>(devices_.size()) - 1;
@@ -146,14 +146,14 @@ int UmockdevBus::Add(const DeviceSpec& spec, BoxMemory memory) {
 bool UmockdevBus::Attach(Device& d) {
     char parent[160];
     std::snprintf(parent, sizeof parent, "/sys/devices/pci0000:00/usb1/1-%d/1-%d:1.0/0003:%04X:%04X.%04X",
-                  d.number + 1, d.number + 1, d.spec.vendorId, d.spec.productId, d.number + 1);
+                  d.number + 1, d.number + 1, d.shape.vendorId, d.shape.productId, d.number + 1);
     d.parentSyspath = parent;
     d.syspath = d.parentSyspath + "/hidraw/hidraw" + std::to_string(d.number);
     d.devnode = "/dev/hidraw" + std::to_string(d.number);
     const std::string desc =
-        Compact(d.spec.reportDescriptorHex.empty() ? kDefaultDescriptor : d.spec.reportDescriptorHex);
+        Compact(d.shape.reportDescriptorHex.empty() ? kDefaultDescriptor : d.shape.reportDescriptorHex);
     char hidId[40];
-    std::snprintf(hidId, sizeof hidId, "0003:%08X:%08X", d.spec.vendorId, d.spec.productId);
+    std::snprintf(hidId, sizeof hidId, "0003:%08X:%08X", d.shape.vendorId, d.shape.productId);
     std::string text = "P: " + d.parentSyspath.substr(4) + "\nE: SUBSYSTEM=hid\nE: HID_ID=" + hidId +
                        "\nE: HID_NAME=Emulated box\nH: report_descriptor=" + desc +
                        "\n\nP: " + d.syspath.substr(4) + "\nN: hidraw" + std::to_string(d.number) +
@@ -166,7 +166,7 @@ bool UmockdevBus::Attach(Device& d) {
         return false;
     }
     d.present = true;
-    if (!d.spec.withDeviceNode) {
+    if (!d.shape.withDeviceNode) {
         // Listed in sysfs, but its node is gone: it cannot be opened.
         gchar* root = umockdev_testbed_get_root_dir(testbed_);
         ::unlink((std::string(root) + d.devnode).c_str());

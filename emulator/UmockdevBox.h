@@ -27,7 +27,7 @@ public:
     // True under umockdev-wrapper once a bus exists.
     static bool InMockEnvironment();
 
-    struct DeviceSpec {
+    struct DeviceShape {
         uint16_t vendorId = 0;
         uint16_t productId = 0;
         // Report descriptor as hexadecimal text; empty: 64-byte input and
@@ -37,7 +37,7 @@ public:
     };
 
     // Adds a device and announces it; returns its index, or -1 on failure.
-    int Add(const DeviceSpec& spec, BoxMemory memory = {});
+    int Add(const DeviceShape& shape, BoxMemory memory = {});
     // Announces the removal of a device and takes it away: its node closes.
     void Remove(int index);
     // Puts a removed device back, under a new node, and announces it.
