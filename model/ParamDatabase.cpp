@@ -32,6 +32,10 @@ bool ParamDatabase::IsLinked(int channel) const {
     return ValidChannel(channel) && linked_[Ch(channel)] != 0;
 }
 
+bool ParamDatabase::EditReaches(int channel, int other) const {
+    return ValidChannel(other) && (TargetChannels(channel) >> other & 1) != 0;
+}
+
 int ParamDatabase::VolumeMemo(int channel) const {
     return ValidChannel(channel) ? volumeMemo_[Ch(channel)] : -1;
 }
@@ -293,6 +297,25 @@ void ParamDatabase::LinkChannel(int channel, int reference) {
 
 void ParamDatabase::UnlinkChannel(int channel) {
     if (ValidChannel(channel)) linked_[Ch(channel)] = 0;
+}
+
+void ParamDatabase::ClearLinks() {
+    for (int ch = 0; ch < kChannelCount; ++ch) UnlinkChannel(ch);
+}
+
+void ParamDatabase::LinkWithSelection(int channel) {
+    if (!IsLinked(selectedChannel_)) selectedChannel_ = channel;
+    LinkChannel(channel, selectedChannel_);
+}
+
+void ParamDatabase::UnlinkKeepingSelection(int channel) {
+    if (channel == selectedChannel_)
+        for (int i = 0; i < kChannelCount; ++i)
+            if (i != channel && IsLinked(i)) {
+                selectedChannel_ = i;
+                break;
+            }
+    UnlinkChannel(channel);
 }
 
 void ParamDatabase::ForgetBypassGains(int channel) {

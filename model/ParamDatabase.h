@@ -81,6 +81,13 @@ public:
     void ResetChannel(int channel);
     void LinkChannel(int channel, int reference);
     void UnlinkChannel(int channel);
+    void ClearLinks();
+    // A channel's link box checked: when the selected channel is not linked
+    // the selection moves to this one; then it is linked with the selection.
+    void LinkWithSelection(int channel);
+    // Its link box unchecked: the selected channel first hands the selection
+    // to the lowest other linked channel.
+    void UnlinkKeepingSelection(int channel);
 
     // The band-off boxes: a band turned off remembers its gain (in the link
     // group) and goes to 0; turned on again it gets the gain back. False when
@@ -112,6 +119,9 @@ public:
     // Connected and the box still open: edits are queued and commands may go out.
     bool IsDeviceReady() const;
     bool IsLinked(int channel) const;
+    // Whether an edit of `channel` reaches `other`: the channel itself, or
+    // every linked channel when it is linked.
+    bool EditReaches(int channel, int other) const;
     int SelectedChannel() const { return selectedChannel_; }
     void SetSelectedChannel(int channel) { selectedChannel_ = channel; }
     int DelayUnit() const { return delayUnit_; }

@@ -96,7 +96,7 @@ RecallOutcome RecallScene(const SceneList& list, int index, ParamDatabase& db) {
     if (index < 0 || index >= static_cast<int>(list.size())) return RecallOutcome::NoSelection;
     const bool connected = db.IsDeviceReady();
     const bool sent = db.LoadBlock(list[static_cast<size_t>(index)].block);
-    for (int ch = 0; ch < kChannelCount; ++ch) db.UnlinkChannel(ch);
+    db.ClearLinks();
     db.RebuildCurveModels();
     if (sent) return RecallOutcome::Sent;
     return connected ? RecallOutcome::SendFailed : RecallOutcome::NotConnected;

@@ -168,7 +168,7 @@ void CMiniDlg::RecallPreset(int mode) {
         s_.prompter.Inform(this, Tr("messagebox", "Recall device mode failed"));
     } else {
         Settle(this, kRecallSettleMs);
-        for (int i = 0; i < 6; ++i) db.UnlinkChannel(i);
+        db.ClearLinks();
         db.ReadDeviceBlock();
         main_.RefreshAll();
         RefreshCompact();

@@ -48,7 +48,7 @@ std::string DecimalText(double value) {
 std::vector<int> CMainDlg::Targets(int channel) const {
     std::vector<int> out;
     for (int i = 0; i < 6; ++i)
-        if (s_.db.IsLinked(channel) ? s_.db.IsLinked(i) : i == channel) out.push_back(i);
+        if (s_.db.EditReaches(channel, i)) out.push_back(i);
     return out;
 }
 
@@ -280,22 +280,15 @@ void CMainDlg::LinkClicked(int channel) {
     ParamDatabase& db = s_.db;
     const ChannelControls& c = ch_[static_cast<size_t>(channel)];
     if (c.link && c.link->isChecked()) {
-        if (!db.IsLinked(Channel())) db.SetSelectedChannel(channel);
+        db.LinkWithSelection(channel);
         const int selected = Channel();
-        db.LinkChannel(channel, selected);
         ShowChannelVolume(selected, db.GetParam(param::Volume(selected)));
         ShowChannel();
         UpdateSelection();
         return;
     }
     const int before = Channel();
-    if (channel == before)
-        for (int i = 0; i < 6; ++i)
-            if (i != channel && db.IsLinked(i)) {
-                db.SetSelectedChannel(i);
-                break;
-            }
-    db.UnlinkChannel(channel);
+    db.UnlinkKeepingSelection(channel);
     // The editor must follow a new selection, or it would draw the old channel.
     if (Channel() != before) ShowChannel();
     UpdateSelection();

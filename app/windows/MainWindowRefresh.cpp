@@ -125,8 +125,7 @@ void CMainDlg::ShowChannel() {
 
 void CMainDlg::ShowChannelVolume(int channel, int raw) {
     for (int i = 0; i < 6; ++i) {
-        const bool shown = s_.db.IsLinked(channel) ? s_.db.IsLinked(i) : i == channel;
-        if (!shown) continue;
+        if (!s_.db.EditReaches(channel, i)) continue;
         ChannelControls& c = ch_[static_cast<size_t>(i)];
         SetQuietly(c.slider, raw);
         SetText(c.field, FormatVolume(raw));
@@ -151,9 +150,8 @@ void CMainDlg::ShowBand(int band, int channel, int rawGain) {
 
 void CMainDlg::UpdateSelection() {
     const int ch = Channel();
-    const bool linked = s_.db.IsLinked(ch);
     for (int i = 0; i < 6; ++i) {
-        const bool on = linked ? s_.db.IsLinked(i) : i == ch;
+        const bool on = s_.db.EditReaches(ch, i);
         CheckQuietly(ch_[static_cast<size_t>(i)].select, on);
         CheckQuietly(ch_[static_cast<size_t>(i)].speaker, on);
     }

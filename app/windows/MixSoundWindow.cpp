@@ -110,8 +110,7 @@ void CDlgMixSoundEventHandler::MarkLabels() {
     ParamDatabase& db = s_.db;
     const int current = db.SelectedChannel();
     for (int b = 0; b < 6; ++b)
-        CheckQuietly(strips_[static_cast<size_t>(b)].label,
-                     db.IsLinked(current) ? db.IsLinked(b) : b == current);
+        CheckQuietly(strips_[static_cast<size_t>(b)].label, db.EditReaches(current, b));
 }
 
 // --- input levels ----------------------------------------------------------
@@ -148,7 +147,7 @@ void CDlgMixSoundEventHandler::SwitchClicked(int b, int n) {
 void CDlgMixSoundEventHandler::ShowVolume(int b, int raw) {
     ParamDatabase& db = s_.db;
     for (int i = 0; i < 6; ++i) {
-        if (db.IsLinked(b) ? !db.IsLinked(i) : i != b) continue;
+        if (!db.EditReaches(b, i)) continue;
         Strip& s = strips_[static_cast<size_t>(i)];
         SetQuietly(s.volume, raw);
         SetText(s.volumeEdit, FormatVolume(raw));
@@ -169,7 +168,7 @@ void CDlgMixSoundEventHandler::VolumeEdited(int b, int step) {
     ShowVolume(b, v.raw);
     if (step != 0) return;
     for (int i = 0; i < 6; ++i)
-        if (db.IsLinked(b) ? db.IsLinked(i) : i == b) db.SetVolumeMemo(i, -1);
+        if (db.EditReaches(b, i)) db.SetVolumeMemo(i, -1);
 }
 
 void CDlgMixSoundEventHandler::MasterMoved(int raw) {
@@ -217,18 +216,11 @@ void CDlgMixSoundEventHandler::LinkClicked(int b) {
     ParamDatabase& db = s_.db;
     const SkCheckButton* link = strips_[static_cast<size_t>(b)].link;
     if (link && link->isChecked()) {
-        if (!db.IsLinked(db.SelectedChannel())) db.SetSelectedChannel(b);
+        db.LinkWithSelection(b);
         const int current = db.SelectedChannel();
-        db.LinkChannel(b, current);
         ShowVolume(current, db.GetParam(param::Volume(current)));
     } else {
-        if (b == db.SelectedChannel())
-            for (int i = 0; i < 6; ++i)
-                if (i != b && db.IsLinked(i)) {
-                    db.SetSelectedChannel(i);
-                    break;
-                }
-        db.UnlinkChannel(b);
+        db.UnlinkKeepingSelection(b);
     }
     MarkLabels();
 }

@@ -134,7 +134,7 @@ void CDlgSysSettingEventHandler::RecallDeviceSlot() {
     if (!Connected()) return Inform("Device not connected");
     if (!s_.db.RecallDeviceMode(slot)) return Inform("Recall device mode failed");
     Settle(&dialog_, kRecallSettleMs);
-    for (int ch = 0; ch < kChannelCount; ++ch) s_.db.UnlinkChannel(ch);
+    s_.db.ClearLinks();
     s_.db.ReadDeviceBlock();
     if (refreshMain_) refreshMain_();
 }

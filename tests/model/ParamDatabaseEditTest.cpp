@@ -431,3 +431,37 @@ TEST(DumpParams, WritesEveryParameterInTheFixedFormat) {
 
 }  // namespace
 }  // namespace caraudio::test
+
+namespace caraudio {
+namespace {
+
+TEST(Links, LinkAndUnlinkFollowTheSelection) {
+    ParamDatabase db;
+    db.SetSelectedChannel(4);
+    db.SetParam(param::Volume(4), 33);
+    db.LinkWithSelection(1);  // selection 4 not linked: it moves to 1
+    EXPECT_EQ(db.SelectedChannel(), 1);
+    db.LinkWithSelection(4);  // 4 takes the selected channel's settings
+    EXPECT_EQ(db.SelectedChannel(), 1);
+    EXPECT_EQ(db.GetParam(param::Volume(4)), db.GetParam(param::Volume(1)));
+    db.LinkWithSelection(5);
+    struct Reach {
+        int from, to;
+        bool reaches;
+    };
+    for (const Reach r :
+         {Reach{1, 5, true}, {4, 1, true}, {1, 0, false}, {0, 0, true}, {0, 1, false}, {1, 6, false}})
+        EXPECT_EQ(db.EditReaches(r.from, r.to), r.reaches) << r.from << " -> " << r.to;
+    db.UnlinkKeepingSelection(5);  // not selected: the selection stays
+    EXPECT_EQ(db.SelectedChannel(), 1);
+    db.UnlinkKeepingSelection(1);  // selected: the lowest other linked one takes it
+    EXPECT_EQ(db.SelectedChannel(), 4);
+    EXPECT_FALSE(db.IsLinked(1));
+    db.ClearLinks();
+    for (int ch = 0; ch < kChannelCount; ++ch) EXPECT_FALSE(db.IsLinked(ch));
+    db.UnlinkKeepingSelection(4);  // alone: nobody to hand it to
+    EXPECT_EQ(db.SelectedChannel(), 4);
+}
+
+}  // namespace
+}  // namespace caraudio
