@@ -121,7 +121,6 @@ private:
     void ShowIndicator();
     int Channel() const;
     bool BandFlat(int channel, int band) const;
-    void SetText(widgets::SEdit2* field, const std::string& text);
 
     // device and program
     void ConnectClicked();

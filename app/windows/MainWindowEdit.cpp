@@ -26,10 +26,6 @@ namespace {
 
 constexpr int kAllChannels = 0x3F;
 
-std::string TextOf(const SEdit2* field) {
-    return field ? field->text().toStdString() : std::string();
-}
-
 // A typed value (delta 0) or a step of it, by the kind's own rules.
 template <typename Parse, typename Step>
 ParsedValue Read(const SEdit2* field, int delta, Parse parse, Step step) {
@@ -55,8 +51,7 @@ std::vector<int> CMainDlg::Targets(int channel) const {
 void CMainDlg::OnField(SEdit2* field, int id, int delta) {
     // Leaving a field the user did not touch changes nothing: committing the
     // shown 0.0 of a bypassed band would end the bypass and lose its gains.
-    if (delta == 0 && !field->isModified()) return;
-    field->setModified(false);
+    if (!TakeEdit(field, delta)) return;
     ParamDatabase& db = s_.db;
     const int ch = Channel();
     const GainLimits limits = s_.tuning.Gains();

@@ -27,10 +27,6 @@ int CMainDlg::Channel() const {
     return s_.db.SelectedChannel();
 }
 
-void CMainDlg::SetText(SEdit2* field, const std::string& text) {
-    if (field) field->setText(QString::fromStdString(text));
-}
-
 bool CMainDlg::BandFlat(int channel, int band) const {
     const ParamDatabase& db = s_.db;
     return (db.GetParam(param::PassCtrl) >> channel & 1) ||

@@ -21,21 +21,6 @@ namespace {
 
 constexpr int kAllMuted = 0x3F;
 
-// Leaving a field the user did not change writes nothing.
-bool Untouched(SEdit2* edit, int step) {
-    if (!edit || (step == 0 && !edit->isModified())) return true;
-    edit->setModified(false);
-    return false;
-}
-
-std::string TextOf(const SEdit2* edit) {
-    return edit ? edit->text().toStdString() : std::string();
-}
-
-void SetText(SEdit2* edit, const std::string& text) {
-    if (edit) edit->setText(QString::fromStdString(text));
-}
-
 }  // namespace
 
 CDlgMixSoundEventHandler::CDlgMixSoundEventHandler(CCommonDlg& dialog, const AppServices& services)
@@ -125,7 +110,7 @@ void CDlgMixSoundEventHandler::SetLevel(int b, int n, int level) {
 
 void CDlgMixSoundEventHandler::LevelEdited(int b, int n, int step) {
     const Input& in = strips_[static_cast<size_t>(b)].inputs[static_cast<size_t>(n)];
-    if (Untouched(in.edit, step)) return;
+    if (!TakeEdit(in.edit, step)) return;
     const double typed = std::trunc(ReadLeadingNumber(TextOf(in.edit)));
     SetLevel(b, n, TruncToInt(std::clamp(typed + step, 0.0, double(kLevelMax))));
 }
@@ -162,7 +147,7 @@ void CDlgMixSoundEventHandler::VolumeMoved(int b, int raw) {
 void CDlgMixSoundEventHandler::VolumeEdited(int b, int step) {
     ParamDatabase& db = s_.db;
     SEdit2* edit = strips_[static_cast<size_t>(b)].volumeEdit;
-    if (Untouched(edit, step)) return;
+    if (!TakeEdit(edit, step)) return;
     const ParsedValue v = step == 0 ? ParseVolume(TextOf(edit)) : StepVolume(TextOf(edit), step);
     db.SetChannelVolume(b, static_cast<uint16_t>(v.raw));
     ShowVolume(b, v.raw);
@@ -177,7 +162,7 @@ void CDlgMixSoundEventHandler::MasterMoved(int raw) {
 }
 
 void CDlgMixSoundEventHandler::MasterEdited(int step) {
-    if (Untouched(masterEdit_, step)) return;
+    if (!TakeEdit(masterEdit_, step)) return;
     const ParsedValue v =
         step == 0 ? ParseVolume(TextOf(masterEdit_)) : StepVolume(TextOf(masterEdit_), step);
     s_.db.SetMainVolume(static_cast<uint16_t>(v.raw));

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "SEdit2.h"
 #include "SkSlider.h"
 
 namespace caraudio::app {
@@ -21,6 +22,20 @@ void SetQuietly(widgets::SkSlider* slider, int value) {
     const bool blocked = slider->blockSignals(true);
     slider->SetValue(value);
     slider->blockSignals(blocked);
+}
+
+std::string TextOf(const widgets::SEdit2* field) {
+    return field ? field->text().toStdString() : std::string();
+}
+
+void SetText(widgets::SEdit2* field, const std::string& text) {
+    if (field) field->setText(QString::fromStdString(text));
+}
+
+bool TakeEdit(widgets::SEdit2* field, int step) {
+    if (!field || (step == 0 && !field->isModified())) return false;
+    field->setModified(false);
+    return true;
 }
 
 void ProcessEventsFor(int milliseconds) {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QWidget>
 #include <initializer_list>
+#include <string>
 #include <utility>
 
 #include "WidgetRegistry.h"
@@ -12,8 +13,9 @@
 class QAbstractButton;
 
 namespace caraudio::widgets {
+class SEdit2;
 class SkSlider;
-}
+}  // namespace caraudio::widgets
 
 namespace caraudio::app {
 
@@ -39,6 +41,13 @@ T* Make(const char* tag, QWidget* parent, int x, int y, int w, int h,
 // Sets a control without letting it report the change as a user action.
 void CheckQuietly(QAbstractButton* button, bool on);
 void SetQuietly(widgets::SkSlider* slider, int value);
+
+// An edit field's text, and a text shown in it (a null field shows nothing).
+std::string TextOf(const widgets::SEdit2* field);
+void SetText(widgets::SEdit2* field, const std::string& text);
+// Whether a field has an edit to take: a step, or typed text not yet taken.
+// Leaving a field the user did not change is none, so it writes nothing.
+bool TakeEdit(widgets::SEdit2* field, int step);
 
 // Keeps handling window messages for a while, so what was just shown paints.
 void ProcessEventsFor(int milliseconds);
