@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ConnectionIndicator.h"
+#include "DeviceModeRecall.h"
 #include "Layouts.h"
 #include "LoginDialog.h"
 #include "Look.h"
@@ -159,17 +160,10 @@ void CMiniDlg::RefreshCompact() {
 void CMiniDlg::RecallPreset(int mode) {
     if (recalling_) return;
     recalling_ = true;
-    ParamDatabase& db = s_.db;
-    if (!BoxConnected(s_.manager, db)) {
+    if (const char* problem = RecallDeviceModeSettled(s_.manager, s_.db, mode, this)) {
         ShowMode();
-        s_.prompter.Inform(this, Tr("messagebox", "Device not connected"));
-    } else if (!db.RecallDeviceMode(mode)) {
-        ShowMode();
-        s_.prompter.Inform(this, Tr("messagebox", "Recall device mode failed"));
+        s_.prompter.Inform(this, Tr("messagebox", problem));
     } else {
-        Settle(this, kRecallSettleMs);
-        db.ClearLinks();
-        db.ReadDeviceBlock();
         main_.RefreshAll();
         RefreshCompact();
     }

@@ -29,7 +29,6 @@ public:
     static constexpr int kTopmostTimerId = 1011;
     static constexpr int kRefreshTimerId = 10523;
     static constexpr int kLevelMax = 60;
-    static constexpr int kRecallSettleMs = 500;
 
     CMiniDlg(const AppServices& services, CMainDlg& main, QWidget* parent = nullptr);
 

@@ -7,6 +7,7 @@
 
 #include "CommonDialog.h"
 #include "ConnectionIndicator.h"
+#include "DeviceModeRecall.h"
 #include "Layouts.h"
 #include "ParamDatabase.h"
 #include "Prompter.h"
@@ -131,11 +132,8 @@ void CDlgSysSettingEventHandler::SaveDeviceSlot() {
 void CDlgSysSettingEventHandler::RecallDeviceSlot() {
     const int slot = devmode_ ? devmode_->currentIndex() : -1;
     if (slot < 0) return Inform("Unselected scene!");
-    if (!Connected()) return Inform("Device not connected");
-    if (!s_.db.RecallDeviceMode(slot)) return Inform("Recall device mode failed");
-    Settle(&dialog_, kRecallSettleMs);
-    s_.db.ClearLinks();
-    s_.db.ReadDeviceBlock();
+    if (const char* problem = RecallDeviceModeSettled(s_.manager, s_.db, slot, &dialog_))
+        return Inform(problem);
     if (refreshMain_) refreshMain_();
 }
 

@@ -25,7 +25,6 @@ public:
     static constexpr int kUserSlots = 8;
     static constexpr int kFactorySlot = 8;
     static constexpr int kSendingSettleMs = 50;
-    static constexpr int kRecallSettleMs = 500;
 
     // `refreshMain` makes the main window show the image again.
     CDlgSysSettingEventHandler(CCommonDlg& dialog, const AppServices& services,
