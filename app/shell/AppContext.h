@@ -80,7 +80,6 @@ public:
     Translation& Language() { return translation_; }
     const storage::TuningSettings& Tuning() const { return tuning_; }
     const InstanceLock& Lock() const { return lock_; }
-    StartPicture* Picture() const { return picture_.get(); }
     ResumeWatcher* ResumeNotices() const { return resume_.get(); }
     // Runs one pass of the device notifications that wait (hotplug).
     void DispatchDeviceNotifications();

@@ -86,18 +86,23 @@ inline void OnNextModal(std::function<void(QWidget*)> act) {
 
 class AppRig : public ::testing::Test {
 protected:
+    // The built-in box, this test's folders and no start-up picture.
+    AppOptions RigOptions() const {
+        AppOptions options;
+        options.hide = true;
+        options.emulate = true;
+        options.lockFolder = lock.path();
+        options.programFolders = {program.path()};
+        return options;
+    }
+
     // Starts the program with the given tuning file (none when empty) and
     // shows the main window, as after the login.
     void Start(const QByteArray& tuning = {}, bool showMain = true) {
         ASSERT_TRUE(data.isValid() && program.isValid() && lock.isValid());
         qputenv("XDG_DATA_HOME", data.path().toUtf8());
         if (!tuning.isEmpty()) WriteProgramFile("caedata.dat", tuning);
-        AppOptions options;
-        options.hide = true;
-        options.emulate = true;
-        options.lockFolder = lock.path();
-        options.programFolders = {program.path()};
-        app = std::make_unique<AppContext>(options);
+        app = std::make_unique<AppContext>(RigOptions());
         ASSERT_TRUE(app->TakeInstanceLock());
         ASSERT_TRUE(app->Init(&prompter, &files));
         ASSERT_TRUE(app->CreateWindows());

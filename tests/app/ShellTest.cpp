@@ -10,7 +10,6 @@
 #include "InstanceLock.h"
 #include "SkSlider.h"
 #include "Skin.h"
-#include "StartPicture.h"
 
 namespace caraudio::app::test {
 namespace {
@@ -116,29 +115,45 @@ TEST(Program, StopsCleanlyWhenTheSystemAsks) {
     EXPECT_TRUE(next.TryLock());
 }
 
-class StartUpTest : public AppRig {};
+class StartUpTest : public AppRig {
+protected:
+    // Starts the program as far as its windows, with the start-up picture
+    // unless the command line says otherwise.
+    void InitWithPicture(const QStringList& arguments = {}) {
+        qputenv("XDG_DATA_HOME", data.path().toUtf8());
+        AppOptions options = RigOptions();
+        options.hide = false;
+        ASSERT_TRUE(ParseAppArguments(QStringList{"caraudio"} + arguments, options).isEmpty());
+        app = std::make_unique<AppContext>(options);
+        ASSERT_TRUE(app->Init(&prompter));
+    }
+    // The start-up picture as the user sees it: a shown top-level window.
+    static QWidget* ShownPicture() {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "StartUI" && w->isVisible()) return w;
+        return nullptr;
+    }
+};
 
 TEST_F(StartUpTest, ThePictureShowsCentredUntilTheWindowsAreUp) {
-    qputenv("XDG_DATA_HOME", data.path().toUtf8());
-    AppOptions options;
-    options.emulate = true;
-    options.lockFolder = lock.path();
-    options.programFolders = {program.path()};
-    app = std::make_unique<AppContext>(options);
-    ASSERT_TRUE(app->Init(&prompter));
-    StartPicture* picture = app->Picture();
+    InitWithPicture();
+    QWidget* picture = ShownPicture();
     ASSERT_NE(picture, nullptr);
-    EXPECT_TRUE(picture->isVisible());
     EXPECT_EQ(picture->geometry().center(), QGuiApplication::primaryScreen()->geometry().center());
     const QImage shown = picture->grab().toImage();
     EXPECT_EQ(shown.pixelColor(shown.width() - 2, shown.height() - 2), QColor(0, 156, 163));
     ASSERT_TRUE(app->CreateWindows());
-    EXPECT_EQ(app->Picture(), nullptr);
+    ASSERT_NE(app->CompactWindow(), nullptr);
+    EXPECT_TRUE(app->CompactWindow()->isVisible());
+    Settle();
+    EXPECT_EQ(ShownPicture(), nullptr);
 }
 
 TEST_F(StartUpTest, HideMeansNoPicture) {
-    Start({}, false);
-    EXPECT_EQ(app->Picture(), nullptr);
+    InitWithPicture({"-hide"});
+    EXPECT_EQ(ShownPicture(), nullptr);
+    ASSERT_TRUE(app->CreateWindows());
+    EXPECT_EQ(ShownPicture(), nullptr);
 }
 
 TEST_F(StartUpTest, TheDealersLogoReplacesOurs) {
