@@ -7,14 +7,16 @@
 namespace caraudio::app {
 
 inline constexpr const char* kAppUsage =
-    "usage: caraudio [-hide] [--emulate[=FILE]] [--verbose]\n"
+    "Usage: caraudio [-hide] [--emulate[=FILE]] [--verbose]\n"
     "Tunes a car-audio DSP box live from this computer.\n"
-    "  -hide            no start-up picture\n"
-    "  --emulate[=FILE] use the built-in box emulator in place of a real box;\n"
-    "                   with FILE the emulated box keeps its memory there\n"
-    "  --verbose        write traces to the log and to standard error\n"
-    "  --help           show this help\n"
-    "  --version        show the version\n";
+    "\n"
+    "Options:\n"
+    "  -hide             no start-up picture\n"
+    "  --emulate         use the built-in box emulator in place of a real box\n"
+    "  --emulate=FILE    the same, keeping the emulated box's memory in FILE\n"
+    "  --verbose         write traces to the log and to standard error\n"
+    "  --help            show this help\n"
+    "  --version         show the version\n";
 
 // What --help and --version print, or null when the command line asks for
 // neither: answered before any window system is needed.

@@ -47,7 +47,7 @@ TEST(Program, HelpAndVersionNeedNoDisplay) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"}) env.remove(name);
     for (const auto& [argument, starts] :
-         {std::pair{"--help", "usage: caraudio"}, {"--version", "caraudio 0."}, {"-h", "usage: caraudio"}}) {
+         {std::pair{"--help", "Usage: caraudio"}, {"--version", "caraudio 0."}, {"-h", "Usage: caraudio"}}) {
         QProcess p;
         p.setProcessEnvironment(env);
         p.start(CARAUDIO_PROGRAM, {"--emulate", argument});
