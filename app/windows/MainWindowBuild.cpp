@@ -19,6 +19,7 @@
 #include "SEdit2.h"
 #include "SMoveThumb.h"
 #include "SWindow.h"
+#include "ScreenFit.h"
 #include "SkButtons.h"
 #include "SkEQ.h"
 #include "SkSlider.h"
@@ -58,8 +59,7 @@ CMainDlg::CMainDlg(const AppServices& services, QWidget* parent)
     box->setContentsMargins(0, 0, 0, 0);
     layout_ = LoadLayout("XML_MAINWND", this);
     if (layout_) {
-        box->addWidget(layout_);
-        setFixedSize(layout_->size());
+        box->addWidget(FitToScreen(this, layout_));
         PaintBackground(layout_, QColor(0x27, 0x34, 0x44));
     }
     throttleTimer_.setSingleShot(true);
