@@ -69,6 +69,9 @@ CMainDlg::CMainDlg(const AppServices& services, QWidget* parent)
 }
 
 CMainDlg::~CMainDlg() {
+    // Hidden while still whole: a field that loses the focus on the way
+    // finishes its edit here, not on a window half destroyed.
+    hide();
     // The throttle must not fire into a window that is gone.
     s_.db.Throttle().Configure(SendThrottle::kDefaultInterval, nullptr, kThrottleTimerId);
 }

@@ -600,5 +600,21 @@ TEST_F(MainWindowTest, BrokenFreqStyleFileKeepsTheProgramsLabels) {
     EXPECT_EQ(freqs->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 7);
 }
 
+TEST_F(MainWindowTest, AFieldLeftInEditAsTheProgramEndsFinishesOnAWholeWindow) {
+    Start();
+    Main().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    auto* field = Ctl<SEdit2>(4002);
+    field->setFocus();
+    QTest::keyClicks(field, "1000");  // typed, not committed
+    ASSERT_EQ(QApplication::focusWidget(), field);
+    // The edit ends when the window goes; its handler belongs to the main window.
+    int whole = -1;
+    QObject::connect(field, &QLineEdit::editingFinished,
+                     [&] { whole = qobject_cast<CMainDlg*>(field->window()) != nullptr; });
+    app.reset();  // as after the message loop, when a stop was asked for
+    EXPECT_EQ(whole, 1);
+}
+
 }  // namespace
 }  // namespace caraudio::app::test
