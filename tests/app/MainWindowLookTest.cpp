@@ -2,12 +2,14 @@
 // dealer's tuning file and pictures.
 #include <QBuffer>
 #include <QImage>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QWindow>
 #include <cmath>
 #include <map>
+#include <utility>
 
 #include "AppRig.h"
 #include "SEdit2.h"
@@ -17,6 +19,11 @@
 #include "SkSlider.h"
 #include "Skin.h"
 #include "ValueScales.h"
+
+// Readable failure messages for places on the screen.
+inline void PrintTo(const QRect& r, std::ostream* os) {
+    *os << r.width() << "x" << r.height() << " at " << r.x() << "," << r.y();
+}
 
 namespace caraudio::app::test {
 namespace {
@@ -76,6 +83,29 @@ protected:
         }
         return row;
     }
+    // Shows the window on the laptop's screen; null where there is none.
+    QScreen* ShowOnLaptop() {
+        QScreen* laptop = ScreenNamed("laptop");
+        if (!laptop) return nullptr;
+        Start({}, false);
+        Main().setScreen(laptop);
+        Main().move(laptop->geometry().topLeft());
+        Main().show();
+        Settle();
+        return laptop;
+    }
+    // The user scrolls to the far end, clicking the scroll bars' arrows.
+    void ScrollToTheEnd() {
+        for (QScrollBar* bar : {Area()->horizontalScrollBar(), Area()->verticalScrollBar()}) {
+            if (!bar->isVisible()) continue;
+            const QPoint end = bar->orientation() == Qt::Horizontal
+                                   ? QPoint(bar->width() - 4, bar->height() / 2)
+                                   : QPoint(bar->width() / 2, bar->height() - 4);
+            for (int i = 0; i < 200 && bar->value() < bar->maximum(); ++i) ClickAt(bar->mapToGlobal(end));
+            EXPECT_EQ(bar->value(), bar->maximum());
+        }
+    }
+    QRect GlobalRect(QWidget* w) { return {w->mapToGlobal(QPoint(0, 0)), w->size()}; }
     // On the screen, in the window's visible part, and the first thing hit there.
     void ExpectReachable(QWidget* w, const QRect& free) {
         const QRect global(w->mapToGlobal(QPoint(0, 0)), w->size());
@@ -87,25 +117,13 @@ protected:
 };
 
 TEST_F(MainWindowLook, OnA1280x720ScreenTheBottomRowCanBeReachedAndClicked) {
-    QScreen* laptop = ScreenNamed("laptop");
+    QScreen* laptop = ShowOnLaptop();
     if (!laptop) GTEST_SKIP() << "the platform has no 1280 x 720 screen";
-    Start({}, false);
-    Main().setScreen(laptop);
-    Main().move(laptop->geometry().topLeft());
-    Main().show();
-    Settle();
     const QRect free = laptop->availableGeometry();
     ASSERT_EQ(free.size(), QSize(1280, 720));
     EXPECT_TRUE(free.contains(Main().frameGeometry())) << "the whole window is on the screen";
     ASSERT_NE(Area(), nullptr);
-    // The user scrolls to the far end, clicking the scroll bars' arrows.
-    for (QScrollBar* bar : {Area()->horizontalScrollBar(), Area()->verticalScrollBar()}) {
-        if (!bar->isVisible()) continue;
-        const QPoint end = bar->orientation() == Qt::Horizontal ? QPoint(bar->width() - 4, bar->height() / 2)
-                                                                : QPoint(bar->width() / 2, bar->height() - 4);
-        for (int i = 0; i < 200 && bar->value() < bar->maximum(); ++i) ClickAt(bar->mapToGlobal(end));
-        EXPECT_EQ(bar->value(), bar->maximum());
-    }
+    ScrollToTheEnd();
     for (QWidget* w : BottomRow()) ExpectReachable(w, free);
     // And clicks there do what they say: band 31's slider raises its gain,
     // its box turns it off.
@@ -126,6 +144,48 @@ TEST_F(MainWindowLook, OnA1280x720ScreenTheBottomRowCanBeReachedAndClicked) {
     ExpectReachable(hpFreq, free);
 }
 
+TEST_F(MainWindowLook, OnA1280x720ScreenTheCaptionStaysWholeAndItsButtonsWork) {
+    QScreen* laptop = ShowOnLaptop();
+    if (!laptop) GTEST_SKIP() << "the platform has no 1280 x 720 screen";
+    const QRect free = laptop->availableGeometry();
+    ASSERT_NE(Area(), nullptr);
+    auto* caption = Named<QWidget>(&Main(), "caption");
+    auto* minimise = Named<QPushButton>(&Main(), "btn_min");
+    auto* close = Named<QPushButton>(&Main(), "btn_close");
+    ASSERT_TRUE(caption && minimise && close);
+    // Where the user looks for them, before and after scrolling to the far end:
+    // the caption across the window's top, the buttons at its right edge.
+    for (bool scrolled : {false, true}) {
+        if (scrolled) ScrollToTheEnd();
+        const QRect window = Main().frameGeometry();
+        EXPECT_EQ(GlobalRect(caption), QRect(window.left(), window.top(), window.width(), 35)) << scrolled;
+        EXPECT_EQ(GlobalRect(close), QRect(window.right() - 39, window.top() + 5, 34, 25)) << scrolled;
+        EXPECT_EQ(GlobalRect(minimise), QRect(window.right() - 77, window.top() + 5, 34, 25)) << scrolled;
+        for (QWidget* button : {minimise, close}) {
+            EXPECT_TRUE(free.contains(GlobalRect(button))) << scrolled;
+            EXPECT_EQ(Main().childAt(Main().mapFromGlobal(GlobalRect(button).center())), button) << scrolled;
+        }
+        // The caption's empty middle is there to drag the window by.
+        const QPoint middle(window.left() + 900, window.top() + 17);
+        EXPECT_EQ(Main().childAt(Main().mapFromGlobal(middle)), caption) << scrolled;
+    }
+    ClickAt(GlobalRect(minimise).center());
+    EXPECT_TRUE(Main().isMinimized());
+    Main().showNormal();
+    Settle();
+    // Close ends the program, as it always did.
+    bool closed = false;
+    QObject::connect(&Main(), &CMainDlg::closed, [&] { closed = true; });
+    ClickAt(GlobalRect(close).center());
+    EXPECT_TRUE(closed);
+    EXPECT_FALSE(Main().isVisible());
+    EXPECT_FALSE(app->Lock().Held());
+    EXPECT_FALSE(Db().IsConnected());
+    // The loop was asked to end; run it so the next test starts afresh.
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
+
 TEST_F(MainWindowLook, OnADesktopScreenTheWindowIsAsItWas) {
     Start();
     Settle();
@@ -137,9 +197,18 @@ TEST_F(MainWindowLook, OnADesktopScreenTheWindowIsAsItWas) {
     ASSERT_NE(Area(), nullptr);
     EXPECT_FALSE(Area()->horizontalScrollBar()->isVisible());
     EXPECT_FALSE(Area()->verticalScrollBar()->isVisible());
-    QWidget* content = Area()->widget();
-    EXPECT_EQ(content->mapTo(&Main(), QPoint(0, 0)), QPoint(0, 0));
-    EXPECT_EQ(content->size(), QSize(1340, 707));
+    // The layout and its caption where the layout puts them.
+    auto* layout = Main().findChild<QWidget*>("XML_MAINWND");
+    ASSERT_NE(layout, nullptr);
+    EXPECT_EQ(layout->mapTo(&Main(), QPoint(0, 0)), QPoint(0, 0));
+    EXPECT_EQ(layout->size(), QSize(1340, 707));
+    for (auto [name, place] : {std::pair{"caption", QRect(0, 0, 1340, 35)},
+                               {"btn_min", QRect(1262, 5, 34, 25)},
+                               {"btn_close", QRect(1300, 5, 34, 25)}}) {
+        auto* w = Named<QWidget>(&Main(), name);
+        ASSERT_NE(w, nullptr) << name;
+        EXPECT_EQ(QRect(w->mapTo(&Main(), QPoint(0, 0)), w->size()), place) << name;
+    }
     for (QWidget* w : BottomRow()) ExpectReachable(w, free);
 }
 
