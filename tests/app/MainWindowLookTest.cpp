@@ -7,8 +7,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QWindow>
-#include <cmath>
-#include <map>
 #include <utility>
 
 #include "AppRig.h"
@@ -18,6 +16,7 @@
 #include "SkEQ.h"
 #include "SkSlider.h"
 #include "Skin.h"
+#include "TextContrast.h"
 #include "ValueScales.h"
 
 // Readable failure messages for places on the screen.
@@ -34,35 +33,6 @@ QScreen* ScreenNamed(const QString& name) {
     for (QScreen* s : QGuiApplication::screens())
         if (s->name() == name) return s;
     return nullptr;
-}
-
-// The relative luminance and contrast ratio of the web content guidelines.
-double Luminance(QColor c) {
-    auto channel = [](int v) {
-        const double s = v / 255.0;
-        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(c.red()) + 0.7152 * channel(c.green()) + 0.0722 * channel(c.blue());
-}
-double Contrast(QColor a, QColor b) {
-    const double la = Luminance(a), lb = Luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-// The contrast of a field's text as drawn: its commonest colour is the
-// ground, the text's strongest pixel against it the text's colour.
-double RenderedTextContrast(QWidget* field) {
-    const QImage image = field->grab().toImage();
-    const QRect inside = image.rect().adjusted(3, 3, -3, -3);  // not the border
-    std::map<QRgb, int> counts;
-    for (int y = inside.top(); y <= inside.bottom(); ++y)
-        for (int x = inside.left(); x <= inside.right(); ++x) ++counts[image.pixel(x, y)];
-    const QColor ground(std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) {
-                            return a.second < b.second;
-                        })->first);
-    double best = 1;
-    for (const auto& [rgb, n] : counts) best = std::max(best, Contrast(QColor(rgb), ground));
-    return best;
 }
 
 class MainWindowLook : public AppRig {
