@@ -148,12 +148,7 @@ TEST_F(MainWindowLook, OnA1280x720ScreenTheCaptionStaysWholeAndItsButtonsWork) {
     QObject::connect(&Main(), &CMainDlg::closed, [&] { closed = true; });
     ClickAt(GlobalRect(close).center());
     EXPECT_TRUE(closed);
-    EXPECT_FALSE(Main().isVisible());
-    EXPECT_FALSE(app->Lock().Held());
-    EXPECT_FALSE(Db().IsConnected());
-    // The loop was asked to end; run it so the next test starts afresh.
-    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
+    ExpectTheProgramEnded();
 }
 
 TEST_F(MainWindowLook, OnADesktopScreenTheWindowIsAsItWas) {

@@ -245,12 +245,7 @@ TEST_F(MainWindowTest, MenusOfferTheirItemsAndRunThem) {
     Click(Ctl<QPushButton>(9003));
     EXPECT_EQ(offered, (QStringList{"My Preset", "Exit"}));
     EXPECT_TRUE(closed);
-    EXPECT_FALSE(Main().isVisible());
-    EXPECT_FALSE(app->Lock().Held());
-    EXPECT_FALSE(Db().IsConnected());
-    // The loop was asked to end; run it so the next test starts afresh.
-    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-    QCoreApplication::exec();
+    ExpectTheProgramEnded();
 }
 
 TEST_F(MainWindowTest, FieldsHaveTheProgramsEditMenu) {
