@@ -3,7 +3,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <cstdio>
 
@@ -17,6 +21,7 @@
 #include "LoginDialog.h"
 #include "MainWindow.h"
 #include "MixSoundWindow.h"
+#include "OffscreenScreens.h"
 #include "PresetDialog.h"
 #include "Prompter.h"
 #include "SceneStore.h"
@@ -95,10 +100,32 @@ bool SaveDialogs(AppContext& app, const AppServices& services, const QDir& dir, 
     return ok;
 }
 
+// The main window on a laptop's screen: cut to it, at its start and
+// scrolled to its far corner.
+bool SaveOnSmallScreen(CMainDlg* main, QScreen* small, const QDir& dir, const QString& s) {
+    QScreen* before = main->screen();
+    main->hide();
+    main->setScreen(small);
+    main->move(small->geometry().topLeft());
+    bool ok = Save(main, dir, "main-1280x720-" + s + ".png");
+    if (auto* area = main->findChild<QScrollArea*>()) {
+        for (QScrollBar* bar : {area->horizontalScrollBar(), area->verticalScrollBar()})
+            bar->setValue(bar->maximum());
+        ok = Save(main, dir, "main-1280x720-scrolled-" + s + ".png") && ok;
+        for (QScrollBar* bar : {area->horizontalScrollBar(), area->verticalScrollBar()}) bar->setValue(0);
+    }
+    main->hide();
+    main->setScreen(before);
+    main->move(before->geometry().topLeft());
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // A desktop screen, and a laptop's for the main window cut to it.
+    QTemporaryFile screens;
+    UseOffscreenScreens(screens);
     QApplication qapp(argc, argv);
     // The pictures' scenes go to a data folder of their own, never the user's.
     QTemporaryDir data;
@@ -127,6 +154,8 @@ int main(int argc, char** argv) {
         if (CMiniDlg* compact = app.CompactWindow()) ok = Save(compact, dir, "compact-" + s + ".png") && ok;
         app.MainWindow()->RefreshAll();
         ok = Save(app.MainWindow(), dir, "main-" + s + ".png") && ok;
+        for (QScreen* screen : QGuiApplication::screens())
+            if (screen->name() == "laptop") ok = SaveOnSmallScreen(app.MainWindow(), screen, dir, s) && ok;
         // A message box as the windows show one: grabbed once it is up.
         QTimer::singleShot(100, [&, s] {
             if (QWidget* box = QApplication::activeModalWidget()) {

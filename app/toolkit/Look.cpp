@@ -54,11 +54,13 @@ QString StyleSheet() {
         "}"
         "QPushButton:hover { background: #476382; }"
         "QPushButton:pressed { background: #2a3c50; }"
-        "QPushButton:disabled { color: #6c7c8c; background: #2a3542; border-color: #3b4b5c; }"
+        // Dimmed by its darker ground and border; its text 5.7:1, still easily read.
+        "QPushButton:disabled { color: #a3b1bf; background: #2a3542; border-color: #3b4b5c; }"
         "QPushButton#btn_close:hover { background: #b33a3a; }"
         "QLineEdit { background: #18222d; border: 1px solid #45596e; border-radius: 3px; padding: 0 2px;"
         " selection-background-color: #3f8fd2; }"
-        "QLineEdit:disabled { color: #6c7c8c; background: #222d39; }"
+        // Dimmer than an enabled field's text, but still 6:1 against its ground.
+        "QLineEdit:disabled { color: #a3b1bf; background: #222d39; }"
         "QComboBox { background: #18222d; border: 1px solid #45596e; border-radius: 3px; padding: 0 4px; }"
         "QComboBox QAbstractItemView { background: #ffffff; color: #1c2630; selection-background-color: "
         "#3f8fd2; }"

@@ -58,6 +58,16 @@ CDlgDelaySettings::CDlgDelaySettings(const DelayLayout& record, ApplyDistances a
 
 void CDlgDelaySettings::StartUp() {
     if (!car_) return;
+    // The stored scale starts would leave the front of a long car off the
+    // map: the car is centred on it instead, whatever the record says.
+    widgets::CarAttributes geometry = car_->Attributes();
+    geometry.carWidth = working_.carWidth;
+    geometry.zhouJu = working_.zhouJu;
+    geometry.mmPerScale = working_.mmPerScale;
+    geometry.mmPerPx = working_.mmPerPx;
+    const widgets::IntPoint starts = widgets::CentredStarts(geometry, car_->width(), car_->height());
+    working_.xStart = starts.x;
+    working_.yStart = starts.y;
     const std::pair<const char*, int> attributes[] = {
         {"carWidth", working_.carWidth}, {"zhouJu", working_.zhouJu},         {"xStart", working_.xStart},
         {"yStart", working_.yStart},     {"mmPerScale", working_.mmPerScale}, {"mmPerPx", working_.mmPerPx}};

@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QVBoxLayout>
 #include <pugixml.hpp>
 #include <sstream>
 
@@ -19,6 +18,7 @@
 #include "SEdit2.h"
 #include "SMoveThumb.h"
 #include "SWindow.h"
+#include "ScreenFit.h"
 #include "SkButtons.h"
 #include "SkEQ.h"
 #include "SkSlider.h"
@@ -54,13 +54,11 @@ CMainDlg::CMainDlg(const AppServices& services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), s_(services) {
     setObjectName("CMainDlg");
     ApplyLook(this);
-    auto* box = new QVBoxLayout(this);
-    box->setContentsMargins(0, 0, 0, 0);
     layout_ = LoadLayout("XML_MAINWND", this);
     if (layout_) {
-        box->addWidget(layout_);
-        setFixedSize(layout_->size());
         PaintBackground(layout_, QColor(0x27, 0x34, 0x44));
+        // The caption stays in sight on a small screen: its buttons close the window.
+        FitToScreen(this, layout_, Named<QWidget>(layout_, "caption"));
     }
     throttleTimer_.setSingleShot(true);
     connect(&throttleTimer_, &QTimer::timeout, this, [this] { OnTimer(kThrottleTimerId); });
@@ -69,6 +67,9 @@ CMainDlg::CMainDlg(const AppServices& services, QWidget* parent)
 }
 
 CMainDlg::~CMainDlg() {
+    // Hidden while still whole: a field that loses the focus on the way
+    // finishes its edit here, not on a window half destroyed.
+    hide();
     // The throttle must not fire into a window that is gone.
     s_.db.Throttle().Configure(SendThrottle::kDefaultInterval, nullptr, kThrottleTimerId);
 }
@@ -306,7 +307,8 @@ void CMainDlg::InitMainWindow() {
     if (bandIds_) bandIds_->setVisible(ids);
     if (bandFreqs_) bandFreqs_->setVisible(!ids);
     if (idToggle_) idToggle_->setChecked(ids);
-    MakeDragHandle(Named<QWidget>(layout_, "caption"));
+    // The caption is the window's own, beside the layout (see FitToScreen).
+    MakeDragHandle(Named<QWidget>(this, "caption"));
     UseEditMenu(layout_);
     Connect();
     Retranslate();
@@ -344,7 +346,7 @@ void CMainDlg::Connect() {
             connect(radio, &QAbstractButton::toggled, this, [this, mode = mode](bool on) {
                 if (on) OnInputMode(mode);
             });
-    for (QPushButton* b : layout_->findChildren<QPushButton*>()) {
+    for (QPushButton* b : findChildren<QPushButton*>()) {  // the caption's too
         const int id = IdOf(b);
         const QString name = b->objectName();
         connect(b, &QPushButton::clicked, this, [this, id, name] {

@@ -155,6 +155,17 @@ protected:
     int SignedParam(int index) { return static_cast<int16_t>(Db().GetParam(index)); }
     int BoxParam(int index) { return BoxImage().Get(*FindParam(index)); }
 
+    // After the main window's close: the window is gone, the box and the
+    // lock let go. The loop was asked to end; it is run so the next test
+    // starts afresh.
+    void ExpectTheProgramEnded() {
+        EXPECT_FALSE(Main().isVisible());
+        EXPECT_FALSE(app->Lock().Held());
+        EXPECT_FALSE(Db().IsConnected());
+        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+    }
+
     QTemporaryDir data, program, lock;
     RecordingPrompter prompter;
     ScriptedFiles files;

@@ -8,6 +8,7 @@
 #include "DelaySettingsDialog.h"
 #include "MixSoundWindow.h"
 #include "SEdit2.h"
+#include "SWindow.h"
 #include "SkButtons.h"
 #include "SkCar.h"
 #include "SkSlider.h"
@@ -83,6 +84,41 @@ TEST_F(DelayTest, FirstOpeningPlacesTheDefaultsAndClosingUntouchedStoresThem) {
     storage::Settings reread(QFileInfo(QString::fromStdString(app->Settings().Path())).path().toStdString());
     reread.Load();
     EXPECT_EQ(storage::ReadDelayLayout(reread.Document()), stored);
+}
+
+TEST_F(DelayTest, TheWholeCarItsCircleAndEveryDelayShow) {
+    Start();
+    bool seen = false;
+    OnNextModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<CDlgDelaySettings*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        seen = true;
+        const SkCar* car = dialog->Car();
+        // The map is 620 x 540 with its scales 20 below the top and 40 above the bottom.
+        ASSERT_EQ(car->size(), QSize(620, 540));
+        const QRect plot(QPoint(45, 20), QPoint(600, 500));
+        const QRect body = car->findChild<QWidget*>("car_pic")->geometry();
+        EXPECT_TRUE(plot.contains(body)) << "the car from its front to its back";
+        const int above = body.top() - plot.top(), below = plot.bottom() - body.bottom();
+        EXPECT_LE(std::abs(above - below), 50)
+            << "no more room behind the car than ahead of it, within a scale step";
+        const IntBox& circle = car->Delays().circle;
+        EXPECT_TRUE(
+            plot.contains(QRect(QPoint(circle.left, circle.top), QPoint(circle.right, circle.bottom))))
+            << "the circle of equal arrival";
+        std::vector<QRect> taken;
+        for (int data = 0; data <= 6; ++data) taken.push_back(car->Thumb(data)->geometry());
+        for (int i = 1; i <= 6; ++i) {
+            const auto* tip = car->findChild<SWindow*>(QString("ch%1_tip").arg(i));
+            ASSERT_TRUE(tip->isVisible());
+            EXPECT_TRUE(car->rect().contains(tip->geometry())) << "CH" << i;
+            for (const QRect& r : taken) EXPECT_FALSE(r.intersects(tip->geometry())) << "CH" << i;
+            taken.push_back(tip->geometry());
+        }
+        Named<QPushButton>(dialog, "btn_close")->click();
+    });
+    Click(Ctl<QPushButton>(9002));
+    ASSERT_TRUE(seen);
 }
 
 TEST_F(DelayTest, PathLengthsBecomeSamplesAndTheFieldFollowsTheUnit) {

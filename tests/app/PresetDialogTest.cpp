@@ -11,6 +11,7 @@
 #include "SceneFile.h"
 #include "SceneStore.h"
 #include "TextCodec.h"
+#include "TextContrast.h"
 #include "Translation.h"
 #include "ValueScales.h"
 
@@ -129,6 +130,7 @@ TEST_F(PresetTest, FactorySettingsCannotBeReplaced) {
     EXPECT_TRUE(save->isEnabled());
     d->Slots()->setCurrentIndex(8);
     EXPECT_FALSE(save->isEnabled());
+    EXPECT_GE(RenderedTextContrast(save), 4.5) << "dimmed, but still readable";
     d->Slots()->setCurrentIndex(2);
     EXPECT_TRUE(save->isEnabled());
     // Pressed anyway (by code, or a disabled button's shortcut), it is refused.

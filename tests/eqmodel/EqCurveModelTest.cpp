@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <memory>
 
 #include "ChannelCurves.h"
@@ -19,14 +20,13 @@ struct Built {
 
 std::array<EqFilterInput, EqCurveModel::kBands> FlatBands() {
     std::array<EqFilterInput, EqCurveModel::kBands> b;
-    for (int n = 0; n < EqCurveModel::kBands; ++n) b[static_cast<size_t>(n)] = {EqFilterRole::Band, EqFilterType::Peaking, 100.0 + n, 0, 2.53, 2.53};
+    for (int n = 0; n < EqCurveModel::kBands; ++n)
+        b[static_cast<size_t>(n)] = {EqFilterRole::Band, EqFilterType::Peaking, 100.0 + n, 0, 2.53, 2.53};
     return b;
 }
 
 TEST(FrequencyGrid, LogSpacedFromTheClampedStartAndBuiltOnce) {
-    const struct {
-        double asked, start;
-    } cases[] = {{17, 17}, {5, 10}, {30, 20}, {10, 10}};
+    const struct { double asked, start; } cases[] = {{17, 17}, {5, 10}, {30, 20}, {10, 10}};
     for (const auto& c : cases) {
         FrequencyGrid g;
         EXPECT_FALSE(g.IsBuilt());
@@ -52,11 +52,11 @@ TEST(EqCurveModel, PassFiltersAtTheirCorner) {
         bool highPass;
         double db;
     } cases[] = {
-        {EqFilterType::Linkwitz, -24, true, -6.0206},   // two sections of -3.01 dB
+        {EqFilterType::Linkwitz, -24, true, -6.0206},  // two sections of -3.01 dB
         {EqFilterType::Linkwitz, -24, false, -6.0206},
         {EqFilterType::Butterworth, -12, true, -1.3199},  // section Q 1.718/2
         {EqFilterType::Butterworth, -12, false, -1.3199},
-        {EqFilterType::Butterworth, -6, true, -0.6600},   // half a section
+        {EqFilterType::Butterworth, -6, true, -0.6600},  // half a section
         {EqFilterType::Bessel, -12, true, 20 * std::log10(1 / std::sqrt(3.0))},
     };
     for (const auto& c : cases) {
@@ -73,17 +73,43 @@ TEST(EqCurveModel, PassFiltersAtTheirCorner) {
     }
 }
 
-TEST(EqCurveModel, PeakingBandReachesItsGainAtItsCentre) {
+// The cookbook peaking equaliser at 48 kHz, evaluated directly: gain in dB
+// at `hz` of a band at `centre` with quality factor q.
+double TextbookPeakingDb(double centre, double gainDb, double q, double hz) {
+    const double pi = std::acos(-1.0);
+    const double a = std::pow(10.0, gainDb / 40), w0 = 2 * pi * centre / 48000,
+                 alpha = std::sin(w0) / (2 * q);
+    const std::complex<double> z1 = std::polar(1.0, -2 * pi * hz / 48000), z2 = z1 * z1;
+    const std::complex<double> num = (1 + alpha * a) - 2 * std::cos(w0) * z1 + (1 - alpha * a) * z2;
+    const std::complex<double> den = (1 + alpha / a) - 2 * std::cos(w0) * z1 + (1 - alpha / a) * z2;
+    return 20 * std::log10(std::abs(num) / std::abs(den));
+}
+
+// The grid's frequencies, from its definition: 17 Hz to 24 kHz in 1024 log steps.
+double GridHz(int i) {
+    return 17 * std::pow(24000.0 / 17, i / 1024.0);
+}
+
+TEST(EqCurveModel, PeakingBandFollowsTheTextbookShape) {
     Built b;
-    const int i = 400;
-    for (double gain : {6.0, -9.5, 12.0}) {
+    const int centre = 400;
+    const struct { double gain, q; } cases[] = {{6.0, 1.4}, {-9.5, 1.4}, {12.0, 0.5}, {-3.0, 4.0}};
+    for (const auto& c : cases) {
         EqCurveModel m(b.grid);
         m.InitBands(FlatBands());
-        EXPECT_TRUE(m.SetBand(7, {EqFilterRole::Band, EqFilterType::Peaking, b.grid.Hz(i), gain, 1.4, 1.4}));
-        EXPECT_NEAR(m.Filter(7).response[i], gain, 1e-9);
-        EXPECT_NEAR(m.Filter(7).response[0], 0, 0.05) << "far from the centre";
+        const double f0 = GridHz(centre);
+        EXPECT_TRUE(m.SetBand(7, {EqFilterRole::Band, EqFilterType::Peaking, f0, c.gain, c.q, c.q}));
+        const Response& r = m.Filter(7).response;
+        EXPECT_NEAR(r[centre], c.gain, 1e-6) << "the full gain at the centre";
+        // The width: off-centre values on both sides, where a wrong Q shows,
+        // and the two ends.
+        for (int i : {0, centre - 150, centre - 60, centre - 25, centre - 8, centre + 8, centre + 25,
+                      centre + 60, centre + 150, 1023}) {
+            EXPECT_NEAR(r[static_cast<size_t>(i)], TextbookPeakingDb(f0, c.gain, c.q, GridHz(i)), 1e-6)
+                << "gain " << c.gain << " q " << c.q << " at " << GridHz(i) << " Hz";
+        }
         EXPECT_EQ(m.Current(), 7);
-        EXPECT_NEAR(m.Peak(), std::max(gain, 0.0), 1e-6);
+        EXPECT_NEAR(m.Peak(), std::max(c.gain, 0.0), 1e-6);
     }
 }
 
@@ -101,7 +127,8 @@ TEST(EqCurveModel, FlatRecordsDrawNothing) {
     EXPECT_EQ(m.Current(), -1);
     EXPECT_TRUE(flat());
     EXPECT_TRUE(m.SetBand(3, {EqFilterRole::Band, EqFilterType::Peaking, 1000, 3, 2, 2}));
-    EXPECT_TRUE(m.SetBand(3, {EqFilterRole::Band, EqFilterType::Peaking, 1000, -0.005, 2, 2})) << "was audible";
+    EXPECT_TRUE(m.SetBand(3, {EqFilterRole::Band, EqFilterType::Peaking, 1000, -0.005, 2, 2}))
+        << "was audible";
     EXPECT_EQ(m.Current(), -1);
     EXPECT_TRUE(flat());
 
@@ -157,15 +184,28 @@ TEST(EqCurveModel, SecondCrossoverPairMakesASecondCurve) {
     EXPECT_EQ(m.Curve1()[0], 0);
 }
 
-TEST(EqCurveModel, DamagedInputsStayFinite) {
+TEST(EqCurveModel, DamagedInputsDrawFlat) {
     Built b;
-    EqCurveModel m(b.grid);
-    auto bands = FlatBands();
-    bands[0] = {EqFilterRole::Band, EqFilterType::Peaking, 1000, 6, 0, 0};  // Q 0
-    bands[1] = {EqFilterRole::Band, EqFilterType::Shelf, 1000, 6, 1, 0};   // no shelf factor
-    bands[2] = {EqFilterRole::Band, EqFilterType::Peaking, 0, 6, 1, 1};    // 0 Hz
-    m.InitBands(bands);
-    for (double v : m.Curve1()) ASSERT_TRUE(std::isfinite(v));
+    const struct {
+        const char* what;
+        EqFilterInput band;
+    } cases[] = {
+        {"Q 0", {EqFilterRole::Band, EqFilterType::Peaking, 1000, 6, 0, 0}},
+        {"low shelf without its divisor", {EqFilterRole::HighPass, EqFilterType::Shelf, 1000, 6, 1, 0}},
+        {"high shelf without its divisor", {EqFilterRole::LowPass, EqFilterType::Shelf, 1000, 6, 1, 0}},
+        {"low shelf with a negative divisor", {EqFilterRole::HighPass, EqFilterType::Shelf, 1000, 6, 1, -2}},
+        {"0 Hz", {EqFilterRole::Band, EqFilterType::Peaking, 0, 6, 1, 1}},
+    };
+    for (const auto& c : cases) {
+        EqCurveModel m(b.grid);
+        auto bands = FlatBands();
+        bands[1] = c.band;
+        ASSERT_TRUE(m.InitBands(bands));
+        for (double v : m.Curve1()) {
+            ASSERT_TRUE(std::isfinite(v)) << c.what;
+            ASSERT_NEAR(v, 0, 1e-9) << c.what;
+        }
+    }
 }
 
 TEST(ChannelCurves, FillingRulesFromTheImage) {

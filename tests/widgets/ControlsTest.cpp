@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryFile>
+#include <cmath>
 #include <memory>
 
 #include "GifWriter.h"
@@ -99,8 +100,9 @@ TEST(Knob, ZeroDrawsNoSectorAndTheDotAtTheStart) {
     EXPECT_NE(zero.pixelColor(inSector), QColor(0x91, 0xb1, 0x36));
     EXPECT_EQ(full.pixelColor(inSector), QColor(0x91, 0xb1, 0x36));
     knob->SetValue(0);
-    const KnobMath math{0, 60, 90, 55, 119, 108};
-    EXPECT_EQ(knob->DotPosition().x, math.StartDot().x);
+    // The lower left end of the gap, 45 degrees below level (pi taken as 3.14).
+    EXPECT_EQ(knob->DotPosition().x, static_cast<int>(119 - std::cos(45 * 3.14 / 180) * 55));
+    EXPECT_EQ(knob->DotPosition().y, static_cast<int>(108 + std::sin(45 * 3.14 / 180) * 55));
 }
 
 TEST(Slider, RailClickJumpsAndDrags) {

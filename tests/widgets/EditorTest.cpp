@@ -7,6 +7,7 @@
 #include "EffectBlock.h"
 #include "SMoveThumb.h"
 #include "SkEQ.h"
+#include "Skin.h"
 #include "WidgetInput.h"
 #include "WidgetRegistry.h"
 
@@ -78,15 +79,87 @@ TEST_F(Editor, ThumbsSitOnTheirBandsAndCrossoversOnTheMinus15Line) {
     EXPECT_TRUE(eq->BandThumb(30)->isVisible());
     EXPECT_EQ(eq->BandThumb(31), nullptr);
     EXPECT_EQ(eq->SlotThumb(-3), nullptr);
-    EXPECT_EQ(CentreOf(eq->BandThumb(10)), QPoint(eq->FrequencyToX(200), eq->GainToY(6)));
-    // High-pass 0 Hz (off) at 17 Hz, low-pass 20000 Hz at 22000 Hz.
-    EXPECT_EQ(CentreOf(eq->SlotThumb(-1)), QPoint(eq->FrequencyToX(17), eq->GainToY(-15)));
-    EXPECT_EQ(CentreOf(eq->SlotThumb(-2)), QPoint(eq->FrequencyToX(22000), eq->GainToY(-15)));
+    // The plot runs from x 36 to 895 for 17 Hz to 24 kHz (859 pixels over
+    // log10(24000 / 17) decades) and from y 13 (+24 dB) to 381 (-24 dB).
+    EXPECT_EQ(CentreOf(eq->BandThumb(10)), QPoint(328, 151));
+    // High-pass 0 Hz (off) at 17 Hz, low-pass 20000 Hz at 22000 Hz, both at -15 dB.
+    EXPECT_EQ(CentreOf(eq->SlotThumb(-1)), QPoint(36, 312));
+    EXPECT_EQ(CentreOf(eq->SlotThumb(-2)), QPoint(885, 312));
     EXPECT_FALSE(eq->SlotThumb(-5)->isVisible());
-    // A band above dbMax is placed above the plot.
+    // A band above dbMax is placed above the plot: +30 dB is 6 dB over the top.
     Model().SetBand(4, {EqFilterRole::Band, EqFilterType::Peaking, 50, 30, 1, 1});
     eq->RefreshCurve();
-    EXPECT_LT(CentreOf(eq->BandThumb(4)).y(), eq->Metrics().plotTop);
+    EXPECT_EQ(CentreOf(eq->BandThumb(4)).y(), 13 - 45);
+}
+
+TEST_F(Editor, CrossoverThumbsStayOnTheEditorWhateverItsScale) {
+    Load();
+    const struct {
+        const char *dbMax, *dbMin;
+        int y;
+    } cases[] = {
+        {"24", "-24", 312},  // -15 dB is on the scale
+        {"12", "-12", 381},  // the bottom line
+        {"24", "-12", 381},
+        {"-18", "-42", 13},  // the top line
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(eq->SetAttribute("dbMax", c.dbMax));
+        ASSERT_TRUE(eq->SetAttribute("dbMin", c.dbMin));
+        eq->RefreshCurve();
+        for (int slot : {-1, -2}) {
+            SMoveThumb* t = eq->SlotThumb(slot);
+            EXPECT_EQ(CentreOf(t).y(), c.y) << c.dbMax << ".." << c.dbMin;
+            EXPECT_TRUE(eq->rect().contains(t->geometry())) << c.dbMax << ".." << c.dbMin;
+            // Where the user presses, the thumb is what is hit.
+            EXPECT_EQ(eq->childAt(CentreOf(t)), t) << c.dbMax << ".." << c.dbMin;
+        }
+    }
+}
+
+TEST_F(Editor, GridLinesAreOnePixelSharp) {
+    Load();
+    const QImage picture = Picture();
+    const int grey = 0xdd;  // white at alpha 0xdd over black
+    auto level = [&](int x, int y) { return picture.pixelColor(x, y).red(); };
+    // The +12 dB line at y 105 (13 + 2 x 46), between the 3 and 4 kHz lines.
+    EXPECT_NEAR(level(667, 105), grey, 2);
+    EXPECT_EQ(level(667, 104), 0);
+    EXPECT_EQ(level(667, 106), 0);
+    // The 1 kHz line at x 518, between the +18 and +12 dB lines.
+    EXPECT_NEAR(level(518, 80), grey, 2);
+    EXPECT_EQ(level(517, 80), 0);
+    EXPECT_EQ(level(519, 80), 0);
+}
+
+TEST_F(Editor, AWatermarkLiesFaintlyBehindThePlot) {
+    QImage red(200, 60, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    RegisterSkin("test_watermark_small", Skin(red, 1));
+    QImage big(3000, 1000, QImage::Format_ARGB32);
+    big.fill(Qt::red);
+    RegisterSkin("test_watermark_big", Skin(big, 1));
+    Load();
+    // Faint: a fifth of the picture's colour over the black.
+    auto faintRed = [](QColor c) {
+        return c.red() >= 45 && c.red() <= 58 && c.green() == 0 && c.blue() == 0;
+    };
+    ASSERT_TRUE(eq->SetAttribute("watermark", "test_watermark_small"));
+    QImage picture = Picture();
+    // Its own size, centred in the plot's lower half (x 36..894, y 197..380):
+    // x 365..564, y 259..318.
+    EXPECT_TRUE(faintRed(picture.pixelColor(470, 270))) << picture.pixelColor(470, 270).name().toStdString();
+    EXPECT_TRUE(faintRed(picture.pixelColor(370, 314)));
+    EXPECT_EQ(picture.pixelColor(470, 325), QColor(0, 0, 0)) << "below it";
+    EXPECT_EQ(picture.pixelColor(340, 270), QColor(0, 0, 0)) << "left of it";
+    // A picture larger than the lower half is shrunk to its height: 552 x 184
+    // pixels, x 189..740.
+    ASSERT_TRUE(eq->SetAttribute("watermark", "test_watermark_big"));
+    picture = Picture();
+    EXPECT_TRUE(faintRed(picture.pixelColor(200, 220)));
+    EXPECT_EQ(picture.pixelColor(180, 220), QColor(0, 0, 0)) << "left of it";
+    EXPECT_EQ(picture.pixelColor(470, 190), QColor(0, 0, 0)) << "above it";
+    EXPECT_FALSE(eq->SetAttribute("watermark", "no_such_skin"));
 }
 
 TEST_F(Editor, QHandlesSpreadWithTheBandsWidth) {
@@ -148,15 +221,15 @@ TEST_F(Editor, DraggingAThumbReportsWithoutMoving) {
 TEST_F(Editor, PaintsTheZeroLineAndTheHighlight) {
     Load();
     QImage flat = Picture();
-    const int y0 = eq->Metrics().ZeroDbY();
-    const int x = eq->FrequencyToX(3500);  // between grid lines
+    const int y0 = 13 + 184;  // 24 dB below the top at 368 / 48 pixels per dB
+    const int x = 667;        // 3500 Hz, between grid lines
     EXPECT_EQ(flat.pixelColor(x, y0), QColor(0xc0, 0x27, 0xc0)) << "a flat curve lies on the 0 dB line";
     EXPECT_EQ(flat.pixelColor(x, y0 + 30), QColor(0, 0, 0));
 
     Model().SetBand(20, {EqFilterRole::Band, EqFilterType::Peaking, 2000, 12, 2, 2});
     eq->RefreshCurve();
     const QImage lit = Picture();
-    const int xb = eq->FrequencyToX(2000);
+    const int xb = 601;                                // 2000 Hz
     const QColor under = lit.pixelColor(xb, y0 - 20);  // between the line and the band's peak
     EXPECT_GT(under.red(), 20) << "the current band is filled with colorCurrLine";
     EXPECT_EQ(under.red(), under.green());
@@ -166,7 +239,7 @@ TEST_F(Editor, PaintsTheZeroLineAndTheHighlight) {
     Model().SetHighPass(80, 0, 1, EqFilterType::Butterworth);  // slope "OFF", in range: flat but current
     eq->RefreshCurve();
     const QImage band = Picture();
-    EXPECT_GT(band.pixelColor(eq->FrequencyToX(5500), eq->Metrics().gridBottom - 40).red(), 20);
+    EXPECT_GT(band.pixelColor(721, 381 - 40).red(), 20);  // 5500 Hz, above the grid's bottom
 }
 
 TEST_F(Editor, NothingRepaintsWhenNothingChanges) {

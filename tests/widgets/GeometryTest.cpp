@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "CarGeometry.h"
 #include "EqMetrics.h"
@@ -27,9 +28,7 @@ TEST(EqMetrics, MainLayoutScales) {
     const struct {
         double hz;
         int x;
-    } xs[] = {{17, 36},
-              {24000, 36 + 859},
-              {1000, 36 + static_cast<int>(std::log10(1000.0 / 17) * m.pxPerDecade + 0.5)}};
+    } xs[] = {{17, 36}, {24000, 36 + 859}, {1000, 519}, {200, 328}};
     for (const auto& c : xs) EXPECT_EQ(m.FrequencyToX(c.hz), c.x) << c.hz;
     EXPECT_EQ(m.GainToY(24), 13);
     EXPECT_EQ(m.GainToY(0), 13 + 184);
@@ -82,15 +81,35 @@ TEST(EqMetrics, RoundingTruncatesTowardZero) {
     for (const auto& c : cases) EXPECT_EQ(Rnd(c.v), c.r) << c.v;
 }
 
-TEST(EqMetrics, UnusableAxesStillGiveNumbers) {
-    EqAxis a;
-    a.nKedu = 0;
-    a.dbMax = -30;
-    a.zeroXFreq = 0;
-    const EqMetrics m = EqMetrics::Compute(a, 0, 0, 300, 200);
-    EXPECT_GT(m.pxPerDiv, 0);
-    EXPECT_TRUE(std::isfinite(m.pxPerDb));
-    EXPECT_TRUE(std::isfinite(m.pxPerDecade));
+TEST(EqMetrics, UnusableAxesAndSizesStillGiveNumbers) {
+    const struct {
+        const char* what;
+        EqAxis axis;
+        int width, height;
+    } cases[] = {
+        {"no divisions, dbMax below dbMin, 0 Hz", {36, 18, 0, 16, -30, -24, 0, 6, 0}, 300, 200},
+        {"starting at the top frequency", {36, 18, 0, 16, 12, -24, 12, 6, 24000}, 300, 200},
+        {"starting above it", {36, 18, 0, 16, 12, -24, 12, 6, 30000}, 300, 200},
+        {"shorter than its margins", MainLayoutAxis(), 900, 20},
+        {"as high as its margins", MainLayoutAxis(), 900, 28},
+        {"narrower than its margins", MainLayoutAxis(), 30, 400},
+    };
+    for (const auto& c : cases) {
+        const EqMetrics m = EqMetrics::Compute(c.axis, 0, 0, c.width, c.height);
+        EXPECT_GT(m.pxPerDiv, 0) << c.what;
+        EXPECT_GT(m.plotWidth, 0) << c.what;
+        for (double scale : {m.pxPerDb, m.pxPerDecade, m.pxPerPoint}) {
+            EXPECT_TRUE(std::isfinite(scale)) << c.what;
+            EXPECT_GT(scale, 0) << c.what;
+        }
+        // A dragged thumb's position turns into numbers, not infinities.
+        for (int px : {-5, 0, 7, 40}) {
+            EXPECT_TRUE(std::isfinite(m.XToFrequency(px))) << c.what << " x " << px;
+            EXPECT_TRUE(std::isfinite(m.YToGain(px))) << c.what << " y " << px;
+        }
+        EXPECT_LE(std::abs(m.FrequencyToX(1000)), 100000) << c.what;
+        EXPECT_LE(std::abs(m.GridX(20000)), 100000) << c.what;
+    }
 }
 
 TEST(CarGeometry, DefaultsPutTheOrigin240PixelsIn) {
@@ -106,6 +125,31 @@ TEST(CarGeometry, DefaultsPutTheOrigin240PixelsIn) {
     EXPECT_EQ(g.ClampToCar({1000, -5}), (IntPoint{422, 112}));
 }
 
+TEST(CarGeometry, CentredStartsPutTheWholeCarOnTheMap) {
+    // The delay dialog's map: 620 x 540, its plot 555 x 480 pixels. The car
+    // picture reaches 20 pixels beyond the sides and half the width (91
+    // pixels) beyond the axles.
+    CarAttributes dialog;
+    dialog.ldist = 45, dialog.tdist = 20, dialog.rdist = 20, dialog.bdist = 40, dialog.mmPerScale = 500;
+    const struct {
+        const char* what;
+        int zhouJu, mmPerScale;
+        IntPoint starts;
+    } cases[] = {
+        // Centred would be (-1860, -1060): the nearest half metres still hold it.
+        {"the default car", 2680, 500, {-2000, -1000}},
+        {"whole metres", 2680, 1000, {-2000, -1000}},
+        // 350 + 182 pixels in 480: centred at -650 mm, as no half metre holds it.
+        {"a car longer than the map", 3500, 500, {-2000, -650}},
+    };
+    for (const auto& c : cases) {
+        CarAttributes a = dialog;
+        a.zhouJu = c.zhouJu;
+        a.mmPerScale = c.mmPerScale;
+        EXPECT_EQ(CentredStarts(a, 620, 540), c.starts) << c.what;
+    }
+}
+
 TEST(CarGeometry, DelaysFromTheFarthestSpeaker) {
     const CarGeometry g = CarGeometry::Layout({}, {0, 0, 500, 600});
     const IntPoint speakers[] = {{0, 2680}, {1825, 2680}, {0, 0}, {1825, 0}, {530, 1580}, {1060, 1580}};
@@ -113,10 +157,14 @@ TEST(CarGeometry, DelaysFromTheFarthestSpeaker) {
     int farthest = 0;
     for (int i = 1; i < 4; ++i)
         if (d.delayMm[static_cast<size_t>(i)] < d.delayMm[static_cast<size_t>(farthest)]) farthest = i;
+    EXPECT_EQ(farthest, 3) << "the right rear corner, from a listener at the left front";
     EXPECT_EQ(d.delayMm[static_cast<size_t>(farthest)], 0) << "the farthest speaker waits for no one";
-    EXPECT_EQ(d.delayMm[4], d.dMax * 10) << "a speaker on the listener";
-    EXPECT_EQ(d.virtualPx[4], d.speakerPx[4]);
-    EXPECT_NEAR(d.delayMm[5], (d.dMax - 53) * 10, 1e-9);
+    // Pixel distances to the listener at (293, 222): the farthest is
+    // hypot(129, 158) = 203.973 pixels; each delay is what a speaker lacks, x 10 mm.
+    const double expected[] = {818.706214, 344.413295, 373.207047, 0, 2039.730374, 1509.730374};
+    for (size_t i = 0; i < 6; ++i) EXPECT_NEAR(d.delayMm[i], expected[i], 1e-5) << "speaker " << i;
+    EXPECT_NEAR(d.dMax, 203.973037, 1e-5);
+    EXPECT_EQ(d.virtualPx[4], d.speakerPx[4]) << "a speaker on the listener";
     // Two speakers at the same distance get the same delay.
     const IntPoint pair[] = {{530 - 700, 1580}, {530 + 700, 1580}, {530, 1580 + 1000}};
     const CarDelays e = ComputeDelays(g, {530, 1580}, pair, 3);
@@ -169,6 +217,26 @@ TEST(KnobMath, PointingInEachQuarter) {
     }
     KnobMath offset{10, 70, 90, 55, 100, 100};
     EXPECT_DOUBLE_EQ(offset.AngleFor(20), 20.0 * 270 / 60) << "min not 0: value x sweep / (max - min)";
+}
+
+TEST(KnobMath, AGapOfACircleOrMoreLeavesADegreeOfDial) {
+    const struct {
+        int includedAngle;
+        int gap;
+    } cases[] = {{360, 359}, {400, 359}, {720, 359}, {-30, 0}, {0, 0}, {90, 90}};
+    for (const auto& c : cases) {
+        const KnobMath k{0, 60, c.includedAngle, 55, 100, 100};
+        EXPECT_DOUBLE_EQ(k.Sweep(), 360 - c.gap) << c.includedAngle;
+        EXPECT_DOUBLE_EQ(k.Scale(), 60.0 / (360 - c.gap)) << c.includedAngle;
+        EXPECT_EQ(k.StartAngle(), 90 + c.gap / 2) << c.includedAngle;
+        EXPECT_DOUBLE_EQ(k.AngleFor(60), 360 - c.gap) << c.includedAngle;
+        for (auto [x, y] : {std::pair{40, 100}, {100, 40}, {160, 150}, {60, 130}}) {
+            const KnobMath::Pointing p = k.Point(x, y);
+            EXPECT_TRUE(std::isfinite(p.angle)) << c.includedAngle;
+            EXPECT_GE(p.value, 0) << c.includedAngle;
+            EXPECT_LE(p.value, 60) << c.includedAngle;
+        }
+    }
 }
 
 }  // namespace

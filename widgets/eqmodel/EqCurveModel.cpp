@@ -33,9 +33,10 @@ void EqCurveModel::ComputeCoefficients(EqFilterRecord& r) {
     const double w0 = 2 * kPi * r.frequency / FrequencyGrid::kSampleRate;
     const double sn = std::sin(w0);
     const double cs = std::cos(w0);
-    // A band without width (Q 0, from a damaged image) has no effect at all,
-    // rather than dividing by zero.
-    if ((r.type == EqFilterType::Peaking || r.type == EqFilterType::VariableQ) && !(r.q > 0)) {
+    // A band without width (Q 0, from a damaged image) or a shelf without its
+    // divisor has no effect at all, rather than dividing by zero.
+    const bool noWidth = (r.type == EqFilterType::Peaking || r.type == EqFilterType::VariableQ) && !(r.q > 0);
+    if (noWidth || (r.type == EqFilterType::Shelf && !(r.shelfFactor > 0))) {
         r.a0 = r.b0 = 1;
         r.a1 = r.a2 = r.b1 = r.b2 = 0;
         return;

@@ -34,6 +34,28 @@ IntPoint CarGeometry::ClampToCar(IntPoint px) const {
     return {std::clamp(px.x, carArea.left, carArea.right), std::clamp(px.y, carArea.top, carArea.bottom)};
 }
 
+namespace {
+
+// The start of one scale: `low` and `high` are the car picture's extent in
+// pixels from the origin, along a plot `plotPx` long.
+int CentredStart(int low, int high, int plotPx, int mmPerPx, int step) {
+    const int offset = (plotPx - low - high) / 2;  // pixels from the plot's start to the origin
+    const int centred = -offset * mmPerPx;
+    const int rounded = static_cast<int>(std::lround(static_cast<double>(centred) / step)) * step;
+    const int roundedOffset = -rounded / mmPerPx;
+    return roundedOffset + low >= 0 && roundedOffset + high <= plotPx ? rounded : centred;
+}
+
+}  // namespace
+
+IntPoint CentredStarts(const CarAttributes& a, int width, int height) {
+    const int mmPerPx = std::max(1, a.mmPerPx);
+    const int step = a.mmPerScale > 0 ? a.mmPerScale : mmPerPx;
+    const int w = a.carWidth / mmPerPx, h = a.zhouJu / mmPerPx;
+    return {CentredStart(-kCarPicMargin, w + kCarPicMargin, width - a.ldist - a.rdist, mmPerPx, step),
+            CentredStart(-(w / 2), h + w / 2, height - a.tdist - a.bdist, mmPerPx, step)};
+}
+
 CarDelays ComputeDelays(const CarGeometry& g, IntPoint listenerMm, const IntPoint* speakersMm, int count) {
     CarDelays d;
     d.count = std::clamp(count, 0, kMaxSpeakers);

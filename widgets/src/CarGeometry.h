@@ -46,6 +46,15 @@ struct CarGeometry {
     IntPoint ClampToCar(IntPoint px) const;
 };
 
+// The car picture reaches this many pixels beyond the car's sides.
+inline constexpr int kCarPicMargin = 20;
+
+// The scale starts (xStart, yStart) that put the whole car picture in the
+// middle of the plot of a map width x height pixels: each at a whole scale
+// step where the car still fits so, else where it is centred. mmPerPx below
+// 1 is taken as 1.
+IntPoint CentredStarts(const CarAttributes& attributes, int width, int height);
+
 inline constexpr int kMaxSpeakers = 32;
 
 // Everything the map derives from the positions: where each speaker's ray

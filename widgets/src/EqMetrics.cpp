@@ -4,6 +4,12 @@
 #include <cmath>
 
 namespace caraudio::widgets {
+namespace {
+
+// The frequency at the plot's right edge; the plot spans at least a decade.
+constexpr int kTopHz = 24000;
+
+}  // namespace
 
 int Rnd(double v) {
     return static_cast<int>(v + 0.5);
@@ -14,17 +20,17 @@ EqMetrics EqMetrics::Compute(const EqAxis& in, int left, int top, int right, int
     m.axis = in;
     m.axis.nKedu = std::max(1, in.nKedu);
     if (m.axis.dbMax <= m.axis.dbMin) m.axis.dbMin = m.axis.dbMax - 1;
-    m.axis.zeroXFreq = std::max(1, in.zeroXFreq);
+    m.axis.zeroXFreq = std::clamp(in.zeroXFreq, 1, kTopHz / 10);
     const EqAxis& a = m.axis;
     m.left = left, m.top = top, m.right = right, m.bottom = bottom;
-    m.pxPerDiv = (bottom - top - a.tdist - a.bdist) / a.nKedu;
+    m.pxPerDiv = std::max(1, (bottom - top - a.tdist - a.bdist) / a.nKedu);
     m.gridHeight = a.nKedu * m.pxPerDiv;
     m.plotTop = top + a.tdist;
     m.gridBottom = m.plotTop + m.gridHeight;
     m.plotLeft = left + a.ldist;
-    m.plotWidth = right - left - a.ldist - a.rdist;
+    m.plotWidth = std::max(1, right - left - a.ldist - a.rdist);
     m.log10Zero = std::log10(static_cast<double>(a.zeroXFreq));
-    m.pxPerDecade = m.plotWidth / (std::log10(24000.0) - m.log10Zero);
+    m.pxPerDecade = m.plotWidth / (std::log10(static_cast<double>(kTopHz)) - m.log10Zero);
     m.pxPerPoint = m.plotWidth / 1024.0;
     m.pxPerDb = static_cast<double>(m.gridHeight) / (a.dbMax - a.dbMin);
     return m;
@@ -57,7 +63,7 @@ std::vector<EqMetrics::GridLine> EqMetrics::GridLines() const {
 }
 
 int EqMetrics::GridX(double hz) const {
-    const double span = std::log10(24000.0) - log10Zero;
+    const double span = std::log10(static_cast<double>(kTopHz)) - log10Zero;
     return plotLeft + static_cast<int>((std::log10(std::max(hz, 1e-9)) - log10Zero) * plotWidth / span);
 }
 

@@ -33,8 +33,10 @@ struct EqMetrics {
     double pxPerPoint = 0;
     double pxPerDb = 0;
 
-    // An axis that would divide by zero is made usable first: at least one
-    // division, dbMax above dbMin, a start frequency of at least 1 Hz.
+    // An axis or a rectangle that would divide by zero is made usable first:
+    // at least one division of at least one pixel, a plot at least a pixel
+    // wide, dbMax above dbMin, a start frequency from 1 Hz to 2400 Hz (a
+    // decade below the plot's end at 24000 Hz).
     static EqMetrics Compute(const EqAxis& axis, int left, int top, int right, int bottom);
 
     int FrequencyToX(double hz) const;

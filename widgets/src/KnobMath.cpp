@@ -13,12 +13,16 @@ double Radians(double degrees) {
 
 }  // namespace
 
+int KnobMath::Gap() const {
+    return std::clamp(includedAngle, 0, 359);
+}
+
 double KnobMath::Scale() const {
-    return static_cast<double>(max - min) / (360 - includedAngle);
+    return static_cast<double>(max - min) / Sweep();
 }
 
 double KnobMath::AngleFor(int value) const {
-    return max == min ? 0 : static_cast<double>(value) * (360 - includedAngle) / (max - min);
+    return max == min ? 0 : static_cast<double>(value) * Sweep() / (max - min);
 }
 
 int KnobMath::Clamp(int value) const {
@@ -26,13 +30,13 @@ int KnobMath::Clamp(int value) const {
 }
 
 KnobMath::Dot KnobMath::StartDot() const {
-    const double t0 = Radians(90 - includedAngle / 2);
+    const double t0 = Radians(90 - Gap() / 2);
     return {static_cast<int>(centreX - std::cos(t0) * dotRadius),
             static_cast<int>(centreY + std::sin(t0) * dotRadius)};
 }
 
 KnobMath::Dot KnobMath::EndDot() const {
-    const double t0 = Radians(90 - includedAngle / 2);
+    const double t0 = Radians(90 - Gap() / 2);
     return {static_cast<int>(centreX + std::cos(t0) * dotRadius),
             static_cast<int>(centreY + std::sin(t0) * dotRadius)};
 }
@@ -57,7 +61,7 @@ bool KnobMath::DotFor(double angle, Dot& dot) const {
 KnobMath::Pointing KnobMath::Point(int x, int y) const {
     Pointing p;
     const int dx = x - centreX, dy = y - centreY;
-    const int half = includedAngle / 2;
+    const int half = Gap() / 2;
     if (dy == 0 && dx < 0) {
         p.dot = {centreX - dotRadius, centreY};
         p.angle = 90 - half;

@@ -23,9 +23,12 @@ struct KnobMath {
         bool dotMoves = true;  // false straight below the centre
     };
 
+    // The gap as the dial draws it: a whole circle or more of gap would
+    // leave no dial to divide by, so at most 359 degrees, and never below 0.
+    int Gap() const;
     double Scale() const;  // value units per degree
-    int StartAngle() const { return 90 + includedAngle / 2; }
-    double Sweep() const { return 360 - includedAngle; }
+    int StartAngle() const { return 90 + Gap() / 2; }
+    double Sweep() const { return 360 - Gap(); }
     double AngleFor(int value) const;
     // Where the dot sits for a swept angle; false when the angle is past the
     // end of the dial (the dot then stays).

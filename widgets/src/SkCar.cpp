@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QRadialGradient>
 #include <cmath>
+#include <vector>
 
 #include "EqMetrics.h"
 #include "SWindow.h"
@@ -156,7 +157,8 @@ void SkCar::LayoutCar() {
     geometry_ = CarGeometry::Layout(attributes_, {0, 0, width(), height()});
     if (!carPic_) return;
     const IntBox& pic = geometry_.carPic;
-    SetPos(carPic_, QString::asprintf("%d,%d,%d,%d", pic.left - 20, pic.top, pic.right + 20, pic.bottom));
+    SetPos(carPic_, QString::asprintf("%d,%d,%d,%d", pic.left - kCarPicMargin, pic.top,
+                                      pic.right + kCarPicMargin, pic.bottom));
 }
 
 void SkCar::RecomputeDelays() {
@@ -178,11 +180,30 @@ void SkCar::RecomputeDelays() {
                                             speakerMm_[k].x / 1000.0, speakerMm_[k].y / 1000.0,
                                             delays_.delayMm[k], delays_.delayMm[k] / 346));
         }
-        PlaceTip(i, px, inner);
     }
+    // Every thumb is in place before the tips are: a tip keeps clear of
+    // them and of the tips placed before it.
+    std::vector<QRect> taken = Occupied(false);
+    for (int i = 0; i < count_; ++i) PlaceTip(i, delays_.speakerPx[static_cast<size_t>(i)], inner, taken);
 }
 
-void SkCar::PlaceTip(int i, IntPoint c, const IntBox& inner) {
+std::vector<QRect> SkCar::Occupied(bool withTips) const {
+    std::vector<QRect> taken;
+    for (int data = 0; data <= count_; ++data)
+        if (const SkCarThumb* t = thumbs_[static_cast<size_t>(data)]) taken.push_back(t->geometry());
+    for (int i = 0; i < count_ && withTips; ++i)
+        if (const QWidget* tip = tips_[static_cast<size_t>(i)]) taken.push_back(tip->geometry());
+    return taken;
+}
+
+bool SkCar::IsFree(const QRect& r, const std::vector<QRect>& taken) const {
+    if (!rect().contains(r)) return false;
+    for (const QRect& t : taken)
+        if (t.intersects(r)) return false;
+    return true;
+}
+
+void SkCar::PlaceTip(int i, IntPoint c, const IntBox& inner, std::vector<QRect>& taken) {
     QWidget* tip = tips_[static_cast<size_t>(i)];
     if (!tip) return;
     SetText(tip, QString::asprintf("%.03fms", delays_.delayMm[static_cast<size_t>(i)] / 346));
@@ -190,16 +211,45 @@ void SkCar::PlaceTip(int i, IntPoint c, const IntBox& inner) {
     tip->resize(ts);
     const SkCarThumb* thumb = thumbs_[static_cast<size_t>(i) + 1];
     const int bw = thumb ? thumb->width() : 0, bh = thumb ? thumb->height() : 0;
-    int x, y;
-    if (c.x < inner.left) {
-        x = c.x - bw / 2 - ts.width() - 5, y = c.y - ts.height() / 2;
-    } else if (c.x > inner.right) {
-        x = c.x + bw / 2 + 5, y = c.y - ts.height() / 2;
-    } else {
-        x = c.x - ts.width() / 2;
-        y = c.y < inner.top ? c.y - bh / 2 - ts.height() - 5 : c.y + bh / 2 + 5;
-    }
-    SetPos(tip, QString::asprintf("%d,%d", x, y));
+    const int tw = ts.width(), th = ts.height();
+    enum Side { Left, Right, Above, Below };
+    auto at = [&](Side side, int away) {
+        switch (side) {
+        case Left:
+            return QPoint(c.x - bw / 2 - tw - 5, c.y - th / 2 + away);
+        case Right:
+            return QPoint(c.x + bw / 2 + 5, c.y - th / 2 + away);
+        case Above:
+            return QPoint(c.x - tw / 2, c.y - bh / 2 - th - 5 - away);
+        case Below:
+            break;
+        }
+        return QPoint(c.x - tw / 2, c.y + bh / 2 + 5 + away);
+    };
+    const Side preferred = c.x < inner.left    ? Left
+                           : c.x > inner.right ? Right
+                           : c.y < inner.top   ? Above
+                                               : Below;
+    // Speakers close together would write their tips over each other: the
+    // tip goes to the first free side, or else further out on its own side.
+    const Side order[4][4] = {{Left, Below, Above, Right},
+                              {Right, Below, Above, Left},
+                              {Above, Left, Right, Below},
+                              {Below, Left, Right, Above}};
+    QRect chosen(at(preferred, 0), ts);
+    bool found = false;
+    for (int ring = 0; ring <= kMaxSpeakers && !found; ++ring)
+        for (Side side : order[preferred]) {
+            const QRect r(at(side, ring * (th + 2)), ts);
+            if (IsFree(r, taken)) {
+                chosen = r;
+                found = true;
+                break;
+            }
+            if (ring > 0) break;  // further out only on its own side
+        }
+    taken.push_back(chosen);
+    SetPos(tip, QString::asprintf("%d,%d", chosen.x(), chosen.y()));
 }
 
 IntPoint SkCar::MoveThumb(IntPoint position, int data) {
@@ -213,16 +263,30 @@ IntPoint SkCar::MoveThumb(IntPoint position, int data) {
     } else {
         return clamped;
     }
+    hideTimer_.stop();
+    if (count_ > 0) RecomputeDelays();
     if (posTip_) {
         SetText(posTip_, QString("%1m,%2m").arg(Metres(mm.x), Metres(mm.y)));
-        posTip_->resize(posTip_->sizeHint());
-        SetPos(posTip_, QString::asprintf("%d,%d", clamped.x + 30, clamped.y + 25));
+        const QSize ts = posTip_->sizeHint();
+        posTip_->resize(ts);
+        // Below right of the thumb, or the first other corner where it hides
+        // no thumb and no delay.
+        const QPoint corners[] = {{clamped.x + 30, clamped.y + 25},
+                                  {clamped.x + 30, clamped.y - 25 - ts.height()},
+                                  {clamped.x - 30 - ts.width(), clamped.y + 25},
+                                  {clamped.x - 30 - ts.width(), clamped.y - 25 - ts.height()}};
+        const std::vector<QRect> taken = Occupied(true);
+        QPoint at = corners[0];
+        for (const QPoint& c : corners)
+            if (IsFree(QRect(c, ts), taken)) {
+                at = c;
+                break;
+            }
+        SetPos(posTip_, QString::asprintf("%d,%d", at.x(), at.y()));
         posTip_->show();
         posTip_->raise();
     }
-    hideTimer_.stop();
     if (count_ > 0) {
-        RecomputeDelays();
         if (curve_) {
             if (curve_->isVisible())
                 curve_->update();

@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <vector>
 
 #include "Attributes.h"
 #include "CarGeometry.h"
@@ -59,7 +60,13 @@ private:
     void RecomputeDelays();
     void ShowForCount();
     void HideLayers();
-    void PlaceTip(int i, IntPoint thumbCentre, const IntBox& inner);
+    // Places speaker i's delay tip beside its thumb, clear of what `taken`
+    // holds, and adds it there.
+    void PlaceTip(int i, IntPoint thumbCentre, const IntBox& inner, std::vector<QRect>& taken);
+    // Where the thumbs in use are, and their delay tips.
+    std::vector<QRect> Occupied(bool withTips) const;
+    // Within the map and clear of everything in `taken`.
+    bool IsFree(const QRect& r, const std::vector<QRect>& taken) const;
 
     CarAttributes attributes_;
     CarGeometry geometry_;

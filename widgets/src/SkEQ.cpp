@@ -3,10 +3,12 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QResizeEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "EqCurveModel.h"
 #include "SMoveThumb.h"
+#include "Skin.h"
 #include "ValueScales.h"
 
 namespace caraudio::widgets {
@@ -49,6 +51,11 @@ bool SkEQ::SetAttribute(const QString& name, const QString& value) {
         UpdateThumbs();
         update();
         return true;
+    }
+    if (name == "watermark") {
+        watermark_ = FindSkin(value);
+        update();
+        return watermark_ != nullptr;
     }
     if (name == "colorBkgnd") {
         const auto c = ParseColor(value);
@@ -167,12 +174,17 @@ void SkEQ::UpdateThumbs() {
     }
     if (current < 0 || current >= model_->BandCount()) HideQHandles();
     const int passIndex[4] = {model_->HighPass(), model_->LowPass(), model_->HighPass2(), model_->LowPass2()};
+    // On a scale that does not reach down to -15 dB (or not up to it) the
+    // crossover thumbs keep to the plot's edge, where they can be dragged.
+    const EqAxis& a = metrics_.axis;
+    const int crossoverY =
+        GainToY(std::clamp(kCrossoverThumbDb, static_cast<double>(a.dbMin), static_cast<double>(a.dbMax)));
     for (int s = 0; s < 4; ++s) {
         SMoveThumb* t = slots_[static_cast<size_t>(s)];
         if (!t || passIndex[s] < 0) continue;
         double f = model_->Filter(passIndex[s]).frequency;
         f = f < 20 ? 17 : f > 19999 ? 22000 : f;
-        t->CentreOn(FrequencyToX(f), GainToY(kCrossoverThumbDb));
+        t->CentreOn(FrequencyToX(f), crossoverY);
     }
 }
 
@@ -205,9 +217,21 @@ void SkEQ::resizeEvent(QResizeEvent*) {
 }
 
 void SkEQ::paintEvent(QPaintEvent*) {
-    if (background_.alpha() == 0) return;
     QPainter p(this);
-    p.fillRect(rect(), background_);
+    if (background_.alpha() != 0) p.fillRect(rect(), background_);
+    if (!watermark_ || watermark_->IsNull()) return;
+    // In the plot's lower half, below where a curve and its thumbs mostly
+    // are: at its own size, or smaller to fit there; never enlarged.
+    const int half = metrics_.gridHeight / 2;
+    const QRect place(metrics_.plotLeft, metrics_.plotTop + half, metrics_.plotWidth,
+                      metrics_.gridHeight - half);
+    QSize size = watermark_->Size();
+    if (size.width() > place.width() || size.height() > place.height())
+        size.scale(place.size(), Qt::KeepAspectRatio);
+    QRect target(QPoint(), size);
+    target.moveCenter(place.center());
+    p.setOpacity(kWatermarkOpacity);
+    watermark_->Draw(p, target, 0);
 }
 
 // --- grid -------------------------------------------------------------------
@@ -286,7 +310,9 @@ void SkEqGrid::Render(QPainter& p, const SkEQ& eq) const {
     const EqMetrics& m = eq.Metrics();
     const EqAxis& a = m.axis;
     const int L = 0, R = width();
-    p.setRenderHint(QPainter::Antialiasing);
+    // The grid is all level and upright lines on whole pixels: drawn
+    // antialiased, each would smear over two rows of half its colour.
+    p.setRenderHint(QPainter::Antialiasing, false);
     p.setPen(QPen(colorBorder_, 1));
     p.setFont(font());
     const QColor textColor = palette().color(QPalette::WindowText);

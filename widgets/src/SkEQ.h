@@ -14,6 +14,7 @@ class EqCurveModel;
 
 namespace caraudio::widgets {
 
+class Skin;
 class SMoveThumb;
 class SkEqGrid;
 class SkEqCurve;
@@ -25,6 +26,9 @@ class SkEQ : public QWidget, public AttributeTarget {
     Q_OBJECT
 public:
     static constexpr int kMaxBandThumbs = 64;
+    // A watermark is drawn this faint, whatever the picture, so the grid and
+    // the curve over it still read well.
+    static constexpr double kWatermarkOpacity = 0.2;
     static constexpr int kHighPass = -1, kLowPass = -2, kHighPass2 = -3, kLowPass2 = -4, kQLeft = -5,
                          kQRight = -6;
 
@@ -64,6 +68,7 @@ private:
     EqAxis axis_;
     EqMetrics metrics_;
     QColor background_{0, 0, 0, 0};
+    const Skin* watermark_ = nullptr;  // faint, behind the plot
     EqCurveModel* model_ = nullptr;
     bool qHandles_ = false;
     bool collected_ = false;
