@@ -7,6 +7,7 @@
 
 #include "CliDeviceCommands.h"
 #include "Folders.h"
+#include "InstanceLock.h"
 #include "SceneFile.h"
 #include "SceneStore.h"
 #include "TextCodec.h"
@@ -19,15 +20,40 @@ using namespace caraudio::storage;
 // config.ini of the data folder, loaded as the program loads it.
 struct PcScenes {
     explicit PcScenes(std::FILE* err) : settings(DataFolder()) {
-        if (settings.Load() == Settings::LoadResult::Unreadable)
-            std::fprintf(err,
-                         "caraudio-cli: %s could not be read; it was kept as %s and a new one started.\n",
-                         settings.Path().c_str(), settings.SetAsidePath().c_str());
+        switch (settings.Load()) {
+        case Settings::LoadResult::Damaged:
+            std::fprintf(
+                err,
+                "caraudio-cli: %s was damaged; what could be read of it is in use, and the whole file "
+                "was kept as %s.\n",
+                settings.Path().c_str(), settings.SetAsidePath().c_str());
+            break;
+        case Settings::LoadResult::Unreadable:
+            std::fprintf(
+                err,
+                "caraudio-cli: %s cannot be read; it is left as it is, and no change can be saved to it.\n",
+                settings.Path().c_str());
+            break;
+        case Settings::LoadResult::Loaded:
+        case Settings::LoadResult::Missing:
+            break;
+        }
         list = LoadSceneStore(settings.Document());
     }
     Settings settings;
     SceneList list;
 };
+
+// The program keeps its own copy of the scenes and writes config.ini whole:
+// a change made here while it runs would be lost at its next save.
+bool ProgramRunning(std::FILE* err) {
+    if (!InstanceLock::HeldByAnother()) return false;
+    std::fprintf(
+        err,
+        "caraudio-cli: the program is running and keeps its own copy of the PC scenes; close it before "
+        "changing them here.\n");
+    return true;
+}
 
 // Scenes are numbered from 1 for the user, as `scenes` lists them.
 bool SceneIndex(std::string_view text, const SceneList& list, int& index, std::FILE* err) {
@@ -82,6 +108,7 @@ int SceneAdd(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
         else
             return kExitUsage;
     }
+    if (ProgramRunning(err)) return kExitFailed;
     EffectBlock image;
     if (const int status = TakeImage(options, std::string(imagePath), image, err); status != kExitOk)
         return status;
@@ -107,6 +134,7 @@ int SceneAdd(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
 }
 
 int SceneDelete(const CliOptions&, CommandArgs args, std::FILE* out, std::FILE* err) {
+    if (ProgramRunning(err)) return kExitFailed;
     PcScenes store(err);
     int index;
     if (!SceneIndex(args[0], store.list, index, err)) return kExitFailed;
@@ -142,12 +170,14 @@ int SceneImport(const CliOptions&, CommandArgs args, std::FILE* out, std::FILE* 
             files.emplace_back(a);
     }
     if (files.empty()) return kExitUsage;
+    if (ProgramRunning(err)) return kExitFailed;
     PcScenes store(err);
     const ImportReport r = ImportSceneFiles(files, store.list, store.settings, ask);
     std::string summary = ImportSummary(r, 1);
     if (summary.back() != '\n') summary += '\n';
     std::fputs(summary.c_str(), out);
-    return r.readFailures + r.addFailures > 0 ? kExitFailed : kExitOk;
+    WarnIfNotSaved(r.allSaved, store, err);
+    return r.readFailures + r.addFailures > 0 || !r.allSaved ? kExitFailed : kExitOk;
 }
 
 int SceneRecall(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err) {

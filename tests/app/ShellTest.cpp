@@ -60,12 +60,15 @@ TEST(Program, HelpAndVersionNeedNoDisplay) {
 
 TEST(InstanceLockTest, OneHolderAtATime) {
     QTemporaryDir dir;
-    InstanceLock first(dir.path()), second(dir.path());
+    storage::InstanceLock first(dir.path().toStdString()), second(dir.path().toStdString());
+    EXPECT_FALSE(storage::InstanceLock::HeldByAnother(dir.path().toStdString()));
     EXPECT_TRUE(first.TryLock());
+    EXPECT_TRUE(storage::InstanceLock::HeldByAnother(dir.path().toStdString()));
     EXPECT_FALSE(second.TryLock());
     first.Release();
+    EXPECT_FALSE(storage::InstanceLock::HeldByAnother(dir.path().toStdString()));
     EXPECT_TRUE(second.TryLock());
-    EXPECT_TRUE(second.Path().contains(kInstanceLockName));
+    EXPECT_NE(second.Path().find(storage::kInstanceLockName), std::string::npos);
 }
 
 // The real program, twice: the second copy defers to the first and leaves
@@ -92,6 +95,8 @@ TEST(Program, ASecondCopyExitsAtOnce) {
     EXPECT_EQ(first.state(), QProcess::Running);
     first.kill();
     first.waitForFinished();
+    // However a copy ends, its lock goes with it.
+    EXPECT_TRUE(storage::InstanceLock(runtime.path().toStdString()).TryLock());
 }
 
 // Asked to stop by the system, the program ends as its own close does.
@@ -112,7 +117,7 @@ TEST(Program, StopsCleanlyWhenTheSystemAsks) {
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
-    InstanceLock next(runtime.path());
+    storage::InstanceLock next(runtime.path().toStdString());
     EXPECT_TRUE(next.TryLock());
 }
 
