@@ -230,7 +230,27 @@ bool AppContext::CreateWindows() {
     compact_->show();
     compact_->StartTimer(CMiniDlg::kTopmostTimerId, kTopmostMs);
     picture_.reset();
+    // Once the loop runs, over the window the user sees.
+    QTimer::singleShot(0, compact_.data(), [this] { TellAboutTheSettingsFile(); });
     return true;
+}
+
+// The user learns once why the scenes or settings may be missing, and where
+// the damaged file is.
+void AppContext::TellAboutTheSettingsFile() {
+    using storage::Settings;
+    if (settingsLoad_ == Settings::LoadResult::Damaged)
+        prompter_->Inform(compact_, Tr("messagebox",
+                                       "The settings file could not be read completely. The settings "
+                                       "that could be read are in use; the damaged file was kept "
+                                       "as:\n%1")
+                                        .arg(ToQ(settings_->SetAsidePath())));
+    else if (settingsLoad_ == Settings::LoadResult::Unreadable)
+        prompter_->Inform(compact_, Tr("messagebox",
+                                       "The settings file cannot be read:\n%1\nIt is left as it is: "
+                                       "settings changed now are kept only until the program ends.")
+                                        .arg(ToQ(settings_->Path())));
+    settingsLoad_ = Settings::LoadResult::Loaded;
 }
 
 void AppContext::DispatchDeviceNotifications() {

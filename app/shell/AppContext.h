@@ -96,13 +96,14 @@ private:
     void DestroyWindows();
     void Resume();
     void LogUnopenedBoxes();
+    void TellAboutTheSettingsFile();
     QString FindProgramFile(const QString& relative) const;
 
     AppOptions options_;
     storage::InstanceLock lock_;
     std::string dataFolder_;
     std::unique_ptr<storage::Settings> settings_;
-    // What reading config.ini found.
+    // What reading config.ini found, until the user has been told.
     storage::Settings::LoadResult settingsLoad_ = storage::Settings::LoadResult::Missing;
     storage::TuningSettings tuning_;
     Translation translation_;

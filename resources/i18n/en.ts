@@ -74,6 +74,20 @@
         <source>%d scenes have already existed：%s</source>
         <translation>%d scenes have already existed：%s</translation>
     </message>
+    <message>
+        <source>The settings file could not be read completely. The settings that could be read are in use; the damaged file was kept as:
+%1</source>
+        <translation>The settings file could not be read completely. The settings that could be read are in use; the damaged file was kept as:
+%1</translation>
+    </message>
+    <message>
+        <source>The settings file cannot be read:
+%1
+It is left as it is: settings changed now are kept only until the program ends.</source>
+        <translation>The settings file cannot be read:
+%1
+It is left as it is: settings changed now are kept only until the program ends.</translation>
+    </message>
 </context>
 <context>
     <name>editmenu</name>

@@ -141,6 +141,51 @@ TEST_F(StartUpTest, ThePictureShowsCentredUntilTheWindowsAreUp) {
     EXPECT_EQ(app->Picture(), nullptr);
 }
 
+// What the user is told at start about a config.ini that could not be read,
+// in the language the readable part of it asks for.
+class SettingsFileTest : public AppRig {
+protected:
+    QString ConfigIni() { return QDir(data.path()).filePath("CarAudioHalvern/config.ini"); }
+    void WriteConfigIni(const QByteArray& content) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(ConfigIni()).path()));
+        QFile f(ConfigIni());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    // The messages of the start, once the loop has run.
+    QStringList StartAndRead() {
+        prompter.messages.clear();
+        Start({}, false);
+        WaitFor([&] { return !prompter.messages.empty(); }, 300);
+        QStringList texts;
+        for (const auto& m : prompter.messages) texts << m.text;
+        app.reset();
+        return texts;
+    }
+};
+
+TEST_F(SettingsFileTest, ADamagedFileIsToldOnceNamingTheCopyKept) {
+    WriteConfigIni(QByteArray("[Config]\nLang=1\n[Other]\nkey=kept\n\0\0junk", 40));
+    EXPECT_EQ(StartAndRead(),
+              QStringList({"The settings file could not be read completely. The settings that "
+                           "could be read are in use; the damaged file was kept as:\n" +
+                           ConfigIni() + ".unreadable"}));
+    EXPECT_TRUE(StartAndRead().isEmpty()) << "config.ini was read whole the next time";
+    Start({}, false);
+    EXPECT_EQ(app->Settings().Language(), kEnglish);
+    EXPECT_EQ(app->Settings().Document().GetText("Other", "key"), "kept");
+}
+
+TEST_F(SettingsFileTest, AFileThatCannotBeReadIsToldAndLeftAsItIs) {
+    ASSERT_TRUE(QDir().mkpath(ConfigIni() + "/inside"));
+    const QStringList told = StartAndRead();
+    EXPECT_EQ(told, QStringList({"无法读取设置文件：\n" + ConfigIni() +
+                                 "\n该文件将保持原样：现在更改的设置只保留到程序退出。"}));
+    Start({}, false);
+    Main().Command(52);  // English: a change that is saved at once
+    EXPECT_TRUE(QFileInfo(ConfigIni() + "/inside").exists());
+}
+
 TEST_F(StartUpTest, HideMeansNoPicture) {
     Start({}, false);
     EXPECT_EQ(app->Picture(), nullptr);
