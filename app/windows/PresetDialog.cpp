@@ -38,6 +38,8 @@ CDlgSysSettingEventHandler::CDlgSysSettingEventHandler(CCommonDlg& dialog, const
         if (list)
             connect(list, &QComboBox::currentIndexChanged, this,
                     [this, name = list->objectName()](int index) { OnSelection(name, index); });
+    // Enter after typing a name saves the scene, as "Save" does.
+    if (name_) connect(name_, &QLineEdit::returnPressed, this, [this] { OnButton("btnAddPCMode"); });
     StartUp();
 }
 

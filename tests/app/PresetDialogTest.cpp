@@ -212,11 +212,11 @@ TEST_F(PresetTest, ScenesAreAddedSelectedAndDeleted) {
     const Case cases[] = {
         {"  Bass  ", "", "Bass"},
         {"bASS", T("A scene with the same name already exists"), ""},
-        {" \t ", T("Name cannot be empty"), ""},
+        {"   ", T("Name cannot be empty"), ""},
         {"Night drive", "", "Night drive"},
     };
     for (const Case& c : cases) {
-        d->Name()->setText(c.typed);
+        TypeOver(d->Name(), c.typed);
         d->Press("btnAddPCMode");
         EXPECT_EQ(Texts(), c.message.isEmpty() ? QStringList() : QStringList({c.message}))
             << c.typed.toStdString();
@@ -375,6 +375,23 @@ TEST_F(PresetTest, ASettingsFileThatCannotBeWrittenIsTold) {
     EXPECT_TRUE(texts[0].startsWith("The settings file could not be written"));
     EXPECT_EQ(d->Scenes()->currentText(), "Kept");  // the dialog keeps it meanwhile
     QDir(ini).removeRecursively();
+}
+
+// Enter after a name is what a user does to save it; the dialog stays open
+// for the next step, and an empty name is answered as "Save" answers it.
+TEST_F(PresetTest, EnterInTheNameFieldSavesTheScene) {
+    Start();
+    auto d = Open("XML_MY_PRESET");
+    TypeAndEnter(d->Name(), "Road trip");
+    EXPECT_TRUE(d->dialog.isVisible());
+    EXPECT_TRUE(Texts().isEmpty());
+    EXPECT_EQ(d->Scenes()->currentText(), "Road trip");
+    ASSERT_EQ(StoredScenes().size(), 1u);
+    EXPECT_EQ(StoredScenes()[0].NameUtf8(), "Road trip");
+    TypeAndEnter(d->Name(), "  ");
+    EXPECT_TRUE(d->dialog.isVisible());
+    EXPECT_EQ(Texts(), QStringList({T("Name cannot be empty")}));
+    EXPECT_EQ(StoredScenes().size(), 1u);
 }
 
 TEST(QtFileChooser, GivesTheSuffixAndTellsACancel) {
