@@ -2,6 +2,7 @@
 // the start-up picture and the dealer's own pictures.
 #include <QBuffer>
 #include <QImage>
+#include <QLineEdit>
 #include <QProcess>
 #include <QScreen>
 
@@ -184,6 +185,24 @@ TEST_F(SettingsFileTest, AFileThatCannotBeReadIsToldAndLeftAsItIs) {
     Start({}, false);
     Main().Command(52);  // English: a change that is saved at once
     EXPECT_TRUE(QFileInfo(ConfigIni() + "/inside").exists());
+}
+
+// The program told to stop while the user types in a field: the field
+// commits while its window is still whole, not while it is taken apart.
+TEST_F(StartUpTest, AFieldBeingTypedInCommitsBeforeItsWindowGoes) {
+    Start();
+    QLineEdit* field = Control<QLineEdit>(&Main(), 4000);
+    ASSERT_NE(field, nullptr);
+    TypeOver(field, "-30");
+    int commits = 0, whileWhole = 0;
+    QObject::connect(field, &QLineEdit::editingFinished, [&] {
+        ++commits;
+        if (qobject_cast<CMainDlg*>(field->window())) ++whileWhole;
+    });
+    app->Quit();
+    app.reset();
+    EXPECT_EQ(commits, 1);
+    EXPECT_EQ(whileWhole, 1);
 }
 
 TEST_F(StartUpTest, HideMeansNoPicture) {
