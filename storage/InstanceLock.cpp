@@ -1,10 +1,7 @@
 #include "InstanceLock.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 #include "Folders.h"
 
@@ -13,6 +10,14 @@ namespace {
 
 std::string LockPath(const std::string& folder) {
     return (folder.empty() ? RuntimeFolder() : folder) + "/" + kInstanceLockName + ".lock";
+}
+
+// A lock of `type` over the whole file: a length of 0 reaches its end.
+struct flock WholeFile(short type) {
+    struct flock whole {};
+    whole.l_type = type;
+    whole.l_whence = SEEK_SET;
+    return whole;
 }
 
 }  // namespace
@@ -27,7 +32,8 @@ bool InstanceLock::TryLock() {
     if (Held()) return true;
     const int fd = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) return false;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    struct flock lock = WholeFile(F_WRLCK);
+    if (::fcntl(fd, F_OFD_SETLK, &lock) != 0) {
         ::close(fd);
         return false;
     }
@@ -44,7 +50,10 @@ void InstanceLock::Release() {
 bool InstanceLock::HeldByAnother(const std::string& folder) {
     const int fd = ::open(LockPath(folder).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;  // no program has run here yet
-    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    // Asks whether a lock would be refused, and takes none: a program
+    // starting at this moment still gets its own.
+    struct flock probe = WholeFile(F_WRLCK);
+    const bool held = ::fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type != F_UNLCK;
     ::close(fd);
     return held;
 }

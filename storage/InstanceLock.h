@@ -8,9 +8,10 @@ namespace caraudio::storage {
 inline constexpr const char* kInstanceLockName = "5E0B3C71-9A4D-4F2E-8C61-2D7A94B0E3F5";
 
 // One copy of the program at a time: a lock file in the user's runtime
-// folder, held with flock() while the program runs. The system lets go of it
-// when the holder ends, however it ends, so a lock is never left stale. The
-// command-line tool looks at the same lock before it changes config.ini.
+// folder, write-locked (an open file description lock) while the program
+// runs. The system lets go of it when the holder ends, however it ends, so a
+// lock is never left stale. The command-line tool looks at the same lock
+// before it changes config.ini, without taking it.
 class InstanceLock {
 public:
     // The lock in `folder`; empty uses the runtime folder.

@@ -59,19 +59,6 @@ TEST(Program, HelpAndVersionNeedNoDisplay) {
     }
 }
 
-TEST(InstanceLockTest, OneHolderAtATime) {
-    QTemporaryDir dir;
-    storage::InstanceLock first(dir.path().toStdString()), second(dir.path().toStdString());
-    EXPECT_FALSE(storage::InstanceLock::HeldByAnother(dir.path().toStdString()));
-    EXPECT_TRUE(first.TryLock());
-    EXPECT_TRUE(storage::InstanceLock::HeldByAnother(dir.path().toStdString()));
-    EXPECT_FALSE(second.TryLock());
-    first.Release();
-    EXPECT_FALSE(storage::InstanceLock::HeldByAnother(dir.path().toStdString()));
-    EXPECT_TRUE(second.TryLock());
-    EXPECT_NE(second.Path().find(storage::kInstanceLockName), std::string::npos);
-}
-
 // The real program, twice: the second copy defers to the first and leaves
 // at once with 0.
 TEST(Program, ASecondCopyExitsAtOnce) {
