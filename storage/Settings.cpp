@@ -78,8 +78,9 @@ void IniDocument::DeleteSection(std::string_view section) {
     impl_->ini.Delete(Wide(section).c_str(), nullptr);
 }
 
-Settings::Settings(std::string dataFolder)
-    : path_(dataFolder.empty() ? std::string("/") + kConfigFileName : dataFolder + "/" + kConfigFileName) {}
+Settings::Settings(std::string dataFolder, Access access)
+    : path_(dataFolder.empty() ? std::string("/") + kConfigFileName : dataFolder + "/" + kConfigFileName),
+      readOnly_(access == Access::ReadOnly) {}
 
 namespace {
 
@@ -109,6 +110,7 @@ Settings::LoadResult Settings::Load() {
         break;
     }
     if (doc_.Parse(text)) return LoadResult::Loaded;
+    if (readOnly_) return LoadResult::Damaged;
     setAside_ = KeepCopy(path_, text);
     if (setAside_.empty()) {
         keepFile_ = true;
@@ -121,7 +123,7 @@ Settings::LoadResult Settings::Load() {
 }
 
 bool Settings::Save(const WriteFault& fault) {
-    if (keepFile_) return false;
+    if (readOnly_ || keepFile_) return false;
     return WriteFileAtomically(path_, doc_.Serialize(), fault);
 }
 

@@ -59,8 +59,9 @@ public:
         Loaded,
         Missing,  // no file yet: defaults
         // Only a part could be read (what comes before a NUL). That part is in
-        // use and is what config.ini now holds; the whole file was kept first
-        // under a new name, SetAsidePath().
+        // use. Unless only reading, the whole file was kept first under a new
+        // name, SetAsidePath(), and config.ini now holds that part; only
+        // reading, the file is left as it is.
         Damaged,
         // There but it cannot be read (no permission, a folder), or damaged
         // where no copy of it can be kept. It may hold everything the user
@@ -68,12 +69,17 @@ public:
         Unreadable,
     };
 
-    explicit Settings(std::string dataFolder);
+    // Whether this copy may write config.ini at all. A command that only
+    // reads never writes it, not even to mend a damaged file: the program
+    // may be running and owns it.
+    enum class Access { ReadWrite, ReadOnly };
+
+    explicit Settings(std::string dataFolder, Access access = Access::ReadWrite);
 
     LoadResult Load();
     // Writes the whole document, replacing config.ini atomically. False when
-    // it could not be written, or must not be (see Unreadable); the file then
-    // stays as it was.
+    // it could not be written, or must not be (only reading, or see
+    // Unreadable); the file then stays as it was.
     bool Save(const WriteFault& fault = {});
 
     IniDocument& Document() { return doc_; }
@@ -88,6 +94,7 @@ public:
 private:
     std::string path_;
     std::string setAside_;
+    const bool readOnly_;
     bool keepFile_ = false;  // the file on disk must not be replaced
     IniDocument doc_;
 };

@@ -17,16 +17,25 @@ namespace {
 
 using namespace caraudio::storage;
 
-// config.ini of the data folder, loaded as the program loads it.
+// config.ini of the data folder, loaded as the program loads it. A command
+// that only reads writes nothing there: the program may be running, and a
+// damaged file waits for a change (or the program) to be kept and mended.
 struct PcScenes {
-    explicit PcScenes(std::FILE* err) : settings(DataFolder()) {
+    PcScenes(Settings::Access access, std::FILE* err) : settings(DataFolder(), access) {
         switch (settings.Load()) {
         case Settings::LoadResult::Damaged:
-            std::fprintf(
-                err,
-                "caraudio-cli: %s was damaged; what could be read of it is in use, and the whole file "
-                "was kept as %s.\n",
-                settings.Path().c_str(), settings.SetAsidePath().c_str());
+            if (access == Settings::Access::ReadOnly)
+                std::fprintf(
+                    err,
+                    "caraudio-cli: %s is damaged; what could be read of it is used, and the file is left "
+                    "as it is.\n",
+                    settings.Path().c_str());
+            else
+                std::fprintf(
+                    err,
+                    "caraudio-cli: %s was damaged; what could be read of it is in use, and the whole file "
+                    "was kept as %s.\n",
+                    settings.Path().c_str(), settings.SetAsidePath().c_str());
             break;
         case Settings::LoadResult::Unreadable:
             std::fprintf(
@@ -90,7 +99,7 @@ DuplicateAnswer AskOnTerminal(std::FILE* out) {
 }  // namespace
 
 int Scenes(const CliOptions&, CommandArgs, std::FILE* out, std::FILE* err) {
-    PcScenes store(err);
+    PcScenes store(Settings::Access::ReadOnly, err);
     if (store.list.empty()) std::fprintf(out, "No PC scenes in %s.\n", store.settings.Path().c_str());
     for (size_t i = 0; i < store.list.size(); ++i)
         std::fprintf(out, "%3zu  %s\n", i + 1, store.list[i].NameUtf8().c_str());
@@ -112,7 +121,7 @@ int SceneAdd(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
     EffectBlock image;
     if (const int status = TakeImage(options, std::string(imagePath), image, err); status != kExitOk)
         return status;
-    PcScenes store(err);
+    PcScenes store(Settings::Access::ReadWrite, err);
     const AddSceneResult r = AddScene(store.list, Utf8ToUtf16(name), image, store.settings);
     switch (r.outcome) {
     case AddSceneResult::EmptyName:
@@ -135,7 +144,7 @@ int SceneAdd(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
 
 int SceneDelete(const CliOptions&, CommandArgs args, std::FILE* out, std::FILE* err) {
     if (ProgramRunning(err)) return kExitFailed;
-    PcScenes store(err);
+    PcScenes store(Settings::Access::ReadWrite, err);
     int index;
     if (!SceneIndex(args[0], store.list, index, err)) return kExitFailed;
     const std::string name = store.list[static_cast<size_t>(index)].NameUtf8();
@@ -147,7 +156,7 @@ int SceneDelete(const CliOptions&, CommandArgs args, std::FILE* out, std::FILE* 
 }
 
 int SceneExport(const CliOptions&, CommandArgs args, std::FILE* out, std::FILE* err) {
-    PcScenes store(err);
+    PcScenes store(Settings::Access::ReadOnly, err);
     int index;
     if (!SceneIndex(args[0], store.list, index, err)) return kExitFailed;
     if (!ExportSceneFile(store.list[static_cast<size_t>(index)], std::string(args[1]))) {
@@ -171,7 +180,7 @@ int SceneImport(const CliOptions&, CommandArgs args, std::FILE* out, std::FILE* 
     }
     if (files.empty()) return kExitUsage;
     if (ProgramRunning(err)) return kExitFailed;
-    PcScenes store(err);
+    PcScenes store(Settings::Access::ReadWrite, err);
     const ImportReport r = ImportSceneFiles(files, store.list, store.settings, ask);
     std::string summary = ImportSummary(r, 1);
     if (summary.back() != '\n') summary += '\n';
@@ -181,7 +190,7 @@ int SceneImport(const CliOptions&, CommandArgs args, std::FILE* out, std::FILE* 
 }
 
 int SceneRecall(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err) {
-    PcScenes store(err);
+    PcScenes store(Settings::Access::ReadOnly, err);
     int index;
     if (!SceneIndex(args[0], store.list, index, err)) return kExitFailed;
     CliSession session(options, err);

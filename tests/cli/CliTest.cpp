@@ -334,20 +334,64 @@ TEST_F(CliScenes, ASettingsFileThatCannotBeWrittenFailsEveryChange) {
     EXPECT_TRUE(std::filesystem::is_directory(ConfigIni()));
 }
 
-TEST_F(CliScenes, ADamagedSettingsFileIsKeptAndWhatCanBeReadIsUsed) {
+// A command that only reads writes nothing the program owns: a damaged
+// config.ini is read as far as it can be and left as it is, whether the
+// program runs or not.
+TEST_F(CliScenes, ReadingCommandsLeaveADamagedSettingsFileAlone) {
     const std::string image = File("image.bin");
     ASSERT_EQ(Box({"read", image}).status, 0);
     ASSERT_EQ(RunCli({"scene-add", "First", "--image", image}).status, 0);
     const std::string damaged = ReadConfigIni() + std::string("\0\0junk", 6);
     std::ofstream(ConfigIni(), std::ios::binary) << damaged;
-    const Result r = RunCli({"scenes"});
-    EXPECT_EQ(r.out, "  1  First\n");
+    const std::string cae = File("first.cae");
+    const struct {
+        std::vector<std::string_view> args;
+        const char* out;
+    } reads[] = {
+        {{"scenes"}, "  1  First\n"},
+        {{"scene-export", "1", cae}, "Exporting the scene successfully\n"},
+        {{memory_, "scene-recall", "1"}, "Call the computer scene successfully!\n"},
+    };
+    const std::string said =
+        "caraudio-cli: " + ConfigIni() +
+        " is damaged; what could be read of it is used, and the file is left as it is.\n";
+    for (const bool programRuns : {false, true}) {
+        storage::InstanceLock program((dir_ / "runtime").string());
+        if (programRuns) {
+            ASSERT_TRUE(program.TryLock());
+        }
+        for (const auto& read : reads) {
+            const Result r = RunCli(read.args);
+            EXPECT_EQ(r.status, 0) << read.args[0] << r.err;
+            EXPECT_EQ(r.out, read.out);
+            EXPECT_EQ(r.err, said) << read.args[0];
+            EXPECT_TRUE(ReadConfigIni() == damaged) << read.args[0] << ", program runs: " << programRuns;
+            EXPECT_EQ(
+                std::distance(std::filesystem::directory_iterator(dir_ / "data" / "CarAudioHalvern"), {}), 1)
+                << "nothing beside config.ini after " << read.args[0];
+        }
+    }
+}
+
+// A change keeps the whole damaged file under a name of its own first; what
+// could be read, with the change, is then config.ini.
+TEST_F(CliScenes, AChangeKeepsTheDamagedSettingsFileAndGoesOnWithWhatWasRead) {
+    const std::string image = File("image.bin");
+    ASSERT_EQ(Box({"read", image}).status, 0);
+    ASSERT_EQ(RunCli({"scene-add", "First", "--image", image}).status, 0);
+    const std::string damaged = ReadConfigIni() + std::string("\0\0junk", 6);
+    std::ofstream(ConfigIni(), std::ios::binary) << damaged;
+    const Result r = RunCli({"scene-add", "Second", "--image", image});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Added scene 2: Second\n");
     EXPECT_EQ(r.err, "caraudio-cli: " + ConfigIni() +
                          " was damaged; what could be read of it is in use, and the whole file was kept as " +
                          ConfigIni() + ".unreadable.\n");
     std::ifstream kept(ConfigIni() + ".unreadable", std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), damaged);
-    EXPECT_TRUE(RunCli({"scenes"}).err.empty()) << "config.ini was read whole the next time";
+    const Result next = RunCli({"scenes"});
+    EXPECT_EQ(next.out, "  1  First\n  2  Second\n");
+    EXPECT_TRUE(next.err.empty()) << "config.ini was read whole the next time";
 }
 
 }  // namespace

@@ -133,6 +133,36 @@ TEST_F(TempFolder, EveryDamagedFileIsKeptUnderANameOfItsOwn) {
     EXPECT_EQ(ReadText("config.ini.unreadable-3"), "the user's own file");
 }
 
+// Only reading writes nothing at all, whatever the file holds: a damaged one
+// is read as far as it goes and left as it is, with no copy made.
+TEST_F(TempFolder, OnlyReadingNeverWrites) {
+    const std::string damaged = Bytes("[Config]\nLang=1\n\0junk");
+    const std::string whole = "[Config]\nLang=1\n";
+    const struct {
+        const char* what;
+        const std::string* text;  // null: no config.ini
+        Settings::LoadResult result;
+    } cases[] = {
+        {"damaged", &damaged, Settings::LoadResult::Damaged},
+        {"whole", &whole, Settings::LoadResult::Loaded},
+        {"missing", nullptr, Settings::LoadResult::Missing},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(Path("config.ini"));
+        if (c.text) WriteText("config.ini", *c.text);
+        Settings settings(Folder(), Settings::Access::ReadOnly);
+        EXPECT_EQ(settings.Load(), c.result) << c.what;
+        EXPECT_EQ(settings.Language(), c.text ? 1 : 0) << c.what;
+        EXPECT_TRUE(settings.SetAsidePath().empty()) << c.what;
+        settings.SetLanguage(0);
+        EXPECT_FALSE(settings.Save()) << c.what;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), c.text ? 1 : 0) << c.what;
+        if (c.text) {
+            EXPECT_EQ(ReadText("config.ini"), *c.text) << c.what;
+        }
+    }
+}
+
 // A config.ini that is there but cannot be read may still hold everything
 // the user has: it is never replaced, and nothing is saved over it.
 TEST_F(TempFolder, AFileThatCannotBeOpenedIsNeverReplaced) {
