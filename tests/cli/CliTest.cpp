@@ -227,6 +227,14 @@ protected:
         std::ifstream in(ConfigIni(), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
+    // config.ini holding the scene "First" and, after a NUL, what the INI
+    // library cannot read; returns what the file now holds.
+    std::string DamagedSettingsHoldingFirst(const std::string& image) {
+        EXPECT_EQ(RunCli({"scene-add", "First", "--image", image}).status, 0);
+        const std::string damaged = ReadConfigIni() + std::string("\0\0junk", 6);
+        std::ofstream(ConfigIni(), std::ios::binary) << damaged;
+        return damaged;
+    }
     // A scene file whose record holds these name units.
     std::string SceneFile(const char* file, const std::u16string& name) const {
         std::array<uint8_t, storage::SceneRecord::kSize> bytes{};
@@ -340,9 +348,7 @@ TEST_F(CliScenes, ASettingsFileThatCannotBeWrittenFailsEveryChange) {
 TEST_F(CliScenes, ReadingCommandsLeaveADamagedSettingsFileAlone) {
     const std::string image = File("image.bin");
     ASSERT_EQ(Box({"read", image}).status, 0);
-    ASSERT_EQ(RunCli({"scene-add", "First", "--image", image}).status, 0);
-    const std::string damaged = ReadConfigIni() + std::string("\0\0junk", 6);
-    std::ofstream(ConfigIni(), std::ios::binary) << damaged;
+    const std::string damaged = DamagedSettingsHoldingFirst(image);
     const std::string cae = File("first.cae");
     const struct {
         std::vector<std::string_view> args;
@@ -378,9 +384,7 @@ TEST_F(CliScenes, ReadingCommandsLeaveADamagedSettingsFileAlone) {
 TEST_F(CliScenes, AChangeKeepsTheDamagedSettingsFileAndGoesOnWithWhatWasRead) {
     const std::string image = File("image.bin");
     ASSERT_EQ(Box({"read", image}).status, 0);
-    ASSERT_EQ(RunCli({"scene-add", "First", "--image", image}).status, 0);
-    const std::string damaged = ReadConfigIni() + std::string("\0\0junk", 6);
-    std::ofstream(ConfigIni(), std::ios::binary) << damaged;
+    const std::string damaged = DamagedSettingsHoldingFirst(image);
     const Result r = RunCli({"scene-add", "Second", "--image", image});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "Added scene 2: Second\n");
