@@ -30,21 +30,20 @@ std::set<Message> Messages(const QString& path) {
     return messages;
 }
 
-// A text in one table only is shown untranslated in the other language.
-TEST(TranslationTables, EveryTextIsInBothTables) {
+// English is the source language: the en table holds only the few texts it
+// words differently. Every text either table knows must read in Chinese.
+TEST(TranslationTables, EveryTextHasAChineseTranslation) {
     std::set<Message> all;
     for (const char* table : {"cn", "en"}) {
         const auto messages = Messages(QStringLiteral(CARAUDIO_TRANSLATIONS "/%1.ts").arg(table));
         all.insert(messages.begin(), messages.end());
     }
     ASSERT_GT(all.size(), 100u) << "both files were read";
-    for (const char* table : {"cn", "en"}) {
-        QTranslator compiled;
-        ASSERT_TRUE(compiled.load(QStringLiteral(":/i18n/%1.qm").arg(table))) << table;
-        for (const auto& [context, source] : all)
-            EXPECT_FALSE(compiled.translate(context.toUtf8(), source.toUtf8()).isEmpty())
-                << "table " << table << " lacks [" << context.toStdString() << "] " << source.toStdString();
-    }
+    QTranslator chinese;
+    ASSERT_TRUE(chinese.load(QStringLiteral(":/i18n/cn.qm")));
+    for (const auto& [context, source] : all)
+        EXPECT_FALSE(chinese.translate(context.toUtf8(), source.toUtf8()).isEmpty())
+            << "cn lacks [" << context.toStdString() << "] " << source.toStdString();
 }
 
 }  // namespace
