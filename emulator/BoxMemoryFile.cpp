@@ -1,15 +1,11 @@
 #include "BoxMemoryFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
+#include "AtomicFile.h"
 #include "CheckByte.h"
 
 namespace caraudio::emulator {
@@ -31,17 +27,6 @@ std::vector<uint8_t> Encode(const BoxMemory& m) {
     for (const EffectBlock& b : m.user) put(b);
     out.push_back(CheckByte(out.data(), out.size()));
     return out;
-}
-
-bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 }  // namespace
@@ -71,19 +56,9 @@ BoxMemoryLoad LoadBoxMemory(const std::string& path, BoxMemory& memory) {
 }
 
 bool SaveBoxMemory(const std::string& path, const BoxMemory& memory) {
-    const std::string temp = path + ".saving";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    const bool written = WriteAll(fd, Encode(memory)) && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !written) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    return true;
+    const std::vector<uint8_t> bytes = Encode(memory);
+    return storage::WriteFileAtomically(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 }  // namespace caraudio::emulator

@@ -11,8 +11,9 @@ namespace caraudio::emulator {
 enum class BoxMemoryLoad { Loaded, Missing, Damaged };
 
 BoxMemoryLoad LoadBoxMemory(const std::string& path, BoxMemory& memory);
-// Replaces the file whole (temporary file, then rename): a crash mid-save
-// leaves the previous memory in place.
+// Replaces the file whole (a temporary file of this save's own, then
+// rename): a crash mid-save leaves the previous memory in place, and two runs
+// saving at once never write into one file.
 bool SaveBoxMemory(const std::string& path, const BoxMemory& memory);
 
 }  // namespace caraudio::emulator

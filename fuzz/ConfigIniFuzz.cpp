@@ -1,5 +1,6 @@
-// config.ini and caedata.dat as any bytes: the document loads or is refused,
-// and everything read from it stays within its meaning.
+// config.ini and caedata.dat as any bytes: whatever part of it loads stays
+// within its meaning, and the scenes read from it come back the same from the
+// text the program would save.
 #include <cstdint>
 #include <string_view>
 
@@ -14,15 +15,22 @@ using namespace caraudio::storage;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     IniDocument doc;
-    if (doc.Parse(text)) {
-        const SceneList list = LoadSceneStore(doc);
-        for (const SceneRecord& r : list) FUZZ_CHECK(r.name.size() <= SceneRecord::kMaxNameUnits);
-        ReadDelayLayout(doc);
-        doc.GetInt("Config", "Lang", 0);
-        IniDocument again;
-        FUZZ_CHECK(again.Parse(doc.Serialize()));
-        FUZZ_CHECK(LoadSceneStore(again).size() == list.size());
-    }
+    doc.Parse(text);  // a NUL ends what is read
+    const SceneList list = LoadSceneStore(doc);
+    for (const SceneRecord& r : list) FUZZ_CHECK(r.name.size() <= SceneRecord::kMaxNameUnits);
+    ReadDelayLayout(doc);
+    const long lang = doc.GetInt("Config", "Lang", 0);
+    IniDocument again;
+    FUZZ_CHECK(again.Parse(doc.Serialize()));
+    FUZZ_CHECK(LoadSceneStore(again).size() == list.size());
+    PutSceneStore(list, doc);
+    IniDocument saved;
+    FUZZ_CHECK(saved.Parse(doc.Serialize()));
+    const SceneList back = LoadSceneStore(saved);
+    FUZZ_CHECK(back.size() == list.size());
+    for (size_t i = 0; i < back.size() && i < list.size(); ++i)
+        FUZZ_CHECK(back[i].name == list[i].name && back[i].block == list[i].block);
+    FUZZ_CHECK(saved.GetInt("Config", "Lang", 0) == lang);
     ParseTuningSettings(text);
     return 0;
 }

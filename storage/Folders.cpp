@@ -34,6 +34,16 @@ std::string DataFolder() {
     return folder;
 }
 
+std::string RuntimeFolder() {
+    const char* xdg = std::getenv("XDG_RUNTIME_DIR");
+    if (xdg && xdg[0] == '/') return xdg;
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string folder =
+        std::string(tmp && tmp[0] == '/' ? tmp : "/tmp") + "/runtime-" + std::to_string(::getuid());
+    MakeFolders(folder);
+    return folder;
+}
+
 std::string ProgramFolder() {
     char buffer[4096];
     const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);

@@ -11,6 +11,10 @@ inline constexpr const char* kDataFolderName = "CarAudioHalvern";
 // created when missing. Empty when the user has no data folder at all.
 std::string DataFolder();
 
+// The user's runtime folder, where the program's one-copy lock lives:
+// $XDG_RUNTIME_DIR, else a folder of the user's own in the temporary folder.
+std::string RuntimeFolder();
+
 // The folder of the running program, without a trailing slash.
 std::string ProgramFolder();
 

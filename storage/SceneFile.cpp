@@ -1,7 +1,5 @@
 #include "SceneFile.h"
 
-#include <unistd.h>
-
 #include "AtomicFile.h"
 #include "DebugLog.h"
 #include "HexBlock.h"
@@ -15,16 +13,12 @@ std::string FileName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool Exists(const std::string& path) {
-    return ::access(path.c_str(), F_OK) == 0;
-}
-
 }  // namespace
 
 bool ExportSceneFile(const SceneRecord& scene, const std::string& path) {
     // A file that is there but cannot be read is not replaced by a new one.
     std::string text;
-    if (!ReadWholeFile(path, text) && Exists(path)) return false;
+    if (ReadFile(path, text) == ReadStatus::Failed) return false;
     const auto bytes = scene.ToBytes();
     const std::string value = EncodeProfileStruct(bytes.data(), bytes.size());
     return WriteFileAtomically(path, WriteProfileValue(text, kSceneSection, kSceneKey, value));
@@ -32,7 +26,7 @@ bool ExportSceneFile(const SceneRecord& scene, const std::string& path) {
 
 std::optional<SceneRecord> ReadSceneFile(const std::string& path) {
     std::string text;
-    if (!ReadWholeFile(path, text)) return std::nullopt;
+    if (ReadFile(path, text) != ReadStatus::Read) return std::nullopt;
     return ParseSceneFile(text);
 }
 

@@ -2,13 +2,13 @@
 
 #include <cstring>
 
+#include "SceneName.h"
 #include "TextCodec.h"
 
 namespace caraudio::storage {
 
-SceneRecord SceneRecord::Make(std::u16string name, const EffectBlock& block) {
-    if (name.size() > kMaxNameUnits) name.resize(kMaxNameUnits);
-    return {std::move(name), block};
+SceneRecord SceneRecord::Make(std::u16string_view name, const EffectBlock& block) {
+    return {StoredSceneName(name, kMaxNameUnits), block};
 }
 
 std::array<uint8_t, SceneRecord::kSize> SceneRecord::ToBytes() const {
@@ -23,14 +23,15 @@ std::array<uint8_t, SceneRecord::kSize> SceneRecord::ToBytes() const {
 }
 
 SceneRecord SceneRecord::FromBytes(const std::array<uint8_t, kSize>& bytes) {
-    SceneRecord r;
-    for (size_t i = 0; i < kMaxNameUnits; ++i) {
+    std::u16string name;
+    for (size_t i = 0; i < kNameUnits; ++i) {
         const auto unit = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
         if (unit == 0) break;
-        r.name += unit;
+        name += unit;
     }
-    std::memcpy(r.block.data(), bytes.data() + 2 * kNameUnits, kEffectBlockSize);
-    return r;
+    EffectBlock block;
+    std::memcpy(block.data(), bytes.data() + 2 * kNameUnits, kEffectBlockSize);
+    return Make(name, block);
 }
 
 std::string SceneRecord::NameUtf8() const {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "EffectBlock.h"
 
@@ -19,11 +20,12 @@ struct SceneRecord {
     std::u16string name;  // at most 31 units
     EffectBlock block;
 
-    // Keeps the first 31 units of a longer name, so it always fits.
-    static SceneRecord Make(std::u16string name, const EffectBlock& block);
+    // The name as the store keeps it (see StoredSceneName), cut to 31 units
+    // so that it always fits.
+    static SceneRecord Make(std::u16string_view name, const EffectBlock& block);
 
     std::array<uint8_t, kSize> ToBytes() const;
-    // A name without NUL in its 32 units keeps its first 31.
+    // A name without NUL in its 32 units is cut as Make cuts it.
     static SceneRecord FromBytes(const std::array<uint8_t, kSize>& bytes);
 
     std::string NameUtf8() const;

@@ -6,6 +6,7 @@
 
 #include "HexBlock.h"
 #include "ParamDatabase.h"
+#include "SceneName.h"
 #include "TextCodec.h"
 
 namespace caraudio::storage {
@@ -41,8 +42,7 @@ SceneList LoadSceneStore(const IniDocument& doc) {
     return list;
 }
 
-bool SaveSceneStore(const SceneList& list, Settings& settings) {
-    IniDocument& doc = settings.Document();
+void PutSceneStore(const SceneList& list, IniDocument& doc) {
     doc.DeleteSection(key::kPcMode);
     doc.DeleteSection(key::kPcModeName);
     doc.SetInt(key::kPcMode, key::kCount, static_cast<long>(list.size()));
@@ -54,6 +54,10 @@ bool SaveSceneStore(const SceneList& list, Settings& settings) {
         ++written;
     }
     if (written != static_cast<long>(list.size())) doc.SetInt(key::kPcMode, key::kCount, written);
+}
+
+bool SaveSceneStore(const SceneList& list, Settings& settings) {
+    PutSceneStore(list, settings.Document());
     return settings.Save();
 }
 
@@ -74,12 +78,11 @@ bool HasSceneNamed(const SceneList& list, std::u16string_view name) {
 
 AddSceneResult AddScene(SceneList& list, std::u16string_view name, const EffectBlock& block,
                         Settings& settings) {
-    std::u16string trimmed = TrimBlanks(name);
-    if (trimmed.size() > kMaxAddedNameUnits) trimmed.resize(kMaxAddedNameUnits);
-    if (trimmed.empty()) return {AddSceneResult::EmptyName};
-    if (HasSceneNamed(list, trimmed)) return {AddSceneResult::DuplicateName};
+    const std::u16string stored = StoredSceneName(name, kMaxAddedNameUnits);
+    if (stored.empty()) return {AddSceneResult::EmptyName};
+    if (HasSceneNamed(list, stored)) return {AddSceneResult::DuplicateName};
     bool saved = false;
-    const int index = AppendScene(list, SceneRecord::Make(trimmed, block), settings, &saved);
+    const int index = AppendScene(list, SceneRecord::Make(stored, block), settings, &saved);
     if (index < 0) return {AddSceneResult::NotAppended};
     return {AddSceneResult::Added, index, saved};
 }

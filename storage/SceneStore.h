@@ -20,8 +20,9 @@ using SceneList = std::vector<SceneRecord>;
 inline constexpr size_t kMaxAddedNameUnits = 20;
 
 SceneList LoadSceneStore(const IniDocument& doc);
-// Replaces both sections in the document with the list and writes the
-// settings file; false when the file could not be written.
+// Replaces both sections in the document with the list.
+void PutSceneStore(const SceneList& list, IniDocument& doc);
+// The same, then writes the settings file; false when it could not be written.
 bool SaveSceneStore(const SceneList& list, Settings& settings);
 
 // Puts a record at the end and saves; the new index, or -1 if the list did not
@@ -34,7 +35,7 @@ struct AddSceneResult {
     int index = -1;
     bool saved = false;
 };
-// Trims the name, keeps its first 20 units, refuses an empty name or one
+// Makes the name fit for the store (StoredSceneName) within 20 units, refuses an empty name or one
 // already in the list (without regard to case), then appends.
 AddSceneResult AddScene(SceneList& list, std::u16string_view name, const EffectBlock& block,
                         Settings& settings);

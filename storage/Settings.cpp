@@ -2,7 +2,7 @@
 
 #include <SimpleIni.h>
 
-#include <cstdio>
+#include <cerrno>
 
 #include "TextCodec.h"
 
@@ -28,13 +28,13 @@ IniDocument::IniDocument(IniDocument&&) noexcept = default;
 IniDocument& IniDocument::operator=(IniDocument&&) noexcept = default;
 
 bool IniDocument::Parse(std::string_view text) {
-    // The library stops at a NUL byte and would drop the rest of the file
-    // without a word; such a file is damaged, not empty.
-    if (text.find('\0') != std::string_view::npos) return false;
-    auto fresh = std::make_unique<Impl>();
-    if (fresh->ini.LoadData(text.data(), text.size()) < 0) return false;
-    impl_ = std::move(fresh);
-    return true;
+    impl_ = std::make_unique<Impl>();
+    if (impl_->ini.LoadData(text.data(), text.size()) < 0) {
+        impl_ = std::make_unique<Impl>();
+        return false;
+    }
+    // The library stops at a NUL byte: the rest of the file is lost.
+    return text.find('\0') == std::string_view::npos;
 }
 
 std::string IniDocument::Serialize() const {
@@ -78,21 +78,52 @@ void IniDocument::DeleteSection(std::string_view section) {
     impl_->ini.Delete(Wide(section).c_str(), nullptr);
 }
 
-Settings::Settings(std::string dataFolder)
-    : path_(dataFolder.empty() ? std::string("/") + kConfigFileName : dataFolder + "/" + kConfigFileName) {}
+Settings::Settings(std::string dataFolder, Access access)
+    : path_(dataFolder.empty() ? std::string("/") + kConfigFileName : dataFolder + "/" + kConfigFileName),
+      readOnly_(access == Access::ReadOnly) {}
+
+namespace {
+
+// The first of config.ini.unreadable, config.ini.unreadable-2, ... that is
+// free: a copy kept earlier may hold the user's only good scenes.
+std::string KeepCopy(const std::string& path, std::string_view text) {
+    constexpr int kMostCopies = 1000;
+    for (int n = 1; n <= kMostCopies; ++n) {
+        const std::string name = path + ".unreadable" + (n == 1 ? std::string() : "-" + std::to_string(n));
+        if (WriteNewFile(name, text)) return name;
+        if (errno != EEXIST) break;
+    }
+    return {};
+}
+
+}  // namespace
 
 Settings::LoadResult Settings::Load() {
     std::string text;
-    if (!ReadWholeFile(path_, text)) return LoadResult::Missing;
+    switch (ReadFile(path_, text)) {
+    case ReadStatus::Missing:
+        return LoadResult::Missing;
+    case ReadStatus::Failed:
+        keepFile_ = true;
+        return LoadResult::Unreadable;
+    case ReadStatus::Read:
+        break;
+    }
     if (doc_.Parse(text)) return LoadResult::Loaded;
-    // Never overwrite what could not be read: it may hold every PC scene.
-    setAside_ = path_ + ".unreadable";
-    std::rename(path_.c_str(), setAside_.c_str());
-    doc_ = IniDocument();
-    return LoadResult::Unreadable;
+    if (readOnly_) return LoadResult::Damaged;
+    setAside_ = KeepCopy(path_, text);
+    if (setAside_.empty()) {
+        keepFile_ = true;
+        return LoadResult::Unreadable;
+    }
+    // The whole file is safe elsewhere now; config.ini takes what was read,
+    // so the next start reads it whole.
+    Save();
+    return LoadResult::Damaged;
 }
 
 bool Settings::Save(const WriteFault& fault) {
+    if (readOnly_ || keepFile_) return false;
     return WriteFileAtomically(path_, doc_.Serialize(), fault);
 }
 

@@ -30,7 +30,8 @@ public:
     IniDocument(IniDocument&&) noexcept;
     IniDocument& operator=(IniDocument&&) noexcept;
 
-    // Replaces the document with the parsed text; false if it cannot be parsed.
+    // Replaces the document with what can be read of the text: the INI
+    // library reads up to the first NUL. False when that was not all of it.
     bool Parse(std::string_view text);
     std::string Serialize() const;
 
@@ -53,21 +54,38 @@ private:
 // config.ini in the data folder: read once, saved whole after every change.
 class Settings {
 public:
-    // What loading found, so the program can tell the user about a file it
-    // had to put aside.
-    enum class LoadResult { Loaded, Missing, Unreadable };
+    // What loading found, so the program can tell the user.
+    enum class LoadResult {
+        Loaded,
+        Missing,  // no file yet: defaults
+        // Only a part could be read (what comes before a NUL). That part is in
+        // use. Unless only reading, the whole file was kept first under a new
+        // name, SetAsidePath(), and config.ini now holds that part; only
+        // reading, the file is left as it is.
+        Damaged,
+        // There but it cannot be read (no permission, a folder), or damaged
+        // where no copy of it can be kept. It may hold everything the user
+        // has, so it is never replaced: Save() writes nothing this run.
+        Unreadable,
+    };
 
-    explicit Settings(std::string dataFolder);
+    // Whether this copy may write config.ini at all. A command that only
+    // reads never writes it, not even to mend a damaged file: the program
+    // may be running and owns it.
+    enum class Access { ReadWrite, ReadOnly };
+
+    explicit Settings(std::string dataFolder, Access access = Access::ReadWrite);
 
     LoadResult Load();
     // Writes the whole document, replacing config.ini atomically. False when
-    // it could not be written; the file then stays as it was.
+    // it could not be written, or must not be (only reading, or see
+    // Unreadable); the file then stays as it was.
     bool Save(const WriteFault& fault = {});
 
     IniDocument& Document() { return doc_; }
     const IniDocument& Document() const { return doc_; }
     const std::string& Path() const { return path_; }
-    // Where an unreadable config.ini was moved before starting afresh.
+    // Where the last damaged config.ini was kept; empty when none was.
     const std::string& SetAsidePath() const { return setAside_; }
 
     int Language() const;  // 0 Chinese, 1 English
@@ -76,6 +94,8 @@ public:
 private:
     std::string path_;
     std::string setAside_;
+    const bool readOnly_;
+    bool keepFile_ = false;  // the file on disk must not be replaced
     IniDocument doc_;
 };
 

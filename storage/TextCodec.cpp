@@ -1,6 +1,9 @@
 #include "TextCodec.h"
 
+#include <unicode/ubrk.h>
 #include <unicode/uchar.h>
+
+#include <memory>
 
 namespace caraudio::storage {
 namespace {
@@ -110,6 +113,25 @@ std::u16string TrimBlanks(std::u16string_view text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
     return std::u16string(text);
+}
+
+std::u16string CutToUnits(std::u16string_view text, size_t maxUnits) {
+    if (text.size() <= maxUnits) return std::u16string(text);
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<UBreakIterator, decltype(&ubrk_close)> characters(
+        ubrk_open(UBRK_CHARACTER, "", text.data(), static_cast<int32_t>(text.size()), &status), &ubrk_close);
+    size_t cut = maxUnits;
+    if (U_SUCCESS(status)) {
+        // Walked from the start: asked for the boundary before an offset
+        // inside a pair, the iterator first steps back to the pair's start.
+        cut = 0;
+        for (int32_t b = ubrk_next(characters.get()); b != UBRK_DONE && static_cast<size_t>(b) <= maxUnits;
+             b = ubrk_next(characters.get()))
+            cut = static_cast<size_t>(b);
+    } else if (cut > 0 && text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) {
+        --cut;  // without the break rules, at least a pair stays whole
+    }
+    return std::u16string(text.substr(0, cut));
 }
 
 bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b) {

@@ -31,7 +31,7 @@ TuningSettings LoadTuningSettings(const std::vector<std::string>& folders, std::
     for (const std::string& folder : folders) {
         const std::string path = folder + "/" + kTuningFileName;
         std::string text;
-        if (!ReadWholeFile(path, text)) continue;
+        if (ReadFile(path, text) != ReadStatus::Read) continue;
         if (found) *found = path;
         return ParseTuningSettings(text);
     }

@@ -7,6 +7,7 @@
 
 #include "CliDeviceCommands.h"
 #include "Folders.h"
+#include "InstanceLock.h"
 #include "SceneFile.h"
 #include "SceneStore.h"
 #include "TextCodec.h"
@@ -16,18 +17,52 @@ namespace {
 
 using namespace caraudio::storage;
 
-// config.ini of the data folder, loaded as the program loads it.
+// config.ini of the data folder, loaded as the program loads it. A command
+// that only reads writes nothing there: the program may be running, and a
+// damaged file waits for a change (or the program) to be kept and mended.
 struct PcScenes {
-    explicit PcScenes(std::FILE* err) : settings(DataFolder()) {
-        if (settings.Load() == Settings::LoadResult::Unreadable)
-            std::fprintf(err,
-                         "caraudio-cli: %s could not be read; it was kept as %s and a new one started.\n",
-                         settings.Path().c_str(), settings.SetAsidePath().c_str());
+    PcScenes(Settings::Access access, std::FILE* err) : settings(DataFolder(), access) {
+        switch (settings.Load()) {
+        case Settings::LoadResult::Damaged:
+            if (access == Settings::Access::ReadOnly)
+                std::fprintf(
+                    err,
+                    "caraudio-cli: %s is damaged; what could be read of it is used, and the file is left "
+                    "as it is.\n",
+                    settings.Path().c_str());
+            else
+                std::fprintf(
+                    err,
+                    "caraudio-cli: %s was damaged; what could be read of it is in use, and the whole file "
+                    "was kept as %s.\n",
+                    settings.Path().c_str(), settings.SetAsidePath().c_str());
+            break;
+        case Settings::LoadResult::Unreadable:
+            std::fprintf(
+                err,
+                "caraudio-cli: %s cannot be read; it is left as it is, and no change can be saved to it.\n",
+                settings.Path().c_str());
+            break;
+        case Settings::LoadResult::Loaded:
+        case Settings::LoadResult::Missing:
+            break;
+        }
         list = LoadSceneStore(settings.Document());
     }
     Settings settings;
     SceneList list;
 };
+
+// The program keeps its own copy of the scenes and writes config.ini whole:
+// a change made here while it runs would be lost at its next save.
+bool ProgramRunning(std::FILE* err) {
+    if (!InstanceLock::HeldByAnother()) return false;
+    std::fprintf(
+        err,
+        "caraudio-cli: the program is running and keeps its own copy of the PC scenes; close it before "
+        "changing them here.\n");
+    return true;
+}
 
 // Scenes are numbered from 1 for the user, as `scenes` lists them.
 bool SceneIndex(std::string_view text, const SceneList& list, int& index, std::FILE* err) {
@@ -64,7 +99,7 @@ DuplicateAnswer AskOnTerminal(std::FILE* out) {
 }  // namespace
 
 int Scenes(const CliOptions&, CommandArgs, std::FILE* out, std::FILE* err) {
-    PcScenes store(err);
+    PcScenes store(Settings::Access::ReadOnly, err);
     if (store.list.empty()) std::fprintf(out, "No PC scenes in %s.\n", store.settings.Path().c_str());
     for (size_t i = 0; i < store.list.size(); ++i)
         std::fprintf(out, "%3zu  %s\n", i + 1, store.list[i].NameUtf8().c_str());
@@ -82,10 +117,11 @@ int SceneAdd(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
         else
             return kExitUsage;
     }
+    if (ProgramRunning(err)) return kExitFailed;
     EffectBlock image;
     if (const int status = TakeImage(options, std::string(imagePath), image, err); status != kExitOk)
         return status;
-    PcScenes store(err);
+    PcScenes store(Settings::Access::ReadWrite, err);
     const AddSceneResult r = AddScene(store.list, Utf8ToUtf16(name), image, store.settings);
     switch (r.outcome) {
     case AddSceneResult::EmptyName:
@@ -107,7 +143,8 @@ int SceneAdd(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
 }
 
 int SceneDelete(const CliOptions&, CommandArgs args, std::FILE* out, std::FILE* err) {
-    PcScenes store(err);
+    if (ProgramRunning(err)) return kExitFailed;
+    PcScenes store(Settings::Access::ReadWrite, err);
     int index;
     if (!SceneIndex(args[0], store.list, index, err)) return kExitFailed;
     const std::string name = store.list[static_cast<size_t>(index)].NameUtf8();
@@ -119,7 +156,7 @@ int SceneDelete(const CliOptions&, CommandArgs args, std::FILE* out, std::FILE* 
 }
 
 int SceneExport(const CliOptions&, CommandArgs args, std::FILE* out, std::FILE* err) {
-    PcScenes store(err);
+    PcScenes store(Settings::Access::ReadOnly, err);
     int index;
     if (!SceneIndex(args[0], store.list, index, err)) return kExitFailed;
     if (!ExportSceneFile(store.list[static_cast<size_t>(index)], std::string(args[1]))) {
@@ -142,16 +179,18 @@ int SceneImport(const CliOptions&, CommandArgs args, std::FILE* out, std::FILE* 
             files.emplace_back(a);
     }
     if (files.empty()) return kExitUsage;
-    PcScenes store(err);
+    if (ProgramRunning(err)) return kExitFailed;
+    PcScenes store(Settings::Access::ReadWrite, err);
     const ImportReport r = ImportSceneFiles(files, store.list, store.settings, ask);
     std::string summary = ImportSummary(r, 1);
     if (summary.back() != '\n') summary += '\n';
     std::fputs(summary.c_str(), out);
-    return r.readFailures + r.addFailures > 0 ? kExitFailed : kExitOk;
+    WarnIfNotSaved(r.allSaved, store, err);
+    return r.readFailures + r.addFailures > 0 || !r.allSaved ? kExitFailed : kExitOk;
 }
 
 int SceneRecall(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err) {
-    PcScenes store(err);
+    PcScenes store(Settings::Access::ReadOnly, err);
     int index;
     if (!SceneIndex(args[0], store.list, index, err)) return kExitFailed;
     CliSession session(options, err);

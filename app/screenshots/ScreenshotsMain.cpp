@@ -165,6 +165,20 @@ int main(int argc, char** argv) {
         });
         MessageBoxPrompter().Inform(nullptr, Tr("messagebox", "No device detected!"),
                                     Tr("messagebox", "Prompt"));
+        // The longest message: what the start says of a damaged settings file.
+        QTimer::singleShot(100, [&, s] {
+            if (QWidget* box = QApplication::activeModalWidget()) {
+                ok = Save(box, dir, "message-settings-" + s + ".png") && ok;
+                box->close();
+            }
+        });
+        MessageBoxPrompter().Inform(
+            nullptr,
+            Tr("messagebox",
+               "The settings file could not be read completely. The settings that could "
+               "be read are in use; the damaged file was kept as:\n%1")
+                .arg(QDir(data.path()).filePath("CarAudioHalvern/config.ini.unreadable-2")),
+            QString());
         CCommonDlg login("XML_ADVANCED_LOGIN");
         new CDlgLoginEventHandler(login);
         ok = Save(&login, dir, "login-" + s + ".png") && ok;

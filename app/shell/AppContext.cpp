@@ -64,9 +64,10 @@ QString ToQ(const std::string& s) {
 }  // namespace
 
 AppContext::AppContext(AppOptions options)
-    : options_(std::move(options)), lock_(options_.lockFolder), dataFolder_(storage::DataFolder()) {
+    : options_(std::move(options)),
+      lock_(options_.lockFolder.toStdString()),
+      dataFolder_(storage::DataFolder()) {
     settings_ = std::make_unique<storage::Settings>(dataFolder_);
-    settings_->Load();
     if (options_.programFolders.isEmpty())
         for (const std::string& folder : storage::ReadOnlyFolders()) options_.programFolders << ToQ(folder);
 }
@@ -91,7 +92,10 @@ CMiniDlg* AppContext::CompactWindow() const {
 }
 
 bool AppContext::TakeInstanceLock() {
-    return lock_.TryLock();
+    if (!lock_.TryLock()) return false;
+    // Read only by the copy that runs: a damaged file is set aside once.
+    settingsLoad_ = settings_->Load();
+    return true;
 }
 
 QString AppContext::FindProgramFile(const QString& relative) const {
@@ -140,8 +144,11 @@ void AppContext::InitToolkit() {
                                           options_.verbose);
     linkLog_ = LinkLog(options_.verbose ? logger_.get() : nullptr, logger_.get());
     if (options_.verbose) db_.SetDebugLog(logger_.get());
-    if (settings_->SetAsidePath().size())
-        logger_->Log(LogLevel::Warn, "config.ini could not be read; kept as " + settings_->SetAsidePath());
+    if (settingsLoad_ == storage::Settings::LoadResult::Damaged)
+        logger_->Log(LogLevel::Warn, "config.ini was damaged; kept as " + settings_->SetAsidePath());
+    else if (settingsLoad_ == storage::Settings::LoadResult::Unreadable)
+        logger_->Log(LogLevel::Warn,
+                     "cannot read " + settings_->Path() + "; it will not be written this run");
     translation_.Use(settings_->Language());
     // A dealer's own pictures beside the program replace ours.
     for (const auto& [file, skin] :
@@ -223,7 +230,27 @@ bool AppContext::CreateWindows() {
     compact_->show();
     compact_->StartTimer(CMiniDlg::kTopmostTimerId, kTopmostMs);
     picture_.reset();
+    // Once the loop runs, over the window the user sees.
+    QTimer::singleShot(0, compact_.data(), [this] { TellAboutTheSettingsFile(); });
     return true;
+}
+
+// The user learns once why the scenes or settings may be missing, and where
+// the damaged file is.
+void AppContext::TellAboutTheSettingsFile() {
+    using storage::Settings;
+    if (settingsLoad_ == Settings::LoadResult::Damaged)
+        prompter_->Inform(compact_, Tr("messagebox",
+                                       "The settings file could not be read completely. The settings "
+                                       "that could be read are in use; the damaged file was kept "
+                                       "as:\n%1")
+                                        .arg(ToQ(settings_->SetAsidePath())));
+    else if (settingsLoad_ == Settings::LoadResult::Unreadable)
+        prompter_->Inform(compact_, Tr("messagebox",
+                                       "The settings file cannot be read:\n%1\nIt is left as it is: "
+                                       "settings changed now are kept only until the program ends.")
+                                        .arg(ToQ(settings_->Path())));
+    settingsLoad_ = Settings::LoadResult::Loaded;
 }
 
 void AppContext::DispatchDeviceNotifications() {
@@ -266,6 +293,9 @@ int AppContext::Run() {
 }
 
 void AppContext::DestroyWindows() {
+    // A field being typed in commits when it loses the focus: that must
+    // happen while its window is whole, not while the window is taken apart.
+    if (QWidget* focused = QApplication::focusWidget()) focused->clearFocus();
     delete compact_.data();
     main_.reset();
 }

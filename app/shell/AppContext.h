@@ -57,6 +57,7 @@ public:
     AppContext& operator=(const AppContext&) = delete;
 
     // False when another copy holds the lock: the program then exits at once.
+    // Once the lock is held, config.ini is read.
     bool TakeInstanceLock();
     // Toolkit, tuning file, connection manager and first connection. The
     // message boxes and file choosers are the toolkit's unless given.
@@ -79,7 +80,7 @@ public:
     storage::Settings& Settings() { return *settings_; }
     Translation& Language() { return translation_; }
     const storage::TuningSettings& Tuning() const { return tuning_; }
-    const InstanceLock& Lock() const { return lock_; }
+    const storage::InstanceLock& Lock() const { return lock_; }
     ResumeWatcher* ResumeNotices() const { return resume_.get(); }
     // Runs one pass of the device notifications that wait (hotplug).
     void DispatchDeviceNotifications();
@@ -94,12 +95,15 @@ private:
     void DestroyWindows();
     void Resume();
     void LogUnopenedBoxes();
+    void TellAboutTheSettingsFile();
     QString FindProgramFile(const QString& relative) const;
 
     AppOptions options_;
-    InstanceLock lock_;
+    storage::InstanceLock lock_;
     std::string dataFolder_;
     std::unique_ptr<storage::Settings> settings_;
+    // What reading config.ini found, until the user has been told.
+    storage::Settings::LoadResult settingsLoad_ = storage::Settings::LoadResult::Missing;
     storage::TuningSettings tuning_;
     Translation translation_;
     std::unique_ptr<AppLogger> logger_;

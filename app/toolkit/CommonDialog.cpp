@@ -25,6 +25,10 @@ CCommonDlg::CCommonDlg(const QString& layoutName, QWidget* parent)
     layout_->setAttribute(Qt::WA_StyledBackground);
     layout_->setStyleSheet(
         QString("QWidget#%1 { background: #2c3d50; border: 1px solid #5b7591; }").arg(layoutName));
+    // Enter in a field must not press a button the user did not mean: the
+    // first button of a layout, which a dialog would make its default, is
+    // its close button. A dialog that means a default button sets it.
+    for (QPushButton* button : layout_->findChildren<QPushButton*>()) button->setAutoDefault(false);
     MakeDragHandle(Named<QLabel>(layout_, "title"));
     UseEditMenu(layout_);
     if (auto* close = Named<QPushButton>(layout_, "btn_close"))

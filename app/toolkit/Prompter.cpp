@@ -24,6 +24,8 @@ Answer Run(QWidget* owner, const QString& text, const QString& title, bool quest
     for (const auto& [name, shown] : buttons)
         if (auto* b = Named<QPushButton>(box, name)) {
             b->setVisible(shown);
+            // Enter is OK for a message; a question waits for Yes or No.
+            b->setDefault(shown && !question);
             const int result = name == std::string_view("btnNo") ? kNo : CCommonDlg::kOk;
             QObject::connect(b, &QPushButton::clicked, &dialog, [&dialog, result] { dialog.done(result); });
         }

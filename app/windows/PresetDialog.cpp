@@ -11,6 +11,7 @@
 #include "Layouts.h"
 #include "ParamDatabase.h"
 #include "Prompter.h"
+#include "SceneNameField.h"
 #include "Translation.h"
 #include "WindowParts.h"
 
@@ -38,6 +39,8 @@ CDlgSysSettingEventHandler::CDlgSysSettingEventHandler(CCommonDlg& dialog, const
         if (list)
             connect(list, &QComboBox::currentIndexChanged, this,
                     [this, name = list->objectName()](int index) { OnSelection(name, index); });
+    // Enter after typing a name saves the scene, as "Save" does.
+    if (name_) connect(name_, &QLineEdit::returnPressed, this, [this] { OnButton("btnAddPCMode"); });
     StartUp();
 }
 
@@ -49,7 +52,7 @@ void CDlgSysSettingEventHandler::StartUp() {
         devmode_->setCurrentIndex(s_.devicePresetIndex);
         if (save_) save_->setEnabled(s_.devicePresetIndex >= 0 && s_.devicePresetIndex < kUserSlots);
     }
-    if (name_) name_->setMaxLength(static_cast<int>(storage::kMaxAddedNameUnits));
+    if (name_) nameField_ = new SceneNameField(*name_, static_cast<int>(storage::kMaxAddedNameUnits));
     if (pcmode_) {
         pcmode_->clear();
         for (const storage::SceneRecord& scene : scenes_)
@@ -64,10 +67,10 @@ void CDlgSysSettingEventHandler::OnSelection(const QString& name, int index) {
     if (!initialized_) return;
     if (name == "combo_devmode" && save_) {
         save_->setEnabled(index >= 0 && index < kUserSlots);
-    } else if (name == "combo_pcmode" && name_) {
+    } else if (name == "combo_pcmode" && nameField_) {
         const bool valid = index >= 0 && index < static_cast<int>(scenes_.size());
-        name_->setText(valid ? QString::fromStdU16String(scenes_[static_cast<size_t>(index)].name)
-                             : QString());
+        nameField_->Show(valid ? QString::fromStdU16String(scenes_[static_cast<size_t>(index)].name)
+                               : QString());
     }
 }
 

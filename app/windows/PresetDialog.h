@@ -14,6 +14,7 @@ class QPushButton;
 namespace caraudio::app {
 
 class CCommonDlg;
+class SceneNameField;
 
 // The controller of the two preset dialogs: "Device Preset" (the box's eight
 // user slots and its factory settings) and "My Preset" (the scenes kept on
@@ -59,6 +60,7 @@ private:
     QComboBox* devmode_ = nullptr;
     QPushButton* save_ = nullptr;
     QLineEdit* name_ = nullptr;
+    SceneNameField* nameField_ = nullptr;  // over name_, owned by it
     QComboBox* pcmode_ = nullptr;
     QWidget* sending_ = nullptr;
     bool initialized_ = false;

@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 #include "CommonDialog.h"
 #include "FileChooser.h"
@@ -9,6 +10,7 @@
 #include "PresetDialog.h"
 #include "Prompter.h"
 #include "SceneFile.h"
+#include "SceneNameField.h"
 #include "Translation.h"
 
 namespace caraudio::app {
@@ -83,7 +85,7 @@ void CDlgSysSettingEventHandler::DeleteScene() {
     if (!storage::DeleteScene(scenes_, index, s_.settings, &saved)) return;
     pcmode_->removeItem(index);
     pcmode_->setCurrentIndex(-1);
-    if (name_) name_->clear();
+    if (nameField_) nameField_->Show({});
     WarnIfNotSaved(saved);
 }
 
@@ -107,8 +109,16 @@ void CDlgSysSettingEventHandler::ImportScenes() {
         return storage::DuplicateAnswer::Closed;
     });
     if (pcmode_) {
-        for (const int index : report.importedIndices)
-            pcmode_->insertItem(index, QString::fromStdU16String(scenes_[static_cast<size_t>(index)].name));
+        const int selected = pcmode_->currentIndex();
+        {
+            // An empty list selects the first row put into it by itself; the
+            // selection is the rule's alone.
+            const QSignalBlocker quiet(pcmode_);
+            for (const int index : report.importedIndices)
+                pcmode_->insertItem(index,
+                                    QString::fromStdU16String(scenes_[static_cast<size_t>(index)].name));
+            pcmode_->setCurrentIndex(selected);
+        }
         if (report.imported == 1) pcmode_->setCurrentIndex(report.importedIndices.front());
     }
     s_.prompter.Inform(&dialog_,

@@ -168,6 +168,20 @@
         <source>The settings file could not be written: this change is kept only until the program ends.</source>
         <translation>无法写入设置文件：此更改只保留到程序退出。</translation>
     </message>
+    <message>
+        <source>The settings file could not be read completely. The settings that could be read are in use; the damaged file was kept as:
+%1</source>
+        <translation>设置文件无法完整读取。已使用能读取的设置；损坏的文件已另存为：
+%1</translation>
+    </message>
+    <message>
+        <source>The settings file cannot be read:
+%1
+It is left as it is: settings changed now are kept only until the program ends.</source>
+        <translation>无法读取设置文件：
+%1
+该文件将保持原样：现在更改的设置只保留到程序退出。</translation>
+    </message>
 </context>
 <context>
     <name>editmenu</name>

@@ -128,12 +128,24 @@ protected:
         return w;
     }
 
-    // Types into a field and presses Enter, as a user would.
+    // Types over a field's text and leaves it with Tab, which commits what
+    // was typed, as a user does.
     void Type(QWidget* field, const QString& text) {
+        TypeOver(field, text);
+        QTest::keyClick(field, Qt::Key_Tab);
+    }
+    // The same, committed with Enter: for where Enter is what is tested.
+    void TypeAndEnter(QWidget* field, const QString& text) {
+        TypeOver(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    void TypeOver(QWidget* field, const QString& text) {
+        // Keys and focus changes reach a field only in the active window.
+        field->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(field->window()));
         field->setFocus();
         QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(field, text);
-        QTest::keyClick(field, Qt::Key_Return);
     }
     // Lets the events the windows posted to themselves run.
     void Settle() { QTest::qWait(20); }

@@ -189,6 +189,20 @@ TEST_F(DelayTest, AStopAskedForWhileTheDialogIsOpenStillStoresThePlacement) {
     QCoreApplication::exec();
 }
 
+TEST_F(DelayTest, EnterLeavesTheDialogOpen) {
+    Start();
+    CDlgDelaySettings dialog(Stored(), ToMain());
+    dialog.show();
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    QWidget* speaker = dialog.Car()->Thumb(0);
+    speaker->setFocus();
+    QTest::keyClick(speaker, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    QTest::keyClick(&dialog, Qt::Key_Enter);
+    EXPECT_TRUE(dialog.isVisible());
+}
+
 TEST_F(DelayTest, AMissingOrDamagedRecordOpensWithTheDefaults) {
     Start();
     DelayLayout wild;
@@ -295,6 +309,7 @@ TEST_F(MixTest, InputLevelsSwitchesAndTheirRememberedLevels) {
         {"37", 37, false}, {"150", 100, false}, {"abc", 0, true}, {" 12.9 ", 12, false}, {"-4", 0, true}};
     for (const Case& c : cases) {
         Type(edit, c.typed);
+        EXPECT_TRUE(mix->isVisible()) << c.typed;
         EXPECT_EQ(Param(level), c.written) << c.typed;
         EXPECT_EQ(edit->text().toInt(), c.written) << c.typed;
         EXPECT_EQ(M<SkSlider>(7021)->Value(), c.written) << c.typed;
@@ -335,6 +350,7 @@ TEST_F(MixTest, VolumesAndMaster) {
     for (const Case& c : cases) {
         Db().SetVolumeMemo(2, 25);
         Type(Edit(7912), c.typed);
+        EXPECT_TRUE(mix->isVisible()) << c.typed;
         EXPECT_EQ(Param(param::Volume(2)), c.raw) << c.typed;
         EXPECT_EQ(Edit(7912)->text(), c.shown) << c.typed;
         EXPECT_EQ(M<SkSlider>(7102)->Value(), c.raw) << c.typed;
@@ -403,13 +419,37 @@ TEST_F(MixTest, MutingAllSixChecksTheMasterMuteAndItUnmutesAll) {
     for (int b = 0; b < 6; ++b) EXPECT_TRUE(M<SkCheckButton>(7700 + b)->isChecked());
 }
 
+// Enter in a level applies it and leaves the window open, with the levels
+// the input switches remember.
+TEST_F(MixTest, EnterInAFieldAppliesItAndTheWindowStaysOpen) {
+    Start();
+    Open();
+    TypeAndEnter(Edit(8021), "37");
+    EXPECT_TRUE(mix->isVisible());
+    EXPECT_EQ(Param(param::Input(2, 1)), 37);
+    Click(M<SkCheckButton>(7821));  // off: 37 is remembered
+    EXPECT_EQ(Param(param::Input(2, 1)), 0);
+    TypeAndEnter(Edit(8032), "50");
+    TypeAndEnter(Edit(7912), "-20");
+    TypeAndEnter(Edit(7900), "-6");
+    EXPECT_TRUE(mix->isVisible());
+    EXPECT_EQ(Param(param::Input(3, 2)), 50);
+    EXPECT_EQ(Param(param::Volume(2)), 40);
+    EXPECT_EQ(Param(param::MainVol), 54);
+    Click(M<SkCheckButton>(7821));
+    EXPECT_EQ(Param(param::Input(2, 1)), 37);
+}
+
 TEST_F(MixTest, ClosingRefreshesTheMainWindow) {
     Start();
+    bool openAfterTyping = false;
     OnNextModal([&](QWidget* modal) {
         Type(Control<SEdit2>(modal, 7912), "-20");
+        openAfterTyping = modal->isVisible();
         Named<QPushButton>(modal, "btn_close")->click();
     });
     Click(Named<QPushButton>(&Main(), "btn_menu"));
+    EXPECT_TRUE(openAfterTyping);
     EXPECT_EQ(Param(param::Volume(2)), 40);
     EXPECT_EQ(Ctl<SEdit2>(6002)->text(), "-20dB");
 }

@@ -1,5 +1,6 @@
 // The preset dialogs against the built-in box: the box's slots, the scenes on
 // this computer and scene files, as the user meets them.
+#include <QClipboard>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -198,7 +199,6 @@ TEST_F(PresetTest, ScenesAreAddedSelectedAndDeleted) {
     auto d = Open("XML_MY_PRESET");
     EXPECT_EQ(d->Scenes()->count(), 0);
     EXPECT_EQ(d->Scenes()->currentIndex(), -1);
-    EXPECT_EQ(d->Name()->maxLength(), 20);
     d->Press("btnRecallPCMode");
     d->Press("btnDeletePCMode");
     d->Press("btnExport");
@@ -214,11 +214,11 @@ TEST_F(PresetTest, ScenesAreAddedSelectedAndDeleted) {
     const Case cases[] = {
         {"  Bass  ", "", "Bass"},
         {"bASS", T("A scene with the same name already exists"), ""},
-        {" \t ", T("Name cannot be empty"), ""},
+        {"   ", T("Name cannot be empty"), ""},
         {"Night drive", "", "Night drive"},
     };
     for (const Case& c : cases) {
-        d->Name()->setText(c.typed);
+        TypeOver(d->Name(), c.typed);
         d->Press("btnAddPCMode");
         EXPECT_EQ(Texts(), c.message.isEmpty() ? QStringList() : QStringList({c.message}))
             << c.typed.toStdString();
@@ -377,6 +377,98 @@ TEST_F(PresetTest, ASettingsFileThatCannotBeWrittenIsTold) {
     EXPECT_TRUE(texts[0].startsWith("The settings file could not be written"));
     EXPECT_EQ(d->Scenes()->currentText(), "Kept");  // the dialog keeps it meanwhile
     QDir(ini).removeRecursively();
+}
+
+// Enter after a name is what a user does to save it; the dialog stays open
+// for the next step, and an empty name is answered as "Save" answers it.
+TEST_F(PresetTest, EnterInTheNameFieldSavesTheScene) {
+    Start();
+    auto d = Open("XML_MY_PRESET");
+    TypeAndEnter(d->Name(), "Road trip");
+    EXPECT_TRUE(d->dialog.isVisible());
+    EXPECT_TRUE(Texts().isEmpty());
+    EXPECT_EQ(d->Scenes()->currentText(), "Road trip");
+    ASSERT_EQ(StoredScenes().size(), 1u);
+    EXPECT_EQ(StoredScenes()[0].NameUtf8(), "Road trip");
+    TypeAndEnter(d->Name(), "  ");
+    EXPECT_TRUE(d->dialog.isVisible());
+    EXPECT_EQ(Texts(), QStringList({T("Name cannot be empty")}));
+    EXPECT_EQ(StoredScenes().size(), 1u);
+}
+
+// Several files imported into an empty list leave it without selection; an
+// imported name longer than a typed one may be shows whole when chosen.
+TEST_F(PresetTest, ImportedScenesAreSelectedOnlyAloneAndShownWhole) {
+    Start();
+    const char16_t* names[] = {u"Twenty-five letters long!", u"A name of thirty-one characters"};
+    auto d = Open("XML_MY_PRESET");
+    files.openPaths = {WriteSceneFile("a.cae", names[0]), WriteSceneFile("b.cae", names[1])};
+    d->Press("btnImport");
+    Texts();
+    ASSERT_EQ(d->Scenes()->count(), 2);
+    EXPECT_EQ(d->Scenes()->currentIndex(), -1);
+    EXPECT_TRUE(d->Name()->text().isEmpty());
+    for (int i = 0; i < 2; ++i) {
+        d->Scenes()->setCurrentIndex(i);
+        EXPECT_EQ(d->Name()->text(), QString::fromStdU16String(names[i]));
+    }
+    // One more file: that one is selected.
+    files.openPaths = {WriteSceneFile("c.cae", u"Third")};
+    d->Scenes()->setCurrentIndex(-1);
+    d->Press("btnImport");
+    EXPECT_EQ(d->Scenes()->currentText(), "Third");
+    EXPECT_EQ(d->Name()->text(), "Third");
+}
+
+// Typing and pasting stop at 20 units, between characters.
+TEST_F(PresetTest, TheNameFieldStopsAt20UnitsBetweenCharacters) {
+    Start();
+    auto d = Open("XML_MY_PRESET");
+    QLineEdit* field = d->Name();
+    const QString grin = QString::fromUtf8("\xF0\x9F\x98\x80");  // two units
+    const QString flag = QString::fromUtf8("\xF0\x9F\x87\xA8\xF0\x9F\x87\xB3");
+    auto typeText = [&](const QString& text) {
+        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, text, {});
+    };
+    auto paste = [&](const QString& text) {
+        QApplication::clipboard()->setText(text);
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    };
+    struct Case {
+        const char* what;
+        std::function<void()> enter;
+        QString shown;
+    };
+    const Case cases[] = {
+        {"25 letters typed", [&] { QTest::keyClicks(field, "abcdefghijklmnopqrstuvwxy"); },
+         "abcdefghijklmnopqrst"},
+        {"a pair typed at unit 20",
+         [&] {
+             QTest::keyClicks(field, QString(19, 'a'));
+             typeText(grin);
+         },
+         QString(19, 'a')},
+        {"a pair pasted up to unit 20", [&] { paste(QString(18, 'b') + grin + "zz"); },
+         QString(18, 'b') + grin},
+        {"a flag pasted across unit 20", [&] { paste(QString(17, 'c') + flag); }, QString(17, 'c')},
+    };
+    for (const Case& c : cases) {
+        TypeOver(field, "");
+        QTest::keyClick(field, Qt::Key_Delete);
+        c.enter();
+        EXPECT_EQ(field->text(), c.shown) << c.what;
+    }
+    // A longer name shown from the store may be changed, not lengthened.
+    files.openPaths = {WriteSceneFile("long.cae", u"A name of thirty-one characters")};
+    d->Press("btnImport");
+    ASSERT_EQ(field->text(), "A name of thirty-one characters");
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_End);
+    QTest::keyClicks(field, "x");
+    EXPECT_EQ(field->text(), "A name of thirty-one characters");
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, "S!");
+    EXPECT_EQ(field->text(), "A name of thirty-one characterS");
 }
 
 TEST(QtFileChooser, GivesTheSuffixAndTellsACancel) {

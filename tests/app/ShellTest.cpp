@@ -2,6 +2,7 @@
 // the start-up picture and the dealer's own pictures.
 #include <QBuffer>
 #include <QImage>
+#include <QLineEdit>
 #include <QProcess>
 #include <QScreen>
 
@@ -57,16 +58,6 @@ TEST(Program, HelpAndVersionNeedNoDisplay) {
     }
 }
 
-TEST(InstanceLockTest, OneHolderAtATime) {
-    QTemporaryDir dir;
-    InstanceLock first(dir.path()), second(dir.path());
-    EXPECT_TRUE(first.TryLock());
-    EXPECT_FALSE(second.TryLock());
-    first.Release();
-    EXPECT_TRUE(second.TryLock());
-    EXPECT_TRUE(second.Path().contains(kInstanceLockName));
-}
-
 // The real program, twice: the second copy defers to the first and leaves
 // at once with 0.
 TEST(Program, ASecondCopyExitsAtOnce) {
@@ -91,6 +82,8 @@ TEST(Program, ASecondCopyExitsAtOnce) {
     EXPECT_EQ(first.state(), QProcess::Running);
     first.kill();
     first.waitForFinished();
+    // However a copy ends, its lock goes with it.
+    EXPECT_TRUE(storage::InstanceLock(runtime.path().toStdString()).TryLock());
 }
 
 // Asked to stop by the system, the program ends as its own close does.
@@ -111,7 +104,7 @@ TEST(Program, StopsCleanlyWhenTheSystemAsks) {
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
-    InstanceLock next(runtime.path());
+    storage::InstanceLock next(runtime.path().toStdString());
     EXPECT_TRUE(next.TryLock());
 }
 
@@ -147,6 +140,69 @@ TEST_F(StartUpTest, ThePictureShowsCentredUntilTheWindowsAreUp) {
     EXPECT_TRUE(app->CompactWindow()->isVisible());
     Settle();
     EXPECT_EQ(ShownPicture(), nullptr);
+}
+
+// What the user is told at start about a config.ini that could not be read,
+// in the language the readable part of it asks for.
+class SettingsFileTest : public AppRig {
+protected:
+    QString ConfigIni() { return QDir(data.path()).filePath("CarAudioHalvern/config.ini"); }
+    void WriteConfigIni(const QByteArray& content) {
+        ASSERT_TRUE(QDir().mkpath(QFileInfo(ConfigIni()).path()));
+        QFile f(ConfigIni());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    // The messages of the start, once the loop has run.
+    QStringList StartAndRead() {
+        prompter.messages.clear();
+        Start({}, false);
+        WaitFor([&] { return !prompter.messages.empty(); }, 300);
+        QStringList texts;
+        for (const auto& m : prompter.messages) texts << m.text;
+        app.reset();
+        return texts;
+    }
+};
+
+TEST_F(SettingsFileTest, ADamagedFileIsToldOnceNamingTheCopyKept) {
+    WriteConfigIni(QByteArray("[Config]\nLang=1\n[Other]\nkey=kept\n\0\0junk", 40));
+    EXPECT_EQ(StartAndRead(),
+              QStringList({"The settings file could not be read completely. The settings that "
+                           "could be read are in use; the damaged file was kept as:\n" +
+                           ConfigIni() + ".unreadable"}));
+    EXPECT_TRUE(StartAndRead().isEmpty()) << "config.ini was read whole the next time";
+    Start({}, false);
+    EXPECT_EQ(app->Settings().Language(), kEnglish);
+    EXPECT_EQ(app->Settings().Document().GetText("Other", "key"), "kept");
+}
+
+TEST_F(SettingsFileTest, AFileThatCannotBeReadIsToldAndLeftAsItIs) {
+    ASSERT_TRUE(QDir().mkpath(ConfigIni() + "/inside"));
+    const QStringList told = StartAndRead();
+    EXPECT_EQ(told, QStringList({"无法读取设置文件：\n" + ConfigIni() +
+                                 "\n该文件将保持原样：现在更改的设置只保留到程序退出。"}));
+    Start({}, false);
+    Main().Command(52);  // English: a change that is saved at once
+    EXPECT_TRUE(QFileInfo(ConfigIni() + "/inside").exists());
+}
+
+// The program told to stop while the user types in a field: the field
+// commits while its window is still whole, not while it is taken apart.
+TEST_F(StartUpTest, AFieldBeingTypedInCommitsBeforeItsWindowGoes) {
+    Start();
+    QLineEdit* field = Control<QLineEdit>(&Main(), 4000);
+    ASSERT_NE(field, nullptr);
+    TypeOver(field, "-30");
+    int commits = 0, whileWhole = 0;
+    QObject::connect(field, &QLineEdit::editingFinished, [&] {
+        ++commits;
+        if (qobject_cast<CMainDlg*>(field->window())) ++whileWhole;
+    });
+    app->Quit();
+    app.reset();
+    EXPECT_EQ(commits, 1);
+    EXPECT_EQ(whileWhole, 1);
 }
 
 TEST_F(StartUpTest, HideMeansNoPicture) {

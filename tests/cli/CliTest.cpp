@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "CliCommands.h"
+#include "HexBlock.h"
+#include "InstanceLock.h"
+#include "SceneRecord.h"
 
 namespace caraudio::cli {
 namespace {
@@ -196,23 +199,54 @@ TEST_F(CliWithBox, ADamagedMemoryFileIsLeftAlone) {
     EXPECT_EQ(kept, "something else");
 }
 
-// PC scenes live in the data folder; each test has its own.
+// PC scenes live in the data folder, and the program's lock in the runtime
+// folder; each test has its own.
 class CliScenes : public CliWithBox {
 protected:
     void SetUp() override {
         CliWithBox::SetUp();
-        const char* old = std::getenv("XDG_DATA_HOME");
-        savedXdg_ = old ? std::optional<std::string>(old) : std::nullopt;
-        ::setenv("XDG_DATA_HOME", (dir_ / "data").c_str(), 1);
+        for (const auto& [name, folder] :
+             {std::pair{"XDG_DATA_HOME", "data"}, {"XDG_RUNTIME_DIR", "runtime"}}) {
+            const char* old = std::getenv(name);
+            saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+            std::filesystem::create_directories(dir_ / folder);
+            ::setenv(name, (dir_ / folder).c_str(), 1);
+        }
     }
     void TearDown() override {
-        if (savedXdg_)
-            ::setenv("XDG_DATA_HOME", savedXdg_->c_str(), 1);
-        else
-            ::unsetenv("XDG_DATA_HOME");
+        for (const auto& [name, value] : saved_) {
+            if (value)
+                ::setenv(name, value->c_str(), 1);
+            else
+                ::unsetenv(name);
+        }
         CliWithBox::TearDown();
     }
-    std::optional<std::string> savedXdg_;
+    std::string ConfigIni() const { return (dir_ / "data" / "CarAudioHalvern" / "config.ini").string(); }
+    std::string ReadConfigIni() const {
+        std::ifstream in(ConfigIni(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    // config.ini holding the scene "First" and, after a NUL, what the INI
+    // library cannot read; returns what the file now holds.
+    std::string DamagedSettingsHoldingFirst(const std::string& image) {
+        EXPECT_EQ(RunCli({"scene-add", "First", "--image", image}).status, 0);
+        const std::string damaged = ReadConfigIni() + std::string("\0\0junk", 6);
+        std::ofstream(ConfigIni(), std::ios::binary) << damaged;
+        return damaged;
+    }
+    // A scene file whose record holds these name units.
+    std::string SceneFile(const char* file, const std::u16string& name) const {
+        std::array<uint8_t, storage::SceneRecord::kSize> bytes{};
+        for (size_t i = 0; i < name.size(); ++i) {
+            bytes[2 * i] = static_cast<uint8_t>(name[i] & 0xFF);
+            bytes[2 * i + 1] = static_cast<uint8_t>(name[i] >> 8);
+        }
+        std::ofstream(File(file), std::ios::binary)
+            << "[CAEConfig]\r\ndata=" << storage::EncodeProfileStruct(bytes.data(), bytes.size()) << "\r\n";
+        return File(file);
+    }
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
 };
 
 TEST_F(CliScenes, AddExportDeleteImportRecall) {
@@ -244,6 +278,124 @@ TEST_F(CliScenes, ScenesFromAnImageFile) {
     EXPECT_EQ(RunCli({"scene-add", "From file", "--image", image}).out, "Added scene 1: From file\n");
     EXPECT_EQ(RunCli({"scene-add", "--image", File("missing.bin"), "x"}).status, 1);
     EXPECT_EQ(RunCli({"scene-add", "a", "b"}).status, 2);
+}
+
+// A name that held a line break would start a new line, or a new section,
+// of config.ini: one imported file could empty the whole list.
+TEST_F(CliScenes, NamesNeverBreakALineOfTheSettingsFile) {
+    const std::string image = File("image.bin");
+    ASSERT_EQ(Box({"read", image}).status, 0);
+    EXPECT_EQ(RunCli({"scene-add", "Bass\nBoost", "--image", image}).out, "Added scene 1: Bass Boost\n");
+    const std::string evil = SceneFile("evil.cae", u"Evil\r\n[PCMode]\r\nCount=0\x1B[2J");
+    EXPECT_EQ(RunCli({"scene-import", evil}).out, "1 scene files imported successfully.\n");
+    EXPECT_EQ(RunCli({"scenes"}).out, "  1  Bass Boost\n  2  Evil  [PCMode]  Count=0 [2J\n");
+    const std::string ini = ReadConfigIni();
+    EXPECT_EQ(std::count(ini.begin(), ini.end(), '['), 4) << "[PCMode], [PCModeName], and the two in a name";
+    EXPECT_EQ(ini.find("\nCount=0"), std::string::npos);
+    EXPECT_EQ(ini.find('\x1B'), std::string::npos);
+}
+
+// The program keeps its own copy of the scenes and writes it back whole: a
+// change made here meanwhile would be lost. Reading is fine.
+TEST_F(CliScenes, ChangesWaitUntilTheProgramHasClosed) {
+    const std::string image = File("image.bin");
+    ASSERT_EQ(Box({"read", image}).status, 0);
+    ASSERT_EQ(RunCli({"scene-add", "Kept", "--image", image}).status, 0);
+    const std::string cae = File("kept.cae");
+    storage::InstanceLock program((dir_ / "runtime").string());
+    ASSERT_TRUE(program.TryLock());
+    const std::string before = ReadConfigIni();
+    const std::vector<std::vector<std::string_view>> changes = {
+        {"scene-add", "New", "--image", image}, {"scene-delete", "1"}, {"scene-import", cae}};
+    EXPECT_EQ(RunCli({"scene-export", "1", cae}).status, 0);
+    for (const auto& change : changes) {
+        const Result r = RunCli(change);
+        EXPECT_EQ(r.status, 1) << change[0];
+        EXPECT_EQ(r.err,
+                  "caraudio-cli: the program is running and keeps its own copy of the PC scenes; close it "
+                  "before changing them here.\n")
+            << change[0];
+        EXPECT_TRUE(r.out.empty()) << change[0];
+    }
+    EXPECT_EQ(RunCli({"scenes"}).out, "  1  Kept\n");
+    EXPECT_TRUE(ReadConfigIni() == before) << "config.ini untouched";
+    program.Release();
+    EXPECT_EQ(RunCli({"scene-delete", "1"}).status, 0);
+}
+
+TEST_F(CliScenes, ASettingsFileThatCannotBeWrittenFailsEveryChange) {
+    const std::string cae = SceneFile("road.cae", u"Road");
+    // A folder in config.ini's place: nothing can be read or written there.
+    std::filesystem::create_directories(ConfigIni());
+    const std::string unreadable =
+        "caraudio-cli: " + ConfigIni() +
+        " cannot be read; it is left as it is, and no change can be saved to it.\n";
+    const std::string notKept =
+        "caraudio-cli: " + ConfigIni() + " could not be written; the change is not kept.\n";
+    const Result imported = RunCli({"scene-import", cae});
+    EXPECT_EQ(imported.status, 1);
+    EXPECT_EQ(imported.err, unreadable + notKept);
+    EXPECT_EQ(imported.out, "1 scene files imported successfully.\n");
+    const Result listed = RunCli({"scenes"});
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_EQ(listed.err, unreadable);
+    EXPECT_TRUE(std::filesystem::is_directory(ConfigIni()));
+}
+
+// A command that only reads writes nothing the program owns: a damaged
+// config.ini is read as far as it can be and left as it is, whether the
+// program runs or not.
+TEST_F(CliScenes, ReadingCommandsLeaveADamagedSettingsFileAlone) {
+    const std::string image = File("image.bin");
+    ASSERT_EQ(Box({"read", image}).status, 0);
+    const std::string damaged = DamagedSettingsHoldingFirst(image);
+    const std::string cae = File("first.cae");
+    const struct {
+        std::vector<std::string_view> args;
+        const char* out;
+    } reads[] = {
+        {{"scenes"}, "  1  First\n"},
+        {{"scene-export", "1", cae}, "Exporting the scene successfully\n"},
+        {{memory_, "scene-recall", "1"}, "Call the computer scene successfully!\n"},
+    };
+    const std::string said =
+        "caraudio-cli: " + ConfigIni() +
+        " is damaged; what could be read of it is used, and the file is left as it is.\n";
+    for (const bool programRuns : {false, true}) {
+        storage::InstanceLock program((dir_ / "runtime").string());
+        if (programRuns) {
+            ASSERT_TRUE(program.TryLock());
+        }
+        for (const auto& read : reads) {
+            const Result r = RunCli(read.args);
+            EXPECT_EQ(r.status, 0) << read.args[0] << r.err;
+            EXPECT_EQ(r.out, read.out);
+            EXPECT_EQ(r.err, said) << read.args[0];
+            EXPECT_TRUE(ReadConfigIni() == damaged) << read.args[0] << ", program runs: " << programRuns;
+            EXPECT_EQ(
+                std::distance(std::filesystem::directory_iterator(dir_ / "data" / "CarAudioHalvern"), {}), 1)
+                << "nothing beside config.ini after " << read.args[0];
+        }
+    }
+}
+
+// A change keeps the whole damaged file under a name of its own first; what
+// could be read, with the change, is then config.ini.
+TEST_F(CliScenes, AChangeKeepsTheDamagedSettingsFileAndGoesOnWithWhatWasRead) {
+    const std::string image = File("image.bin");
+    ASSERT_EQ(Box({"read", image}).status, 0);
+    const std::string damaged = DamagedSettingsHoldingFirst(image);
+    const Result r = RunCli({"scene-add", "Second", "--image", image});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Added scene 2: Second\n");
+    EXPECT_EQ(r.err, "caraudio-cli: " + ConfigIni() +
+                         " was damaged; what could be read of it is in use, and the whole file was kept as " +
+                         ConfigIni() + ".unreadable.\n");
+    std::ifstream kept(ConfigIni() + ".unreadable", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), damaged);
+    const Result next = RunCli({"scenes"});
+    EXPECT_EQ(next.out, "  1  First\n  2  Second\n");
+    EXPECT_TRUE(next.err.empty()) << "config.ini was read whole the next time";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "BoxMemoryFile.h"
 #include "CheckByte.h"
@@ -122,7 +123,32 @@ TEST_F(MemoryFile, RoundTripKeepsEverything) {
     BoxMemory back;
     ASSERT_EQ(LoadBoxMemory(path_, back), BoxMemoryLoad::Loaded);
     EXPECT_EQ(back, m);
-    EXPECT_FALSE(std::filesystem::exists(path_ + ".saving"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1) << "no temporary file left";
+}
+
+// Two runs on one memory file (the program and the command-line tool, say)
+// may save at the same moment: each save goes through a file of its own, so
+// both succeed and the file is always one of them, whole.
+TEST_F(MemoryFile, SavesAtTheSameTimeDoNotMixTheirFiles) {
+    constexpr int kSaves = 150;
+    BoxMemory first, second;
+    first.current.SetByte(7, 1);
+    second.current.SetByte(7, 2);
+    int failed[2] = {0, 0};
+    std::thread other([&] {
+        for (int i = 0; i < kSaves; ++i) failed[1] += !SaveBoxMemory(path_, second);
+    });
+    int unreadable = 0;
+    for (int i = 0; i < kSaves; ++i) {
+        failed[0] += !SaveBoxMemory(path_, first);
+        BoxMemory now;
+        unreadable += LoadBoxMemory(path_, now) != BoxMemoryLoad::Loaded || !(now == first || now == second);
+    }
+    other.join();
+    EXPECT_EQ(failed[0], 0);
+    EXPECT_EQ(failed[1], 0);
+    EXPECT_EQ(unreadable, 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1) << "no temporary file left";
 }
 
 TEST_F(MemoryFile, MissingAndDamagedFilesAreToldApart) {

@@ -1,3 +1,5 @@
+#include <functional>
+#include <iostream>
 #include <set>
 
 #include "DelayLayout.h"
@@ -8,6 +10,12 @@
 
 namespace caraudio::storage::test {
 namespace {
+
+// Text with NULs in it, as written.
+template <size_t N>
+std::string Bytes(const char (&text)[N]) {
+    return std::string(text, N - 1);
+}
 
 TEST(IniDocument, IntegersAreDecimalOrHexAndNothingElse) {
     const struct {
@@ -81,7 +89,8 @@ TEST_F(TempFolder, AnInterruptedSaveLeavesTheOldFile) {
             });
             EXPECT_FALSE(saved);
             EXPECT_EQ(ReadText("config.ini"), old);
-            EXPECT_FALSE(std::filesystem::exists(Path("config.ini.saving")));
+            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1)
+                << "no temporary file left";
             if (step != WriteStep::Write) break;
         }
     }
@@ -90,16 +99,123 @@ TEST_F(TempFolder, AnInterruptedSaveLeavesTheOldFile) {
     EXPECT_EQ(ReadText("config.ini"), fresh);
 }
 
-TEST_F(TempFolder, AnUnreadableFileIsKeptAsideNotOverwritten) {
-    const std::string damaged = std::string("[PCMode]\nCount=1\n\0\0garbage", 27);
-    WriteText("config.ini", damaged);
-    Settings settings(Folder());
-    EXPECT_EQ(settings.Load(), Settings::LoadResult::Unreadable);
-    EXPECT_EQ(settings.SetAsidePath(), Path("config.ini.unreadable"));
-    EXPECT_EQ(ReadText("config.ini.unreadable"), damaged);
-    settings.SetLanguage(1);
-    ASSERT_TRUE(settings.Save());
-    EXPECT_EQ(ReadText("config.ini.unreadable"), damaged) << "still there after the next save";
+// A damaged file keeps what the INI library can read of it (everything
+// before a NUL) and is kept whole under a name no later damage reuses.
+TEST_F(TempFolder, EveryDamagedFileIsKeptUnderANameOfItsOwn) {
+    const std::string first = Bytes("[Config]\nLang=1\n[Other]\nkey=first\n\0\0garbage");
+    const std::string second = Bytes("[Other]\nkey=second\n\0[Config]\nLang=1\n");
+    WriteText("config.ini.unreadable-3", "the user's own file");
+    const struct {
+        const std::string* text;
+        const char* keptAs;
+        int language;
+        const char* other;
+    } cases[] = {
+        {&first, "config.ini.unreadable", 1, "first"},
+        {&second, "config.ini.unreadable-2", 0, "second"},
+        {&first, "config.ini.unreadable-4", 1, "first"},
+    };
+    for (const auto& c : cases) {
+        WriteText("config.ini", *c.text);
+        Settings settings(Folder());
+        EXPECT_EQ(settings.Load(), Settings::LoadResult::Damaged) << c.keptAs;
+        EXPECT_EQ(settings.SetAsidePath(), Path(c.keptAs));
+        EXPECT_EQ(ReadText(c.keptAs), *c.text);
+        EXPECT_EQ(settings.Language(), c.language) << c.keptAs;
+        EXPECT_EQ(settings.Document().GetText("Other", "key"), c.other) << c.keptAs;
+        // config.ini now holds what could be read, and the next start reads it whole.
+        Settings next(Folder());
+        EXPECT_EQ(next.Load(), Settings::LoadResult::Loaded) << c.keptAs;
+        EXPECT_EQ(next.Document().GetText("Other", "key"), c.other) << c.keptAs;
+    }
+    EXPECT_EQ(ReadText("config.ini.unreadable"), first);
+    EXPECT_EQ(ReadText("config.ini.unreadable-2"), second);
+    EXPECT_EQ(ReadText("config.ini.unreadable-3"), "the user's own file");
+}
+
+// Only reading writes nothing at all, whatever the file holds: a damaged one
+// is read as far as it goes and left as it is, with no copy made.
+TEST_F(TempFolder, OnlyReadingNeverWrites) {
+    const std::string damaged = Bytes("[Config]\nLang=1\n\0junk");
+    const std::string whole = "[Config]\nLang=1\n";
+    const struct {
+        const char* what;
+        const std::string* text;  // null: no config.ini
+        Settings::LoadResult result;
+    } cases[] = {
+        {"damaged", &damaged, Settings::LoadResult::Damaged},
+        {"whole", &whole, Settings::LoadResult::Loaded},
+        {"missing", nullptr, Settings::LoadResult::Missing},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(Path("config.ini"));
+        if (c.text) WriteText("config.ini", *c.text);
+        Settings settings(Folder(), Settings::Access::ReadOnly);
+        EXPECT_EQ(settings.Load(), c.result) << c.what;
+        EXPECT_EQ(settings.Language(), c.text ? 1 : 0) << c.what;
+        EXPECT_TRUE(settings.SetAsidePath().empty()) << c.what;
+        settings.SetLanguage(0);
+        EXPECT_FALSE(settings.Save()) << c.what;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), c.text ? 1 : 0) << c.what;
+        if (c.text) {
+            EXPECT_EQ(ReadText("config.ini"), *c.text) << c.what;
+        }
+    }
+}
+
+// A config.ini that is there but cannot be read may still hold everything
+// the user has: it is never replaced, and nothing is saved over it.
+TEST_F(TempFolder, AFileThatCannotBeOpenedIsNeverReplaced) {
+    const std::string kept = "[Config]\nLang=1\n";
+    const struct {
+        const char* what;
+        std::function<bool()> arrange;  // false: cannot be arranged with the rights the test has
+    } cases[] = {
+        {"a folder in its place",
+         [&] { return std::filesystem::create_directories(Path("config.ini/inside")); }},
+        {"no permission to read",
+         [&] {
+             WriteText("config.ini", kept);
+             std::filesystem::permissions(Path("config.ini"), std::filesystem::perms::none);
+             return ::access(Path("config.ini").c_str(), R_OK) != 0;  // root reads it anyway
+         }},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(Path("config.ini"));
+        if (!c.arrange()) {
+            std::cout << "[   NOTE   ] not checked: " << c.what << " (the test may read any file)\n";
+            continue;
+        }
+        Settings settings(Folder());
+        EXPECT_EQ(settings.Load(), Settings::LoadResult::Unreadable) << c.what;
+        settings.SetLanguage(1);
+        EXPECT_FALSE(settings.Save()) << c.what;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1) << c.what;
+        if (std::filesystem::is_directory(Path("config.ini"))) {
+            EXPECT_TRUE(std::filesystem::exists(Path("config.ini/inside"))) << c.what;
+        } else {
+            std::filesystem::permissions(Path("config.ini"), std::filesystem::perms::owner_read);
+            EXPECT_EQ(ReadText("config.ini"), kept) << c.what;
+        }
+    }
+}
+
+// Two saves at the same moment (the program and the command-line tool, say)
+// each write a temporary file of their own: the file ends up as one of them,
+// whole.
+TEST_F(TempFolder, SavesAtTheSameTimeDoNotMixTheirFiles) {
+    Settings first(Folder()), second(Folder());
+    first.Document().SetText("PCMode", "0", std::string(20000, 'A'));
+    second.Document().SetText("PCMode", "0", std::string(20000, 'B'));
+    bool secondSaved = false;
+    const bool firstSaved = first.Save([&](WriteStep step, size_t written) {
+        if (step == WriteStep::Write && written == 8192) secondSaved = second.Save();
+        return true;
+    });
+    EXPECT_TRUE(secondSaved);
+    EXPECT_TRUE(firstSaved);
+    EXPECT_TRUE(ReadText("config.ini") == first.Document().Serialize()) << "the last one to finish, whole";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1) << "no temporary file left";
 }
 
 TEST_F(TempFolder, AFileThatCannotBeWrittenLeavesTheOldOne) {
