@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <deque>
@@ -56,6 +57,7 @@ struct UmockdevBus::Device {
     std::thread thread;
     int devFd = -1;
     int stopFd = -1;
+    std::atomic<bool> takingReports{true};
     std::mutex outLock;  // guards outbox
     std::deque<std::pair<SteadyTime::time_point, Frame>> outbox;
 
@@ -75,7 +77,16 @@ struct UmockdevBus::Device {
     // and writes 64-byte input reports when they are due.
     void Serve() {
         std::vector<uint8_t> partial;
+        bool wasTaking = true;
         for (;;) {
+            const bool taking = takingReports;
+            if (taking && !wasTaking) {
+                // Back from a stall: what piled up meanwhile, perhaps ending
+                // in a piece of a report, is dropped.
+                ::tcflush(devFd, TCIFLUSH);
+                partial.clear();
+            }
+            wasTaking = taking;
             int timeout = 20;
             {
                 std::lock_guard lock(outLock);
@@ -90,7 +101,8 @@ struct UmockdevBus::Device {
                                                    .count()) +
                               1;
             }
-            pollfd fds[2] = {{devFd, POLLIN, 0}, {stopFd, POLLIN, 0}};
+            const short wanted = taking ? POLLIN : 0;
+            pollfd fds[2] = {{devFd, wanted, 0}, {stopFd, POLLIN, 0}};
             if (::poll(fds, 2, timeout) < 0 && errno != EINTR) return;
             if (fds[1].revents & POLLIN) return;
             if (!(fds[0].revents & POLLIN)) {
@@ -214,6 +226,10 @@ bool UmockdevBus::Restore(int index) {
     if (d.present) return true;
     d.number = nextNumber_++;
     return Attach(d);
+}
+
+void UmockdevBus::SetTakingReports(int index, bool taking) {
+    devices_.at(static_cast<size_t>(index))->takingReports = taking;
 }
 
 BoxFirmware& UmockdevBus::Firmware(int index) {

@@ -43,6 +43,11 @@ public:
     // Puts a removed device back, under a new node, and announces it.
     bool Restore(int index);
 
+    // A box that stops taking reports leaves what the program writes in its
+    // node, which fills up. When it takes reports again it first drops the
+    // backlog.
+    void SetTakingReports(int index, bool taking);
+
     BoxFirmware& Firmware(int index);
     std::string DevicePath(int index) const;
     void SendNotification(int index, const uint8_t* payload, size_t length);

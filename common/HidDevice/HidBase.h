@@ -11,14 +11,15 @@
 namespace caraudio {
 
 // A box on Linux hidraw: separate read-only and write-only descriptors, a
-// Read that blocks in poll() and that WakeReader (an eventfd) releases.
+// Read that blocks in poll() and that WakeReader (an eventfd) releases, and a
+// Write that gives up when the box does not take the report in time.
 class CHidBase final : public HidTransport {
 public:
     explicit CHidBase(LinkLog& log);
     ~CHidBase() override;
 
     bool OpenDevice(const std::string& path) override;
-    bool Write(const uint8_t* data, int length) override;
+    bool Write(const uint8_t* data, int length, int timeoutMs) override;
     bool Read(const uint8_t** out) override;
     void CloseDevice() override;
     void WakeReader() override;

@@ -66,8 +66,8 @@ void CProtocol::Close() {
     hid_->CloseDevice();
 }
 
-bool CProtocol::Send(const uint8_t* frame, int length) {
-    return hid_->Write(frame, length);
+bool CProtocol::Send(const uint8_t* frame, int length, int timeoutMs) {
+    return hid_->Write(frame, length, timeoutMs);
 }
 
 bool CProtocol::CheckReply(const Frame& reply, uint8_t expected, int length) {
@@ -104,7 +104,9 @@ bool CProtocol::SendAndReceive(Frame& request, Frame& reply, int tries, int time
     }
     bool ok = false;
     for (int attempt = 0; attempt < tries; ++attempt) {
-        if (!Send(request.data(), requestLength_)) {
+        // A box that does not take the frame within the timeout costs this
+        // try, no more.
+        if (!Send(request.data(), requestLength_, timeoutMs)) {
             LINK_ERROR(log_, "CProtocol::SendAndReceive", kProtocolSource, "Send failed. cmd=0x%02x",
                        command);
             continue;

@@ -10,4 +10,9 @@ namespace caraudio {
 // report and for a wake; false when the device hung up or failed.
 bool WaitAndReadReport(int readFd, int wakeFd, uint8_t* into, size_t want);
 
+// Writes one whole report to a non-blocking descriptor, waiting at most
+// timeoutMs for the device to take it. Returns 0, or the errno value of the
+// failure (EAGAIN when the device did not take the report in time).
+int WriteReportWithin(int writeFd, const uint8_t* report, size_t size, int timeoutMs);
+
 }  // namespace caraudio
