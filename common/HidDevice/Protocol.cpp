@@ -139,11 +139,15 @@ void CProtocol::OnReceive(const Frame* frame) {
         std::lock_guard lock(requestLock_);
         if (waiting_ && (*frame)[0] == expected_) {
             std::memcpy(received_.data(), frame->data(), static_cast<size_t>(replyLength_));
+            // Signalled under the lock: once the sender has cleared waiting_,
+            // no reply to its request can set the event any more and wake
+            // the next request on this frame.
+            replyEvent_.Set();
             consumed = true;
         }
     }
     if (consumed) {
-        replyEvent_.Set();
+        OnReplyTaken();
         return;
     }
     if (!OnUnsolicited(*frame) && owner_) owner_->OnNotification(*this, *frame);

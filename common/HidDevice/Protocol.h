@@ -63,6 +63,11 @@ public:
     bool IsRunning() const { return running_; }
 
 protected:
+    // Called on the receive thread once a reply has been handed to the
+    // waiting request, before the thread reads on. Tests hold the thread here
+    // to order it against the sender.
+    virtual void OnReplyTaken() {}
+
     LinkLog& log_;
     Sleeper& sleeper_;
 
