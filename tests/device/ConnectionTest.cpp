@@ -125,6 +125,7 @@ TEST(Connection, WholeImagesGoBothWays) {
     const EffectBlock image = Patterned(5);
     ASSERT_TRUE(rig.db.LoadBlock(image));
     EXPECT_EQ(box.Firmware().CurrentImage(), image);
+    EXPECT_EQ(box.Firmware().CompleteImageWrites(), 1) << "chunks 0..20, each once, in order";
     box.Firmware().SetCurrentImage(Patterned(7));
     ASSERT_TRUE(rig.db.ReadDeviceBlock());
     EXPECT_EQ(rig.db.Block(), Patterned(7));
