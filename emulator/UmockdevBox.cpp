@@ -1,7 +1,10 @@
 #include "UmockdevBox.h"
 
+#include <dirent.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <poll.h>
+#include <stdlib.h>
 #include <sys/eventfd.h>
 #include <termios.h>
 #include <umockdev.h>
@@ -230,6 +233,35 @@ bool UmockdevBus::Restore(int index) {
 
 void UmockdevBus::SetTakingReports(int index, bool taking) {
     devices_.at(static_cast<size_t>(index))->takingReports = taking;
+}
+
+int UmockdevBus::HoldWritesLikeHidraw(int index) {
+    const Device& d = *devices_.at(static_cast<size_t>(index));
+    char terminal[64];
+    if (d.devFd < 0 || ::ptsname_r(d.devFd, terminal, sizeof terminal) != 0) return 0;
+    DIR* fds = ::opendir("/proc/self/fd");
+    if (!fds) return 0;
+    int changed = 0;
+    while (const dirent* entry = ::readdir(fds)) {
+        const int fd = std::atoi(entry->d_name);
+        char target[64];
+        const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+        const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+        if (n <= 0) continue;
+        target[n] = 0;
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (std::string(target) != terminal || flags < 0 || (flags & O_ACCMODE) != O_WRONLY) continue;
+        if (::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) ++changed;
+    }
+    ::closedir(fds);
+    return changed;
+}
+
+bool UmockdevBus::WaitUntilNodeClosed(int index, int timeoutMs) {
+    const Device& d = *devices_.at(static_cast<size_t>(index));
+    // The box's end of the terminal hangs up once the last opener has gone.
+    pollfd p{d.devFd, 0, 0};
+    return d.devFd >= 0 && ::poll(&p, 1, timeoutMs) > 0 && (p.revents & POLLHUP);
 }
 
 BoxFirmware& UmockdevBus::Firmware(int index) {

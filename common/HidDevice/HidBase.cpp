@@ -12,17 +12,18 @@
 #include "HidrawDevices.h"
 #include "HidrawIo.h"
 #include "ReportDescriptor.h"
+#include "ReportWriter.h"
 
 namespace caraudio {
 
 struct CHidBase::Handles {
     int readFd = -1;
-    int writeFd = -1;
     int wakeFd = -1;
+    std::unique_ptr<ReportWriter> writer;  // owns the write descriptor
     ReportLengths lengths;
 
     ~Handles() {
-        for (int fd : {readFd, writeFd, wakeFd})
+        for (int fd : {readFd, wakeFd})
             if (fd >= 0) ::close(fd);
     }
 };
@@ -94,11 +95,17 @@ bool CHidBase::OpenDevice(const std::string& path) {
         LINK_ERROR(log_, "CHidBase::OpenDevice", kHidBaseSource, "CreateEvent failed.");
         return false;
     }
-    // Non-blocking, so a box that stops taking reports cannot hold the
-    // sending thread in write() for the kernel's USB timeout.
-    h->writeFd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
-    if (h->writeFd < 0) {
+    // Non-blocking for a descriptor that pushes back when the box stops
+    // reading. A hidraw node does not: it holds write() until the box takes
+    // the report, which only the writer's own thread waits out.
+    const int writeFd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+    if (writeFd < 0) {
         LINK_ERROR(log_, "CHidBase::OpenDevice", kHidBaseSource, "CreateFile for write error.");
+        return false;
+    }
+    h->writer = ReportWriter::Start(writeFd);
+    if (!h->writer) {
+        LINK_ERROR(log_, "CHidBase::OpenDevice", kHidBaseSource, "CreateEvent failed.");
         return false;
     }
     h->readFd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -125,8 +132,7 @@ bool CHidBase::Write(const uint8_t* data, int length, int timeoutMs) {
     }
     writeBuffer_.fill(0);  // byte 0 stays the report identifier 0
     std::memcpy(writeBuffer_.data() + 1, data, static_cast<size_t>(length));
-    const int error =
-        WriteReportWithin(h->writeFd, writeBuffer_.data(), static_cast<size_t>(outputLength), timeoutMs);
+    const int error = h->writer->Write(writeBuffer_.data(), static_cast<size_t>(outputLength), timeoutMs);
     if (error != 0) {
         LINK_ERROR(log_, "CHidBase::Write", kHidBaseSource, "error code %ld", static_cast<long>(error));
         return false;

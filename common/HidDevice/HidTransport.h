@@ -18,8 +18,9 @@ public:
     virtual ~HidTransport() = default;
     virtual bool OpenDevice(const std::string& path) = 0;
     // Sends one output report carrying `length` data bytes. Waits at most
-    // timeoutMs for the box to take it; a report it does not take in that
-    // time is not sent and the write fails.
+    // timeoutMs for the box to take it, however long the system holds the
+    // report; a report not taken in that time fails the write (one already
+    // handed to the system may still reach the box later).
     virtual bool Write(const uint8_t* data, int length, int timeoutMs) = 0;
     // Waits for one input report; on success *out points at its data (the
     // identifier skipped), valid until the next Read or CloseDevice. Also

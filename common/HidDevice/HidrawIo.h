@@ -12,7 +12,9 @@ bool WaitAndReadReport(int readFd, int wakeFd, uint8_t* into, size_t want);
 
 // Writes one whole report to a non-blocking descriptor, waiting at most
 // timeoutMs for the device to take it. Returns 0, or the errno value of the
-// failure (EAGAIN when the device did not take the report in time).
+// failure (EAGAIN when the device did not take the report in time). A
+// descriptor that ignores O_NONBLOCK, as hidraw's does on write, can still
+// hold write() longer: ReportWriter calls this on a thread of its own.
 int WriteReportWithin(int writeFd, const uint8_t* report, size_t size, int timeoutMs);
 
 }  // namespace caraudio

@@ -3,7 +3,6 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <future>
 #include <thread>
@@ -187,52 +186,109 @@ TEST_F(Hidraw, WholeLinkWithHotplug) {
     EXPECT_EQ(link.messages, (std::vector<int>{2, 1}));
 }
 
+// Fills the node of a box that has stopped taking reports until it takes
+// nothing for a while; returns how many writes it took. The node is a
+// terminal here, not a report device: it takes a report in pieces when it is
+// nearly full.
+int FillNode(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    const uint8_t junk[65] = {0, 0x42};  // the box would ignore it: wrong check byte
+    int taken = 0;
+    for (; taken < 1000000; ++taken) {
+        const int error = WriteReportWithin(fd, junk, sizeof junk, 300);
+        if (error != 0 && error != EIO) break;
+    }
+    ::close(fd);
+    return taken;
+}
+
+// A connected box that stops taking reports and whose node fills up.
+class StalledBox : public Hidraw {
+protected:
+    // With holdWrites the node holds the link's writes in the kernel until
+    // the box takes them, as a real hidraw node does whatever O_NONBLOCK
+    // says; without, it pushes back as a full terminal does.
+    void ConnectAndStall(bool holdWrites) {
+        index = AddBox();
+        ASSERT_GE(index, 0);
+        ASSERT_TRUE(link.manager.CreateRecvThread());
+        ASSERT_EQ(link.db.Connect(), ConnectStatus::Connected);
+        if (holdWrites) {
+            ASSERT_EQ(bus.HoldWritesLikeHidraw(index), 1) << "the link's write descriptor";
+        }
+        bus.SetTakingReports(index, false);
+        // About a second.
+        ASSERT_GT(FillNode(bus.DevicePath(index)), 0) << "the node took reports until it was full";
+        log.Clear();
+    }
+
+    // Runs one step of the interface thread. A step that has not come back
+    // after ten seconds waits for the box: the box then reads again so the
+    // step can end, and the test fails.
+    template <typename Step>
+    auto WithoutWaitingForTheBox(Step step) {
+        auto done = std::async(std::launch::async, step);
+        if (done.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+            bus.SetTakingReports(index, true);
+            done.wait();
+            ADD_FAILURE() << "the interface thread waited for the box to take a report";
+        }
+        return done.get();
+    }
+
+    HidrawLink link{log, linkLog};
+    int index = -1;
+};
+
 // A box that is attached but has stopped taking reports: its node fills up,
 // and from then on each try of a request fails at the write within the
 // request's timeout instead of holding the interface thread in write().
-TEST_F(Hidraw, ABoxThatStopsTakingReportsCostsEachTryItsTimeoutAtMost) {
-    const int index = AddBox();
-    ASSERT_GE(index, 0);
-    HidrawLink link(log, linkLog);
-    ASSERT_TRUE(link.manager.CreateRecvThread());
-    ASSERT_EQ(link.db.Connect(), ConnectStatus::Connected);
-    bus.SetTakingReports(index, false);
-
-    std::atomic<bool> giveUp{false};
-    auto stalled = std::async(std::launch::async, [&] {
-        // The node is a terminal here, not a report device: it takes a report
-        // in pieces when it is nearly full. Fill it until it takes nothing
-        // for a while.
-        const int fd = ::open(bus.DevicePath(index).c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) return std::make_pair(-1, true);
-        const uint8_t junk[65] = {0, 0x42};  // the box would ignore it: wrong check byte
-        int taken = 0;
-        for (;;) {
-            const int error = WriteReportWithin(fd, junk, sizeof junk, 300);
-            if (giveUp || (error != 0 && error != EIO)) break;
-            ++taken;
-        }
-        ::close(fd);
-        log.Clear();
-        return std::make_pair(taken, link.db.GetDeviceCurrentMode());
-    });
-    // Filling the node takes about a second, the request's five tries one
-    // more; a write that waits for the box never comes back.
-    if (stalled.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
-        giveUp = true;
-        bus.SetTakingReports(index, true);  // releases the write stuck in the kernel
-        stalled.wait();
-        FAIL() << "a write waited for the box to take the report";
-    }
-    const auto [taken, answered] = stalled.get();
-    EXPECT_GT(taken, 0) << "the node took reports until it was full";
-    EXPECT_FALSE(answered);
+TEST_F(StalledBox, ANodeThatPushesBackCostsEachTryItsTimeoutAtMost) {
+    ASSERT_NO_FATAL_FAILURE(ConnectAndStall(false));
+    EXPECT_FALSE(WithoutWaitingForTheBox([&] { return link.db.GetDeviceCurrentMode(); }));
     EXPECT_EQ(log.CountErrors("CHidBase::Write: error code 11"), 5) << "EAGAIN, once per try";
     EXPECT_EQ(log.CountErrors("Send failed. cmd=0x94"), 5);
     EXPECT_EQ(log.CountErrors("WaitTimeout. cmd=0x94"), 0) << "no try waited for a reply";
 
     bus.SetTakingReports(index, true);
     EXPECT_TRUE(link.db.GetDeviceCurrentMode()) << "the link works again once the box reads";
+}
+
+// The box reads nothing while the request runs, so a request that comes back
+// did not wait for its write to be taken: each try fails within its own time.
+TEST_F(StalledBox, AWriteHeldInTheKernelCostsEachTryItsTimeoutAtMost) {
+    ASSERT_NO_FATAL_FAILURE(ConnectAndStall(true));
+    EXPECT_FALSE(WithoutWaitingForTheBox([&] { return link.db.GetDeviceCurrentMode(); }));
+    EXPECT_EQ(log.CountErrors("Send failed. cmd=0x94"), 5);
+    EXPECT_EQ(log.CountErrors("WaitTimeout. cmd=0x94"), 0) << "no try waited for a reply";
+    // A report went into the kernel and stayed there; the tries after it
+    // found it still there and sent nothing.
+    EXPECT_EQ(
+        log.CountErrors("CHidBase::Write: error code 11") + log.CountErrors("CHidBase::Write: error code 16"),
+        5)
+        << "EAGAIN (not taken in time) or EBUSY (an earlier one still held)";
+    EXPECT_GE(log.CountErrors("CHidBase::Write: error code 16"), 1);
+
+    bus.SetTakingReports(index, true);
+    EXPECT_TRUE(link.db.GetDeviceCurrentMode()) << "the link works again once the box reads";
+}
+
+// Letting the box go while its write is held in the kernel does not wait for
+// the write; the write ends on its own once the box reads, and then lets go of
+// the node.
+TEST_F(StalledBox, ClosingWhileAWriteIsHeldInTheKernelDoesNotWaitForIt) {
+    ASSERT_NO_FATAL_FAILURE(ConnectAndStall(true));
+    EXPECT_FALSE(WithoutWaitingForTheBox([&] { return link.db.GetDeviceCurrentMode(); }));
+
+    WithoutWaitingForTheBox([&] { link.manager.DisconnectDevice(); });
+    EXPECT_FALSE(link.manager.IsOpen());
+    EXPECT_FALSE(bus.WaitUntilNodeClosed(index, 0)) << "the held write still has the node";
+
+    bus.SetTakingReports(index, true);
+    EXPECT_TRUE(bus.WaitUntilNodeClosed(index, 10000)) << "the held write ended and let go of the node";
+    ASSERT_EQ(link.db.Connect(), ConnectStatus::Connected);
+    EXPECT_TRUE(link.db.GetDeviceCurrentMode());
 }
 
 }  // namespace
