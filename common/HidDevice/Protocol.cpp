@@ -1,6 +1,7 @@
 #include "Protocol.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "CheckByte.h"
@@ -104,14 +105,16 @@ bool CProtocol::SendAndReceive(Frame& request, Frame& reply, int tries, int time
     }
     bool ok = false;
     for (int attempt = 0; attempt < tries; ++attempt) {
-        // A box that does not take the frame within the timeout costs this
-        // try, no more.
+        // One deadline covers the write and the wait for the reply: a box
+        // that takes the frame late, or not at all, costs this try, no more.
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
         if (!Send(request.data(), requestLength_, timeoutMs)) {
             LINK_ERROR(log_, "CProtocol::SendAndReceive", kProtocolSource, "Send failed. cmd=0x%02x",
                        command);
             continue;
         }
-        if (replyEvent_.Wait(timeoutMs)) {
+        if (replyEvent_.WaitUntil(deadline)) {
             {
                 std::lock_guard lock(requestLock_);
                 reply = received_;

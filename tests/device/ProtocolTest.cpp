@@ -25,10 +25,20 @@ public:
     bool OnNotify(const uint8_t*, int) override { return true; }
 };
 
-// A transport whose writes the test can wait for; nothing answers by itself.
-class WatchedTransport final : public HidTransport {
+// A box that takes reports and never answers by itself.
+class SilentTransport : public HidTransport {
 public:
     bool OpenDevice(const std::string&) override { return true; }
+    bool Read(const uint8_t**) override { return false; }
+    void CloseDevice() override {}
+    void WakeReader() override {}
+    int InputReportLength() const override { return 65; }
+    int OutputReportLength() const override { return 65; }
+};
+
+// A transport whose writes the test can wait for.
+class WatchedTransport final : public SilentTransport {
+public:
     bool Write(const uint8_t*, int, int) override {
         {
             std::lock_guard lock(mutex_);
@@ -37,11 +47,6 @@ public:
         written_.notify_all();
         return true;
     }
-    bool Read(const uint8_t**) override { return false; }
-    void CloseDevice() override {}
-    void WakeReader() override {}
-    int InputReportLength() const override { return 65; }
-    int OutputReportLength() const override { return 65; }
 
     // Bounded, so a test that goes wrong ends instead of hanging.
     void WaitForWrites(int n) {
@@ -95,6 +100,32 @@ TEST(Protocol, AReplyNeverAnswersTheRequestAfterItsOwn) {
     receiveThread.join();
     EXPECT_TRUE(firstAnswered);
     EXPECT_FALSE(secondAnswered) << "the second request took the first one's reply";
+}
+
+// A box that takes each report late, though within the time its try allows.
+class LateTakingTransport final : public SilentTransport {
+public:
+    bool Write(const uint8_t*, int, int) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        return true;
+    }
+};
+
+// The time of a try covers its write and the wait for the reply together: a
+// try of 2000 ms whose write took 1500 ms waits 500 ms more, not 2000.
+// Bounded far from both, not timed.
+TEST(Protocol, ATryLastsItsTimeoutWhateverTheWriteTook) {
+    SharedLog log;
+    LinkLog linkLog(&log, &log);
+    CountingSleeper sleeper;
+    NoOwnerProtocol p(std::make_unique<LateTakingTransport>(), linkLog, sleeper);
+    Frame request = Sealed({{0, 0x94}});
+    Frame reply;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(p.SendAndReceive(request, reply, 1, 2000));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3000))
+        << "the reply wait started afresh after the write";
+    EXPECT_EQ(log.CountErrors("WaitTimeout. cmd=0x94"), 1);
 }
 
 TEST(Protocol, CheckReplyTellsWhatIsWrong) {
