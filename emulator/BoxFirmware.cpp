@@ -5,6 +5,7 @@
 
 #include "CheckByte.h"
 #include "DeviceCommands.h"
+#include "RequestShape.h"
 
 namespace caraudio::emulator {
 namespace {
@@ -54,6 +55,7 @@ std::optional<EmulatedReply> BoxFirmware::Handle(const Frame& request) {
             return std::nullopt;
         }
         if (CheckByte(request.data(), 63) != request[63]) return std::nullopt;
+        if (!ZeroWhereUnused(request) || !InImageOrder(request)) return std::nullopt;
 
         EmulatedReply reply;
         Frame& f = reply.frame;
@@ -76,6 +78,22 @@ std::optional<EmulatedReply> BoxFirmware::Handle(const Frame& request) {
     }
     if (observer) observer(changed);
     return out;
+}
+
+bool BoxFirmware::InImageOrder(const Frame& request) {
+    if (request[0] != command::WriteChunk) {
+        // Anything else between two chunks ends the image write.
+        lastChunk_ = -1;
+        return true;
+    }
+    const int k = request[2];
+    // A chunk sent again after its reply was lost is the same frame.
+    if (k == lastChunk_ && request == lastChunkFrame_) return true;
+    if (k != 0 && (lastChunk_ < 0 || k != lastChunk_ + 1 || k >= kChunkCount)) return false;
+    lastChunk_ = k;
+    lastChunkFrame_ = request;
+    if (k == kChunkCount - 1) ++completeImageWrites_;
+    return true;
 }
 
 bool BoxFirmware::Apply(const Frame& request, Frame& reply, bool& memoryChanged) {
@@ -113,8 +131,7 @@ bool BoxFirmware::Apply(const Frame& request, Frame& reply, bool& memoryChanged)
         return true;
     }
     case command::WriteChunk: {
-        const int k = request[2];
-        if (k >= kChunkCount) return false;
+        const int k = request[2];  // in order: InImageOrder let it through
         std::memcpy(memory_.current.data() + kChunkSize * k, request.data() + 4,
                     static_cast<size_t>(ChunkLength(k)));
         memoryChanged = true;
@@ -254,6 +271,11 @@ int BoxFirmware::RequestCount(uint8_t command) const {
     std::lock_guard lock(mutex_);
     return static_cast<int>(
         std::count_if(requests_.begin(), requests_.end(), [&](const Frame& f) { return f[0] == command; }));
+}
+
+int BoxFirmware::CompleteImageWrites() const {
+    std::lock_guard lock(mutex_);
+    return completeImageWrites_;
 }
 
 void BoxFirmware::ClearRequests() {

@@ -48,7 +48,9 @@ public:
     explicit BoxFirmware(BoxMemory memory = {});
 
     // The reply the box sends to one request frame, if any. Frames with a
-    // wrong check byte are ignored, as a real box would.
+    // wrong check byte, with data where their command puts none, and image
+    // chunks out of order (a whole image goes as chunks 0..20, each once, in
+    // order) are ignored.
     std::optional<EmulatedReply> Handle(const Frame& request);
     // A frame the box sends on its own (command 0x7E).
     Frame Notification(const uint8_t* payload, size_t length) const;
@@ -75,6 +77,8 @@ public:
     void SetCurrentImage(const EffectBlock& image);
     std::vector<Frame> Requests() const;
     int RequestCount(uint8_t command) const;
+    // Whole images received as chunks 0..20 in order.
+    int CompleteImageWrites() const;
     void ClearRequests();
     // Called after every change of the memory, outside the lock.
     void SetMemoryObserver(std::function<void(const BoxMemory&)> observer);
@@ -92,6 +96,8 @@ private:
 
     // Applies one request; false when the box refuses it (status 0).
     bool Apply(const Frame& request, Frame& reply, bool& memoryChanged);
+    // Follows the chunks of a whole-image write; false for one out of order.
+    bool InImageOrder(const Frame& request);
     static bool TakeOne(int& counter);
 
     mutable std::mutex mutex_;  // guards every field below
@@ -102,6 +108,9 @@ private:
     Faults faults_;
     bool vanished_ = false;
     std::vector<Frame> requests_;
+    int lastChunk_ = -1;  // of the image write in progress
+    Frame lastChunkFrame_{};
+    int completeImageWrites_ = 0;
     std::function<void(const BoxMemory&)> observer_;
 };
 

@@ -88,7 +88,7 @@ public:
         return true;
     }
 
-    bool Write(const uint8_t* data, int length) override {
+    bool Write(const uint8_t* data, int length, int) override {
         std::shared_ptr<EmulatedChannel> channel;
         EmulatedBox* box;
         {

@@ -1,13 +1,17 @@
 #include "UmockdevBox.h"
 
+#include <dirent.h>
 #include <errno.h>
+#include <fcntl.h>
 #include <poll.h>
+#include <stdlib.h>
 #include <sys/eventfd.h>
 #include <termios.h>
 #include <umockdev.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <deque>
@@ -56,6 +60,7 @@ struct UmockdevBus::Device {
     std::thread thread;
     int devFd = -1;
     int stopFd = -1;
+    std::atomic<bool> takingReports{true};
     std::mutex outLock;  // guards outbox
     std::deque<std::pair<SteadyTime::time_point, Frame>> outbox;
 
@@ -75,7 +80,16 @@ struct UmockdevBus::Device {
     // and writes 64-byte input reports when they are due.
     void Serve() {
         std::vector<uint8_t> partial;
+        bool wasTaking = true;
         for (;;) {
+            const bool taking = takingReports;
+            if (taking && !wasTaking) {
+                // Back from a stall: what piled up meanwhile, perhaps ending
+                // in a piece of a report, is dropped.
+                ::tcflush(devFd, TCIFLUSH);
+                partial.clear();
+            }
+            wasTaking = taking;
             int timeout = 20;
             {
                 std::lock_guard lock(outLock);
@@ -90,7 +104,8 @@ struct UmockdevBus::Device {
                                                    .count()) +
                               1;
             }
-            pollfd fds[2] = {{devFd, POLLIN, 0}, {stopFd, POLLIN, 0}};
+            const short wanted = taking ? POLLIN : 0;
+            pollfd fds[2] = {{devFd, wanted, 0}, {stopFd, POLLIN, 0}};
             if (::poll(fds, 2, timeout) < 0 && errno != EINTR) return;
             if (fds[1].revents & POLLIN) return;
             if (!(fds[0].revents & POLLIN)) {
@@ -214,6 +229,39 @@ bool UmockdevBus::Restore(int index) {
     if (d.present) return true;
     d.number = nextNumber_++;
     return Attach(d);
+}
+
+void UmockdevBus::SetTakingReports(int index, bool taking) {
+    devices_.at(static_cast<size_t>(index))->takingReports = taking;
+}
+
+int UmockdevBus::HoldWritesLikeHidraw(int index) {
+    const Device& d = *devices_.at(static_cast<size_t>(index));
+    char terminal[64];
+    if (d.devFd < 0 || ::ptsname_r(d.devFd, terminal, sizeof terminal) != 0) return 0;
+    DIR* fds = ::opendir("/proc/self/fd");
+    if (!fds) return 0;
+    int changed = 0;
+    while (const dirent* entry = ::readdir(fds)) {
+        const int fd = std::atoi(entry->d_name);
+        char target[64];
+        const std::string link = std::string("/proc/self/fd/") + entry->d_name;
+        const ssize_t n = ::readlink(link.c_str(), target, sizeof target - 1);
+        if (n <= 0) continue;
+        target[n] = 0;
+        const int flags = ::fcntl(fd, F_GETFL);
+        if (std::string(target) != terminal || flags < 0 || (flags & O_ACCMODE) != O_WRONLY) continue;
+        if (::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0) ++changed;
+    }
+    ::closedir(fds);
+    return changed;
+}
+
+bool UmockdevBus::WaitUntilNodeClosed(int index, int timeoutMs) {
+    const Device& d = *devices_.at(static_cast<size_t>(index));
+    // The box's end of the terminal hangs up once the last opener has gone.
+    pollfd p{d.devFd, 0, 0};
+    return d.devFd >= 0 && ::poll(&p, 1, timeoutMs) > 0 && (p.revents & POLLHUP);
 }
 
 BoxFirmware& UmockdevBus::Firmware(int index) {

@@ -43,6 +43,21 @@ public:
     // Puts a removed device back, under a new node, and announces it.
     bool Restore(int index);
 
+    // A box that stops taking reports leaves what the program writes in its
+    // node, which fills up. When it takes reports again it first drops the
+    // backlog.
+    void SetTakingReports(int index, bool taking);
+
+    // A real hidraw node hands each report to the box before write() returns
+    // and ignores O_NONBLOCK; the test bed's node is a terminal that honours
+    // it. This makes the program's write descriptors now open on the node
+    // blocking, so a box that stops taking reports holds write() in the
+    // kernel as real hardware does. Returns how many descriptors it changed.
+    int HoldWritesLikeHidraw(int index);
+    // Waits up to timeoutMs until nothing in the program has the node open
+    // any more; true when that happened.
+    bool WaitUntilNodeClosed(int index, int timeoutMs);
+
     BoxFirmware& Firmware(int index);
     std::string DevicePath(int index) const;
     void SendNotification(int index, const uint8_t* payload, size_t length);

@@ -33,7 +33,7 @@ public:
     ScriptedTransport(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     void SetProtocol(CProtocol* p) { protocol_ = p; }
     bool OpenDevice(const std::string&) override { return true; }
-    bool Write(const uint8_t*, int) override {
+    bool Write(const uint8_t*, int, int) override {
         // Up to two frames per request: a reply, and perhaps a stray one.
         for (int i = 0; i < 2 && used_ + kFrameSize <= size_; ++i) {
             Frame f;

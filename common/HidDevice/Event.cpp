@@ -1,7 +1,5 @@
 #include "Event.h"
 
-#include <chrono>
-
 namespace caraudio {
 
 void Event::Set() {
@@ -26,12 +24,17 @@ bool Event::IsSet() const {
 }
 
 bool Event::Wait(int timeoutMs) {
+    if (timeoutMs >= 0)
+        return WaitUntil(std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs));
     std::unique_lock lock(mutex_);
-    auto ready = [this] { return set_; };
-    if (timeoutMs < 0)
-        cv_.wait(lock, ready);
-    else if (timeoutMs == 0 ? !ready() : !cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready))
-        return false;
+    cv_.wait(lock, [this] { return set_; });
+    if (mode_ == Mode::AutoReset) set_ = false;
+    return true;
+}
+
+bool Event::WaitUntil(std::chrono::steady_clock::time_point deadline) {
+    std::unique_lock lock(mutex_);
+    if (!cv_.wait_until(lock, deadline, [this] { return set_; })) return false;
     if (mode_ == Mode::AutoReset) set_ = false;
     return true;
 }

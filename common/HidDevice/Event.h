@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 
@@ -18,6 +19,8 @@ public:
     bool IsSet() const;
     // Waits up to timeoutMs (negative: without limit); true when signalled.
     bool Wait(int timeoutMs);
+    // Waits until the deadline at most; true when signalled.
+    bool WaitUntil(std::chrono::steady_clock::time_point deadline);
 
 private:
     const Mode mode_;

@@ -1,9 +1,7 @@
 #include "HidBase.h"
 
-#include <errno.h>
 #include <fcntl.h>
 #include <linux/hidraw.h>
-#include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -12,19 +10,20 @@
 #include <vector>
 
 #include "HidrawDevices.h"
-#include "HidrawRead.h"
+#include "HidrawIo.h"
 #include "ReportDescriptor.h"
+#include "ReportWriter.h"
 
 namespace caraudio {
 
 struct CHidBase::Handles {
     int readFd = -1;
-    int writeFd = -1;
     int wakeFd = -1;
+    std::unique_ptr<ReportWriter> writer;  // owns the write descriptor
     ReportLengths lengths;
 
     ~Handles() {
-        for (int fd : {readFd, writeFd, wakeFd})
+        for (int fd : {readFd, wakeFd})
             if (fd >= 0) ::close(fd);
     }
 };
@@ -45,27 +44,6 @@ std::vector<uint8_t> ReadReportDescriptor(const std::string& path, int fd) {
 }
 
 }  // namespace
-
-bool WaitAndReadReport(int readFd, int wakeFd, uint8_t* into, size_t want) {
-    for (;;) {
-        pollfd fds[2] = {{readFd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (fds[1].revents & POLLIN) {
-            uint64_t count;
-            [[maybe_unused]] ssize_t drained = ::read(wakeFd, &count, sizeof count);
-            return true;  // woken: the caller's buffer stays as it was cleared
-        }
-        if (fds[0].revents & POLLIN) {
-            const ssize_t n = ::read(readFd, into, want);
-            if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
-            return n > 0;  // 0 or an error: the box is gone
-        }
-        if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) return false;
-    }
-}
 
 CHidBase::CHidBase(LinkLog& log) : log_(log) {}
 
@@ -117,9 +95,17 @@ bool CHidBase::OpenDevice(const std::string& path) {
         LINK_ERROR(log_, "CHidBase::OpenDevice", kHidBaseSource, "CreateEvent failed.");
         return false;
     }
-    h->writeFd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (h->writeFd < 0) {
+    // Non-blocking for a descriptor that pushes back when the box stops
+    // reading. A hidraw node does not: it holds write() until the box takes
+    // the report, which only the writer's own thread waits out.
+    const int writeFd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
+    if (writeFd < 0) {
         LINK_ERROR(log_, "CHidBase::OpenDevice", kHidBaseSource, "CreateFile for write error.");
+        return false;
+    }
+    h->writer = ReportWriter::Start(writeFd);
+    if (!h->writer) {
+        LINK_ERROR(log_, "CHidBase::OpenDevice", kHidBaseSource, "CreateEvent failed.");
         return false;
     }
     h->readFd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -133,7 +119,7 @@ bool CHidBase::OpenDevice(const std::string& path) {
     return true;
 }
 
-bool CHidBase::Write(const uint8_t* data, int length) {
+bool CHidBase::Write(const uint8_t* data, int length, int timeoutMs) {
     const auto h = Current();
     const int outputLength = h ? h->lengths.output : 0;
     if (!data || length < 1 || length > outputLength - 1) {
@@ -146,12 +132,9 @@ bool CHidBase::Write(const uint8_t* data, int length) {
     }
     writeBuffer_.fill(0);  // byte 0 stays the report identifier 0
     std::memcpy(writeBuffer_.data() + 1, data, static_cast<size_t>(length));
-    ssize_t n;
-    do {
-        n = ::write(h->writeFd, writeBuffer_.data(), static_cast<size_t>(outputLength));
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) {
-        LINK_ERROR(log_, "CHidBase::Write", kHidBaseSource, "error code %ld", static_cast<long>(errno));
+    const int error = h->writer->Write(writeBuffer_.data(), static_cast<size_t>(outputLength), timeoutMs);
+    if (error != 0) {
+        LINK_ERROR(log_, "CHidBase::Write", kHidBaseSource, "error code %ld", static_cast<long>(error));
         return false;
     }
     return true;

@@ -11,14 +11,16 @@
 namespace caraudio {
 
 // A box on Linux hidraw: separate read-only and write-only descriptors, a
-// Read that blocks in poll() and that WakeReader (an eventfd) releases.
+// Read that blocks in poll() and that WakeReader (an eventfd) releases, and a
+// Write that gives up when the box does not take the report in time (the
+// report is written by a thread of its own, see ReportWriter).
 class CHidBase final : public HidTransport {
 public:
     explicit CHidBase(LinkLog& log);
     ~CHidBase() override;
 
     bool OpenDevice(const std::string& path) override;
-    bool Write(const uint8_t* data, int length) override;
+    bool Write(const uint8_t* data, int length, int timeoutMs) override;
     bool Read(const uint8_t** out) override;
     void CloseDevice() override;
     void WakeReader() override;
@@ -29,9 +31,10 @@ public:
     const std::string& DevicePath() const { return path_; }
 
 private:
-    // The descriptors of one open device. A Read in progress holds its own
-    // reference, so closing on the interface thread never pulls a descriptor
-    // from under the receive thread: the last holder closes them.
+    // The descriptors of one open device and its report writer. A Read or
+    // Write in progress holds its own reference, so closing on the interface
+    // thread never pulls a descriptor from under the receive thread: the last
+    // holder closes them.
     struct Handles;
     std::shared_ptr<Handles> Current() const;
 

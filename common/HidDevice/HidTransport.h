@@ -17,9 +17,11 @@ public:
 
     virtual ~HidTransport() = default;
     virtual bool OpenDevice(const std::string& path) = 0;
-    // Sends one output report carrying `length` data bytes; does not wait for
-    // the box to take it.
-    virtual bool Write(const uint8_t* data, int length) = 0;
+    // Sends one output report carrying `length` data bytes. Waits at most
+    // timeoutMs for the box to take it, however long the system holds the
+    // report; a report not taken in that time fails the write (one already
+    // handed to the system may still reach the box later).
+    virtual bool Write(const uint8_t* data, int length, int timeoutMs) = 0;
     // Waits for one input report; on success *out points at its data (the
     // identifier skipped), valid until the next Read or CloseDevice. Also
     // succeeds, with zeroed data, when WakeReader released the wait.

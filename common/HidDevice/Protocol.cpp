@@ -1,6 +1,7 @@
 #include "Protocol.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "CheckByte.h"
@@ -66,8 +67,8 @@ void CProtocol::Close() {
     hid_->CloseDevice();
 }
 
-bool CProtocol::Send(const uint8_t* frame, int length) {
-    return hid_->Write(frame, length);
+bool CProtocol::Send(const uint8_t* frame, int length, int timeoutMs) {
+    return hid_->Write(frame, length, timeoutMs);
 }
 
 bool CProtocol::CheckReply(const Frame& reply, uint8_t expected, int length) {
@@ -104,12 +105,16 @@ bool CProtocol::SendAndReceive(Frame& request, Frame& reply, int tries, int time
     }
     bool ok = false;
     for (int attempt = 0; attempt < tries; ++attempt) {
-        if (!Send(request.data(), requestLength_)) {
+        // One deadline covers the write and the wait for the reply: a box
+        // that takes the frame late, or not at all, costs this try, no more.
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
+        if (!Send(request.data(), requestLength_, timeoutMs)) {
             LINK_ERROR(log_, "CProtocol::SendAndReceive", kProtocolSource, "Send failed. cmd=0x%02x",
                        command);
             continue;
         }
-        if (replyEvent_.Wait(timeoutMs)) {
+        if (replyEvent_.WaitUntil(deadline)) {
             {
                 std::lock_guard lock(requestLock_);
                 reply = received_;
@@ -137,11 +142,15 @@ void CProtocol::OnReceive(const Frame* frame) {
         std::lock_guard lock(requestLock_);
         if (waiting_ && (*frame)[0] == expected_) {
             std::memcpy(received_.data(), frame->data(), static_cast<size_t>(replyLength_));
+            // Signalled under the lock: once the sender has cleared waiting_,
+            // no reply to its request can set the event any more and wake
+            // the next request on this frame.
+            replyEvent_.Set();
             consumed = true;
         }
     }
     if (consumed) {
-        replyEvent_.Set();
+        OnReplyTaken();
         return;
     }
     if (!OnUnsolicited(*frame) && owner_) owner_->OnNotification(*this, *frame);

@@ -44,7 +44,7 @@ public:
     virtual void Close();
     virtual bool Init(uint16_t vendorId, uint16_t productId, const std::string& path);
     virtual bool CheckReply(const Frame& reply, uint8_t expected, int length);
-    virtual bool Send(const uint8_t* frame, int length);
+    virtual bool Send(const uint8_t* frame, int length, int timeoutMs);
     virtual void OnReceive(const Frame* frame);
 
     // Adds the check byte to bytes 0..62 of the request, sends it and waits
@@ -63,6 +63,11 @@ public:
     bool IsRunning() const { return running_; }
 
 protected:
+    // Called on the receive thread once a reply has been handed to the
+    // waiting request, before the thread reads on. Tests hold the thread here
+    // to order it against the sender.
+    virtual void OnReplyTaken() {}
+
     LinkLog& log_;
     Sleeper& sleeper_;
 

@@ -125,6 +125,7 @@ TEST(Connection, WholeImagesGoBothWays) {
     const EffectBlock image = Patterned(5);
     ASSERT_TRUE(rig.db.LoadBlock(image));
     EXPECT_EQ(box.Firmware().CurrentImage(), image);
+    EXPECT_EQ(box.Firmware().CompleteImageWrites(), 1) << "chunks 0..20, each once, in order";
     box.Firmware().SetCurrentImage(Patterned(7));
     ASSERT_TRUE(rig.db.ReadDeviceBlock());
     EXPECT_EQ(rig.db.Block(), Patterned(7));
@@ -132,7 +133,9 @@ TEST(Connection, WholeImagesGoBothWays) {
 
 TEST(Connection, ModesAreStoredAndRecalled) {
     DeviceRig rig;
-    auto& box = rig.AddBox();
+    emulator::BoxMemory memory;
+    memory.factory = Patterned(11);
+    auto& box = rig.bus.AddBox(memory);
     ASSERT_EQ(rig.db.Connect(), ConnectStatus::Connected);
     rig.db.SetMainVolume(30);
     rig.db.Throttle().Flush();
@@ -149,7 +152,7 @@ TEST(Connection, ModesAreStoredAndRecalled) {
 
     ASSERT_TRUE(rig.db.RecallDeviceMode(8));  // factory settings
     ASSERT_TRUE(rig.db.ReadDeviceBlock());
-    EXPECT_EQ(rig.db.Block(), DefaultEffectBlock());
+    EXPECT_EQ(rig.db.Block(), Patterned(11));
     EXPECT_FALSE(rig.db.RecallDeviceMode(9)) << "this box has no tenth mode";
 
     ASSERT_TRUE(rig.db.SetInputChannelMode(1));

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 #include "BoxMemoryFile.h"
 #include "CheckByte.h"
@@ -50,6 +51,100 @@ TEST(Firmware, RefusesWhatABoxCannotDo) {
     EXPECT_FALSE(box.Handle(corrupt).has_value()) << "a corrupt frame gets no answer";
 }
 
+// Each frame is answered as it is, and not at all with one byte set where its
+// command puts nothing.
+TEST(Firmware, IgnoresFramesWithDataWhereNoneBelongs) {
+    const struct {
+        const char* what;
+        Frame good;
+        int at;
+        uint8_t value;
+    } cases[] = {
+        {"status byte", Request({{0, 0x94}}), 3, 0xFF},
+        {"byte 1", Request({{0, 0x94}}), 1, 0x01},
+        {"byte 2 of a mode read", Request({{0, 0x94}}), 2, 0x01},
+        {"payload of a mode read", Request({{0, 0x94}}), 40, 0x01},
+        {"payload of a chunk read", Request({{0, 0x96}, {2, 3}}), 4, 0x01},
+        {"end of a chunk read", Request({{0, 0x96}, {2, 3}}), 62, 0x80},
+        {"byte 1 of a chunk write", Request({{0, 0x98}, {2, 0}}), 1, 0x01},
+        {"unused record slot", Request({{0, 0x9C}, {4, 1}, {5, 4}, {7, 1}, {8, 5}}), 10, 0x01},
+        {"last bytes after 11 records", Request({{0, 0x9C}, {4, 0}}), 60, 0x01},
+        {"byte 1 of parameters", Request({{0, 0x9C}}), 1, 0x01},
+        {"past the handshake ids", Request({{0, 0x90}, {4, 1}, {12, 0x0A}}), 13, 0x01},
+        {"beside a recalled mode", Request({{0, 0x92}, {4, 1}}), 5, 0x01},
+        {"beside a stored slot", Request({{0, 0x9E}, {4, 1}}), 5, 0x01},
+        {"a mode in an input mode query", Request({{0, 0xA6}, {4, 0}}), 5, 0x01},
+        {"past an input mode setting", Request({{0, 0xA6}, {4, 1}, {5, 1}}), 6, 0x01},
+        {"between key values", Request({{0, 0x0E}, {6, 0x34}, {12, 0x78}}), 10, 0x01},
+        {"key value above 32766", Request({{0, 0x0E}, {6, 0xFE}, {7, 0x7F}}), 6, 0xFF},
+        {"status of an unknown command", Request({{0, 0x42}}), 3, 0x01},
+    };
+    for (const auto& c : cases) {
+        BoxFirmware box;
+        EXPECT_TRUE(box.Handle(c.good).has_value()) << c.what;
+        Frame bad = c.good;
+        bad[static_cast<size_t>(c.at)] = c.value;
+        bad[63] = CheckByte(bad.data(), 63);
+        EXPECT_FALSE(box.Handle(bad).has_value()) << c.what;
+    }
+}
+
+// Chunk k of a whole image, filled with one byte.
+Frame Chunk(int k, uint8_t fill = 0x5A) {
+    Frame f{};
+    f[0] = 0x98;
+    f[2] = static_cast<uint8_t>(k);
+    const int n = k < 20 ? 59 : 50;
+    std::fill_n(f.begin() + 4, n, fill);
+    f[63] = CheckByte(f.data(), 63);
+    return f;
+}
+
+// A whole image goes as chunks 0..20, each once and in order; a chunk sent
+// again unchanged (its reply was lost) is answered again.
+TEST(Firmware, ImageChunksGoInOrder) {
+    const Frame mode = Request({{0, 0x94}});
+    const struct {
+        const char* what;
+        std::vector<Frame> frames;
+        std::vector<bool> answered;
+    } cases[] = {
+        {"starts with 1", {Chunk(1)}, {false}},
+        {"skips 2", {Chunk(0), Chunk(1), Chunk(3)}, {true, true, false}},
+        {"goes back", {Chunk(0), Chunk(1), Chunk(2), Chunk(1)}, {true, true, true, false}},
+        {"sends 1 again", {Chunk(0), Chunk(1), Chunk(1)}, {true, true, true}},
+        {"sends 1 again changed", {Chunk(0), Chunk(1), Chunk(1, 0x11)}, {true, true, false}},
+        {"starts over", {Chunk(0), Chunk(1), Chunk(0), Chunk(1)}, {true, true, true, true}},
+        {"another command between", {Chunk(0), mode, Chunk(1)}, {true, true, false}},
+    };
+    for (const auto& c : cases) {
+        BoxFirmware box;
+        std::vector<bool> answered;
+        for (const Frame& f : c.frames) answered.push_back(box.Handle(f).has_value());
+        EXPECT_EQ(answered, c.answered) << c.what;
+        EXPECT_EQ(box.CompleteImageWrites(), 0) << c.what;
+    }
+
+    BoxFirmware box;
+    for (int k = 0; k < 20; ++k) ASSERT_TRUE(box.Handle(Chunk(k, static_cast<uint8_t>(k))).has_value()) << k;
+    Frame tail = Chunk(20, 20);
+    tail[54] = 0x01;  // the chunk holds 50 bytes, 4..53
+    tail[63] = CheckByte(tail.data(), 63);
+    EXPECT_FALSE(box.Handle(tail).has_value());
+    EXPECT_EQ(box.CompleteImageWrites(), 0);
+    EXPECT_TRUE(box.Handle(Chunk(20, 20)).has_value());
+    EXPECT_TRUE(box.Handle(Chunk(20, 20)).has_value()) << "sent again: answered, not counted";
+    EXPECT_FALSE(box.Handle(Chunk(21, 0)).has_value()) << "there is no chunk 21";
+    EXPECT_EQ(box.CompleteImageWrites(), 1);
+    const EffectBlock image = box.CurrentImage();
+    EXPECT_EQ(image.Byte(0), 0);
+    EXPECT_EQ(image.Byte(58), 0);
+    EXPECT_EQ(image.Byte(59), 1);
+    EXPECT_EQ(image.Byte(1179), 19);
+    EXPECT_EQ(image.Byte(1180), 20);
+    EXPECT_EQ(image.Byte(1229), 20);
+}
+
 TEST(Firmware, AppliesParameterRecordsByOffsetAndSize) {
     BoxFirmware box;
     // MainVol (offset 4, 1 byte) = 0x0130 keeps 0x30; Delay_0 (offset 11, 2 bytes) = 0x1234.
@@ -63,9 +158,10 @@ TEST(Firmware, AppliesParameterRecordsByOffsetAndSize) {
                                            {12, 2},
                                            {13, 0x34},
                                            {14, 0x12}}));
-    ASSERT_EQ(Status(reply), 0xFF);
-    EXPECT_EQ(reply->frame[0], 0x9D);
-    EXPECT_EQ(reply->frame[63], CheckByte(reply->frame.data(), 63));
+    ASSERT_TRUE(reply.has_value());
+    Frame accepted{0x9D, 0x00, 0x00, 0xFF};
+    accepted[63] = 0x24;
+    EXPECT_EQ(reply->frame, accepted);
     const EffectBlock image = box.CurrentImage();
     EXPECT_EQ(image.Byte(4), 0x30);
     EXPECT_EQ(image.Byte(5), 66) << "the neighbour stays";
@@ -91,7 +187,7 @@ TEST(Firmware, MemoryObserverSeesEveryChange) {
     box.Handle(Request({{0, 0x94}}));
     box.Handle(Request({{0, 0x96}, {2, 3}}));
     EXPECT_EQ(changes, 0);
-    box.Handle(Request({{0, 0x98}, {2, 3}}));
+    box.Handle(Request({{0, 0x98}, {2, 0}}));
     box.Handle(Request({{0, 0x9E}, {4, 2}}));
     box.Handle(Request({{0, 0x92}, {4, 2}}));
     box.Handle(Request({{0, 0xA6}, {4, 1}, {5, 1}}));

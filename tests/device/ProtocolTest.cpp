@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
 #include <thread>
 
 #include "CheckByte.h"
@@ -20,6 +24,109 @@ public:
     using CProtocol::CProtocol;
     bool OnNotify(const uint8_t*, int) override { return true; }
 };
+
+// A box that takes reports and never answers by itself.
+class SilentTransport : public HidTransport {
+public:
+    bool OpenDevice(const std::string&) override { return true; }
+    bool Read(const uint8_t**) override { return false; }
+    void CloseDevice() override {}
+    void WakeReader() override {}
+    int InputReportLength() const override { return 65; }
+    int OutputReportLength() const override { return 65; }
+};
+
+// A transport whose writes the test can wait for.
+class WatchedTransport final : public SilentTransport {
+public:
+    bool Write(const uint8_t*, int, int) override {
+        {
+            std::lock_guard lock(mutex_);
+            ++writes_;
+        }
+        written_.notify_all();
+        return true;
+    }
+
+    // Bounded, so a test that goes wrong ends instead of hanging.
+    void WaitForWrites(int n) {
+        std::unique_lock lock(mutex_);
+        written_.wait_for(lock, std::chrono::seconds(30), [&] { return writes_ >= n; });
+    }
+
+private:
+    std::mutex mutex_;  // guards writes_
+    std::condition_variable written_;
+    int writes_ = 0;
+};
+
+// Holds the receive thread right after it has handed a reply over.
+class HeldReceiver final : public CProtocol {
+public:
+    HeldReceiver(std::unique_ptr<HidTransport> hid, LinkLog& log, Sleeper& sleeper,
+                 std::function<void()> hold)
+        : CProtocol(std::move(hid), log, sleeper), hold_(std::move(hold)) {}
+    bool OnNotify(const uint8_t*, int) override { return true; }
+
+protected:
+    void OnReplyTaken() override { hold_(); }
+
+private:
+    std::function<void()> hold_;
+};
+
+// The receive thread takes the reply to the first of two parameter frames and
+// is held before it goes on. The reply came while the first request waited,
+// so it answers that one; the second request, sent while the thread is held,
+// must not wake on it (same command: the stale frame would pass every check).
+TEST(Protocol, AReplyNeverAnswersTheRequestAfterItsOwn) {
+    SharedLog log;
+    LinkLog linkLog(&log, &log);
+    CountingSleeper sleeper;
+    auto transport = std::make_unique<WatchedTransport>();
+    WatchedTransport& wire = *transport;
+    HeldReceiver p(std::move(transport), linkLog, sleeper, [&] { wire.WaitForWrites(2); });
+    std::thread receiveThread([&] {
+        wire.WaitForWrites(1);
+        const Frame reply = Sealed({{0, 0x9D}, {3, 0xFF}});
+        p.OnReceive(&reply);
+    });
+    Frame first = Sealed({{0, 0x9C}, {2, 0}});
+    Frame second = Sealed({{0, 0x9C}, {2, 1}});
+    Frame reply;
+    // Generous timeouts: neither may run out just because a thread was slow.
+    const bool firstAnswered = p.SendAndReceive(first, reply, 1, 2000);
+    const bool secondAnswered = p.SendAndReceive(second, reply, 1, 500);
+    receiveThread.join();
+    EXPECT_TRUE(firstAnswered);
+    EXPECT_FALSE(secondAnswered) << "the second request took the first one's reply";
+}
+
+// A box that takes each report late, though within the time its try allows.
+class LateTakingTransport final : public SilentTransport {
+public:
+    bool Write(const uint8_t*, int, int) override {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        return true;
+    }
+};
+
+// The time of a try covers its write and the wait for the reply together: a
+// try of 2000 ms whose write took 1500 ms waits 500 ms more, not 2000.
+// Bounded far from both, not timed.
+TEST(Protocol, ATryLastsItsTimeoutWhateverTheWriteTook) {
+    SharedLog log;
+    LinkLog linkLog(&log, &log);
+    CountingSleeper sleeper;
+    NoOwnerProtocol p(std::make_unique<LateTakingTransport>(), linkLog, sleeper);
+    Frame request = Sealed({{0, 0x94}});
+    Frame reply;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(p.SendAndReceive(request, reply, 1, 2000));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(3000))
+        << "the reply wait started afresh after the write";
+    EXPECT_EQ(log.CountErrors("WaitTimeout. cmd=0x94"), 1);
+}
 
 TEST(Protocol, CheckReplyTellsWhatIsWrong) {
     SharedLog log;
@@ -196,7 +303,11 @@ TEST(Protocol, ClosingAProtocolTheThreadNeverServedDoesNotWait) {
     auto p = std::make_shared<CProtocolDev>(bus.NewTransport(), linkLog, sleeper);
     p->Init(kVid, kPid, "emulator:0");
     EXPECT_FALSE(p->OnConnectDevice(0)) << "no owner, no receive thread";
-    p->Close();  // returns at once: nothing serves it
+    // The wait for a receive loop is 3000 ms; nothing serves this protocol,
+    // so Close must not spend it. Bounded far below, not timed.
+    const auto start = std::chrono::steady_clock::now();
+    p->Close();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1500));
     EXPECT_FALSE(p->IsRunning());
 }
 
