@@ -138,6 +138,9 @@ public:
 
 private:
     using ChannelMask = uint8_t;
+    // Why a band's gain is remembered: zeroed by the bypass, which the box
+    // never hears of, or switched off, which the box was sent.
+    enum class Remembered : int32_t { Nothing, ByBypass, SwitchedOff };
 
     static size_t Ch(int channel) { return static_cast<size_t>(channel); }
     static bool ValidChannel(int channel) { return channel >= 0 && channel < kChannelCount; }
@@ -152,8 +155,11 @@ private:
     void SetCrossoverField(int channel, int (*typeIndex)(int), CrossoverFieldSetter with, int value);
     void SetMaskBit(int index, int channel, bool on);
     void CopyChannel(int from, int to);
+    void Remember(int channel, int band, Remembered why, int gain);
     void ForgetBypassGains(int channel);
     void ForgetAllBypassGains();
+    // Queues a value the image already holds, for a box that has not seen it.
+    void Resend(int index);
     void RefreshCrossovers(int channel);
     void RebuildCurve(int channel);
     void CopyFromDefault(ChannelRange range);
@@ -166,7 +172,7 @@ private:
     EffectBlock block_ = DefaultEffectBlock();
     std::array<int32_t, kChannelCount> linked_{};
     int selectedChannel_ = kInitialSelectedChannel;
-    std::array<std::array<int32_t, kBandCount>, kChannelCount> bypassRemembered_{};
+    std::array<std::array<Remembered, kBandCount>, kChannelCount> bypassRemembered_{};
     std::array<std::array<int32_t, kBandCount>, kChannelCount> bypassGain_{};
     int delayUnit_ = 0;
     std::array<int32_t, kChannelCount> volumeMemo_{-1, -1, -1, -1, -1, -1};

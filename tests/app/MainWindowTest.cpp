@@ -342,6 +342,59 @@ TEST_F(MainWindowTest, BypassOnAndOffRestoresEveryGain) {
     EXPECT_GT(Curves().Model(ch).Peak(), 10);
 }
 
+TEST_F(MainWindowTest, ASwitchedOffBandStaysOffThroughABypass) {
+    Start();
+    const int ch = Ch();
+    Type(Ctl<SEdit2>(5203), "6");
+    Type(Ctl<SEdit2>(5205), "4");
+    SkCheckButton* off5 = Ctl<SkCheckButton>(1005);
+    Click(off5);
+    ASSERT_TRUE(off5->isChecked());
+    SkCheckButton* bypass = Ctl<SkCheckButton>(1502);
+    Click(bypass);
+    Click(bypass);
+    EXPECT_FALSE(bypass->isChecked());
+    EXPECT_EQ(Ctl<SEdit2>(5203)->text(), "6.0");
+    EXPECT_EQ(BoxGain(ch, 3), 600);
+    EXPECT_EQ(Ctl<SEdit2>(5205)->text(), "0.0");
+    EXPECT_TRUE(off5->isChecked());
+    EXPECT_EQ(SignedParam(param::BandGain(ch, 5)), 0);
+    EXPECT_EQ(BoxGain(ch, 5), 0);
+    Click(off5);  // switched on, it has its gain again
+    EXPECT_FALSE(off5->isChecked());
+    EXPECT_EQ(Ctl<SEdit2>(5205)->text(), "4.0");
+    EXPECT_EQ(BoxGain(ch, 5), 400);
+}
+
+TEST_F(MainWindowTest, AnEditThatEndsABypassLeavesTheBoxPlayingWhatTheWindowShows) {
+    Start();
+    const int ch = Ch();
+    Click(Ctl<SkCheckButton>(1501));  // PEQ: frequency and Q can be typed
+    struct Case {
+        const char* what;
+        int field;
+        const char* typed;
+    };
+    const Case cases[] = {{"gain of another band", 5207, "2"},
+                          {"Q of another band", 5107, "2"},
+                          {"frequency of a bypassed band", 5003, "150"}};
+    for (const Case& c : cases) {
+        Type(Ctl<SEdit2>(5203), "6");
+        Type(Ctl<SEdit2>(5209), "-4");
+        Click(Ctl<SkCheckButton>(1502));
+        ASSERT_EQ(BoxParam(param::PassCtrl) >> ch & 1, 1) << c.what;
+        Type(Ctl<SEdit2>(c.field), c.typed);
+        const EffectBlock box = SentImage();
+        EXPECT_EQ(box.Get(*FindParam(param::PassCtrl)) >> ch & 1, 0) << c.what;
+        for (int b = 0; b < 31; ++b)
+            EXPECT_EQ(static_cast<int16_t>(box.Get(*FindParam(param::BandGain(ch, b)))),
+                      SignedParam(param::BandGain(ch, b)))
+                << c.what << ", band " << b;
+        EXPECT_EQ(Ctl<SEdit2>(5203)->text(), "0.0") << c.what;
+        EXPECT_EQ(BoxGain(ch, 3), 0) << c.what;
+    }
+}
+
 TEST_F(MainWindowTest, BandOffBoxes) {
     Start();
     const int ch = Ch();

@@ -307,12 +307,93 @@ TEST_F(Edit, BypassFollowsLinksAndKeepsOtherChannelsBits) {
     EXPECT_EQ(Gain(db.Block(), 2, 5), 100);
 }
 
-TEST_F(Edit, BypassingTwiceDoesNotLoseTheRememberedGains) {
-    db.SetBandGain(3, 10, 600);
-    db.SetBypass(3, true);
-    db.SetBypass(3, true);
-    db.SetBypass(3, false);
-    EXPECT_EQ(Gain(db.Block(), 3, 10), 600);
+struct BypassRoundTripCase {
+    const char* what;
+    void (*bypassOnAndOff)(ParamDatabase& db);  // channel 2 in and out of bypass
+};
+void PrintTo(const BypassRoundTripCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class BypassRoundTrip : public ConnectedModel, public ::testing::WithParamInterface<BypassRoundTripCase> {};
+
+TEST_P(BypassRoundTrip, GivesEveryBandBackAsItWasAndTheBoxTheSame) {
+    const char* what = GetParam().what;
+    db.SetBandGain(2, 0, 300);
+    db.SetBandGain(2, 5, static_cast<uint16_t>(-450));
+    db.SetBandGain(2, 9, 200);
+    ASSERT_TRUE(db.SwitchBandOff(2, 5));
+    FireTimer();
+    clock.now += 1000;
+
+    GetParam().bypassOnAndOff(db);
+    FireTimer();
+
+    EXPECT_EQ(db.GetParam(param::PassCtrl), 0) << what;
+    EXPECT_EQ(Gain(db.Block(), 2, 0), 300) << what;
+    EXPECT_EQ(Gain(db.Block(), 2, 5), 0) << what << ": a band switched off stays off";
+    EXPECT_EQ(Gain(db.Block(), 2, 9), 200) << what;
+    EXPECT_EQ(box.image, db.Block()) << what;
+    // And it can still be switched on.
+    ASSERT_TRUE(db.SwitchBandOn(2, 5)) << what;
+    EXPECT_EQ(Gain(db.Block(), 2, 5), -450) << what;
+}
+
+const BypassRoundTripCase kBypassRoundTrips[] = {
+    {"on, off",
+     [](ParamDatabase& db) {
+         db.SetBypass(2, true);
+         db.SetBypass(2, false);
+     }},
+    {"on twice, off",
+     [](ParamDatabase& db) {
+         db.SetBypass(2, true);
+         db.SetBypass(2, true);
+         db.SetBypass(2, false);
+     }},
+    {"on, on again through its link group, off",
+     [](ParamDatabase& db) {
+         db.SetBypass(2, true);
+         db.LinkChannel(2, 2);
+         db.LinkChannel(3, 2);
+         db.SetBypass(3, true);
+         db.SetBypass(3, false);
+     }},
+};
+INSTANTIATE_TEST_SUITE_P(Cases, BypassRoundTrip, ::testing::ValuesIn(kBypassRoundTrips));
+
+TEST_F(Edit, AnEditThatEndsABypassSendsTheZeroedGainsBeforeTheBit) {
+    db.LinkChannel(2, 2);
+    db.LinkChannel(4, 2);
+    db.SetBandGain(2, 0, 300);
+    db.SetBandGain(2, 30, static_cast<uint16_t>(-450));
+    FireTimer();
+    clock.now += 1000;
+    db.SetBypass(2, true);
+    box.sent.clear();
+
+    // What the window does on an edit of a band: the edit, then the end of the bypass.
+    db.SetBandQ(2, 7, 200);
+    db.CancelBypass(2);
+    FireTimer();
+
+    const auto frames = box.SentWith(0x9C);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(Records(frames[0]), (RecordList{{"Box2_EQ0_Gain", 0},
+                                              {"Box2_EQ7_Q", 200},
+                                              {"Box2_EQ30_Gain", 0},
+                                              {"Box4_EQ0_Gain", 0},
+                                              {"Box4_EQ7_Q", 200},
+                                              {"Box4_EQ30_Gain", 0}}));
+    EXPECT_EQ(Records(frames[1]), (RecordList{{"PassCtrl", 0}}));
+    EXPECT_EQ(box.image, db.Block());
+    // Without a bypass to end, an edit sends only itself.
+    box.sent.clear();
+    db.SetBandQ(2, 7, 300);
+    db.CancelBypass(2);
+    FireTimer();
+    ASSERT_EQ(box.SentWith(0x9C).size(), 1u);
+    EXPECT_EQ(Records(box.SentWith(0x9C)[0]), (RecordList{{"Box2_EQ7_Q", 300}, {"Box4_EQ7_Q", 300}}));
 }
 
 TEST_F(Edit, CancelBypassLeavesTheZeroedGainsAndForgets) {
@@ -323,7 +404,8 @@ TEST_F(Edit, CancelBypassLeavesTheZeroedGainsAndForgets) {
     EXPECT_EQ(db.GetParam(param::PassCtrl), 0);
     EXPECT_EQ(Gain(db.Block(), 1, 2), 0);
     EXPECT_FALSE(db.HasRememberedGain(1, 2));
-    EXPECT_EQ(Records(box.SentWith(0x9C).at(0)), (RecordList{{"PassCtrl", 0}}));
+    EXPECT_EQ(Gain(box.image, 1, 2), 0) << "the box is told of the zeroed gain";
+    EXPECT_EQ(box.image.Get(*FindParam(param::PassCtrl)), 0);
     db.SetBypass(1, false);
     EXPECT_EQ(Gain(db.Block(), 1, 2), 0) << "nothing left to restore";
 }
