@@ -220,6 +220,41 @@ TEST_F(CompactTest, IndicatorLetsGoAndReconnects) {
     EXPECT_TRUE(prompter.messages.empty());
 }
 
+TEST_F(CompactTest, ABoxWhoseImageCannotBeReadIsAFailedConnection) {
+    Start();
+    SkCheckButton* indicator = Ctl<SkCheckButton>(1500);
+    auto showsNotConnected = [&](QAbstractButton* b) {
+        return !b->isChecked() && b->text() == Tr("mainWindow", "Not connect") &&
+               b->palette().color(QPalette::ButtonText) == QColor(0xff, 0x00, 0x00);
+    };
+    Click(indicator);  // let go, then the box's image goes bad
+    EffectBlock bad = BoxImage();
+    bad.SetByte(0, 0xFF);
+    bad.SetByte(1, 0xFF);
+    Box().Firmware().SetCurrentImage(bad);
+    Click(indicator);
+    EXPECT_FALSE(Connected());
+    EXPECT_TRUE(showsNotConnected(indicator));
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, Tr("messagebox", "Fail to connect device!"));
+    EXPECT_EQ(prompter.messages[0].title, Tr("messagebox", "Prompt"));
+    // The same box plugged in again: opened, but not connected, and both
+    // windows say so.
+    Box().Unplug();
+    ASSERT_TRUE(WaitFor([&] { return !app->Manager().IsOpen(); }));
+    Box().Plug();
+    ASSERT_TRUE(WaitFor([&] { return app->Manager().IsOpen(); }));
+    Settle();
+    EXPECT_FALSE(Connected());
+    EXPECT_TRUE(showsNotConnected(indicator));
+    Compact().OnTimer(CMiniDlg::kRefreshTimerId);
+    EXPECT_TRUE(showsNotConnected(Mini<SkCheckButton>(1004)));
+    // Edits stay on the PC.
+    Box().Firmware().ClearRequests();
+    Type(Ctl<SEdit2>(4000), "-30");
+    EXPECT_EQ(Box().Firmware().RequestCount(0x9C), 0);
+}
+
 TEST_F(CompactTest, IndicatorWithoutABoxSaysNoDevice) {
     Start();
     Box().Unplug();
