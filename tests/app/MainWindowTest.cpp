@@ -629,6 +629,28 @@ TEST_F(MainWindowTest, LanguageSwitchTranslatesAtOnceAndIsRemembered) {
     EXPECT_EQ(Main().MenuItems(9003).front().text, "我的场景");
 }
 
+TEST_F(MainWindowTest, PeqModeKeepsItsButtonTextThroughALanguageSwitch) {
+    Start();
+    auto switchLanguage = [&](int menuItem) {
+        Main().Command(menuItem);
+        // The switch is over once the window's own texts have followed.
+        return WaitFor([&] { return Ctl<SkCheckButton>(1500)->text() == Tr("mainWindow", "Connected"); });
+    };
+    SkCheckButton* mode = Ctl<SkCheckButton>(1501);
+    EXPECT_EQ(mode->text(), "GEQ");
+    Click(mode);
+    ASSERT_EQ(mode->text(), "PEQ");
+    for (int menuItem : {52, 51}) {
+        ASSERT_TRUE(switchLanguage(menuItem));
+        EXPECT_TRUE(mode->isChecked()) << menuItem;
+        EXPECT_EQ(mode->text(), "PEQ") << menuItem;
+        EXPECT_TRUE(Ctl<SEdit2>(5107)->isEnabled()) << menuItem;
+    }
+    Click(mode);
+    ASSERT_TRUE(switchLanguage(52));
+    EXPECT_EQ(mode->text(), "GEQ");
+}
+
 TEST_F(MainWindowTest, FreqStyleFileReplacesTheRangeLabels) {
     WriteProgramFile("freqstyle.xml",
                      "<?xml version=\"1.0\"?><widget class=\"QLabel\" name=\"dealer_ranges\">"
