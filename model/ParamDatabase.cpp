@@ -213,14 +213,21 @@ void ParamDatabase::SetBypass(int channel, bool on) {
 }
 
 void ParamDatabase::CancelBypass(int channel) {
+    EndBypassAsShown(channel);
+    ForEachTarget(channel, [&](int i) { ForgetBypassGains(i); });
+}
+
+void ParamDatabase::EndBypassAsShown(int channel) {
     const ChannelMask mask = TargetChannels(channel);
     if (!mask) return;
     // The box still holds the gains the bypass zeroed only on the PC: they go
     // out before the bit, or the box would play an EQ the window does not show.
     ForEachTarget(channel, [&](int i) {
-        for (int b = 0; b < kBandCount; ++b)
-            if (bypassRemembered_[Ch(i)][Ch(b)] == Remembered::ByBypass) Resend(param::BandGain(i, b));
-        ForgetBypassGains(i);
+        for (int b = 0; b < kBandCount; ++b) {
+            if (bypassRemembered_[Ch(i)][Ch(b)] != Remembered::ByBypass) continue;
+            Resend(param::BandGain(i, b));
+            Remember(i, b, Remembered::Nothing, 0);
+        }
     });
     const auto newByte = static_cast<uint8_t>(GetParam(param::PassCtrl) & ~mask);
     throttle_.Flush();
@@ -243,6 +250,10 @@ bool ParamDatabase::SwitchBandOn(int channel, int band) {
     if (!HasRememberedGain(channel, band)) return false;
     SetBandGain(channel, band, static_cast<uint16_t>(RememberedGain(channel, band)));
     ForEachTarget(channel, [&](int i) { Remember(i, band, Remembered::Nothing, 0); });
+    // A band that plays again cannot sit in a bypassed EQ: the bypass ends as
+    // an edit ends it. Bands switched off stay so, as a band-off box touches
+    // no other band.
+    if (GetParam(param::PassCtrl) & TargetChannels(channel)) EndBypassAsShown(channel);
     return true;
 }
 

@@ -90,9 +90,10 @@ public:
     void UnlinkKeepingSelection(int channel);
 
     // The band-off boxes: a band turned off remembers its gain (in the link
-    // group) and goes to 0; turned on again it gets the gain back. False when
-    // there is nothing to do: the band is already at 0, or nothing was
-    // remembered for it.
+    // group) and goes to 0; turned on again it gets the gain back, and a
+    // bypass of the group ends as an edit ends it. False when there is
+    // nothing to do: the band is already at 0, or nothing was remembered
+    // for it.
     bool SwitchBandOff(int channel, int band);
     bool SwitchBandOn(int channel, int band);
 
@@ -161,6 +162,9 @@ private:
     void CopyChannel(int from, int to);
     void Remember(int channel, int band, Remembered why, int gain);
     void ForgetBypassGains(int channel);
+    // Clears the bypass bits of the channel or its link group; the gains the
+    // bypass zeroed stay zero, the box is sent them and nothing restores them.
+    void EndBypassAsShown(int channel);
     void ForgetAllBypassGains();
     // Queues a value the image already holds, for a box that has not seen it.
     void Resend(int index);

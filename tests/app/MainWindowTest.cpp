@@ -395,6 +395,45 @@ TEST_F(MainWindowTest, AnEditThatEndsABypassLeavesTheBoxPlayingWhatTheWindowShow
     }
 }
 
+TEST_F(MainWindowTest, SwitchingABandOnEndsABypassInTheWindowAndTheBox) {
+    Start();
+    const int ch = Ch();
+    Type(Ctl<SEdit2>(5203), "6");
+    Type(Ctl<SEdit2>(5205), "4");
+    Type(Ctl<SEdit2>(5209), "-4");
+    SkCheckButton* off3 = Ctl<SkCheckButton>(1003);
+    SkCheckButton* off5 = Ctl<SkCheckButton>(1005);
+    SkCheckButton* off9 = Ctl<SkCheckButton>(1009);
+    Click(off9);
+    SkCheckButton* bypass = Ctl<SkCheckButton>(1502);
+    Click(bypass);
+    ASSERT_TRUE(bypass->isChecked());
+    ASSERT_TRUE(off5->isChecked());
+    Click(off5);  // band 5 plays again: the bypass ends
+    auto check = [&](const char* when) {
+        EXPECT_FALSE(bypass->isChecked()) << when;
+        EXPECT_FALSE(off5->isChecked()) << when;
+        EXPECT_EQ(Ctl<SEdit2>(5205)->text(), "4.0") << when;
+        EXPECT_TRUE(off3->isChecked()) << when << ": zeroed, as by any edit that ends a bypass";
+        EXPECT_EQ(Ctl<SEdit2>(5203)->text(), "0.0") << when;
+        EXPECT_TRUE(off9->isChecked()) << when;
+        const EffectBlock box = SentImage();
+        EXPECT_EQ(box.Get(*FindParam(param::PassCtrl)) >> ch & 1, 0) << when;
+        for (int b = 0; b < 31; ++b)
+            EXPECT_EQ(static_cast<int16_t>(box.Get(*FindParam(param::BandGain(ch, b)))),
+                      SignedParam(param::BandGain(ch, b)))
+                << when << ", band " << b;
+    };
+    check("after the click");
+    Main().RefreshAll();
+    check("after a refresh");
+    EXPECT_EQ(BoxGain(ch, 5), 400);
+    EXPECT_EQ(BoxGain(ch, 3), 0);
+    Click(off9);  // switched off before the bypass, it can still be switched on
+    EXPECT_EQ(Ctl<SEdit2>(5209)->text(), "-4.0");
+    EXPECT_EQ(BoxGain(ch, 9), -400);
+}
+
 TEST_F(MainWindowTest, BandOffBoxes) {
     Start();
     const int ch = Ch();
