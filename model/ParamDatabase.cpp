@@ -282,6 +282,12 @@ void ParamDatabase::ResetChannel(int channel) {
 }
 
 void ParamDatabase::CopyChannel(int from, int to) {
+    // Gains the target's own bypass zeroed only on the PC are still in the
+    // box: the PC takes them back first, so every copied gain that differs
+    // from the box is sent.
+    for (int b = 0; b < kBandCount; ++b)
+        if (bypassRemembered_[Ch(to)][Ch(b)] == Remembered::ByBypass)
+            block_.Set(*FindParam(param::BandGain(to, b)), static_cast<uint16_t>(bypassGain_[Ch(to)][Ch(b)]));
     auto copy = [&](int fromIndex, int toIndex) { SetParam(toIndex, GetParam(fromIndex)); };
     copy(param::Volume(from), param::Volume(to));
     copy(param::HighPassType(from), param::HighPassType(to));
@@ -295,6 +301,18 @@ void ParamDatabase::CopyChannel(int from, int to) {
         copy(param::BandFreq(from, b), param::BandFreq(to, b));
         copy(param::BandGain(from, b), param::BandGain(to, b));
         copy(param::BandQ(from, b), param::BandQ(to, b));
+    }
+    // The copy is bypassed when the source is, and remembers what the source
+    // remembers: ending its bypass or switching a band on then gives the
+    // source's gains, never the ones it had before.
+    bypassRemembered_[Ch(to)] = bypassRemembered_[Ch(from)];
+    bypassGain_[Ch(to)] = bypassGain_[Ch(from)];
+    const uint16_t pass = GetParam(param::PassCtrl);
+    if ((pass >> from & 1) != (pass >> to & 1)) {
+        // The copied gains reach the box before its bypass bit changes.
+        throttle_.Flush();
+        SetMaskBit(param::PassCtrl, to, pass >> from & 1);
+        throttle_.Flush();
     }
     RebuildCurve(to);
 }

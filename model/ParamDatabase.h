@@ -79,6 +79,8 @@ public:
     void SetBypass(int channel, bool on);
     void CancelBypass(int channel);
     void ResetChannel(int channel);
+    // The channels the reference is copied onto take its tuning, and its
+    // bypass with what the bypass and the band-off boxes remember.
     void LinkChannel(int channel, int reference);
     void UnlinkChannel(int channel);
     void ClearLinks();

@@ -305,6 +305,58 @@ TEST_F(MainWindowTest, LinkingAndUnlinkingFollowTheSelection) {
     EXPECT_FALSE(Ctl<SkCheckButton>(1402)->isChecked());
 }
 
+struct LinkOntoBypassCase {
+    const char* what;
+    bool sourceBypassed, targetBypassed;
+};
+void PrintTo(const LinkOntoBypassCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class LinkOntoBypass : public MainWindowTest, public ::testing::WithParamInterface<LinkOntoBypassCase> {};
+
+TEST_P(LinkOntoBypass, TheLinkedChannelPlaysAndShowsWhatItWasLinkedTo) {
+    const LinkOntoBypassCase& c = GetParam();
+    Start();
+    ASSERT_EQ(Ch(), 4);  // CH3, to be linked to CH1
+    SkCheckButton* bypass = Ctl<SkCheckButton>(1502);
+    Type(Ctl<SEdit2>(5203), "6");
+    if (c.targetBypassed) Click(bypass);
+    Click(Ctl<SkCheckButton>(1402));
+    Type(Ctl<SEdit2>(5207), "2");
+    if (c.sourceBypassed) Click(bypass);
+    Click(Ctl<SkCheckButton>(1102));
+    Click(Ctl<SkCheckButton>(1104));
+    ASSERT_EQ(Ch(), 2);
+    EXPECT_EQ(bypass->isChecked(), c.sourceBypassed) << c.what;
+    EXPECT_EQ(BoxParam(param::PassCtrl) >> 4 & 1, c.sourceBypassed ? 1 : 0) << c.what;
+
+    if (bypass->isChecked()) Click(bypass);
+    Click(bypass);  // and once more on and off, for both channels
+    Click(bypass);
+    const EffectBlock box = SentImage();
+    EXPECT_EQ(box.Get(*FindParam(param::PassCtrl)) & 0x3F, 0) << c.what;
+    for (int ch : {2, 4})
+        for (int b = 0; b < 31; ++b)
+            EXPECT_EQ(static_cast<int16_t>(box.Get(*FindParam(param::BandGain(ch, b)))),
+                      SignedParam(param::BandGain(ch, b)))
+                << c.what << ", channel " << ch << ", band " << b;
+    EXPECT_EQ(SignedParam(param::BandGain(4, 3)), 0) << c.what << ": nothing from before the link";
+    EXPECT_EQ(SignedParam(param::BandGain(4, 7)), 200) << c.what;
+    // Unlinked again, CH3 shows the copy.
+    Click(Ctl<SkCheckButton>(1102));
+    ASSERT_EQ(Ch(), 4);
+    EXPECT_FALSE(bypass->isChecked()) << c.what;
+    EXPECT_EQ(Ctl<SEdit2>(5203)->text(), "0.0") << c.what;
+    EXPECT_EQ(Ctl<SEdit2>(5207)->text(), "2.0") << c.what;
+    EXPECT_FALSE(Ctl<SkCheckButton>(1007)->isChecked()) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, LinkOntoBypass,
+                         ::testing::Values(LinkOntoBypassCase{"CH3 bypassed", false, true},
+                                           LinkOntoBypassCase{"CH1 bypassed", true, false},
+                                           LinkOntoBypassCase{"both bypassed", true, true}));
+
 TEST_F(MainWindowTest, SelectingAChannelShowsItsControls) {
     Start();
     Db().SetHighPassFreq(3, 120);

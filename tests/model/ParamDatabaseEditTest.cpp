@@ -254,6 +254,71 @@ TEST_F(Edit, LinkingAChannelToItselfCopiesItToTheOtherLinkedChannels) {
     EXPECT_EQ(WrittenNames(), (std::vector<std::string>{"Volume_1", "Volume_4"}));
 }
 
+struct LinkOntoBypassCase {
+    const char* what;
+    bool sourceBypassed, targetBypassed;
+    void (*link)(ParamDatabase& db);  // channel 2's tuning onto channel 4
+};
+void PrintTo(const LinkOntoBypassCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class LinkOntoBypass : public ConnectedModel, public ::testing::WithParamInterface<LinkOntoBypassCase> {};
+
+TEST_P(LinkOntoBypass, TheTargetIsACopyOfTheSourceBypassIncluded) {
+    const LinkOntoBypassCase& c = GetParam();
+    db.SetBandGain(2, 0, 300);
+    db.SetBandGain(2, 5, static_cast<uint16_t>(-450));
+    db.SetBandGain(4, 0, static_cast<uint16_t>(-900));
+    db.SetBandGain(4, 5, 800);
+    db.SetBandGain(4, 7, 600);
+    ASSERT_TRUE(db.SwitchBandOff(4, 5));
+    if (c.sourceBypassed) db.SetBypass(2, true);
+    if (c.targetBypassed) db.SetBypass(4, true);
+    FireTimer();
+    clock.now += 1000;
+
+    c.link(db);
+    FireTimer();
+    const int sourceBit = c.sourceBypassed ? 1 : 0;
+    EXPECT_EQ(db.GetParam(param::PassCtrl) >> 4 & 1, sourceBit) << c.what;
+    EXPECT_EQ(box.image.Get(*FindParam(param::PassCtrl)) >> 4 & 1, sourceBit) << c.what;
+
+    db.SetBypass(2, false);  // the link group's bypass ends
+    FireTimer();
+    EXPECT_EQ(db.GetParam(param::PassCtrl), 0) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 4, 0), 300) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 4, 5), -450) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 4, 7), 0) << c.what;
+    EXPECT_EQ(box.image, db.Block()) << c.what;
+    // Nothing from before the link is left to switch on.
+    EXPECT_FALSE(db.SwitchBandOn(4, 5)) << c.what;
+    EXPECT_FALSE(db.SwitchBandOn(4, 7)) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 4, 5), -450) << c.what;
+}
+
+// Channel 2 linked alone first (nothing to copy), then channel 4 to it.
+void LinkFourToTwo(ParamDatabase& db) {
+    db.LinkChannel(2, 2);
+    db.LinkChannel(4, 2);
+}
+// The other way round: channel 2 linked to itself copies itself onto 4.
+void LinkTwoToItself(ParamDatabase& db) {
+    db.LinkChannel(4, 4);
+    db.LinkChannel(2, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LinkOntoBypass,
+    ::testing::Values(LinkOntoBypassCase{"neither bypassed", false, false, LinkFourToTwo},
+                      LinkOntoBypassCase{"the target bypassed", false, true, LinkFourToTwo},
+                      LinkOntoBypassCase{"the source bypassed", true, false, LinkFourToTwo},
+                      LinkOntoBypassCase{"both bypassed", true, true, LinkFourToTwo},
+                      LinkOntoBypassCase{"the target bypassed, the source linked to itself", false, true,
+                                         LinkTwoToItself},
+                      LinkOntoBypassCase{"the source bypassed, the source linked to itself", true, false,
+                                         LinkTwoToItself}));
+
 TEST_F(Edit, BypassZeroesGainsLocallyAndRestoresThemThroughTheBox) {
     db.SetBandGain(2, 0, 300);
     db.SetBandGain(2, 30, static_cast<uint16_t>(-450));
