@@ -112,10 +112,10 @@ public:
     bool Disconnect();
     bool GetDeviceCurrentMode();
     bool ReadDeviceBlock();
-    // The read that completes a connection: a box whose image cannot be read
-    // is left disconnected, as edits against a stale copy would reach it
-    // only in part.
-    bool ReadImageOnConnect();
+    // The read that makes the box's image the PC's, on connect and after a
+    // recall: a box whose image cannot be read is left disconnected, as edits
+    // against a stale copy would reach it only in part.
+    bool ReadImageOrDisconnect();
     bool SendBlock(const EffectBlock& image);
     bool RecallDeviceMode(int index);
     bool StoreDeviceMode(int index);

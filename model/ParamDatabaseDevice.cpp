@@ -109,7 +109,7 @@ bool ParamDatabase::ReadDeviceBlock() {
     return true;
 }
 
-bool ParamDatabase::ReadImageOnConnect() {
+bool ParamDatabase::ReadImageOrDisconnect() {
     if (ReadDeviceBlock()) return true;
     Disconnect();
     return false;

@@ -33,7 +33,7 @@ bool ToggleConnection(ParamDatabase& db, bool connected, Prompter& prompter) {
     }
     switch (db.Connect()) {
     case ConnectStatus::Connected:
-        if (db.ReadImageOnConnect()) return true;
+        if (db.ReadImageOrDisconnect()) return true;
         break;  // a box whose image cannot be read is a failed connection
     case ConnectStatus::NoBoxFound:
     case ConnectStatus::HandshakeRefused:
