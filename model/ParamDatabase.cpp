@@ -184,20 +184,7 @@ void ParamDatabase::SetBypass(int channel, bool on) {
         throttle_.Flush();
         SetParam(param::PassCtrl, newByte);
         throttle_.Flush();
-        // The box bypasses the EQ itself; the PC zeroes its copy so the curve
-        // shows flat, and remembers the gains to restore. A band already zero
-        // keeps what is remembered for it: an earlier bypass's gain, so
-        // bypassing twice (or through a link) loses nothing, or a switched-off
-        // band's, which stays off when the bypass ends.
-        ForEachTarget(channel, [&](int i) {
-            for (int b = 0; b < kBandCount; ++b) {
-                const ParamRecord& r = *FindParam(param::BandGain(i, b));
-                const auto gain = static_cast<int16_t>(block_.Get(r));
-                if (gain == 0) continue;
-                Remember(i, b, Remembered::ByBypass, gain);
-                block_.Set(r, 0);
-            }
-        });
+        ForEachTarget(channel, [&](int i) { ZeroGainsForBypass(i); });
         return;
     }
     ForEachTarget(channel, [&](int i) {
@@ -210,6 +197,21 @@ void ParamDatabase::SetBypass(int channel, bool on) {
     throttle_.Flush();
     SetParam(param::PassCtrl, newByte);
     throttle_.Flush();
+}
+
+// The box bypasses the EQ itself; the PC zeroes its copy so the curve shows
+// flat, and remembers the gains to restore. A band already zero keeps what is
+// remembered for it: an earlier bypass's gain, so bypassing twice (or through
+// a link) loses nothing, or a switched-off band's, which stays off when the
+// bypass ends.
+void ParamDatabase::ZeroGainsForBypass(int channel) {
+    for (int b = 0; b < kBandCount; ++b) {
+        const ParamRecord& r = *FindParam(param::BandGain(channel, b));
+        const auto gain = static_cast<int16_t>(block_.Get(r));
+        if (gain == 0) continue;
+        Remember(channel, b, Remembered::ByBypass, gain);
+        block_.Set(r, 0);
+    }
 }
 
 void ParamDatabase::CancelBypass(int channel) {
@@ -288,6 +290,8 @@ void ParamDatabase::CopyChannel(int from, int to) {
     for (int b = 0; b < kBandCount; ++b)
         if (bypassRemembered_[Ch(to)][Ch(b)] == Remembered::ByBypass)
             block_.Set(*FindParam(param::BandGain(to, b)), static_cast<uint16_t>(bypassGain_[Ch(to)][Ch(b)]));
+    // Whatever the target remembered belongs to the gains it had before.
+    ForgetBypassGains(to);
     auto copy = [&](int fromIndex, int toIndex) { SetParam(toIndex, GetParam(fromIndex)); };
     copy(param::Volume(from), param::Volume(to));
     copy(param::HighPassType(from), param::HighPassType(to));
@@ -302,17 +306,13 @@ void ParamDatabase::CopyChannel(int from, int to) {
         copy(param::BandGain(from, b), param::BandGain(to, b));
         copy(param::BandQ(from, b), param::BandQ(to, b));
     }
-    // The copy is bypassed when the source is, and remembers what the source
-    // remembers: ending its bypass or switching a band on then gives the
-    // source's gains, never the ones it had before.
-    bypassRemembered_[Ch(to)] = bypassRemembered_[Ch(from)];
-    bypassGain_[Ch(to)] = bypassGain_[Ch(from)];
-    const uint16_t pass = GetParam(param::PassCtrl);
-    if ((pass >> from & 1) != (pass >> to & 1)) {
-        // The copied gains reach the box before its bypass bit changes.
+    // A bypassed target stays bypassed, now over the copied gains: the box
+    // gets them first (a flush sends what the image holds then), and the PC
+    // zeroes and remembers them as the bypass does, so ending the bypass
+    // restores the copy.
+    if (GetParam(param::PassCtrl) >> to & 1) {
         throttle_.Flush();
-        SetMaskBit(param::PassCtrl, to, pass >> from & 1);
-        throttle_.Flush();
+        ZeroGainsForBypass(to);
     }
     RebuildCurve(to);
 }

@@ -79,8 +79,9 @@ public:
     void SetBypass(int channel, bool on);
     void CancelBypass(int channel);
     void ResetChannel(int channel);
-    // The channels the reference is copied onto take its tuning, and its
-    // bypass with what the bypass and the band-off boxes remember.
+    // The channels the reference is copied onto take its tuning as its image
+    // holds it; each keeps its own bypass, and a bypassed one keeps the copy
+    // as the gains its bypass gives back.
     void LinkChannel(int channel, int reference);
     void UnlinkChannel(int channel);
     void ClearLinks();
@@ -163,6 +164,9 @@ private:
     void SetMaskBit(int index, int channel, bool on);
     void CopyChannel(int from, int to);
     void Remember(int channel, int band, Remembered why, int gain);
+    // Zeroes the channel's gains on the PC only and remembers them, for a
+    // bypass the box applies itself.
+    void ZeroGainsForBypass(int channel);
     void ForgetBypassGains(int channel);
     // Clears the bypass bits of the channel or its link group; the gains the
     // bypass zeroed stay zero, the box is sent them and nothing restores them.

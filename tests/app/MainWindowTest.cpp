@@ -308,54 +308,98 @@ TEST_F(MainWindowTest, LinkingAndUnlinkingFollowTheSelection) {
 struct LinkOntoBypassCase {
     const char* what;
     bool sourceBypassed, targetBypassed;
+    bool sourceLinkedLast;  // CH3 linked first, then CH1 copies itself onto it
 };
 void PrintTo(const LinkOntoBypassCase& c, std::ostream* os) {
     *os << c.what;
 }
 
-class LinkOntoBypass : public MainWindowTest, public ::testing::WithParamInterface<LinkOntoBypassCase> {};
+class LinkOntoBypass : public MainWindowTest, public ::testing::WithParamInterface<LinkOntoBypassCase> {
+protected:
+    // Types into a field and leaves it with Tab.
+    void TypeAndLeave(QWidget* field, const QString& text) {
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Tab);
+    }
+};
 
-TEST_P(LinkOntoBypass, TheLinkedChannelPlaysAndShowsWhatItWasLinkedTo) {
+TEST_P(LinkOntoBypass, TheLinkedChannelKeepsItsBypassAndGivesBackTheCopy) {
     const LinkOntoBypassCase& c = GetParam();
     Start();
-    ASSERT_EQ(Ch(), 4);  // CH3, to be linked to CH1
+    Main().activateWindow();  // fields commit when the focus leaves them
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    ASSERT_EQ(Ch(), 4);  // CH3, to get CH1's tuning
     SkCheckButton* bypass = Ctl<SkCheckButton>(1502);
-    Type(Ctl<SEdit2>(5203), "6");
+    TypeAndLeave(Ctl<SEdit2>(5203), "6");
+    TypeAndLeave(Ctl<SEdit2>(5207), "-4");
+    ASSERT_EQ(SignedParam(param::BandGain(4, 7)), -400);
     if (c.targetBypassed) Click(bypass);
+    if (c.sourceLinkedLast) Click(Ctl<SkCheckButton>(1104));
     Click(Ctl<SkCheckButton>(1402));
-    Type(Ctl<SEdit2>(5207), "2");
+    ASSERT_EQ(Ch(), 2);
+    TypeAndLeave(Ctl<SEdit2>(5207), "2");
     if (c.sourceBypassed) Click(bypass);
     Click(Ctl<SkCheckButton>(1102));
-    Click(Ctl<SkCheckButton>(1104));
+    if (!c.sourceLinkedLast) Click(Ctl<SkCheckButton>(1104));
     ASSERT_EQ(Ch(), 2);
+    ASSERT_TRUE(Db().IsLinked(4)) << c.what;
     EXPECT_EQ(bypass->isChecked(), c.sourceBypassed) << c.what;
-    EXPECT_EQ(BoxParam(param::PassCtrl) >> 4 & 1, c.sourceBypassed ? 1 : 0) << c.what;
 
-    if (bypass->isChecked()) Click(bypass);
-    Click(bypass);  // and once more on and off, for both channels
-    Click(bypass);
+    // Each channel keeps its own bypass; the box holds the copy, bypassed
+    // or not, and agrees with the PC wherever the EQ plays.
+    const int copied7 = c.sourceBypassed ? 0 : 200;  // what CH1 shows is what is copied
+    const int passBits = (c.sourceBypassed ? 1 << 2 : 0) | (c.targetBypassed ? 1 << 4 : 0);
     const EffectBlock box = SentImage();
-    EXPECT_EQ(box.Get(*FindParam(param::PassCtrl)) & 0x3F, 0) << c.what;
-    for (int ch : {2, 4})
+    EXPECT_EQ(Param(param::PassCtrl), passBits) << c.what;
+    EXPECT_EQ(box.Get(*FindParam(param::PassCtrl)), passBits) << c.what;
+    EXPECT_EQ(static_cast<int16_t>(box.Get(*FindParam(param::BandGain(4, 3)))), 0) << c.what;
+    EXPECT_EQ(static_cast<int16_t>(box.Get(*FindParam(param::BandGain(4, 7)))), copied7) << c.what;
+    for (int ch : {2, 4}) {
+        if (Param(param::PassCtrl) >> ch & 1) continue;
         for (int b = 0; b < 31; ++b)
             EXPECT_EQ(static_cast<int16_t>(box.Get(*FindParam(param::BandGain(ch, b)))),
                       SignedParam(param::BandGain(ch, b)))
                 << c.what << ", channel " << ch << ", band " << b;
-    EXPECT_EQ(SignedParam(param::BandGain(4, 3)), 0) << c.what << ": nothing from before the link";
-    EXPECT_EQ(SignedParam(param::BandGain(4, 7)), 200) << c.what;
-    // Unlinked again, CH3 shows the copy.
-    Click(Ctl<SkCheckButton>(1102));
+    }
+
+    // CH3 on its own again shows its bypass as any bypassed channel (an EQ
+    // copied all flat shows so too).
+    Click(Ctl<SkCheckButton>(1104));
+    Click(Ctl<SkCheckButton>(1404));
     ASSERT_EQ(Ch(), 4);
-    EXPECT_FALSE(bypass->isChecked()) << c.what;
+    EXPECT_EQ(bypass->isChecked(), c.targetBypassed || !copied7) << c.what;
     EXPECT_EQ(Ctl<SEdit2>(5203)->text(), "0.0") << c.what;
-    EXPECT_EQ(Ctl<SEdit2>(5207)->text(), "2.0") << c.what;
-    EXPECT_FALSE(Ctl<SkCheckButton>(1007)->isChecked()) << c.what;
+    EXPECT_EQ(Ctl<SEdit2>(5207)->text(), c.targetBypassed || !copied7 ? "0.0" : "2.0") << c.what;
+    EXPECT_EQ(Ctl<SkCheckButton>(1007)->isChecked(), c.targetBypassed || !copied7) << c.what;
+
+    // Ending its bypass gives back the copy, nothing from before the link.
+    if (c.targetBypassed) Click(bypass);
+    EXPECT_EQ(bypass->isChecked(), !copied7) << c.what;
+    EXPECT_EQ(Ctl<SEdit2>(5203)->text(), "0.0") << c.what;
+    EXPECT_EQ(Ctl<SEdit2>(5207)->text(), copied7 ? "2.0" : "0.0") << c.what;
+    EXPECT_EQ(Ctl<SkCheckButton>(1007)->isChecked(), !copied7) << c.what;
+    EXPECT_EQ(SignedParam(param::BandGain(4, 3)), 0) << c.what;
+    EXPECT_EQ(SignedParam(param::BandGain(4, 7)), copied7) << c.what;
+    const EffectBlock after = SentImage();
+    EXPECT_EQ(after.Get(*FindParam(param::PassCtrl)) >> 4 & 1, 0) << c.what;
+    for (int b = 0; b < 31; ++b)
+        EXPECT_EQ(static_cast<int16_t>(after.Get(*FindParam(param::BandGain(4, b)))),
+                  SignedParam(param::BandGain(4, b)))
+            << c.what << ", band " << b;
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, LinkOntoBypass,
-                         ::testing::Values(LinkOntoBypassCase{"CH3 bypassed", false, true},
-                                           LinkOntoBypassCase{"CH1 bypassed", true, false},
-                                           LinkOntoBypassCase{"both bypassed", true, true}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LinkOntoBypass,
+    ::testing::Values(LinkOntoBypassCase{"neither bypassed", false, false, false},
+                      LinkOntoBypassCase{"CH3 bypassed", false, true, false},
+                      LinkOntoBypassCase{"CH1 bypassed", true, false, false},
+                      LinkOntoBypassCase{"both bypassed", true, true, false},
+                      LinkOntoBypassCase{"neither bypassed, CH1 linked last", false, false, true},
+                      LinkOntoBypassCase{"CH3 bypassed, CH1 linked last", false, true, true},
+                      LinkOntoBypassCase{"CH1 bypassed, CH1 linked last", true, false, true},
+                      LinkOntoBypassCase{"both bypassed, CH1 linked last", true, true, true}));
 
 TEST_F(MainWindowTest, SelectingAChannelShowsItsControls) {
     Start();

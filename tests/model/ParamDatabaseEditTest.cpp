@@ -265,7 +265,7 @@ void PrintTo(const LinkOntoBypassCase& c, std::ostream* os) {
 
 class LinkOntoBypass : public ConnectedModel, public ::testing::WithParamInterface<LinkOntoBypassCase> {};
 
-TEST_P(LinkOntoBypass, TheTargetIsACopyOfTheSourceBypassIncluded) {
+TEST_P(LinkOntoBypass, TheTargetKeepsItsBypassOverTheCopiedGains) {
     const LinkOntoBypassCase& c = GetParam();
     db.SetBandGain(2, 0, 300);
     db.SetBandGain(2, 5, static_cast<uint16_t>(-450));
@@ -277,24 +277,42 @@ TEST_P(LinkOntoBypass, TheTargetIsACopyOfTheSourceBypassIncluded) {
     if (c.targetBypassed) db.SetBypass(4, true);
     FireTimer();
     clock.now += 1000;
+    const int passBits = (c.sourceBypassed ? 1 << 2 : 0) | (c.targetBypassed ? 1 << 4 : 0);
 
     c.link(db);
     FireTimer();
-    const int sourceBit = c.sourceBypassed ? 1 : 0;
-    EXPECT_EQ(db.GetParam(param::PassCtrl) >> 4 & 1, sourceBit) << c.what;
-    EXPECT_EQ(box.image.Get(*FindParam(param::PassCtrl)) >> 4 & 1, sourceBit) << c.what;
+    // Copied is what the source's image holds: nothing of a bypassed source's EQ.
+    const int copied0 = c.sourceBypassed ? 0 : 300;
+    const int copied5 = c.sourceBypassed ? 0 : -450;
+    EXPECT_EQ(db.GetParam(param::PassCtrl), passBits) << c.what << ": no bypass bit is copied";
+    const int shown = c.targetBypassed ? 0 : 1;  // a bypassed EQ shows flat on the PC
+    EXPECT_EQ(Gain(db.Block(), 4, 0), shown * copied0) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 4, 5), shown * copied5) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 4, 7), 0) << c.what;
+    // The box holds the copy behind the target's bypass, and matches the PC
+    // wherever its EQ is not bypassed.
+    EffectBlock expectedBox = db.Block();
+    auto setGain = [&](int ch, int band, int gain) {
+        expectedBox.Set(*FindParam(param::BandGain(ch, band)), static_cast<uint16_t>(gain));
+    };
+    if (c.sourceBypassed) setGain(2, 0, 300), setGain(2, 5, -450);
+    setGain(4, 0, copied0), setGain(4, 5, copied5), setGain(4, 7, 0);
+    EXPECT_EQ(box.image, expectedBox) << c.what;
 
-    db.SetBypass(2, false);  // the link group's bypass ends
+    db.SetBypass(4, false);  // the link group's bypass ends
     FireTimer();
     EXPECT_EQ(db.GetParam(param::PassCtrl), 0) << c.what;
-    EXPECT_EQ(Gain(db.Block(), 4, 0), 300) << c.what;
-    EXPECT_EQ(Gain(db.Block(), 4, 5), -450) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 4, 0), copied0) << c.what << ": the copy comes back, not what was before";
+    EXPECT_EQ(Gain(db.Block(), 4, 5), copied5) << c.what;
     EXPECT_EQ(Gain(db.Block(), 4, 7), 0) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 2, 0), 300) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 2, 5), -450) << c.what;
     EXPECT_EQ(box.image, db.Block()) << c.what;
     // Nothing from before the link is left to switch on.
     EXPECT_FALSE(db.SwitchBandOn(4, 5)) << c.what;
     EXPECT_FALSE(db.SwitchBandOn(4, 7)) << c.what;
-    EXPECT_EQ(Gain(db.Block(), 4, 5), -450) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 4, 5), copied5) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 4, 7), 0) << c.what;
 }
 
 // Channel 2 linked alone first (nothing to copy), then channel 4 to it.
@@ -310,14 +328,15 @@ void LinkTwoToItself(ParamDatabase& db) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LinkOntoBypass,
-    ::testing::Values(LinkOntoBypassCase{"neither bypassed", false, false, LinkFourToTwo},
-                      LinkOntoBypassCase{"the target bypassed", false, true, LinkFourToTwo},
-                      LinkOntoBypassCase{"the source bypassed", true, false, LinkFourToTwo},
-                      LinkOntoBypassCase{"both bypassed", true, true, LinkFourToTwo},
-                      LinkOntoBypassCase{"the target bypassed, the source linked to itself", false, true,
-                                         LinkTwoToItself},
-                      LinkOntoBypassCase{"the source bypassed, the source linked to itself", true, false,
-                                         LinkTwoToItself}));
+    ::testing::Values(
+        LinkOntoBypassCase{"neither bypassed", false, false, LinkFourToTwo},
+        LinkOntoBypassCase{"the target bypassed", false, true, LinkFourToTwo},
+        LinkOntoBypassCase{"the source bypassed", true, false, LinkFourToTwo},
+        LinkOntoBypassCase{"both bypassed", true, true, LinkFourToTwo},
+        LinkOntoBypassCase{"neither bypassed, the source linked to itself", false, false, LinkTwoToItself},
+        LinkOntoBypassCase{"the target bypassed, the source linked to itself", false, true, LinkTwoToItself},
+        LinkOntoBypassCase{"the source bypassed, the source linked to itself", true, false, LinkTwoToItself},
+        LinkOntoBypassCase{"both bypassed, the source linked to itself", true, true, LinkTwoToItself}));
 
 TEST_F(Edit, BypassZeroesGainsLocallyAndRestoresThemThroughTheBox) {
     db.SetBandGain(2, 0, 300);
