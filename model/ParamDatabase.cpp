@@ -24,6 +24,10 @@ void ParamDatabase::SetParam(int index, uint16_t value) {
     }
 }
 
+void ParamDatabase::Resend(int index) {
+    if (IsDeviceReady()) pending_.Set(index, GetParam(index));
+}
+
 bool ParamDatabase::IsDeviceReady() const {
     return link_ && link_->IsOpen() && connected_;
 }
@@ -45,7 +49,8 @@ void ParamDatabase::SetVolumeMemo(int channel, int value) {
 }
 
 bool ParamDatabase::HasRememberedGain(int channel, int band) const {
-    return ValidChannel(channel) && ValidBand(band) && bypassRemembered_[Ch(channel)][Ch(band)] != 0;
+    return ValidChannel(channel) && ValidBand(band) &&
+           bypassRemembered_[Ch(channel)][Ch(band)] != Remembered::Nothing;
 }
 
 int ParamDatabase::RememberedGain(int channel, int band) const {
@@ -179,28 +184,14 @@ void ParamDatabase::SetBypass(int channel, bool on) {
         throttle_.Flush();
         SetParam(param::PassCtrl, newByte);
         throttle_.Flush();
-        // The box bypasses the EQ itself; the PC zeroes its copy so the curve
-        // shows flat, and remembers the gains to restore. A band already zero
-        // keeps what an earlier bypass remembered, so bypassing twice (or
-        // through a link) does not lose the user's gains.
-        ForEachTarget(channel, [&](int i) {
-            for (int b = 0; b < kBandCount; ++b) {
-                const ParamRecord& r = *FindParam(param::BandGain(i, b));
-                const auto gain = static_cast<int16_t>(block_.Get(r));
-                if (gain == 0) continue;
-                bypassRemembered_[Ch(i)][Ch(b)] = 1;
-                bypassGain_[Ch(i)][Ch(b)] = gain;
-                block_.Set(r, 0);
-            }
-        });
+        ForEachTarget(channel, [&](int i) { ZeroGainsForBypass(i); });
         return;
     }
     ForEachTarget(channel, [&](int i) {
         for (int b = 0; b < kBandCount; ++b) {
-            if (!bypassRemembered_[Ch(i)][Ch(b)]) continue;
+            if (bypassRemembered_[Ch(i)][Ch(b)] != Remembered::ByBypass) continue;
             SetParam(param::BandGain(i, b), static_cast<uint16_t>(bypassGain_[Ch(i)][Ch(b)]));
-            bypassRemembered_[Ch(i)][Ch(b)] = 0;
-            bypassGain_[Ch(i)][Ch(b)] = 0;
+            Remember(i, b, Remembered::Nothing, 0);
         }
     });
     throttle_.Flush();
@@ -208,10 +199,38 @@ void ParamDatabase::SetBypass(int channel, bool on) {
     throttle_.Flush();
 }
 
+// The box bypasses the EQ itself; the PC zeroes its copy so the curve shows
+// flat, and remembers the gains to restore. A band already zero keeps what is
+// remembered for it: an earlier bypass's gain, so bypassing twice (or through
+// a link) loses nothing, or a switched-off band's, which stays off when the
+// bypass ends.
+void ParamDatabase::ZeroGainsForBypass(int channel) {
+    for (int b = 0; b < kBandCount; ++b) {
+        const ParamRecord& r = *FindParam(param::BandGain(channel, b));
+        const auto gain = static_cast<int16_t>(block_.Get(r));
+        if (gain == 0) continue;
+        Remember(channel, b, Remembered::ByBypass, gain);
+        block_.Set(r, 0);
+    }
+}
+
 void ParamDatabase::CancelBypass(int channel) {
+    EndBypassAsShown(channel);
+    ForEachTarget(channel, [&](int i) { ForgetBypassGains(i); });
+}
+
+void ParamDatabase::EndBypassAsShown(int channel) {
     const ChannelMask mask = TargetChannels(channel);
     if (!mask) return;
-    ForEachTarget(channel, [&](int i) { ForgetBypassGains(i); });
+    // The box still holds the gains the bypass zeroed only on the PC: they go
+    // out before the bit, or the box would play an EQ the window does not show.
+    ForEachTarget(channel, [&](int i) {
+        for (int b = 0; b < kBandCount; ++b) {
+            if (bypassRemembered_[Ch(i)][Ch(b)] != Remembered::ByBypass) continue;
+            Resend(param::BandGain(i, b));
+            Remember(i, b, Remembered::Nothing, 0);
+        }
+    });
     const auto newByte = static_cast<uint8_t>(GetParam(param::PassCtrl) & ~mask);
     throttle_.Flush();
     SetParam(param::PassCtrl, newByte);
@@ -224,10 +243,7 @@ bool ParamDatabase::SwitchBandOff(int channel, int band) {
     if (!ValidChannel(channel) || !ValidBand(band)) return false;
     const auto gain = static_cast<int16_t>(GetParam(param::BandGain(channel, band)));
     if (gain == 0) return false;
-    ForEachTarget(channel, [&](int i) {
-        bypassRemembered_[Ch(i)][Ch(band)] = 1;
-        bypassGain_[Ch(i)][Ch(band)] = gain;
-    });
+    ForEachTarget(channel, [&](int i) { Remember(i, band, Remembered::SwitchedOff, gain); });
     SetBandGain(channel, band, 0);
     return true;
 }
@@ -235,10 +251,11 @@ bool ParamDatabase::SwitchBandOff(int channel, int band) {
 bool ParamDatabase::SwitchBandOn(int channel, int band) {
     if (!HasRememberedGain(channel, band)) return false;
     SetBandGain(channel, band, static_cast<uint16_t>(RememberedGain(channel, band)));
-    ForEachTarget(channel, [&](int i) {
-        bypassRemembered_[Ch(i)][Ch(band)] = 0;
-        bypassGain_[Ch(i)][Ch(band)] = 0;
-    });
+    ForEachTarget(channel, [&](int i) { Remember(i, band, Remembered::Nothing, 0); });
+    // A band that plays again cannot sit in a bypassed EQ: the bypass ends as
+    // an edit ends it. Bands switched off stay so, as a band-off box touches
+    // no other band.
+    if (GetParam(param::PassCtrl) & TargetChannels(channel)) EndBypassAsShown(channel);
     return true;
 }
 
@@ -267,6 +284,14 @@ void ParamDatabase::ResetChannel(int channel) {
 }
 
 void ParamDatabase::CopyChannel(int from, int to) {
+    // Gains the target's own bypass zeroed only on the PC are still in the
+    // box: the PC takes them back first, so every copied gain that differs
+    // from the box is sent.
+    for (int b = 0; b < kBandCount; ++b)
+        if (bypassRemembered_[Ch(to)][Ch(b)] == Remembered::ByBypass)
+            block_.Set(*FindParam(param::BandGain(to, b)), static_cast<uint16_t>(bypassGain_[Ch(to)][Ch(b)]));
+    // Whatever the target remembered belongs to the gains it had before.
+    ForgetBypassGains(to);
     auto copy = [&](int fromIndex, int toIndex) { SetParam(toIndex, GetParam(fromIndex)); };
     copy(param::Volume(from), param::Volume(to));
     copy(param::HighPassType(from), param::HighPassType(to));
@@ -280,6 +305,14 @@ void ParamDatabase::CopyChannel(int from, int to) {
         copy(param::BandFreq(from, b), param::BandFreq(to, b));
         copy(param::BandGain(from, b), param::BandGain(to, b));
         copy(param::BandQ(from, b), param::BandQ(to, b));
+    }
+    // A bypassed target stays bypassed, now over the copied gains: the box
+    // gets them first (a flush sends what the image holds then), and the PC
+    // zeroes and remembers them as the bypass does, so ending the bypass
+    // restores the copy.
+    if (GetParam(param::PassCtrl) >> to & 1) {
+        throttle_.Flush();
+        ZeroGainsForBypass(to);
     }
     RebuildCurve(to);
 }
@@ -318,8 +351,13 @@ void ParamDatabase::UnlinkKeepingSelection(int channel) {
     UnlinkChannel(channel);
 }
 
+void ParamDatabase::Remember(int channel, int band, Remembered why, int gain) {
+    bypassRemembered_[Ch(channel)][Ch(band)] = why;
+    bypassGain_[Ch(channel)][Ch(band)] = gain;
+}
+
 void ParamDatabase::ForgetBypassGains(int channel) {
-    bypassRemembered_[Ch(channel)].fill(0);
+    bypassRemembered_[Ch(channel)].fill(Remembered::Nothing);
     bypassGain_[Ch(channel)].fill(0);
 }
 

@@ -79,6 +79,9 @@ public:
     void SetBypass(int channel, bool on);
     void CancelBypass(int channel);
     void ResetChannel(int channel);
+    // The channels the reference is copied onto take its tuning as its image
+    // holds it; each keeps its own bypass, and a bypassed one keeps the copy
+    // as the gains its bypass gives back.
     void LinkChannel(int channel, int reference);
     void UnlinkChannel(int channel);
     void ClearLinks();
@@ -90,9 +93,10 @@ public:
     void UnlinkKeepingSelection(int channel);
 
     // The band-off boxes: a band turned off remembers its gain (in the link
-    // group) and goes to 0; turned on again it gets the gain back. False when
-    // there is nothing to do: the band is already at 0, or nothing was
-    // remembered for it.
+    // group) and goes to 0; turned on again it gets the gain back, and a
+    // bypass of the group ends as an edit ends it. False when there is
+    // nothing to do: the band is already at 0, or nothing was remembered
+    // for it.
     bool SwitchBandOff(int channel, int band);
     bool SwitchBandOn(int channel, int band);
 
@@ -109,6 +113,10 @@ public:
     bool Disconnect();
     bool GetDeviceCurrentMode();
     bool ReadDeviceBlock();
+    // The read that makes the box's image the PC's, on connect and after a
+    // recall: a box whose image cannot be read is left disconnected, as edits
+    // against a stale copy would reach it only in part.
+    bool ReadImageOrDisconnect();
     bool SendBlock(const EffectBlock& image);
     bool RecallDeviceMode(int index);
     bool StoreDeviceMode(int index);
@@ -138,6 +146,9 @@ public:
 
 private:
     using ChannelMask = uint8_t;
+    // Why a band's gain is remembered: zeroed by the bypass, which the box
+    // never hears of, or switched off, which the box was sent.
+    enum class Remembered : int32_t { Nothing, ByBypass, SwitchedOff };
 
     static size_t Ch(int channel) { return static_cast<size_t>(channel); }
     static bool ValidChannel(int channel) { return channel >= 0 && channel < kChannelCount; }
@@ -152,8 +163,17 @@ private:
     void SetCrossoverField(int channel, int (*typeIndex)(int), CrossoverFieldSetter with, int value);
     void SetMaskBit(int index, int channel, bool on);
     void CopyChannel(int from, int to);
+    void Remember(int channel, int band, Remembered why, int gain);
+    // Zeroes the channel's gains on the PC only and remembers them, for a
+    // bypass the box applies itself.
+    void ZeroGainsForBypass(int channel);
     void ForgetBypassGains(int channel);
+    // Clears the bypass bits of the channel or its link group; the gains the
+    // bypass zeroed stay zero, the box is sent them and nothing restores them.
+    void EndBypassAsShown(int channel);
     void ForgetAllBypassGains();
+    // Queues a value the image already holds, for a box that has not seen it.
+    void Resend(int index);
     void RefreshCrossovers(int channel);
     void RebuildCurve(int channel);
     void CopyFromDefault(ChannelRange range);
@@ -166,7 +186,7 @@ private:
     EffectBlock block_ = DefaultEffectBlock();
     std::array<int32_t, kChannelCount> linked_{};
     int selectedChannel_ = kInitialSelectedChannel;
-    std::array<std::array<int32_t, kBandCount>, kChannelCount> bypassRemembered_{};
+    std::array<std::array<Remembered, kBandCount>, kChannelCount> bypassRemembered_{};
     std::array<std::array<int32_t, kBandCount>, kChannelCount> bypassGain_{};
     int delayUnit_ = 0;
     std::array<int32_t, kChannelCount> volumeMemo_{-1, -1, -1, -1, -1, -1};

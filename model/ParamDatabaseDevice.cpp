@@ -109,6 +109,12 @@ bool ParamDatabase::ReadDeviceBlock() {
     return true;
 }
 
+bool ParamDatabase::ReadImageOrDisconnect() {
+    if (ReadDeviceBlock()) return true;
+    Disconnect();
+    return false;
+}
+
 bool ParamDatabase::SendBlock(const EffectBlock& image) {
     if (&image != &block_) block_ = image;
     if (!IsDeviceReady()) return false;

@@ -17,6 +17,10 @@ struct ParsedValue {
     bool operator==(const ParsedValue&) const = default;
 };
 
+// The widest EQ gain limit in whole dB: a raw gain is dB × 100 in a signed
+// 16-bit value.
+inline constexpr int kMaxGainLimitDb = 327;
+
 // EQ gain limits in whole dB, from the tuning file.
 struct GainLimits {
     int minvol = -20;

@@ -1,5 +1,7 @@
 #include "TuningSettings.h"
 
+#include <algorithm>
+
 #include "AtomicFile.h"
 #include "Settings.h"
 
@@ -8,6 +10,12 @@ namespace {
 
 constexpr std::string_view kParam = "param";
 constexpr std::string_view kAlert = "alert";
+
+// A limit past what a raw gain holds would let a typed gain wrap round to
+// the opposite sign in the box.
+int GainLimit(long db) {
+    return static_cast<int>(std::clamp<long>(db, -kMaxGainLimitDb, kMaxGainLimitDb));
+}
 
 }  // namespace
 
@@ -18,8 +26,8 @@ TuningSettings ParseTuningSettings(std::string_view text) {
     t.scale = static_cast<double>(doc.GetInt(kParam, "scale", 0)) / 100.0;
     t.id1 = static_cast<uint32_t>(doc.GetInt(kParam, "id1", 0));
     t.id2 = static_cast<uint32_t>(doc.GetInt(kParam, "id2", 0));
-    t.maxvol = static_cast<int>(doc.GetInt(kParam, "maxvol", 20));
-    t.minvol = static_cast<int>(doc.GetInt(kParam, "minvol", -20));
+    t.maxvol = GainLimit(doc.GetInt(kParam, "maxvol", 20));
+    t.minvol = GainLimit(doc.GetInt(kParam, "minvol", -20));
     t.showFreqId = static_cast<int>(doc.GetInt(kParam, "ShowFreqID", 1));
     t.alertDelay = static_cast<int>(doc.GetInt(kAlert, "delay", 8000));
     t.alertEnable = static_cast<int>(doc.GetInt(kAlert, "enable", 0));

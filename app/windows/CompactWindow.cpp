@@ -160,13 +160,10 @@ void CMiniDlg::RefreshCompact() {
 void CMiniDlg::RecallPreset(int mode) {
     if (recalling_) return;
     recalling_ = true;
-    if (const char* problem = RecallDeviceModeSettled(s_.manager, s_.db, mode, this)) {
-        ShowMode();
-        s_.prompter.Inform(this, Tr("messagebox", problem));
-    } else {
-        main_.RefreshAll();
-        RefreshCompact();
-    }
+    const char* problem = RecallDeviceModeSettled(s_.manager, s_.db, mode, this);
+    main_.RefreshAll();
+    RefreshCompact();
+    if (problem) s_.prompter.Inform(this, Tr("messagebox", problem));
     recalling_ = false;
 }
 

@@ -33,16 +33,17 @@ bool ToggleConnection(ParamDatabase& db, bool connected, Prompter& prompter) {
     }
     switch (db.Connect()) {
     case ConnectStatus::Connected:
-        db.ReadDeviceBlock();
-        return true;
+        if (db.ReadImageOrDisconnect()) return true;
+        break;  // a box whose image cannot be read is a failed connection
     case ConnectStatus::NoBoxFound:
     case ConnectStatus::HandshakeRefused:
         prompter.Inform(nullptr, Tr("messagebox", "No device detected!"), Tr("messagebox", "Prompt"));
         return false;
     default:
-        prompter.Inform(nullptr, Tr("messagebox", "Fail to connect device!"), Tr("messagebox", "Prompt"));
-        return false;
+        break;
     }
+    prompter.Inform(nullptr, Tr("messagebox", "Fail to connect device!"), Tr("messagebox", "Prompt"));
+    return false;
 }
 
 }  // namespace caraudio::app

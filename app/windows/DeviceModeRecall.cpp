@@ -12,7 +12,7 @@ const char* RecallDeviceModeSettled(const CDeviceManager& manager, ParamDatabase
     if (!db.RecallDeviceMode(mode)) return "Recall device mode failed";
     Settle(window, kRecallSettleMs);
     db.ClearLinks();
-    db.ReadDeviceBlock();
+    if (!db.ReadImageOrDisconnect()) return "Recall device mode failed";
     return nullptr;
 }
 

@@ -15,7 +15,9 @@ inline constexpr int kRecallSettleMs = 500;
 // Makes one of the box's memories (0..7 the user slots, 8 the factory
 // settings) its current settings: once the box has settled, with `window`
 // taking no input meanwhile, the links go and the PC's image is read back
-// from the box. Null when done, else the message that says why not.
+// from the box; a box whose image cannot be read back is disconnected. Null
+// when done, else the message that says why not. Either way the windows
+// show the model anew: links and connection may have changed.
 const char* RecallDeviceModeSettled(const CDeviceManager& manager, ParamDatabase& db, int mode,
                                     QWidget* window);
 

@@ -135,9 +135,9 @@ void CDlgSysSettingEventHandler::SaveDeviceSlot() {
 void CDlgSysSettingEventHandler::RecallDeviceSlot() {
     const int slot = devmode_ ? devmode_->currentIndex() : -1;
     if (slot < 0) return Inform("Unselected scene!");
-    if (const char* problem = RecallDeviceModeSettled(s_.manager, s_.db, slot, &dialog_))
-        return Inform(problem);
+    const char* problem = RecallDeviceModeSettled(s_.manager, s_.db, slot, &dialog_);
     if (refreshMain_) refreshMain_();
+    if (problem) Inform(problem);
 }
 
 void RunPresetDialog(const QString& layoutName, QWidget* owner, const AppServices& services,

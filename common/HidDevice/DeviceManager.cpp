@@ -83,7 +83,7 @@ bool CDeviceManager::ConnectDevice(const std::string& path) {
 
 void CDeviceManager::OnDeviceConnected() {
     Logf(db_.Log(), "CarAudio: ====Connect device=====\n");
-    if (db_.Connect() == ConnectStatus::Connected && db_.ReadDeviceBlock()) db_.DumpParams();
+    if (db_.Connect() == ConnectStatus::Connected && db_.ReadImageOrDisconnect()) db_.DumpParams();
     NotifyMainWindow(kConnectedLParam);
 }
 

@@ -32,6 +32,10 @@ protected:
         return w;
     }
     QString LevelText() { return Mini<SWindow>(3000)->Text(); }
+    static bool ShowsNotConnected(const QAbstractButton* b) {
+        return !b->isChecked() && b->text() == Tr("mainWindow", "Not connect") &&
+               b->palette().color(QPalette::ButtonText) == QColor(0xff, 0x00, 0x00);
+    }
 };
 
 TEST_F(CompactTest, StartsWithTheCompactWindowOnTopAndTheMainWindowHidden) {
@@ -134,6 +138,50 @@ TEST_F(CompactTest, RecallWithoutABoxOrRefusedSaysSoAndChangesNothing) {
     EXPECT_FALSE(Mini<SkRadioButton>(2003)->isChecked());
 }
 
+struct ReadBackFault {
+    const char* what;
+    void (*fault)(emulator::BoxFirmware& box);  // on the box before slot D is recalled
+};
+void PrintTo(const ReadBackFault& f, std::ostream* os) {
+    *os << f.what;
+}
+
+class RecallReadBack : public CompactTest, public ::testing::WithParamInterface<ReadBackFault> {};
+
+TEST_P(RecallReadBack, ARecallWhoseSettingsCannotBeReadLeavesTheBoxDisconnected) {
+    const char* what = GetParam().what;
+    Start({}, false);
+    Db().LinkChannel(2, 2);
+    Db().LinkChannel(3, 2);
+    Main().RefreshAll();
+    GetParam().fault(Box().Firmware());
+    Click(Mini<SkRadioButton>(2003));
+    Settle();
+    ASSERT_EQ(prompter.messages.size(), 1u) << what;
+    EXPECT_EQ(prompter.messages[0].text, Tr("messagebox", "Recall device mode failed")) << what;
+    EXPECT_TRUE(prompter.messages[0].title.isEmpty()) << what;
+    EXPECT_FALSE(Connected()) << what;
+    EXPECT_TRUE(ShowsNotConnected(Mini<SkCheckButton>(1004))) << what;
+    EXPECT_TRUE(ShowsNotConnected(Ctl<SkCheckButton>(1500))) << what << ": the main window too";
+    EXPECT_FALSE(Ctl<SkCheckButton>(1102)->isChecked()) << what << ": the links went with the recall";
+    // The level stays on the PC: the box plays settings the PC does not know.
+    Box().Firmware().ClearRequests();
+    Click(Mini<QPushButton>(1002));
+    EXPECT_EQ(Box().Firmware().RequestCount(0x9C), 0) << what;
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, RecallReadBack,
+                         ::testing::Values(ReadBackFault{"the slot's image is marked invalid",
+                                                         [](emulator::BoxFirmware& box) {
+                                                             emulator::BoxMemory memory = box.Memory();
+                                                             memory.user[3].SetByte(0, 0xFF);
+                                                             memory.user[3].SetByte(1, 0xFF);
+                                                             box.SetMemory(memory);
+                                                         }},
+                                           ReadBackFault{
+                                               "a chunk comes back with the wrong number",
+                                               [](emulator::BoxFirmware& box) { box.WrongChunkEcho(1); }}));
+
 TEST_F(CompactTest, AdvancedLoginOpensTheMainWindowOnlyWithThePassword) {
     Start({}, false);
     Compact().runLogin = [](QWidget*) { return false; };
@@ -218,6 +266,37 @@ TEST_F(CompactTest, IndicatorLetsGoAndReconnects) {
     EXPECT_EQ(Param(param::MainVol), 12);
     EXPECT_EQ(Ctl<SEdit2>(4000)->text(), "-48dB");
     EXPECT_TRUE(prompter.messages.empty());
+}
+
+TEST_F(CompactTest, ABoxWhoseImageCannotBeReadIsAFailedConnection) {
+    Start();
+    SkCheckButton* indicator = Ctl<SkCheckButton>(1500);
+    Click(indicator);  // let go, then the box's image goes bad
+    EffectBlock bad = BoxImage();
+    bad.SetByte(0, 0xFF);
+    bad.SetByte(1, 0xFF);
+    Box().Firmware().SetCurrentImage(bad);
+    Click(indicator);
+    EXPECT_FALSE(Connected());
+    EXPECT_TRUE(ShowsNotConnected(indicator));
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, Tr("messagebox", "Fail to connect device!"));
+    EXPECT_EQ(prompter.messages[0].title, Tr("messagebox", "Prompt"));
+    // The same box plugged in again: opened, but not connected, and both
+    // windows say so.
+    Box().Unplug();
+    ASSERT_TRUE(WaitFor([&] { return !app->Manager().IsOpen(); }));
+    Box().Plug();
+    ASSERT_TRUE(WaitFor([&] { return app->Manager().IsOpen(); }));
+    Settle();
+    EXPECT_FALSE(Connected());
+    EXPECT_TRUE(ShowsNotConnected(indicator));
+    Compact().OnTimer(CMiniDlg::kRefreshTimerId);
+    EXPECT_TRUE(ShowsNotConnected(Mini<SkCheckButton>(1004)));
+    // Edits stay on the PC.
+    Box().Firmware().ClearRequests();
+    Type(Ctl<SEdit2>(4000), "-30");
+    EXPECT_EQ(Box().Firmware().RequestCount(0x9C), 0);
 }
 
 TEST_F(CompactTest, IndicatorWithoutABoxSaysNoDevice) {

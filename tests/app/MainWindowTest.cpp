@@ -304,6 +304,102 @@ TEST_F(MainWindowTest, LinkingAndUnlinkingFollowTheSelection) {
     EXPECT_FALSE(Ctl<SkCheckButton>(1402)->isChecked());
 }
 
+struct LinkOntoBypassCase {
+    const char* what;
+    bool sourceBypassed, targetBypassed;
+    bool sourceLinkedLast;  // CH3 linked first, then CH1 copies itself onto it
+};
+void PrintTo(const LinkOntoBypassCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class LinkOntoBypass : public MainWindowTest, public ::testing::WithParamInterface<LinkOntoBypassCase> {
+protected:
+    // Types into a field and leaves it with Tab.
+    void TypeAndLeave(QWidget* field, const QString& text) {
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Tab);
+    }
+};
+
+TEST_P(LinkOntoBypass, TheLinkedChannelKeepsItsBypassAndGivesBackTheCopy) {
+    const LinkOntoBypassCase& c = GetParam();
+    Start();
+    Main().activateWindow();  // fields commit when the focus leaves them
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    ASSERT_EQ(Ch(), 4);  // CH3, to get CH1's tuning
+    SkCheckButton* bypass = Ctl<SkCheckButton>(1502);
+    TypeAndLeave(Ctl<SEdit2>(5203), "6");
+    TypeAndLeave(Ctl<SEdit2>(5207), "-4");
+    ASSERT_EQ(SignedParam(param::BandGain(4, 7)), -400);
+    if (c.targetBypassed) Click(bypass);
+    if (c.sourceLinkedLast) Click(Ctl<SkCheckButton>(1104));
+    Click(Ctl<SkCheckButton>(1402));
+    ASSERT_EQ(Ch(), 2);
+    TypeAndLeave(Ctl<SEdit2>(5207), "2");
+    if (c.sourceBypassed) Click(bypass);
+    Click(Ctl<SkCheckButton>(1102));
+    if (!c.sourceLinkedLast) Click(Ctl<SkCheckButton>(1104));
+    ASSERT_EQ(Ch(), 2);
+    ASSERT_TRUE(Db().IsLinked(4)) << c.what;
+    EXPECT_EQ(bypass->isChecked(), c.sourceBypassed) << c.what;
+
+    // Each channel keeps its own bypass; the box holds the copy, bypassed
+    // or not, and agrees with the PC wherever the EQ plays.
+    const int copied7 = c.sourceBypassed ? 0 : 200;  // what CH1 shows is what is copied
+    const int passBits = (c.sourceBypassed ? 1 << 2 : 0) | (c.targetBypassed ? 1 << 4 : 0);
+    const EffectBlock box = SentImage();
+    EXPECT_EQ(Param(param::PassCtrl), passBits) << c.what;
+    EXPECT_EQ(box.Get(*FindParam(param::PassCtrl)), passBits) << c.what;
+    EXPECT_EQ(static_cast<int16_t>(box.Get(*FindParam(param::BandGain(4, 3)))), 0) << c.what;
+    EXPECT_EQ(static_cast<int16_t>(box.Get(*FindParam(param::BandGain(4, 7)))), copied7) << c.what;
+    for (int ch : {2, 4}) {
+        if (Param(param::PassCtrl) >> ch & 1) continue;
+        for (int b = 0; b < 31; ++b)
+            EXPECT_EQ(static_cast<int16_t>(box.Get(*FindParam(param::BandGain(ch, b)))),
+                      SignedParam(param::BandGain(ch, b)))
+                << c.what << ", channel " << ch << ", band " << b;
+    }
+
+    // CH3 on its own again shows its bypass as any bypassed channel (an EQ
+    // copied all flat shows so too).
+    Click(Ctl<SkCheckButton>(1104));
+    Click(Ctl<SkCheckButton>(1404));
+    ASSERT_EQ(Ch(), 4);
+    EXPECT_EQ(bypass->isChecked(), c.targetBypassed || !copied7) << c.what;
+    EXPECT_EQ(Ctl<SEdit2>(5203)->text(), "0.0") << c.what;
+    EXPECT_EQ(Ctl<SEdit2>(5207)->text(), c.targetBypassed || !copied7 ? "0.0" : "2.0") << c.what;
+    EXPECT_EQ(Ctl<SkCheckButton>(1007)->isChecked(), c.targetBypassed || !copied7) << c.what;
+
+    // Ending its bypass gives back the copy, nothing from before the link.
+    if (c.targetBypassed) Click(bypass);
+    EXPECT_EQ(bypass->isChecked(), !copied7) << c.what;
+    EXPECT_EQ(Ctl<SEdit2>(5203)->text(), "0.0") << c.what;
+    EXPECT_EQ(Ctl<SEdit2>(5207)->text(), copied7 ? "2.0" : "0.0") << c.what;
+    EXPECT_EQ(Ctl<SkCheckButton>(1007)->isChecked(), !copied7) << c.what;
+    EXPECT_EQ(SignedParam(param::BandGain(4, 3)), 0) << c.what;
+    EXPECT_EQ(SignedParam(param::BandGain(4, 7)), copied7) << c.what;
+    const EffectBlock after = SentImage();
+    EXPECT_EQ(after.Get(*FindParam(param::PassCtrl)) >> 4 & 1, 0) << c.what;
+    for (int b = 0; b < 31; ++b)
+        EXPECT_EQ(static_cast<int16_t>(after.Get(*FindParam(param::BandGain(4, b)))),
+                  SignedParam(param::BandGain(4, b)))
+            << c.what << ", band " << b;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LinkOntoBypass,
+    ::testing::Values(LinkOntoBypassCase{"neither bypassed", false, false, false},
+                      LinkOntoBypassCase{"CH3 bypassed", false, true, false},
+                      LinkOntoBypassCase{"CH1 bypassed", true, false, false},
+                      LinkOntoBypassCase{"both bypassed", true, true, false},
+                      LinkOntoBypassCase{"neither bypassed, CH1 linked last", false, false, true},
+                      LinkOntoBypassCase{"CH3 bypassed, CH1 linked last", false, true, true},
+                      LinkOntoBypassCase{"CH1 bypassed, CH1 linked last", true, false, true},
+                      LinkOntoBypassCase{"both bypassed, CH1 linked last", true, true, true}));
+
 TEST_F(MainWindowTest, SelectingAChannelShowsItsControls) {
     Start();
     Db().SetHighPassFreq(3, 120);
@@ -339,6 +435,98 @@ TEST_F(MainWindowTest, BypassOnAndOffRestoresEveryGain) {
     }
     EXPECT_EQ(BoxParam(param::PassCtrl) >> ch & 1, 0);
     EXPECT_GT(Curves().Model(ch).Peak(), 10);
+}
+
+TEST_F(MainWindowTest, ASwitchedOffBandStaysOffThroughABypass) {
+    Start();
+    const int ch = Ch();
+    Type(Ctl<SEdit2>(5203), "6");
+    Type(Ctl<SEdit2>(5205), "4");
+    SkCheckButton* off5 = Ctl<SkCheckButton>(1005);
+    Click(off5);
+    ASSERT_TRUE(off5->isChecked());
+    SkCheckButton* bypass = Ctl<SkCheckButton>(1502);
+    Click(bypass);
+    Click(bypass);
+    EXPECT_FALSE(bypass->isChecked());
+    EXPECT_EQ(Ctl<SEdit2>(5203)->text(), "6.0");
+    EXPECT_EQ(BoxGain(ch, 3), 600);
+    EXPECT_EQ(Ctl<SEdit2>(5205)->text(), "0.0");
+    EXPECT_TRUE(off5->isChecked());
+    EXPECT_EQ(SignedParam(param::BandGain(ch, 5)), 0);
+    EXPECT_EQ(BoxGain(ch, 5), 0);
+    Click(off5);  // switched on, it has its gain again
+    EXPECT_FALSE(off5->isChecked());
+    EXPECT_EQ(Ctl<SEdit2>(5205)->text(), "4.0");
+    EXPECT_EQ(BoxGain(ch, 5), 400);
+}
+
+TEST_F(MainWindowTest, AnEditThatEndsABypassLeavesTheBoxPlayingWhatTheWindowShows) {
+    Start();
+    const int ch = Ch();
+    Click(Ctl<SkCheckButton>(1501));  // PEQ: frequency and Q can be typed
+    struct Case {
+        const char* what;
+        int field;
+        const char* typed;
+    };
+    const Case cases[] = {{"gain of another band", 5207, "2"},
+                          {"Q of another band", 5107, "2"},
+                          {"frequency of a bypassed band", 5003, "150"}};
+    for (const Case& c : cases) {
+        Type(Ctl<SEdit2>(5203), "6");
+        Type(Ctl<SEdit2>(5209), "-4");
+        Click(Ctl<SkCheckButton>(1502));
+        ASSERT_EQ(BoxParam(param::PassCtrl) >> ch & 1, 1) << c.what;
+        Type(Ctl<SEdit2>(c.field), c.typed);
+        const EffectBlock box = SentImage();
+        EXPECT_EQ(box.Get(*FindParam(param::PassCtrl)) >> ch & 1, 0) << c.what;
+        for (int b = 0; b < 31; ++b)
+            EXPECT_EQ(static_cast<int16_t>(box.Get(*FindParam(param::BandGain(ch, b)))),
+                      SignedParam(param::BandGain(ch, b)))
+                << c.what << ", band " << b;
+        EXPECT_EQ(Ctl<SEdit2>(5203)->text(), "0.0") << c.what;
+        EXPECT_EQ(BoxGain(ch, 3), 0) << c.what;
+    }
+}
+
+TEST_F(MainWindowTest, SwitchingABandOnEndsABypassInTheWindowAndTheBox) {
+    Start();
+    const int ch = Ch();
+    Type(Ctl<SEdit2>(5203), "6");
+    Type(Ctl<SEdit2>(5205), "4");
+    Type(Ctl<SEdit2>(5209), "-4");
+    SkCheckButton* off3 = Ctl<SkCheckButton>(1003);
+    SkCheckButton* off5 = Ctl<SkCheckButton>(1005);
+    SkCheckButton* off9 = Ctl<SkCheckButton>(1009);
+    Click(off9);
+    SkCheckButton* bypass = Ctl<SkCheckButton>(1502);
+    Click(bypass);
+    ASSERT_TRUE(bypass->isChecked());
+    ASSERT_TRUE(off5->isChecked());
+    Click(off5);  // band 5 plays again: the bypass ends
+    auto check = [&](const char* when) {
+        EXPECT_FALSE(bypass->isChecked()) << when;
+        EXPECT_FALSE(off5->isChecked()) << when;
+        EXPECT_EQ(Ctl<SEdit2>(5205)->text(), "4.0") << when;
+        EXPECT_TRUE(off3->isChecked()) << when << ": zeroed, as by any edit that ends a bypass";
+        EXPECT_EQ(Ctl<SEdit2>(5203)->text(), "0.0") << when;
+        EXPECT_TRUE(off9->isChecked()) << when;
+        const EffectBlock box = SentImage();
+        EXPECT_EQ(box.Get(*FindParam(param::PassCtrl)) >> ch & 1, 0) << when;
+        for (int b = 0; b < 31; ++b)
+            EXPECT_EQ(static_cast<int16_t>(box.Get(*FindParam(param::BandGain(ch, b)))),
+                      SignedParam(param::BandGain(ch, b)))
+                << when << ", band " << b;
+    };
+    check("after the click");
+    Main().RefreshAll();
+    check("after a refresh");
+    EXPECT_EQ(BoxGain(ch, 5), 400);
+    EXPECT_EQ(BoxGain(ch, 3), 0);
+    Click(off9);  // switched off before the bypass, it can still be switched on
+    EXPECT_EQ(Ctl<SEdit2>(5209)->text(), "-4.0");
+    EXPECT_EQ(BoxGain(ch, 9), -400);
 }
 
 TEST_F(MainWindowTest, BandOffBoxes) {
@@ -573,6 +761,28 @@ TEST_F(MainWindowTest, LanguageSwitchTranslatesAtOnceAndIsRemembered) {
     Settle();
     EXPECT_EQ(Ctl<QPushButton>(9003)->text(), "文件");
     EXPECT_EQ(Main().MenuItems(9003).front().text, "我的场景");
+}
+
+TEST_F(MainWindowTest, PeqModeKeepsItsButtonTextThroughALanguageSwitch) {
+    Start();
+    auto switchLanguage = [&](int menuItem) {
+        Main().Command(menuItem);
+        // The switch is over once the window's own texts have followed.
+        return WaitFor([&] { return Ctl<SkCheckButton>(1500)->text() == Tr("mainWindow", "Connected"); });
+    };
+    SkCheckButton* mode = Ctl<SkCheckButton>(1501);
+    EXPECT_EQ(mode->text(), "GEQ");
+    Click(mode);
+    ASSERT_EQ(mode->text(), "PEQ");
+    for (int menuItem : {52, 51}) {
+        ASSERT_TRUE(switchLanguage(menuItem));
+        EXPECT_TRUE(mode->isChecked()) << menuItem;
+        EXPECT_EQ(mode->text(), "PEQ") << menuItem;
+        EXPECT_TRUE(Ctl<SEdit2>(5107)->isEnabled()) << menuItem;
+    }
+    Click(mode);
+    ASSERT_TRUE(switchLanguage(52));
+    EXPECT_EQ(mode->text(), "GEQ");
 }
 
 TEST_F(MainWindowTest, FreqStyleFileReplacesTheRangeLabels) {

@@ -11,6 +11,7 @@
 #include "PresetDialog.h"
 #include "SceneFile.h"
 #include "SceneStore.h"
+#include "SkButtons.h"
 #include "TextCodec.h"
 #include "TextContrast.h"
 #include "Translation.h"
@@ -169,6 +170,28 @@ TEST_F(PresetTest, LoadingASlotClearsTheLinksReadsTheBoxAndRefreshesTheMainWindo
     auto d = Open("XML_DEVICE_PRESET");
     d->Press("btnRecall");
     EXPECT_EQ(Texts(), QStringList({T("Recall device mode failed")}));
+}
+
+TEST_F(PresetTest, ASlotThatCannotBeReadBackLeavesTheBoxDisconnected) {
+    Start();
+    emulator::BoxMemory memory = Box().Firmware().Memory();
+    memory.user[4].SetByte(0, 0xFF);
+    memory.user[4].SetByte(1, 0xFF);
+    Box().Firmware().SetMemory(memory);
+    auto d = Open("XML_DEVICE_PRESET");
+    d->Slots()->setCurrentIndex(4);
+    d->Press("btnRecall");
+    EXPECT_EQ(Texts(), QStringList({T("Recall device mode failed")}));
+    EXPECT_TRUE(d->dialog.isVisible());
+    EXPECT_FALSE(Connected());
+    EXPECT_EQ(refreshes, 1);
+    widgets::SkCheckButton* indicator = Ctl<widgets::SkCheckButton>(1500);
+    EXPECT_FALSE(indicator->isChecked());
+    EXPECT_EQ(indicator->text(), Tr("mainWindow", "Not connect"));
+    // Edits stay on the PC.
+    Box().Firmware().ClearRequests();
+    Type(Ctl<QLineEdit>(4000), "-30");
+    EXPECT_EQ(Box().Firmware().RequestCount(0x9C), 0);
 }
 
 TEST_F(PresetTest, WithoutABoxEveryDeviceButtonSaysSoAndSendsNothing) {

@@ -9,6 +9,7 @@
 #include "AppOptions.h"
 #include "AppRig.h"
 #include "InstanceLock.h"
+#include "SEdit2.h"
 #include "SkSlider.h"
 #include "Skin.h"
 
@@ -242,6 +243,28 @@ TEST_F(StartUpTest, TheTuningFileGivesTheGainScale) {
               1200);
     QTest::keyClick(slider, Qt::Key_End);
     EXPECT_EQ(slider->Value(), -60);
+}
+
+TEST_F(StartUpTest, GainLimitsBeyondWhatTheBoxHoldsAreCut) {
+    Start("[param]\nmaxvol=400\nminvol=-99999999999\n");
+    EXPECT_EQ(app->Tuning().maxvol, 327);
+    EXPECT_EQ(app->Tuning().minvol, -327);
+    const int ch = app->Db().SelectedChannel();
+    auto* field = Control<widgets::SEdit2>(&Main(), 5200);
+    ASSERT_NE(field, nullptr);
+    struct Case {
+        const char* typed;
+        int raw;
+        const char* shown;
+    };
+    const Case cases[] = {{"400", 32700, "327.0"}, {"-400", -32700, "-327.0"}, {"327.5", 32700, "327.0"}};
+    for (const Case& c : cases) {
+        Type(field, c.typed);
+        app->Db().Throttle().Flush();
+        EXPECT_EQ(static_cast<int16_t>(app->Db().GetParam(param::BandGain(ch, 0))), c.raw) << c.typed;
+        EXPECT_EQ(static_cast<int16_t>(BoxImage().Get(*FindParam(param::BandGain(ch, 0)))), c.raw) << c.typed;
+        EXPECT_EQ(field->text(), c.shown) << c.typed;
+    }
 }
 
 }  // namespace

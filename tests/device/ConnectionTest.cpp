@@ -184,6 +184,41 @@ TEST(Connection, FailedReadsLeaveThePcImageAlone) {
     EXPECT_EQ(rig.db.ReportedImageSize(), 1206);
 }
 
+TEST(Connection, ABoxWhoseImageCannotBeReadIsOpenButNotConnected) {
+    struct Case {
+        const char* what;
+        void (*fault)(emulator::BoxFirmware& box);
+    };
+    const Case cases[] = {
+        {"a chunk comes back with the wrong number",
+         [](emulator::BoxFirmware& box) { box.WrongChunkEcho(1); }},
+        {"the image is marked invalid",
+         [](emulator::BoxFirmware& box) {
+             EffectBlock bad = Patterned(5);
+             bad.SetByte(0, 0xFF);
+             bad.SetByte(1, 0xFF);
+             box.SetCurrentImage(bad);
+         }},
+    };
+    for (const Case& c : cases) {
+        DeviceRig rig;
+        auto& box = rig.AddBox();
+        c.fault(box.Firmware());
+        rig.db.SetMainVolume(12);
+        const EffectBlock before = rig.db.Block();
+        ASSERT_EQ(rig.manager.RefreshDeviceList(), 1) << c.what;
+        EXPECT_TRUE(rig.manager.ConnectDevice(0)) << c.what << ": the box itself opened";
+        EXPECT_TRUE(rig.manager.IsOpen()) << c.what;
+        EXPECT_FALSE(rig.db.IsConnected()) << c.what;
+        EXPECT_EQ(rig.db.Block(), before) << c.what;
+        EXPECT_EQ(rig.messages, std::vector<int>{1}) << c.what << ": the main window reads the state";
+        // Edits stay on the PC until a connection has read the box.
+        rig.db.SetMainVolume(13);
+        EXPECT_TRUE(rig.db.Pending().Empty()) << c.what;
+        EXPECT_EQ(box.Firmware().RequestCount(0x9C), 0) << c.what;
+    }
+}
+
 TEST(Connection, UnplugMidReadFailsTheReadAndTheRemovalDisconnects) {
     DeviceRig rig;
     auto& box = rig.AddBox();

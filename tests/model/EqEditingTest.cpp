@@ -49,6 +49,61 @@ TEST_F(BandOff, NothingToDoWritesNothing) {
     EXPECT_FALSE(db.HasRememberedGain(2, 5));
 }
 
+struct BandOnInBypassCase {
+    const char* what;
+    void (*link)(ParamDatabase& db);
+    int bypassFrom, switchFrom;
+    std::vector<int> group;
+    int bypassBits;  // PassCtrl while bypassed
+};
+void PrintTo(const BandOnInBypassCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class BandOnInBypass : public ConnectedModel, public ::testing::WithParamInterface<BandOnInBypassCase> {};
+
+TEST_P(BandOnInBypass, EndsTheBypassAndTheBoxPlaysWhatThePcHolds) {
+    const BandOnInBypassCase& c = GetParam();
+    db.SetBypass(0, true);  // another channel's bypass stays
+    c.link(db);
+    db.SetBandGain(2, 0, Raw(300));
+    db.SetBandGain(2, 5, Raw(-450));
+    db.SetBandGain(2, 9, Raw(200));
+    ASSERT_TRUE(db.SwitchBandOff(2, 9));
+    db.SetBypass(c.bypassFrom, true);
+    ASSERT_EQ(box.image.Get(*FindParam(param::PassCtrl)), c.bypassBits) << c.what;
+
+    ASSERT_TRUE(db.SwitchBandOn(c.switchFrom, 5)) << c.what;
+    FireTimer();
+
+    EXPECT_EQ(db.GetParam(param::PassCtrl), 1) << c.what;
+    EXPECT_EQ(box.image, db.Block()) << c.what << ": the box plays what the PC holds";
+    for (int ch : c.group) {
+        EXPECT_EQ(Gain(db, ch, 5), -450) << c.what << ", channel " << ch;
+        EXPECT_EQ(Gain(db, ch, 0), 0) << c.what << ", channel " << ch << ": zeroed, as an edit leaves it";
+        EXPECT_FALSE(db.HasRememberedGain(ch, 0)) << c.what << ", channel " << ch;
+        EXPECT_EQ(Gain(db, ch, 9), 0) << c.what << ", channel " << ch;
+        EXPECT_EQ(db.RememberedGain(ch, 9), 200) << c.what << ", channel " << ch << ": still switched off";
+    }
+    ASSERT_TRUE(db.SwitchBandOn(c.switchFrom, 9)) << c.what;
+    FireTimer();
+    for (int ch : c.group) EXPECT_EQ(Gain(box.image, ch, 9), 200) << c.what << ", channel " << ch;
+    EXPECT_EQ(box.image, db.Block()) << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BandOnInBypass,
+    ::testing::Values(BandOnInBypassCase{"alone", [](ParamDatabase&) {}, 2, 2, {2}, 0b101},
+                      BandOnInBypassCase{"in a link group, from the other channel",
+                                         [](ParamDatabase& db) {
+                                             db.LinkChannel(2, 2);
+                                             db.LinkChannel(3, 2);
+                                         },
+                                         2,
+                                         3,
+                                         {2, 3},
+                                         0b1101}));
+
 struct CompensationCase {
     const char* what;
     double scale;

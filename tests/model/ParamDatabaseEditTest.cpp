@@ -254,6 +254,90 @@ TEST_F(Edit, LinkingAChannelToItselfCopiesItToTheOtherLinkedChannels) {
     EXPECT_EQ(WrittenNames(), (std::vector<std::string>{"Volume_1", "Volume_4"}));
 }
 
+struct LinkOntoBypassCase {
+    const char* what;
+    bool sourceBypassed, targetBypassed;
+    void (*link)(ParamDatabase& db);  // channel 2's tuning onto channel 4
+};
+void PrintTo(const LinkOntoBypassCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class LinkOntoBypass : public ConnectedModel, public ::testing::WithParamInterface<LinkOntoBypassCase> {};
+
+TEST_P(LinkOntoBypass, TheTargetKeepsItsBypassOverTheCopiedGains) {
+    const LinkOntoBypassCase& c = GetParam();
+    db.SetBandGain(2, 0, 300);
+    db.SetBandGain(2, 5, static_cast<uint16_t>(-450));
+    db.SetBandGain(4, 0, static_cast<uint16_t>(-900));
+    db.SetBandGain(4, 5, 800);
+    db.SetBandGain(4, 7, 600);
+    ASSERT_TRUE(db.SwitchBandOff(4, 5));
+    if (c.sourceBypassed) db.SetBypass(2, true);
+    if (c.targetBypassed) db.SetBypass(4, true);
+    FireTimer();
+    clock.now += 1000;
+    const int passBits = (c.sourceBypassed ? 1 << 2 : 0) | (c.targetBypassed ? 1 << 4 : 0);
+
+    c.link(db);
+    FireTimer();
+    // Copied is what the source's image holds: nothing of a bypassed source's EQ.
+    const int copied0 = c.sourceBypassed ? 0 : 300;
+    const int copied5 = c.sourceBypassed ? 0 : -450;
+    EXPECT_EQ(db.GetParam(param::PassCtrl), passBits) << c.what << ": no bypass bit is copied";
+    const int shown = c.targetBypassed ? 0 : 1;  // a bypassed EQ shows flat on the PC
+    EXPECT_EQ(Gain(db.Block(), 4, 0), shown * copied0) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 4, 5), shown * copied5) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 4, 7), 0) << c.what;
+    // The box holds the copy behind the target's bypass, and matches the PC
+    // wherever its EQ is not bypassed.
+    EffectBlock expectedBox = db.Block();
+    auto setGain = [&](int ch, int band, int gain) {
+        expectedBox.Set(*FindParam(param::BandGain(ch, band)), static_cast<uint16_t>(gain));
+    };
+    if (c.sourceBypassed) setGain(2, 0, 300), setGain(2, 5, -450);
+    setGain(4, 0, copied0), setGain(4, 5, copied5), setGain(4, 7, 0);
+    EXPECT_EQ(box.image, expectedBox) << c.what;
+
+    db.SetBypass(4, false);  // the link group's bypass ends
+    FireTimer();
+    EXPECT_EQ(db.GetParam(param::PassCtrl), 0) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 4, 0), copied0) << c.what << ": the copy comes back, not what was before";
+    EXPECT_EQ(Gain(db.Block(), 4, 5), copied5) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 4, 7), 0) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 2, 0), 300) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 2, 5), -450) << c.what;
+    EXPECT_EQ(box.image, db.Block()) << c.what;
+    // Nothing from before the link is left to switch on.
+    EXPECT_FALSE(db.SwitchBandOn(4, 5)) << c.what;
+    EXPECT_FALSE(db.SwitchBandOn(4, 7)) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 4, 5), copied5) << c.what;
+    EXPECT_EQ(Gain(db.Block(), 4, 7), 0) << c.what;
+}
+
+// Channel 2 linked alone first (nothing to copy), then channel 4 to it.
+void LinkFourToTwo(ParamDatabase& db) {
+    db.LinkChannel(2, 2);
+    db.LinkChannel(4, 2);
+}
+// The other way round: channel 2 linked to itself copies itself onto 4.
+void LinkTwoToItself(ParamDatabase& db) {
+    db.LinkChannel(4, 4);
+    db.LinkChannel(2, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LinkOntoBypass,
+    ::testing::Values(
+        LinkOntoBypassCase{"neither bypassed", false, false, LinkFourToTwo},
+        LinkOntoBypassCase{"the target bypassed", false, true, LinkFourToTwo},
+        LinkOntoBypassCase{"the source bypassed", true, false, LinkFourToTwo},
+        LinkOntoBypassCase{"both bypassed", true, true, LinkFourToTwo},
+        LinkOntoBypassCase{"neither bypassed, the source linked to itself", false, false, LinkTwoToItself},
+        LinkOntoBypassCase{"the target bypassed, the source linked to itself", false, true, LinkTwoToItself},
+        LinkOntoBypassCase{"the source bypassed, the source linked to itself", true, false, LinkTwoToItself},
+        LinkOntoBypassCase{"both bypassed, the source linked to itself", true, true, LinkTwoToItself}));
+
 TEST_F(Edit, BypassZeroesGainsLocallyAndRestoresThemThroughTheBox) {
     db.SetBandGain(2, 0, 300);
     db.SetBandGain(2, 30, static_cast<uint16_t>(-450));
@@ -307,12 +391,93 @@ TEST_F(Edit, BypassFollowsLinksAndKeepsOtherChannelsBits) {
     EXPECT_EQ(Gain(db.Block(), 2, 5), 100);
 }
 
-TEST_F(Edit, BypassingTwiceDoesNotLoseTheRememberedGains) {
-    db.SetBandGain(3, 10, 600);
-    db.SetBypass(3, true);
-    db.SetBypass(3, true);
-    db.SetBypass(3, false);
-    EXPECT_EQ(Gain(db.Block(), 3, 10), 600);
+struct BypassRoundTripCase {
+    const char* what;
+    void (*bypassOnAndOff)(ParamDatabase& db);  // channel 2 in and out of bypass
+};
+void PrintTo(const BypassRoundTripCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
+class BypassRoundTrip : public ConnectedModel, public ::testing::WithParamInterface<BypassRoundTripCase> {};
+
+TEST_P(BypassRoundTrip, GivesEveryBandBackAsItWasAndTheBoxTheSame) {
+    const char* what = GetParam().what;
+    db.SetBandGain(2, 0, 300);
+    db.SetBandGain(2, 5, static_cast<uint16_t>(-450));
+    db.SetBandGain(2, 9, 200);
+    ASSERT_TRUE(db.SwitchBandOff(2, 5));
+    FireTimer();
+    clock.now += 1000;
+
+    GetParam().bypassOnAndOff(db);
+    FireTimer();
+
+    EXPECT_EQ(db.GetParam(param::PassCtrl), 0) << what;
+    EXPECT_EQ(Gain(db.Block(), 2, 0), 300) << what;
+    EXPECT_EQ(Gain(db.Block(), 2, 5), 0) << what << ": a band switched off stays off";
+    EXPECT_EQ(Gain(db.Block(), 2, 9), 200) << what;
+    EXPECT_EQ(box.image, db.Block()) << what;
+    // And it can still be switched on.
+    ASSERT_TRUE(db.SwitchBandOn(2, 5)) << what;
+    EXPECT_EQ(Gain(db.Block(), 2, 5), -450) << what;
+}
+
+const BypassRoundTripCase kBypassRoundTrips[] = {
+    {"on, off",
+     [](ParamDatabase& db) {
+         db.SetBypass(2, true);
+         db.SetBypass(2, false);
+     }},
+    {"on twice, off",
+     [](ParamDatabase& db) {
+         db.SetBypass(2, true);
+         db.SetBypass(2, true);
+         db.SetBypass(2, false);
+     }},
+    {"on, on again through its link group, off",
+     [](ParamDatabase& db) {
+         db.SetBypass(2, true);
+         db.LinkChannel(2, 2);
+         db.LinkChannel(3, 2);
+         db.SetBypass(3, true);
+         db.SetBypass(3, false);
+     }},
+};
+INSTANTIATE_TEST_SUITE_P(Cases, BypassRoundTrip, ::testing::ValuesIn(kBypassRoundTrips));
+
+TEST_F(Edit, AnEditThatEndsABypassSendsTheZeroedGainsBeforeTheBit) {
+    db.LinkChannel(2, 2);
+    db.LinkChannel(4, 2);
+    db.SetBandGain(2, 0, 300);
+    db.SetBandGain(2, 30, static_cast<uint16_t>(-450));
+    FireTimer();
+    clock.now += 1000;
+    db.SetBypass(2, true);
+    box.sent.clear();
+
+    // What the window does on an edit of a band: the edit, then the end of the bypass.
+    db.SetBandQ(2, 7, 200);
+    db.CancelBypass(2);
+    FireTimer();
+
+    const auto frames = box.SentWith(0x9C);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(Records(frames[0]), (RecordList{{"Box2_EQ0_Gain", 0},
+                                              {"Box2_EQ7_Q", 200},
+                                              {"Box2_EQ30_Gain", 0},
+                                              {"Box4_EQ0_Gain", 0},
+                                              {"Box4_EQ7_Q", 200},
+                                              {"Box4_EQ30_Gain", 0}}));
+    EXPECT_EQ(Records(frames[1]), (RecordList{{"PassCtrl", 0}}));
+    EXPECT_EQ(box.image, db.Block());
+    // Without a bypass to end, an edit sends only itself.
+    box.sent.clear();
+    db.SetBandQ(2, 7, 300);
+    db.CancelBypass(2);
+    FireTimer();
+    ASSERT_EQ(box.SentWith(0x9C).size(), 1u);
+    EXPECT_EQ(Records(box.SentWith(0x9C)[0]), (RecordList{{"Box2_EQ7_Q", 300}, {"Box4_EQ7_Q", 300}}));
 }
 
 TEST_F(Edit, CancelBypassLeavesTheZeroedGainsAndForgets) {
@@ -323,7 +488,8 @@ TEST_F(Edit, CancelBypassLeavesTheZeroedGainsAndForgets) {
     EXPECT_EQ(db.GetParam(param::PassCtrl), 0);
     EXPECT_EQ(Gain(db.Block(), 1, 2), 0);
     EXPECT_FALSE(db.HasRememberedGain(1, 2));
-    EXPECT_EQ(Records(box.SentWith(0x9C).at(0)), (RecordList{{"PassCtrl", 0}}));
+    EXPECT_EQ(Gain(box.image, 1, 2), 0) << "the box is told of the zeroed gain";
+    EXPECT_EQ(box.image.Get(*FindParam(param::PassCtrl)), 0);
     db.SetBypass(1, false);
     EXPECT_EQ(Gain(db.Block(), 1, 2), 0) << "nothing left to restore";
 }

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <functional>
 #include <iostream>
 #include <set>
@@ -255,6 +256,28 @@ TEST(Tuning, EveryKeyAndItsDefault) {
     EXPECT_EQ(t.alertDelay, 3000);
     EXPECT_EQ(t.alertMessage, "Too loud!");
     EXPECT_EQ(ParseTuningSettings("[param]\nscale=100x\n").scale, 0.0);
+}
+
+TEST(Tuning, GainLimitsStayWithinWhatARawGainHolds) {
+    struct Case {
+        const char* file;
+        int maxvol, minvol;
+    };
+    const Case cases[] = {
+        {"[param]\nmaxvol=12\nminvol=-6\n", 12, -6},
+        {"[param]\nmaxvol=327\nminvol=-327\n", 327, -327},
+        {"[param]\nmaxvol=328\nminvol=-328\n", 327, -327},
+        {"[param]\nmaxvol=400\nminvol=-400\n", 327, -327},
+        {"[param]\nmaxvol=99999999999\nminvol=-99999999999\n", 327, -327},
+        {"[param]\nmaxvol=0x7fffffff\nminvol=-2147483648\n", 327, -327},
+        {"[param]\nmaxvol=-400\nminvol=400\n", -327, 327},  // the wrong way round is cut, not mended
+    };
+    for (const Case& c : cases) {
+        const TuningSettings t = ParseTuningSettings(c.file);
+        EXPECT_EQ(t.maxvol, c.maxvol) << c.file;
+        EXPECT_EQ(t.minvol, c.minvol) << c.file;
+        EXPECT_EQ(ParseGain("1000", t.Gains()).raw, std::max(c.maxvol, c.minvol) * 100) << c.file;
+    }
 }
 
 TEST_F(TempFolder, TuningFileIsTakenFromTheFirstFolderThatHasOne) {

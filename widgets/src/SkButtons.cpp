@@ -64,6 +64,11 @@ void SkStateButton::checkStateSet() {
     ApplyState();
 }
 
+void SkStateButton::changeEvent(QEvent* e) {
+    QAbstractButton::changeEvent(e);
+    if (e->type() == QEvent::LanguageChange) ApplyState();
+}
+
 void SkStateButton::ApplyState() {
     const bool on = isChecked();
     if (multitip_) setToolTip(on ? tip2_ : tip1_);

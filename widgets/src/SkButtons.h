@@ -27,6 +27,9 @@ protected:
     // The text and tip follow the state also when it is set with signals
     // blocked, as the windows do when they show the model.
     void checkStateSet() override;
+    // A language change gives the layout's one text back; the state's own
+    // text wins again.
+    void changeEvent(QEvent* e) override;
 
     bool autoCheck_ = false;
 
