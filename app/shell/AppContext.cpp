@@ -293,9 +293,6 @@ int AppContext::Run() {
 }
 
 void AppContext::DestroyWindows() {
-    // A field being typed in commits when it loses the focus: that must
-    // happen while its window is whole, not while the window is taken apart.
-    if (QWidget* focused = QApplication::focusWidget()) focused->clearFocus();
     delete compact_.data();
     main_.reset();
 }
