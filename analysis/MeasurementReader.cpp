@@ -1,0 +1,113 @@
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "Measurement.h"
+#include "MeasurementLine.h"
+
+namespace caraudio::analysis {
+namespace {
+
+// Enough of an offending line to recognise it.
+constexpr size_t kShownLineBytes = 160;
+
+std::string_view Trim(std::string_view s) {
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+bool IsComment(std::string_view trimmed) {
+    const char c = trimmed.front();
+    return c == '*' || c == '"' || c == '#';
+}
+
+bool HasDigit(std::string_view s) {
+    return std::any_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// The line cut at a character boundary, so a cut never splits a UTF-8 sequence.
+std::string Shown(std::string_view line) {
+    if (line.size() <= kShownLineBytes) return std::string(line);
+    size_t n = kShownLineBytes;
+    while (n > 0 && (static_cast<unsigned char>(line[n]) & 0xC0) == 0x80) --n;
+    return std::string(line.substr(0, n));
+}
+
+MeasurementRead Refused(MeasurementStatus status, int line, std::string_view text) {
+    MeasurementRead r;
+    r.status = status;
+    r.line = line;
+    r.lineText = Shown(text);
+    return r;
+}
+
+// Walks the lines of a text, whatever its line ends.
+class Lines {
+public:
+    explicit Lines(std::string_view text) : text_(text) {}
+    bool Next(std::string_view& line) {
+        if (pos_ >= text_.size()) return false;
+        size_t end = text_.find_first_of("\r\n", pos_);
+        if (end == std::string_view::npos) end = text_.size();
+        line = text_.substr(pos_, end - pos_);
+        pos_ = end + 1;
+        if (end < text_.size() && text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+        ++number_;
+        return true;
+    }
+    int Number() const { return number_; }
+
+private:
+    std::string_view text_;
+    size_t pos_ = 0;
+    int number_ = 0;
+};
+
+}  // namespace
+
+MeasurementRead ReadMeasurement(std::string_view bytes) {
+    if (bytes.size() > kMaxMeasurementBytes) return Refused(MeasurementStatus::TooLarge, 0, {});
+    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+
+    MeasurementRead r;
+    std::vector<MeasuredPoint>& points = r.measurement.points;
+    bool everyPhase = true;
+    int firstPointLine = 0;
+    std::string_view firstPointText;
+    Lines lines(bytes);
+    std::string_view raw;
+    while (lines.Next(raw)) {
+        const std::string_view line = Trim(raw);
+        if (line.empty() || IsComment(line)) continue;
+        const MeasurementLine data = ReadMeasurementLine(line);
+        if (data.status == MeasurementLine::Status::NotFinite)
+            return Refused(MeasurementStatus::NotFinite, lines.Number(), line);
+        if (data.status != MeasurementLine::Status::Read) {
+            if (points.empty() && !HasDigit(line)) continue;
+            return Refused(MeasurementStatus::NotNumbers, lines.Number(), line);
+        }
+        const double hz = data.values[0];
+        if (!(hz > 0)) return Refused(MeasurementStatus::NotPositiveFrequency, lines.Number(), line);
+        if (!points.empty() && !(hz > points.back().hz))
+            return Refused(MeasurementStatus::NotIncreasing, lines.Number(), line);
+        if (points.size() == kMaxMeasurementPoints)
+            return Refused(MeasurementStatus::TooManyPoints, lines.Number(), line);
+        const bool phase = data.count == 3;
+        everyPhase = everyPhase && phase;
+        points.push_back(
+            {hz, data.values[1], phase ? data.values[2] : std::numeric_limits<double>::quiet_NaN()});
+        if (points.size() == 1) {
+            firstPointLine = lines.Number();
+            firstPointText = line;
+        }
+    }
+    if (points.empty()) return Refused(MeasurementStatus::NoData, 0, {});
+    if (points.size() < 2) return Refused(MeasurementStatus::TooFewPoints, firstPointLine, firstPointText);
+    r.measurement.hasPhase = everyPhase;
+    r.status = MeasurementStatus::Read;
+    return r;
+}
+
+}  // namespace caraudio::analysis
