@@ -16,9 +16,10 @@ Response InterpolateOntoGrid(const Measurement& m, const FrequencyGrid& grid) {
         const double hz = grid.Hz(i);
         if (hz < p.front().hz || hz > p.back().hz) continue;
         while (k + 2 < p.size() && p[k + 1].hz <= hz) ++k;
-        const double span = std::log(p[k + 1].hz / p[k].hz);
-        // Two frequencies a rounding step apart have no line between them.
-        const double t = span > 0 ? std::log(hz / p[k].hz) / span : 0;
+        // Rounding near two frequencies a step apart must not leave the segment.
+        double t = std::log(hz / p[k].hz) / std::log(p[k + 1].hz / p[k].hz);
+        if (!(t >= 0)) t = 0;
+        if (t > 1) t = 1;
         out[static_cast<size_t>(i)] = p[k].db + t * (p[k + 1].db - p[k].db);
     }
     return out;

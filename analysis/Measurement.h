@@ -15,7 +15,7 @@ struct MeasuredPoint {
 };
 
 // Points in strictly increasing frequency, at least two, all finite, every
-// frequency above 0.
+// frequency above 0, every level within +-kMaxMeasurementLevelDb.
 struct Measurement {
     std::vector<MeasuredPoint> points;
     bool hasPhase = false;  // every point came with a phase
@@ -27,6 +27,7 @@ enum class MeasurementStatus {
     NoData,                // nothing but comments, headers and blank lines
     NotNumbers,            // a line that is neither data nor a comment
     NotFinite,             // NaN or an infinity on a data line
+    LevelOutOfRange,       // a level beyond +-kMaxMeasurementLevelDb
     NotPositiveFrequency,  // a frequency of 0 Hz or below
     NotIncreasing,         // a frequency not above the one before it
     TooFewPoints,          // a single point
@@ -35,6 +36,8 @@ enum class MeasurementStatus {
 
 inline constexpr size_t kMaxMeasurementBytes = size_t{64} << 20;
 inline constexpr size_t kMaxMeasurementPoints = 3'000'000;
+// Far beyond any real level; keeps sums of levels exact enough.
+inline constexpr double kMaxMeasurementLevelDb = 1000;
 
 // What reading gave: the measurement, or why not and where. `line` is the
 // 1-based number of the offending line (0 when no single line is at fault),

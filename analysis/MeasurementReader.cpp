@@ -90,6 +90,8 @@ MeasurementRead ReadMeasurement(std::string_view bytes) {
         }
         const double hz = data.values[0];
         if (!(hz > 0)) return Refused(MeasurementStatus::NotPositiveFrequency, lines.Number(), line);
+        if (std::fabs(data.values[1]) > kMaxMeasurementLevelDb)
+            return Refused(MeasurementStatus::LevelOutOfRange, lines.Number(), line);
         if (!points.empty() && !(hz > points.back().hz))
             return Refused(MeasurementStatus::NotIncreasing, lines.Number(), line);
         if (points.size() == kMaxMeasurementPoints)

@@ -76,10 +76,13 @@ Measurement SmoothMeasurement(const Measurement& m, Smoothing s) {
     Measurement out = m;
     out.hasPhase = false;
     for (MeasuredPoint& p : out.points) p.phaseDegrees = std::numeric_limits<double>::quiet_NaN();
+    // Levels taken relative to the first keep the running sums small, so the
+    // difference of two of them loses little to rounding.
+    const double base = m.points[0].db;
     std::vector<double> x(n), y(n);
     for (size_t i = 0; i < n; ++i) {
         x[i] = std::log2(m.points[i].hz);
-        y[i] = m.points[i].db;
+        y[i] = m.points[i].db - base;
     }
     const LevelIntegral integral(x, y);
     const double half = 0.5 / fraction;
@@ -92,7 +95,7 @@ Measurement SmoothMeasurement(const Measurement& m, Smoothing s) {
         const double lo = x[i] - h, hi = x[i] + h;
         while (lowSegment + 2 < n && x[lowSegment + 1] <= lo) ++lowSegment;
         while (highSegment + 2 < n && x[highSegment + 1] <= hi) ++highSegment;
-        out.points[i].db = (integral.At(hi, highSegment) - integral.At(lo, lowSegment)) / (2 * h);
+        out.points[i].db = base + (integral.At(hi, highSegment) - integral.At(lo, lowSegment)) / (2 * h);
     }
     return out;
 }
