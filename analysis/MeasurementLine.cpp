@@ -15,10 +15,10 @@ std::string_view TrimSpaces(std::string_view s) {
     return s;
 }
 
-// Fields split at every character of `separators`; runs of separators count
-// as one when `runs` is set (spaces, tabs), otherwise each one ends a field
-// and the spaces around it are dropped. One separator at the end of the line
-// is allowed, as some spreadsheets write it.
+// Fields split at `separator`. With `runs`, runs of separators and spaces
+// count as one; otherwise each separator ends a field and the spaces around
+// it are dropped. One separator at the end of the line is allowed, as some
+// spreadsheets write it.
 struct Fields {
     static constexpr int kMost = 3;
     std::array<std::string_view, kMost> text;
@@ -26,7 +26,7 @@ struct Fields {
     bool tooMany = false;
 };
 
-Fields Split(std::string_view line, std::string_view separators, bool runs) {
+Fields Split(std::string_view line, char separator, bool runs) {
     Fields f;
     auto add = [&f](std::string_view field) {
         if (f.count == Fields::kMost) {
@@ -35,18 +35,25 @@ Fields Split(std::string_view line, std::string_view separators, bool runs) {
         }
         f.text[static_cast<size_t>(f.count++)] = field;
     };
-    size_t start = 0;
-    while (start <= line.size() && !f.tooMany) {
-        const size_t end = line.find_first_of(separators, start);
-        const std::string_view field =
-            line.substr(start, end == std::string_view::npos ? line.npos : end - start);
-        if (end == std::string_view::npos) {
-            if (!runs || !TrimSpaces(field).empty()) add(TrimSpaces(field));
-            break;
+    const size_t n = line.size();
+    if (runs) {
+        auto isSeparator = [separator](char c) { return c == separator || c == ' '; };
+        size_t i = 0;
+        while (!f.tooMany) {
+            while (i < n && isSeparator(line[i])) ++i;
+            if (i == n) break;
+            const size_t start = i;
+            while (i < n && !isSeparator(line[i])) ++i;
+            add(line.substr(start, i - start));
         }
-        if (!runs || !TrimSpaces(field).empty()) add(TrimSpaces(field));
-        start = end + 1;
-        if (start == line.size() && !runs) break;  // the trailing separator
+        return f;
+    }
+    size_t start = 0;
+    for (size_t i = 0; i <= n && !f.tooMany; ++i) {
+        if (i < n && line[i] != separator) continue;
+        add(TrimSpaces(line.substr(start, i - start)));
+        start = i + 1;
+        if (start == n) break;  // the trailing separator
     }
     return f;
 }
@@ -75,15 +82,15 @@ MeasurementLine ReadFields(const Fields& f, bool decimalComma) {
 MeasurementLine ReadMeasurementLine(std::string_view line) {
     line = TrimSpaces(line);
     const bool comma = line.find(',') != std::string_view::npos;
-    if (line.find(';') != std::string_view::npos) return ReadFields(Split(line, ";", false), true);
-    if (!comma) return ReadFields(Split(line, " \t", true), false);
+    if (line.find(';') != std::string_view::npos) return ReadFields(Split(line, ';', false), true);
+    if (!comma) return ReadFields(Split(line, '\t', true), false);
     if (line.find('\t') != std::string_view::npos) {
         // "68,42<tab>-12,3" has decimal commas; "68.42,<tab>-12.3" separates
         // by commas. Only one of the two reads as numbers.
-        const MeasurementLine tabs = ReadFields(Split(line, "\t", true), true);
+        const MeasurementLine tabs = ReadFields(Split(line, '\t', true), true);
         if (tabs.status != MeasurementLine::Status::NotNumbers) return tabs;
     }
-    return ReadFields(Split(line, ",", false), false);
+    return ReadFields(Split(line, ',', false), false);
 }
 
 }  // namespace caraudio::analysis

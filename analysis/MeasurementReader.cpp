@@ -49,8 +49,9 @@ public:
     explicit Lines(std::string_view text) : text_(text) {}
     bool Next(std::string_view& line) {
         if (pos_ >= text_.size()) return false;
-        size_t end = text_.find_first_of("\r\n", pos_);
-        if (end == std::string_view::npos) end = text_.size();
+        // A plain loop: find_first_of would search the set once per character.
+        size_t end = pos_;
+        while (end < text_.size() && text_[end] != '\n' && text_[end] != '\r') ++end;
         line = text_.substr(pos_, end - pos_);
         pos_ = end + 1;
         if (end < text_.size() && text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
