@@ -67,12 +67,12 @@ FieldNumber ReadFieldNumber(std::string_view field, bool decimalComma) {
         if (!field.empty() && field.front() == '-') return {};
     }
     if (field.empty() || field.size() > kLongestField) return {};
-    // Only a decimal comma needs a copy to change.
+    // Only a decimal comma needs a copy to change. Without decimal commas a
+    // comma is simply a character no number has.
     char buffer[kLongestField];
-    const size_t comma = field.find(',');
+    const size_t comma = decimalComma ? field.find(',') : std::string_view::npos;
     if (comma != std::string_view::npos) {
-        if (!decimalComma || field.find(',', comma + 1) != std::string_view::npos ||
-            field.find('.') != std::string_view::npos)
+        if (field.find(',', comma + 1) != std::string_view::npos || field.find('.') != std::string_view::npos)
             return {};
         std::copy(field.begin(), field.end(), buffer);
         buffer[comma] = '.';

@@ -23,7 +23,7 @@ struct Measurement {
 
 enum class MeasurementStatus {
     Read,
-    TooLarge,              // more than kMaxMeasurementBytes
+    TooLarge,              // more bytes than the limit
     NoData,                // nothing but comments, headers and blank lines
     NotNumbers,            // a line that is neither data nor a comment
     NotFinite,             // NaN or an infinity on a data line
@@ -31,11 +31,15 @@ enum class MeasurementStatus {
     NotPositiveFrequency,  // a frequency of 0 Hz or below
     NotIncreasing,         // a frequency not above the one before it
     TooFewPoints,          // a single point
-    TooManyPoints,         // more than kMaxMeasurementPoints
+    TooManyPoints,         // more points than the limit
 };
 
-inline constexpr size_t kMaxMeasurementBytes = size_t{64} << 20;
-inline constexpr size_t kMaxMeasurementPoints = 3'000'000;
+// What a file may hold: far more than any measuring program writes, and
+// little enough to keep a wrong file from filling the memory.
+struct MeasurementLimits {
+    size_t bytes = size_t{64} << 20;
+    size_t points = 3'000'000;
+};
 // Far beyond any real level; keeps sums of levels exact enough.
 inline constexpr double kMaxMeasurementLevelDb = 1000;
 
@@ -54,6 +58,6 @@ struct MeasurementRead {
 // degrees. Comment lines start with `*`, `"` or `#` and may come anywhere;
 // before the first point, a line without any digit is a column header and is
 // skipped too. Accepts a UTF-8 byte-order mark and LF, CRLF or CR line ends.
-MeasurementRead ReadMeasurement(std::string_view bytes);
+MeasurementRead ReadMeasurement(std::string_view bytes, const MeasurementLimits& limits = {});
 
 }  // namespace caraudio::analysis

@@ -28,7 +28,7 @@ const FrequencyGrid& Grid() {
 
 void CheckPoints(const Measurement& m) {
     FUZZ_CHECK(m.points.size() >= 2);
-    FUZZ_CHECK(m.points.size() <= kMaxMeasurementPoints);
+    FUZZ_CHECK(m.points.size() <= MeasurementLimits{}.points);
     for (size_t i = 0; i < m.points.size(); ++i) {
         FUZZ_CHECK(std::isfinite(m.points[i].hz) && m.points[i].hz > 0);
         FUZZ_CHECK(std::fabs(m.points[i].db) <= kMaxMeasurementLevelDb);

@@ -172,14 +172,21 @@ TEST(ReadMeasurement, ReadsAnyNumberOfPointsUpToTheLimits) {
     EXPECT_NEAR(large.measurement.points.back().hz, std::pow(2.0, 65535.0 / 1920), 1e-5);
     EXPECT_NEAR(large.measurement.points.back().db, 75 + 65.535, 1e-9);
 
-    std::string tooMany;
-    tooMany.reserve(kMaxMeasurementPoints * 10);
-    for (size_t k = 1; k <= kMaxMeasurementPoints + 1; ++k) tooMany.append(std::to_string(k)).append(" 0\n");
-    const MeasurementRead many = ReadMeasurement(tooMany);
+    // The limits count: exactly at them is fine, one more is refused.
+    std::string lines;
+    for (int k = 1; k <= 101; ++k) lines.append(std::to_string(k)).append(" 0\n");
+    const MeasurementLimits small{lines.size(), 100};
+    const MeasurementRead many = ReadMeasurement(lines, small);
     EXPECT_EQ(many.status, MeasurementStatus::TooManyPoints);
-    EXPECT_EQ(many.line, static_cast<int>(kMaxMeasurementPoints) + 1);
+    EXPECT_EQ(many.line, 101);
+    EXPECT_EQ(many.lineText, "101 0");
+    EXPECT_TRUE(many.measurement.points.empty());
+    const std::string_view hundred = std::string_view(lines).substr(0, lines.find("101 "));
+    EXPECT_EQ(ReadMeasurement(hundred, small).measurement.points.size(), 100u);
+    EXPECT_EQ(ReadMeasurement(lines, {lines.size() - 1, 1000}).status, MeasurementStatus::TooLarge);
 
-    const std::string tooLarge(kMaxMeasurementBytes + 1, ' ');
+    // The program's own byte limit: 64 MiB.
+    const std::string tooLarge((size_t{64} << 20) + 1, ' ');
     EXPECT_EQ(ReadMeasurement(tooLarge).status, MeasurementStatus::TooLarge);
     EXPECT_EQ(ReadMeasurement(std::string_view(tooLarge).substr(1)).status, MeasurementStatus::NoData)
         << "the limit itself is allowed";
