@@ -8,6 +8,7 @@
 
 #include "GridInterpolation.h"
 #include "LevelAlignment.h"
+#include "MeasuredCurve.h"
 #include "PredictedResponse.h"
 
 namespace caraudio::analysis {
@@ -176,6 +177,35 @@ TEST(PredictedResponse, MeasurementPlusTheChannelsCurve) {
         measured.begin());
     ASSERT_LT(g.grid.Hz(int(low)) * 4, g.grid.Hz(cornerAt));
     EXPECT_LT(predicted[low] - measured[low], -40);
+}
+
+TEST(MeasuredCurve, SmoothedOnTheGridAndOnTheTarget) {
+    Grid g;
+    // A measurement from 100 Hz to 10 kHz at 48 points per octave: 86 dB but
+    // one point near 3 kHz 20 dB down. On a flat target the level lands at
+    // 0 dB (the dip is outside the reference range). 1/3-octave smoothing
+    // spreads the dip's area, 20 dB times 1/48 octave, over 1/3 octave.
+    Measurement m;
+    for (int k = 0; k < 320; ++k)
+        m.points.push_back({100 * std::pow(2.0, k / 48.0), k == 235 ? 66.0 : 86.0, NAN});
+    const Response flat{};
+    const LevelAlignment raw = MeasuredCurveOnGrid(m, Smoothing::None, flat, g.grid);
+    const LevelAlignment third = MeasuredCurveOnGrid(m, Smoothing::Octave3, flat, g.grid);
+    ASSERT_EQ(raw.status, LevelAlignment::Status::Aligned);
+    ASSERT_EQ(third.status, LevelAlignment::Status::Aligned);
+    EXPECT_NEAR(raw.offsetDb, -86, 1e-9);
+    EXPECT_NEAR(third.offsetDb, -86, 1e-9);
+    double rawLowest = 0, thirdLowest = 0;
+    for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
+        const size_t k = static_cast<size_t>(i);
+        const double hz = g.grid.Hz(i);
+        EXPECT_EQ(std::isnan(third.aligned[k]), hz < m.points.front().hz || hz > m.points.back().hz) << hz;
+        if (std::isnan(raw.aligned[k])) continue;
+        rawLowest = std::min(rawLowest, raw.aligned[k]);
+        thirdLowest = std::min(thirdLowest, third.aligned[k]);
+    }
+    EXPECT_LT(rawLowest, -15);
+    EXPECT_NEAR(thirdLowest, -20.0 / 48 * 3, 1e-9);
 }
 
 }  // namespace
