@@ -24,7 +24,7 @@ struct Measurement {
 enum class MeasurementStatus {
     Read,
     TooLarge,              // more bytes than the limit
-    NoData,                // nothing but comments, headers and blank lines
+    NoData,                // nothing but comments, headers and blank lines; `line` is the first header
     NotNumbers,            // a line that is neither data nor a comment
     NotFinite,             // NaN or an infinity on a data line
     LevelOutOfRange,       // a level beyond +-kMaxMeasurementLevelDb
@@ -56,8 +56,8 @@ struct MeasurementRead {
 // A measurement as exported by measurement programs (text export) or as an
 // FRD file: lines of frequency in Hz, level in dB and optionally phase in
 // degrees. Comment lines start with `*`, `"` or `#` and may come anywhere;
-// before the first point, a line without any digit is a column header and is
-// skipped too. Accepts a UTF-8 byte-order mark and LF, CRLF or CR line ends.
+// before the first point, a line that starts with a letter is a column
+// header and is skipped too. Accepts a UTF-8 byte-order mark and LF, CRLF or CR line ends.
 MeasurementRead ReadMeasurement(std::string_view bytes, const MeasurementLimits& limits = {});
 
 }  // namespace caraudio::analysis

@@ -23,8 +23,11 @@ bool IsComment(std::string_view trimmed) {
     return c == '*' || c == '"' || c == '#';
 }
 
-bool HasDigit(std::string_view s) {
-    return std::any_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+// Column headers ("Freq(Hz) SPL(dB)", "Frequency [Hz]; Level [dB re 20 uPa]")
+// begin with a word; data never does.
+bool IsHeader(std::string_view trimmed) {
+    const char c = trimmed.front();
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
 // The line cut at a character boundary, so a cut never splits a UTF-8 sequence.
@@ -77,8 +80,8 @@ MeasurementRead ReadMeasurement(std::string_view bytes, const MeasurementLimits&
     // Room for a point a line saves growing the vector through large files.
     points.reserve(std::min<size_t>(std::count(bytes.begin(), bytes.end(), '\n') + 1, limits.points));
     bool everyPhase = true;
-    int firstPointLine = 0;
-    std::string_view firstPointText;
+    int firstPointLine = 0, firstHeaderLine = 0;
+    std::string_view firstPointText, firstHeaderText;
     Lines lines(bytes);
     std::string_view raw;
     while (lines.Next(raw)) {
@@ -88,7 +91,13 @@ MeasurementRead ReadMeasurement(std::string_view bytes, const MeasurementLimits&
         if (data.status == MeasurementLine::Status::NotFinite)
             return Refused(MeasurementStatus::NotFinite, lines.Number(), line);
         if (data.status != MeasurementLine::Status::Read) {
-            if (points.empty() && !HasDigit(line)) continue;
+            if (points.empty() && IsHeader(line)) {
+                if (firstHeaderLine == 0) {
+                    firstHeaderLine = lines.Number();
+                    firstHeaderText = line;
+                }
+                continue;
+            }
             return Refused(MeasurementStatus::NotNumbers, lines.Number(), line);
         }
         const double hz = data.values[0];
@@ -108,7 +117,7 @@ MeasurementRead ReadMeasurement(std::string_view bytes, const MeasurementLimits&
             firstPointText = line;
         }
     }
-    if (points.empty()) return Refused(MeasurementStatus::NoData, 0, {});
+    if (points.empty()) return Refused(MeasurementStatus::NoData, firstHeaderLine, firstHeaderText);
     if (points.size() < 2) return Refused(MeasurementStatus::TooFewPoints, firstPointLine, firstPointText);
     r.measurement.hasPhase = everyPhase;
     r.status = MeasurementStatus::Read;
