@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -160,6 +161,19 @@ protected:
             QTest::qWait(20);
         }
         return true;
+    }
+    // A menu runs its own event loop: act on it once it is up, however long
+    // that takes on a loaded machine.
+    void WhenMenuShows(std::function<void(QMenu*)> act) {
+        auto* poll = new QTimer(qApp);
+        QObject::connect(poll, &QTimer::timeout, [poll, act = std::move(act)] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu || !menu->isVisible()) return;
+            poll->deleteLater();
+            poll->stop();
+            act(menu);
+        });
+        poll->start(10);
     }
     bool Connected() { return BoxConnected(app->Manager(), Db()); }
 
