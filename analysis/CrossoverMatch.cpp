@@ -5,32 +5,22 @@
 #include <cmath>
 
 #include "ChannelCurves.h"
+#include "EditorGrid.h"
 #include "ValueScales.h"
 
 namespace caraudio::analysis {
 namespace {
 
-// The editor's grid starts at 17 Hz.
-constexpr double kGridStartHz = 17;
 // Below this both curves are far under the pass band; a difference there is
 // not heard, and without a floor the last points next to the zeros at 0 Hz
 // and at half the sample rate would decide the match.
 constexpr double kFloorDb = -60;
 
-FrequencyGrid& MatchGrid() {
-    static FrequencyGrid grid = [] {
-        FrequencyGrid g;
-        g.Build(kGridStartHz);
-        return g;
-    }();
-    return grid;
-}
-
 }  // namespace
 
 CrossoverMatch MatchCrossover(PassSide side, int order, double q, int freqRaw, const EffectBlock& image,
                               int channel) {
-    FrequencyGrid& grid = MatchGrid();
+    FrequencyGrid& grid = EditorGrid();
     std::array<double, FrequencyGrid::kPoints> wanted{};
     for (int i = 0; i < FrequencyGrid::kPoints; ++i)
         wanted[static_cast<std::size_t>(i)] = std::max(kFloorDb, PassDb(side, order, freqRaw, q, grid.Hz(i)));

@@ -127,7 +127,31 @@ TEST(ChannelPeakingFilters, ExportThenImportGivesTheSameBands) {
             worst = std::max(worst, std::fabs(curve[static_cast<size_t>(i)] - file));
         }
         EXPECT_LT(worst, 0.1) << f.name;
+
+        std::vector<PeakingFilter> read;
+        for (const FilterLine& l : set.filters) read.push_back({l.fcHz, l.gainDb, l.q});
+        EXPECT_LT(ExportDeviationDb(read, image, kCh4), 0.1) << f.name;
     }
+}
+
+// The export's own check finds the faults that make a file sound unlike the
+// box: the Q as shown instead of the cookbook Q, a band left out.
+TEST(ExportDeviationDb, MeasuresTheWorstDifference) {
+    EffectBlock one = DefaultEffectBlock();
+    one.Set(P(param::BandFreq(kCh4, 12)), 1000);
+    one.Set(P(param::BandQ(kCh4, 12)), 300);
+    one.Set(P(param::BandGain(kCh4, 12)), 600);
+    EXPECT_NEAR(ExportDeviationDb({}, one, kCh4), 6.0, 0.01) << "the band's peak, nothing to match it";
+    EXPECT_LT(ExportDeviationDb(std::vector<PeakingFilter>{{1000, 6, 1}}, one, kCh4), 1e-9);
+
+    const EffectBlock image = ImageWithBands();
+    std::vector<PeakingFilter> shownQ = ChannelPeakingFilters(image, kCh4);
+    EXPECT_LT(ExportDeviationDb(shownQ, image, kCh4), 1e-9);
+    for (PeakingFilter& f : shownQ) f.q *= 3;
+    EXPECT_GT(ExportDeviationDb(shownQ, image, kCh4), 1.0);
+    std::vector<PeakingFilter> missing = ChannelPeakingFilters(image, kCh4);
+    missing.erase(missing.begin() + 3);  // 6.55 dB at 100 Hz
+    EXPECT_NEAR(ExportDeviationDb(missing, image, kCh4), 6.55, 0.3);
 }
 
 }  // namespace
