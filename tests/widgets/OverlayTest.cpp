@@ -200,7 +200,9 @@ TEST_F(Editor, OverlaysFollowTheEditorsSizeAndScale) {
     };
     for (const auto& c : cases) {
         eq->resize(900, c.height);
-        if (c.dbMax) ASSERT_TRUE(eq->SetAttribute("dbMax", c.dbMax));
+        if (c.dbMax) {
+            ASSERT_TRUE(eq->SetAttribute("dbMax", c.dbMax));
+        }
         const QImage picture = Picture();
         EXPECT_GT(CountInRow(picture, c.row, 40, 600, kCyan), 500) << c.height;
         EXPECT_EQ(CountInRow(picture, c.row + 4, 40, 600, kCyan), 0) << c.height;

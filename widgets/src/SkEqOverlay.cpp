@@ -65,41 +65,66 @@ SkEqOverlay::SkEqOverlay(QWidget* editor) : QWidget(editor) {
 
 void SkEqOverlay::SetCurves(std::vector<EqOverlayCurve> curves) {
     bool changed = curves.size() != curves_.size();
-    strokes_.resize(curves.size());
+    layers_.resize(curves.size());
     for (size_t i = 0; i < curves.size(); ++i) {
         if (i < curves_.size() && curves[i].SameAs(curves_[i])) continue;
         changed = true;
         if (i >= curves_.size() || curves[i].role != curves_[i].role || !SameValues(curves[i], curves_[i]))
-            strokes_[i].built = false;
+            layers_[i] = Layer();
     }
     curves_ = std::move(curves);
     const bool anyShown =
         std::any_of(curves_.begin(), curves_.end(), [](const EqOverlayCurve& c) { return c.shown; });
     if (changed) {
-        cache_ = QPixmap();
+        legendBuilt_ = false;
         update();
     }
     setVisible(anyShown);
 }
 
 void SkEqOverlay::Invalidate() {
-    for (Stroke& s : strokes_) s.built = false;
-    cache_ = QPixmap();
+    for (Layer& l : layers_) l = Layer();
+    legendBuilt_ = false;
     update();
 }
 
-SkEqOverlay::Stroke SkEqOverlay::BuildStroke(const EqOverlayCurve& curve, const EqMetrics& m,
-                                             qreal penWidth) {
+namespace {
+
+QRect PlotClip(const EqMetrics& m) {
+    return QRect(m.plotLeft, m.plotTop, m.plotWidth, m.gridHeight + 1);
+}
+
+// A transparent pixmap for the part r of the layer.
+QPixmap Canvas(QRect r, qreal dpr) {
+    QPixmap pixmap(r.size() * dpr);
+    pixmap.setDevicePixelRatio(dpr);
+    pixmap.fill(Qt::transparent);
+    return pixmap;
+}
+
+}  // namespace
+
+void SkEqOverlay::Build(Layer& layer, const EqOverlayCurve& curve, const EqMetrics& m, qreal dpr) {
+    QPen pen = PenOf(curve.role);
+    const qreal width = pen.widthF();
+    const bool dashed = pen.style() != Qt::SolidLine;
     // Levels far outside the plot are held a plot's height beyond it: the
     // clip cuts them at the edge, and the painter never sees huge numbers.
     const double above = m.plotTop - m.gridHeight, below = m.gridBottom + m.gridHeight;
-    Stroke stroke;
+    layer = Layer();
+    // Polylines of at most a few dozen points: an antialiased stroke of
+    // short runs costs a fraction of one long one. Each run carries where
+    // its dash pattern continues.
+    std::vector<QPolygonF> runs;
+    std::vector<qreal> dashOffsets;
     QPolygonF run;
     qreal length = 0, runStart = 0;
+    QRectF bounds;
     auto endRun = [&] {
         if (run.size() >= 2) {
-            stroke.runs.push_back(run);
-            stroke.dashOffsets.push_back(runStart / penWidth);
+            runs.push_back(run);
+            dashOffsets.push_back(runStart / width);
+            bounds |= run.boundingRect();
         }
         run.clear();
     };
@@ -110,7 +135,8 @@ SkEqOverlay::Stroke SkEqOverlay::BuildStroke(const EqOverlayCurve& curve, const 
             continue;
         }
         const QPointF point(m.PointX(i), std::clamp(m.LevelY(v), above, below));
-        if (!run.isEmpty()) length += std::hypot(point.x() - run.back().x(), point.y() - run.back().y());
+        if (dashed && !run.isEmpty())
+            length += std::hypot(point.x() - run.back().x(), point.y() - run.back().y());
         run.append(point);
         if (run.size() == kRun + 1) {
             endRun();
@@ -121,45 +147,44 @@ SkEqOverlay::Stroke SkEqOverlay::BuildStroke(const EqOverlayCurve& curve, const 
         }
     }
     endRun();
-    stroke.built = true;
-    return stroke;
+    layer.built = true;
+    const QRect clip = PlotClip(m);
+    const QRect area = bounds.adjusted(-width, -width, width, width).toAlignedRect() & clip;
+    if (area.isEmpty()) return;
+    layer.at = area.topLeft();
+    layer.picture = Canvas(area, dpr);
+    QPainter p(&layer.picture);
+    p.translate(-area.topLeft());
+    p.setClipRect(clip);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (size_t r = 0; r < runs.size(); ++r) {
+        if (dashed) pen.setDashOffset(dashOffsets[r]);
+        p.setPen(pen);
+        p.drawPolyline(runs[r]);
+    }
 }
 
 void SkEqOverlay::paintEvent(QPaintEvent*) {
     const auto* eq = qobject_cast<const SkEQ*>(parentWidget());
     if (!eq) return;
+    const EqMetrics& m = eq->Metrics();
     const qreal dpr = devicePixelRatioF();
-    if (cache_.isNull() || cache_.size() != size() * dpr) {
-        cache_ = QPixmap(size() * dpr);
-        cache_.setDevicePixelRatio(dpr);
-        cache_.fill(Qt::transparent);
-        QPainter cp(&cache_);
-        Render(cp, eq->Metrics());
-    }
     QPainter p(this);
-    p.drawPixmap(0, 0, cache_);
-}
-
-void SkEqOverlay::Render(QPainter& p, const EqMetrics& m) {
-    p.setClipRect(QRect(m.plotLeft, m.plotTop, m.plotWidth, m.gridHeight + 1));
-    p.setRenderHint(QPainter::Antialiasing);
+    p.setClipRect(PlotClip(m));
     for (size_t c = 0; c < curves_.size(); ++c) {
-        const EqOverlayCurve& curve = curves_[c];
-        if (!curve.shown) continue;
-        QPen pen = PenOf(curve.role);
-        Stroke& stroke = strokes_[c];
-        if (!stroke.built) stroke = BuildStroke(curve, m, pen.widthF());
-        const bool dashed = pen.style() != Qt::SolidLine;
-        for (size_t r = 0; r < stroke.runs.size(); ++r) {
-            if (dashed) pen.setDashOffset(stroke.dashOffsets[r]);
-            p.setPen(pen);
-            p.drawPolyline(stroke.runs[r]);
-        }
+        if (!curves_[c].shown) continue;
+        Layer& layer = layers_[c];
+        if (!layer.built || (!layer.picture.isNull() && layer.picture.devicePixelRatio() != dpr))
+            Build(layer, curves_[c], m, dpr);
+        if (!layer.picture.isNull()) p.drawPixmap(layer.at, layer.picture);
     }
-    DrawLegend(p, m);
+    if (!legendBuilt_ || (!legend_.isNull() && legend_.devicePixelRatio() != dpr)) BuildLegend(m, dpr);
+    if (!legend_.isNull()) p.drawPixmap(legendAt_, legend_);
 }
 
-void SkEqOverlay::DrawLegend(QPainter& p, const EqMetrics& m) const {
+void SkEqOverlay::BuildLegend(const EqMetrics& m, qreal dpr) {
+    legendBuilt_ = true;
+    legend_ = QPixmap();
     // The legend speaks in the grid's font and text colour, like the axis.
     const QWidget* style = parentWidget()->findChild<SkEqGrid*>(QString(), Qt::FindDirectChildrenOnly);
     if (!style) style = this;
@@ -177,7 +202,10 @@ void SkEqOverlay::DrawLegend(QPainter& p, const EqMetrics& m) const {
     QRect box(0, 0, 2 * kLegendPad + kLegendSample + kLegendGap + textWidth,
               2 * kLegendPad + rows * rowHeight);
     box.moveTopRight(QPoint(m.plotLeft + m.plotWidth - 1 - kLegendMargin, m.plotTop + kLegendMargin));
-    p.setRenderHint(QPainter::Antialiasing, false);
+    legendAt_ = box.topLeft();
+    legend_ = Canvas(box, dpr);
+    QPainter p(&legend_);
+    p.translate(-box.topLeft());
     p.setPen(QColor(255, 255, 255, 70));
     p.setBrush(QColor(0, 0, 0, 220));
     p.drawRect(box.adjusted(0, 0, -1, -1));

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QPixmap>
-#include <QPolygonF>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -31,9 +30,10 @@ struct EqOverlayCurve {
 
 // The editor's overlay layer, between its grid and its curve: the shown
 // curves, each in its role's colour and line style, and a legend in the
-// plot's top right corner. Everything is drawn into a pixmap when the curves
-// or the geometry change, so a drag step of the editor only copies it; a
-// curve's polylines are rebuilt only when that curve changes.
+// plot's top right corner. Each curve is drawn into a pixmap of its own
+// when it or the geometry changes, so a drag step of the editor only copies
+// them, and a curve that follows the drag (the predicted one) is the only
+// one stroked again.
 class SkEqOverlay : public QWidget {
     Q_OBJECT
 public:
@@ -50,21 +50,21 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
-    // A curve as polylines of at most a few dozen points: an antialiased
-    // stroke of short runs costs a fraction of one long one. Each run carries
-    // where its dash pattern continues.
-    struct Stroke {
-        std::vector<QPolygonF> runs;
-        std::vector<qreal> dashOffsets;
+    // A curve drawn, cut to its bounds in the plot; null when none of it is
+    // in the plot.
+    struct Layer {
+        QPixmap picture;
+        QPoint at;
         bool built = false;
     };
-    static Stroke BuildStroke(const EqOverlayCurve& curve, const EqMetrics& m, qreal penWidth);
-    void Render(QPainter& p, const EqMetrics& m);
-    void DrawLegend(QPainter& p, const EqMetrics& m) const;
+    static void Build(Layer& layer, const EqOverlayCurve& curve, const EqMetrics& m, qreal dpr);
+    void BuildLegend(const EqMetrics& m, qreal dpr);
 
     std::vector<EqOverlayCurve> curves_;
-    std::vector<Stroke> strokes_;  // one per curve
-    QPixmap cache_;
+    std::vector<Layer> layers_;  // one per curve
+    QPixmap legend_;
+    QPoint legendAt_;
+    bool legendBuilt_ = false;
 };
 
 }  // namespace caraudio::widgets
