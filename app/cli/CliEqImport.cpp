@@ -275,7 +275,8 @@ void PrintCrossover(const char* side, const std::optional<CrossoverChoice>& c, s
                  side, c->lineNumber, type.c_str(), slope.c_str(), c->freq, c->rmsDb);
 }
 
-void PrintClamped(const FilterImportPlan& plan, const std::string& tuningFile, std::FILE* out) {
+void PrintClamped(const FilterImportPlan& plan, GainLimits limits, const std::string& tuningFile,
+                  std::FILE* out) {
     if (plan.clamped.empty()) return;
     std::fprintf(out, "Outside what the box holds, so held at the nearest value:\n");
     for (const ClampedFilter& c : plan.clamped) {
@@ -286,9 +287,10 @@ void PrintClamped(const FilterImportPlan& plan, const std::string& tuningFile, s
                 std::fprintf(out, "    Fc %g Hz asked, %.0f Hz held\n", v.asked, v.held);
                 break;
             case ClampedField::Gain:
-                std::fprintf(out, "    gain %+.2f dB asked, %+.2f dB held (gain limits of %s)\n", v.asked,
-                             v.held,
-                             tuningFile.empty() ? "the defaults; no tuning file found" : tuningFile.c_str());
+                std::fprintf(out, "    gain %+.2f dB asked, %+.2f dB held (limits %d..%d dB, %s)\n", v.asked,
+                             v.held, limits.minvol, limits.maxvol,
+                             tuningFile.empty() ? "the defaults: no tuning file found"
+                                                : ("from " + tuningFile).c_str());
                 break;
             case ClampedField::Q:
                 std::fprintf(out, "    file Q %g asked, file Q %.3f held (Q %s on the box)\n", v.asked,
@@ -395,7 +397,7 @@ int EqImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
     PrintBands(plan, filters, out);
     PrintCrossover("High-pass", plan.highPass, out);
     PrintCrossover("Low-pass", plan.lowPass, out);
-    PrintClamped(plan, tuningFile, out);
+    PrintClamped(plan, tuning.Gains(), tuningFile, out);
     PrintSkipped(plan, out);
     PrintPreamp(a, preampDb, plan, volumeBefore, out);
     const int volumeAfter = db.GetParam(param::Volume(a.channel));
