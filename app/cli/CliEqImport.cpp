@@ -404,13 +404,6 @@ int EqImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
     if (!plan.volume && volumeAfter != volumeBefore)
         std::fprintf(out, "Gain compensation: %s's level %s -> %s.\n", channel.c_str(),
                      FormatVolume(volumeBefore).c_str(), FormatVolume(volumeAfter).c_str());
-    std::string linked;
-    for (int number = 1; number <= kChannelCount; ++number)
-        for (int other = 0; other < kChannelCount; ++other)
-            if (ChannelNumber(other) == number && other != a.channel && db.EditReaches(a.channel, other))
-                linked += " " + ChannelLabel(other);
-    if (!linked.empty())
-        std::fprintf(out, "Linked with %s:%s took the same settings.\n", channel.c_str(), linked.c_str());
     std::fprintf(out, "Sent to the box.\n");
     return kExitOk;
 }
