@@ -45,7 +45,7 @@ bool Save(QWidget* w, const QDir& dir, const QString& name) {
 // Answers every chooser with nothing, as a user who cancels.
 class NoFiles final : public FileChooser {
 public:
-    QString SaveFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString SaveFile(QWidget*, const QString&, const QString&, const QString&, QString*) override { return {}; }
     QStringList OpenFiles(QWidget*, const QString&, const QString&) override { return {}; }
 };
 
