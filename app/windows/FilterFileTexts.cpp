@@ -1,5 +1,7 @@
 #include "FilterFileTexts.h"
 
+#include <cmath>
+
 #include "Translation.h"
 #include "ValueScales.h"
 
@@ -13,9 +15,10 @@ QString T(const char* text) {
     return Tr("filter_files", text);
 }
 
-// Numbers as files write them: decimal point, no trailing zeros.
+// Numbers as files write them: decimal point, at most three decimals, no
+// trailing zeros.
 QString Number(double value) {
-    return QString::number(value, 'g', 6);
+    return QString::number(std::round(value * 1000) / 1000, 'g', 12);
 }
 
 // A file's line as quoted in a message: the columns' padding closed up, long
@@ -81,7 +84,8 @@ QString ClampedList(const FilterImportPlan& plan) {
 
 QString CrossoverLine(const QString& pass, const analysis::CrossoverChoice& c) {
     return pass.arg(c.lineNumber)
-        .arg(QString::fromLatin1(CrossoverTypeLabel(c.typeField)), QString::fromLatin1(SlopeLabel(c.slopeIndex)))
+        .arg(QString::fromLatin1(CrossoverTypeLabel(c.typeField)),
+             QString::fromLatin1(SlopeLabel(c.slopeIndex)))
         .arg(c.freq);
 }
 
@@ -125,7 +129,9 @@ QString PreampQuestion(double preampDb, const QString& channel) {
 
 QString ImportReport(const FilterImportPlan& plan, const ImportFacts& facts) {
     QStringList lines;
-    lines << T("Bands imported into %1: %2. The other bands are flat.").arg(facts.channel).arg(plan.peakingCount);
+    lines << T("Bands imported into %1: %2. The other bands are flat.")
+                 .arg(facts.channel)
+                 .arg(plan.peakingCount);
     if (!facts.linked.isEmpty()) lines << T("Linked channels follow: %1.").arg(facts.linked.join(", "));
     if (plan.highPass) lines << CrossoverLine(T("High-pass (line %1): %2, %3, %4 Hz"), *plan.highPass);
     if (plan.lowPass) lines << CrossoverLine(T("Low-pass (line %1): %2, %3, %4 Hz"), *plan.lowPass);

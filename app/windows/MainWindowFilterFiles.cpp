@@ -96,7 +96,8 @@ void CMainDlg::ExportFilters() {
     const QString apo = T("Equalizer APO configuration") + " (*.txt)";
     const int ch = Channel();
     QString format;
-    const QString path = s_.files.SaveFile(this, Label(ch) + "-filters.txt", rew + ";;" + apo, "txt", &format);
+    const QString path =
+        s_.files.SaveFile(this, Label(ch) + "-filters.txt", rew + ";;" + apo, "txt", &format);
     if (path.isEmpty()) return;
     const std::vector<analysis::PeakingFilter> filters = analysis::ChannelPeakingFilters(s_.db.Block(), ch);
     const std::string note = ChannelLabel(ch);

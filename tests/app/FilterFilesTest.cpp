@@ -30,16 +30,16 @@ struct PkLine {
     int freqRaw, gainRaw, qRaw;
 };
 const PkLine kLines[] = {
-    {"30,80", "2,25", "1,000", true, 31, 225, 300},      {"3155", "-6,50", "4,000", true, 3155, -650, 1200},
-    {"120", "-2,00", "2,000", false, 0, 0, 0},           {"61,9", "3,10", "0,700", true, 62, 310, 210},
-    {"274", "-4,75", "1,500", true, 274, -475, 450},     {"25000", "-4,00", "2,000", true, 20000, -400, 600},
-    {"48,5", "1,20", "0,900", true, 49, 120, 270},       {"95", "-3,30", "3,000", true, 95, -330, 900},
-    {"150", "2,00", "1,100", true, 150, 200, 330},       {"210", "-1,50", "2,500", true, 210, -150, 750},
-    {"380", "0,80", "1,800", true, 380, 80, 540},        {"520", "-2,40", "2,200", true, 520, -240, 660},
-    {"760", "1,60", "1,300", true, 760, 160, 390},       {"1040", "-3,90", "3,500", true, 1040, -390, 1050},
-    {"1500", "2,70", "0,600", true, 1500, 270, 180},     {"2200", "-1,10", "1,700", true, 2200, -110, 510},
-    {"4600", "3,40", "2,800", true, 4600, 340, 840},     {"6300", "-5,20", "5,000", true, 6300, -520, 1500},
-    {"9800", "1,90", "1,200", true, 9800, 190, 360},     {"14000", "-2,60", "0,800", true, 14000, -260, 240},
+    {"30,80", "2,25", "1,000", true, 31, 225, 300},  {"3155", "-6,50", "4,000", true, 3155, -650, 1200},
+    {"120", "-2,00", "2,000", false, 0, 0, 0},       {"61,9", "3,10", "0,700", true, 62, 310, 210},
+    {"274", "-4,75", "1,500", true, 274, -475, 450}, {"25000", "-4,00", "2,000", true, 20000, -400, 600},
+    {"48,5", "1,20", "0,900", true, 49, 120, 270},   {"95", "-3,30", "3,000", true, 95, -330, 900},
+    {"150", "2,00", "1,100", true, 150, 200, 330},   {"210", "-1,50", "2,500", true, 210, -150, 750},
+    {"380", "0,80", "1,800", true, 380, 80, 540},    {"520", "-2,40", "2,200", true, 520, -240, 660},
+    {"760", "1,60", "1,300", true, 760, 160, 390},   {"1040", "-3,90", "3,500", true, 1040, -390, 1050},
+    {"1500", "2,70", "0,600", true, 1500, 270, 180}, {"2200", "-1,10", "1,700", true, 2200, -110, 510},
+    {"4600", "3,40", "2,800", true, 4600, 340, 840}, {"6300", "-5,20", "5,000", true, 6300, -520, 1500},
+    {"9800", "1,90", "1,200", true, 9800, 190, 360}, {"14000", "-2,60", "0,800", true, 14000, -260, 240},
 };
 constexpr int kOnLines = 19;
 
@@ -127,7 +127,8 @@ protected:
     static std::vector<Band> Bands(const EffectBlock& image, int ch) {
         std::vector<Band> out;
         for (int b = 0; b < kBandCount; ++b)
-            out.push_back({image.Get(*FindParam(param::BandFreq(ch, b))), image.Get(*FindParam(param::BandQ(ch, b))),
+            out.push_back({image.Get(*FindParam(param::BandFreq(ch, b))),
+                           image.Get(*FindParam(param::BandQ(ch, b))),
                            static_cast<int16_t>(image.Get(*FindParam(param::BandGain(ch, b))))});
         return out;
     }
@@ -160,12 +161,14 @@ TEST_F(FilterFilesTest, RewFileBecomesTheBandsOfTheSelectedChannelAndItsLinkGrou
     // Bands 1..19 hold the ON filters in ascending frequency; the rest are
     // flat and keep their frequency and Q.
     std::vector<PkLine> on;
-    std::copy_if(std::begin(kLines), std::end(kLines), std::back_inserter(on), [](const PkLine& l) { return l.on; });
+    std::copy_if(std::begin(kLines), std::end(kLines), std::back_inserter(on),
+                 [](const PkLine& l) { return l.on; });
     std::sort(on.begin(), on.end(), [](const PkLine& a, const PkLine& b) { return a.freqRaw < b.freqRaw; });
     ASSERT_EQ(on.size(), size_t{kOnLines});
     std::vector<Band> expected = before;
     for (int b = 0; b < kBandCount; ++b) expected[size_t(b)].gain = 0;
-    for (int b = 0; b < kOnLines; ++b) expected[size_t(b)] = {on[size_t(b)].freqRaw, on[size_t(b)].qRaw, on[size_t(b)].gainRaw};
+    for (int b = 0; b < kOnLines; ++b)
+        expected[size_t(b)] = {on[size_t(b)].freqRaw, on[size_t(b)].qRaw, on[size_t(b)].gainRaw};
     EXPECT_EQ(Bands(Db().Block(), kCh2), expected);
     EXPECT_EQ(Bands(Db().Block(), kCh3), expected) << "the linked channel follows";
     const EffectBlock sent = SentImage();
@@ -199,12 +202,13 @@ TEST_F(FilterFilesTest, RewFileBecomesTheBandsOfTheSelectedChannelAndItsLinkGrou
     const QStringList texts = Texts();
     ASSERT_EQ(texts.size(), 1);
     const QString& report = texts[0];
-    for (const char* part : {"Bands imported into CH2: 19.", "Linked channels follow: CH3.", "Not imported:",
-                             "Line 12: Filter 3: OFF PK Fc 120 Hz Gain -2,00 dB Q 2,000 (switched off in the file)",
-                             "Line 15: Filter 6: ON LS 6dB Fc 80,00 Hz Gain 4,00 dB (the box has no such filter)",
-                             "Changed to what the box can hold:",
-                             "Line 16: Filter 7: ON PK Fc 25000 Hz Gain -4,00 dB Q 2,000 "
-                             "(frequency 25000 Hz held as 20000 Hz)"})
+    for (const char* part :
+         {"Bands imported into CH2: 19.", "Linked channels follow: CH3.", "Not imported:",
+          "Line 12: Filter 3: OFF PK Fc 120 Hz Gain -2,00 dB Q 2,000 (switched off in the file)",
+          "Line 15: Filter 6: ON LS 6dB Fc 80,00 Hz Gain 4,00 dB (the box has no such filter)",
+          "Changed to what the box can hold:",
+          "Line 16: Filter 7: ON PK Fc 25000 Hz Gain -4,00 dB Q 2,000 "
+          "(frequency 25000 Hz held as 20000 Hz)"})
         EXPECT_TRUE(report.contains(part)) << part << "\nin:\n" << report.toStdString();
     EXPECT_FALSE(report.contains("Preamp"));
 }
@@ -263,8 +267,8 @@ TEST_F(FilterFilesTest, SectionsArePickedFromAListAndThePreampIsAskedFor) {
     EXPECT_EQ(Ctl<SEdit2>(5000)->text(), "100");
     EXPECT_EQ(Ctl<SEdit2>(6003)->text(), QString("%1dB").arg(level - 7 - 60));
     EXPECT_EQ(SentImage(), Db().Block());
-    for (const char* part : {"Bands imported into CH2: 1.", "High-pass (line 7): ",
-                             "Preamp -6.5 dB: applied, the level changed by -7 dB."})
+    for (const char* part : {"Bands imported into CH2: 1.",
+                             "High-pass (line 7): ", "Preamp -6.5 dB: applied, the level changed by -7 dB."})
         EXPECT_TRUE(texts[1].contains(part)) << part << "\nin:\n" << texts[1].toStdString();
 
     // "L" without its preamp: the level stays.
@@ -279,19 +283,23 @@ TEST_F(FilterFilesTest, SectionsArePickedFromAListAndThePreampIsAskedFor) {
 TEST_F(FilterFilesTest, RefusedFilesAreNamedWithTheirFirstBadLineAndChangeNothing) {
     Start();
     QByteArray tooMany;
-    for (int n = 1; n <= 32; ++n) tooMany += QString("Filter %1: ON PK Fc %2 Hz Gain 1 dB Q 1\n").arg(n).arg(40 * n).toUtf8();
+    for (int n = 1; n <= 32; ++n)
+        tooMany += QString("Filter %1: ON PK Fc %2 Hz Gain 1 dB Q 1\n").arg(n).arg(40 * n).toUtf8();
     const struct {
         const char* file;
         QByteArray content;
         const char* told;
     } cases[] = {
-        {"words.txt", "Shopping list\nmilk\n", "The file holds no filters. The first line that is not a filter:\nLine 1: Shopping list"},
+        {"words.txt", "Shopping list\nmilk\n",
+         "The file holds no filters. The first line that is not a filter:\nLine 1: Shopping list"},
         {"broken.txt", "Filter 1: ON PK Fc 50 Hz Gain -3 dB Q 1\n<b>not a filter</b>\n",
          "The first line that could not be read:\nLine 2: <b>not a filter</b>"},
         {"blank.txt", " \r\n\t\r\n", "The file is empty:"},
-        {"too-many.txt", tooMany, "The file has 32 peaking filters, but a channel has only 31 bands. Nothing was changed."},
+        {"too-many.txt", tooMany,
+         "The file has 32 peaking filters, but a channel has only 31 bands. Nothing was changed."},
         {"huge.txt", QByteArray(1 << 20, 'x') + "\n", "The file is too large for a filter set:"},
-        {"only-shelves.txt", "Filter 1: ON LS Fc 80 Hz Gain 3 dB\n", "The file holds no filter the box can take."},
+        {"only-shelves.txt", "Filter 1: ON LS Fc 80 Hz Gain 3 dB\n",
+         "The file holds no filter the box can take."},
         {"", {}, "The file could not be read:"},
     };
     Type(Ctl<SEdit2>(5203), "4.5");  // something of the user's own in the channel
@@ -328,7 +336,8 @@ TEST_F(FilterFilesTest, ExportedFiltersImportAgainAsTheSameBands) {
         FileMenu("Export filters...");
         ASSERT_FALSE(files.calls.empty());
         EXPECT_EQ(files.calls.back().text, "CH2-filters.txt");
-        EXPECT_EQ(files.calls.back().filter, "REW filter settings (*.txt);;Equalizer APO configuration (*.txt)");
+        EXPECT_EQ(files.calls.back().filter,
+                  "REW filter settings (*.txt);;Equalizer APO configuration (*.txt)");
         EXPECT_EQ(Texts(), QStringList{"Filters exported:\n" + files.savePath});
         QFile written(files.savePath);
         ASSERT_TRUE(written.open(QIODevice::ReadOnly));
