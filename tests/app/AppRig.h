@@ -57,9 +57,10 @@ public:
     struct Call {
         QString text, filter, suffix;
     };
-    QString SaveFile(QWidget*, const QString& suggestedName, const QString& filter,
-                     const QString& suffix) override {
+    QString SaveFile(QWidget*, const QString& suggestedName, const QString& filter, const QString& suffix,
+                     QString* chosenFilter) override {
         calls.push_back({suggestedName, filter, suffix});
+        if (chosenFilter) *chosenFilter = filter.split(";;").value(saveFilterIndex);
         return savePath;
     }
     QStringList OpenFiles(QWidget*, const QString& title, const QString& filter) override {
@@ -68,6 +69,7 @@ public:
     }
     std::vector<Call> calls;
     QString savePath;
+    int saveFilterIndex = 0;  // which of the offered save filters the user picks
     QStringList openPaths;
 };
 

@@ -511,6 +511,22 @@ TEST(QtFileChooser, GivesTheSuffixAndTellsACancel) {
     });
     EXPECT_EQ(chooser.SaveFile(nullptr, "Trip", filter, "cae"), QDir(dir.path()).filePath("Trip.cae"));
 
+    // Of two filters for the same suffix, the caller learns the one chosen.
+    const QStringList formats = {"REW filter settings (*.txt)", "Equalizer APO configuration (*.txt)"};
+    OnNextModal([&](QWidget* modal) {
+        auto* d = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->nameFilters(), formats);
+        d->setDirectory(dir.path());
+        d->selectNameFilter(formats[1]);
+        d->selectFile("CH2");
+        static_cast<QDialog*>(d)->accept();
+    });
+    QString chosen;
+    EXPECT_EQ(chooser.SaveFile(nullptr, "CH2", formats.join(";;"), "txt", &chosen),
+              QDir(dir.path()).filePath("CH2.txt"));
+    EXPECT_EQ(chosen, formats[1]);
+
     OnNextModal([&](QWidget* modal) {
         auto* d = qobject_cast<QFileDialog*>(modal);
         ASSERT_NE(d, nullptr);
