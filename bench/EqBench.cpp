@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <cmath>
 #include <cstdlib>
 
 #include "ChannelCurves.h"
@@ -111,20 +112,53 @@ void BM_PaintEditor(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintEditor)->Unit(benchmark::kMillisecond);
 
+// A car-like measurement (roll-off below 60 Hz, a bump at 120 Hz, a dip at
+// 2 kHz, falling highs), the curve the channel's EQ makes of it, and a house
+// curve: the three overlays the editor shows while tuning.
+std::vector<EqOverlayCurve> Overlays(const EqCurveModel& model) {
+    EqOverlayCurve measured{EqOverlayRole::Measured, "Measured", {}, true};
+    EqOverlayCurve predicted{EqOverlayRole::Predicted, "Predicted", {}, true};
+    EqOverlayCurve target{EqOverlayRole::Target, "Target", {}, true};
+    for (size_t i = 0; i < measured.values.size(); ++i) {
+        const double f = model.Grid().Hz(static_cast<int>(i)), octave = std::log2(f);
+        auto bell = [&](double centre, double gain) {
+            const double d = (octave - std::log2(centre)) / 0.3;
+            return gain * std::exp(-d * d / 2);
+        };
+        measured.values[i] = f < 20 ? std::nan("")
+                                    : -10 * std::log10(1 + std::pow(60 / f, 4)) + bell(120, 5) +
+                                          bell(2000, -7) + (f > 3000 ? -2.5 * std::log2(f / 3000) : 0);
+        predicted.values[i] = measured.values[i] + model.Curve1()[i];
+        target.values[i] = 6 / (1 + (f / 90) * (f / 90)) + (f > 1000 ? -3 * std::log10(f / 1000) : 0);
+    }
+    return {measured, predicted, target};
+}
+
+enum class OverlayUse { None, Fixed, PredictedFollows };
+
 // A mouse move on a band thumb, the owner's update of the model, and the
-// repaint of the editor: what each step of a drag costs.
-void BM_DragStep(benchmark::State& state) {
+// repaint of the editor: what each step of a drag costs. With overlays, the
+// predicted curve either stays or follows the step as the window's would.
+void DragStep(benchmark::State& state, OverlayUse overlays) {
     EditorRig rig;
     SMoveThumb* thumb = rig.eq.BandThumb(7);
+    if (overlays != OverlayUse::None) rig.eq.SetOverlayCurves(Overlays(rig.channel.Model()));
     QObject::connect(thumb, &SMoveThumb::thumbMoving, &rig.eq, [&](const ThumbMove& m) {
         const int cx = m.newLeft + thumb->width() / 2, cy = m.newTop + thumb->height() / 2;
         rig.channel.Model().SetBand(7, {EqFilterRole::Band, EqFilterType::Peaking, rig.eq.XToFrequency(cx),
                                         rig.eq.YToGain(cy), 2, 2});
         rig.eq.RefreshCurve();
+        if (overlays == OverlayUse::PredictedFollows) {
+            std::vector<EqOverlayCurve> curves = rig.eq.OverlayCurves();
+            for (size_t i = 0; i < curves[1].values.size(); ++i)
+                curves[1].values[i] = curves[0].values[i] + rig.channel.Model().Curve1()[i];
+            rig.eq.SetOverlayCurves(std::move(curves));
+        }
     });
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(12, 12), QPointF(12, 12), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(thumb, &press);
+    rig.Paint();  // the overlay's pixmap is built once per change
     int dy = 0;
     for (auto _ : state) {
         dy = (dy + 1) % 40;
@@ -134,7 +168,21 @@ void BM_DragStep(benchmark::State& state) {
         rig.Paint();
     }
 }
+
+void BM_DragStep(benchmark::State& state) {
+    DragStep(state, OverlayUse::None);
+}
 BENCHMARK(BM_DragStep)->Unit(benchmark::kMillisecond);
+
+void BM_DragStepOverOverlays(benchmark::State& state) {
+    DragStep(state, OverlayUse::Fixed);
+}
+BENCHMARK(BM_DragStepOverOverlays)->Unit(benchmark::kMillisecond);
+
+void BM_DragStepPredictedFollows(benchmark::State& state) {
+    DragStep(state, OverlayUse::PredictedFollows);
+}
+BENCHMARK(BM_DragStepPredictedFollows)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

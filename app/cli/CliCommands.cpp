@@ -37,6 +37,14 @@ constexpr std::array kCommands = {
     Command{"curve", "curve [--channel CHn] [--image FILE] [--filter N]",
             "a channel's response as text (Hz, dB); --filter N: band 0..30, 31 high-pass, 32 low-pass", 0, 6,
             Curve},
+    Command{"eq-import", "eq-import --channel CHn FILE [--section NAME] [--apply-preamp]",
+            "import a filter set (REW, Equalizer APO, AutoEQ) into a channel; --section picks a Channel: "
+            "section, --apply-preamp sets the level by the file's preamp",
+            3, 6, EqImport},
+    Command{"eq-export", "eq-export --channel CHn [--format rew|apo] FILE",
+            "write a channel's bands as REW filter settings or an Equalizer APO configuration; "
+            "FILE - is standard output",
+            3, 5, EqExport},
     Command{"scenes", "scenes", "list the PC scenes kept in config.ini", 0, 0, Scenes},
     Command{"scene-add", "scene-add NAME [--image FILE]",
             "keep the box's current image (or FILE's) as a PC scene called NAME", 1, 3, SceneAdd},
@@ -53,9 +61,17 @@ void PrintHelp(std::FILE* out) {
                  "Usage: caraudio-cli [--emulate[=FILE]] [--verbose] COMMAND [ARGUMENTS]\n"
                  "Tunes a car-audio DSP box from the command line.\n\n"
                  "Commands:\n");
-    for (const Command& c : kCommands)
-        std::fprintf(out, "  %-52.*s %.*s\n", static_cast<int>(c.usage.size()), c.usage.data(),
-                     static_cast<int>(c.summary.size()), c.summary.data());
+    // A usage wider than its column gets a line of its own.
+    constexpr size_t kUsageWidth = 52;
+    for (const Command& c : kCommands) {
+        if (c.usage.size() > kUsageWidth)
+            std::fprintf(out, "  %.*s\n  %-*s", static_cast<int>(c.usage.size()), c.usage.data(),
+                         static_cast<int>(kUsageWidth), "");
+        else
+            std::fprintf(out, "  %-*.*s", static_cast<int>(kUsageWidth), static_cast<int>(c.usage.size()),
+                         c.usage.data());
+        std::fprintf(out, " %.*s\n", static_cast<int>(c.summary.size()), c.summary.data());
+    }
     std::fprintf(
         out,
         "\nOptions:\n"

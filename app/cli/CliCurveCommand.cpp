@@ -11,6 +11,8 @@ namespace {
 // The editor's grid starts at 17 Hz.
 constexpr double kEditorStartHz = 17;
 
+}  // namespace
+
 // "CH1".."CH6" (any case) to the block index.
 bool ChannelArg(std::string_view text, int& block) {
     for (int b = 0; b < kChannelCount; ++b) {
@@ -26,8 +28,6 @@ bool ChannelArg(std::string_view text, int& block) {
     }
     return false;
 }
-
-}  // namespace
 
 int Curve(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err) {
     int block = 2;  // CH1

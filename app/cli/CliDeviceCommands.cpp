@@ -14,22 +14,6 @@
 namespace caraudio::cli {
 namespace {
 
-// A connected session, or the exit status that says why there is none.
-struct Connected {
-    std::unique_ptr<CliSession> session;
-    int status = kExitOk;
-};
-
-Connected ConnectBox(const CliOptions& options, std::FILE* err) {
-    Connected c{std::make_unique<CliSession>(options, err)};
-    if (!c.session->Open()) {
-        c.status = kExitFailed;
-        return c;
-    }
-    c.status = ExitStatusFor(c.session->Connect());
-    return c;
-}
-
 // A whole number in decimal or 0x hexadecimal, the whole text of it.
 bool ParseWhole(std::string_view text, long& value) {
     int base = 10;
@@ -99,6 +83,16 @@ const char* InputModeName(int mode) {
 }
 
 }  // namespace
+
+Connected ConnectBox(const CliOptions& options, std::FILE* err) {
+    Connected c{std::make_unique<CliSession>(options, err)};
+    if (!c.session->Open()) {
+        c.status = kExitFailed;
+        return c;
+    }
+    c.status = ExitStatusFor(c.session->Connect());
+    return c;
+}
 
 bool ReadImageFile(const std::string& path, EffectBlock& image, std::FILE* err) {
     std::ifstream in(path, std::ios::binary);

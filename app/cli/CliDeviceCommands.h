@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,6 +27,18 @@ int SceneExport(const CliOptions& options, CommandArgs args, std::FILE* out, std
 int SceneImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int Curve(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int SceneRecall(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int EqImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int EqExport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+
+// A connected session, or the exit status that says why there is none.
+struct Connected {
+    std::unique_ptr<CliSession> session;
+    int status = kExitOk;
+};
+Connected ConnectBox(const CliOptions& options, std::FILE* err);
+
+// "CH1".."CH6" (any case) to the block index.
+bool ChannelArg(std::string_view text, int& block);
 
 // Reads a whole image (exactly 1230 bytes) from a file; says why not on err.
 bool ReadImageFile(const std::string& path, EffectBlock& image, std::FILE* err);

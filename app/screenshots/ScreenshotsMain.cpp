@@ -17,14 +17,19 @@
 #include "CompactWindow.h"
 #include "DelaySettingsDialog.h"
 #include "FileChooser.h"
+#include "FilterFileTexts.h"
+#include "FilterImportPlan.h"
+#include "FilterSet.h"
 #include "Layouts.h"
 #include "LoginDialog.h"
 #include "MainWindow.h"
 #include "MixSoundWindow.h"
 #include "OffscreenScreens.h"
+#include "ParamDatabase.h"
 #include "PresetDialog.h"
 #include "Prompter.h"
 #include "SceneStore.h"
+#include "SectionChoiceDialog.h"
 #include "Settings.h"
 #include "SkCar.h"
 #include "Translation.h"
@@ -45,7 +50,9 @@ bool Save(QWidget* w, const QDir& dir, const QString& name) {
 // Answers every chooser with nothing, as a user who cancels.
 class NoFiles final : public FileChooser {
 public:
-    QString SaveFile(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString SaveFile(QWidget*, const QString&, const QString&, const QString&, QString*) override {
+        return {};
+    }
     QStringList OpenFiles(QWidget*, const QString&, const QString&) override { return {}; }
 };
 
@@ -120,6 +127,49 @@ bool SaveOnSmallScreen(CMainDlg* main, QScreen* small, const QDir& dir, const QS
     return ok;
 }
 
+// A measurement program's filter set with something of every kind to report,
+// more left out than the report lists.
+constexpr char kFilterSet[] =
+    "Filter Settings file\n\nEqualiser: Generic\n"
+    "Filter  1: ON  PK       Fc   45.80 Hz  Gain   3.00 dB  Q  1.000\n"
+    "Filter  2: ON  PK       Fc    3155 Hz  Gain  -6.50 dB  Q  4.318\n"
+    "Filter  3: OFF PK       Fc     120 Hz  Gain  -2.00 dB  Q  2.000\n"
+    "Filter  4: ON  PK       Fc   25000 Hz  Gain  -4.00 dB  Q 90.000\n"
+    "Filter  5: ON  HP       Fc      35 Hz\n"
+    "Filter  6: ON  LS 6dB   Fc      80 Hz  Gain   4.00 dB\n"
+    "Filter  7: ON  HS 12dB  Fc    8000 Hz  Gain  -2.00 dB\n"
+    "Filter  8: ON  NO       Fc    1000 Hz\n"
+    "Filter  9: ON  AP       Fc     500 Hz  Q  0.700\n"
+    "Filter 10: ON  LSC      Fc     105 Hz  Gain   6.40 dB  Q  0.700\n"
+    "Filter 11: ON  HSC      Fc   10000 Hz  Gain  -2.10 dB  Q  0.700\n"
+    "Filter 12: ON  Modal    Fc      60 Hz  Gain  -5.00 dB  Q  8.000\n";
+
+// The report after importing the set above, and the section choice.
+bool SaveFilterImport(AppContext& app, const QDir& dir, const QString& s) {
+    bool ok = true;
+    const analysis::FilterSet set = analysis::ReadFilterSet(kFilterSet);
+    const int ch = app.Db().SelectedChannel();
+    const analysis::FilterImportPlan plan =
+        analysis::PlanFilterImport(set.filters, app.Db().Block(), ch, {-20, 20}, {true, -6.5});
+    QTimer::singleShot(100, [&, s] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            ok = Save(box, dir, "filter-import-report-" + s + ".png") && ok;
+            box->close();
+        }
+    });
+    MessageBoxPrompter().Inform(nullptr,
+                                ImportReport(plan, {QString::fromStdString(ChannelLabel(ch)), {"CH4"}, -6.5}),
+                                Tr("filter_files", "Import filters"));
+    QTimer::singleShot(100, [&, s] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            ok = Save(dialog, dir, "filter-sections-" + s + ".png") && ok;
+            dialog->close();
+        }
+    });
+    ChooseSection(nullptr, {"L", "R", "C", "SUB", "RL", "RR"});
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -183,6 +233,7 @@ int main(int argc, char** argv) {
         new CDlgLoginEventHandler(login);
         ok = Save(&login, dir, "login-" + s + ".png") && ok;
         ok = SaveDialogs(app, services, dir, s) && ok;
+        ok = SaveFilterImport(app, dir, s) && ok;
     }
     return ok ? 0 : 1;
 }

@@ -12,13 +12,30 @@ namespace {
 
 constexpr int kNo = 3;
 
+// A text longer than the layout's place for it makes the box taller, the
+// buttons moving down with it, so a report of many lines is read whole.
+void FitText(CCommonDlg& dialog, QWidget* box, QLabel* text) {
+    const int extra = text->heightForWidth(text->width()) - text->height();
+    if (extra <= 0) return;
+    text->resize(text->width(), text->height() + extra);
+    for (QPushButton* button : box->findChildren<QPushButton*>())
+        if (button->y() > text->y()) button->move(button->x(), button->y() + extra);
+    box->resize(box->width(), box->height() + extra);
+    dialog.setFixedSize(box->size());
+}
+
 // Runs the message box layout: Yes (or OK), No, or closed.
 Answer Run(QWidget* owner, const QString& text, const QString& title, bool question) {
     CCommonDlg dialog("XML_MSGBOX", owner);
     QWidget* box = dialog.Layout();
     if (!box) return Answer::Closed;
     if (auto* t = Named<QLabel>(box, "msgtitle")) t->setText(title);
-    if (auto* m = Named<QLabel>(box, "msgtext")) m->setText(text);
+    if (auto* m = Named<QLabel>(box, "msgtext")) {
+        // Texts quote files, which must never be taken for markup.
+        m->setTextFormat(Qt::PlainText);
+        m->setText(text);
+        FitText(dialog, box, m);
+    }
     const std::pair<const char*, bool> buttons[] = {
         {"btnOK", !question}, {"btnYes", question}, {"btnNo", question}};
     for (const auto& [name, shown] : buttons)

@@ -5,13 +5,14 @@
 namespace caraudio::app {
 
 QString QtFileChooser::SaveFile(QWidget* owner, const QString& suggestedName, const QString& filter,
-                                const QString& suffix) {
+                                const QString& suffix, QString* chosenFilter) {
     QFileDialog dialog(owner, QString(), QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(suffix);
     dialog.selectFile(suggestedName);
     // Replacing an existing file is confirmed by the dialog itself.
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    if (chosenFilter) *chosenFilter = dialog.selectedNameFilter();
     return dialog.selectedFiles().first();
 }
 

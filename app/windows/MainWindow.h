@@ -51,7 +51,8 @@ public:
     // The six path lengths of the car map, in mm, CH1 to CH6.
     void ApplySpeakerDistances(const std::array<double, 6>& lengths);
     void CheckGainAlert(int channel);
-    // Commands of the menus (10 Exit, 51/52 language, 63 About, 64 My Preset).
+    // Commands of the menus (10 Exit, 51/52 language, 63 About, 64 My Preset,
+    // 65/66 import and export filters).
     void Command(int id);
     // The pop-up menu of the "File" (9003) or "Config" (9004) button.
     struct MenuItem {
@@ -124,6 +125,8 @@ private:
 
     // device and program
     void ConnectClicked();
+    void ImportFilters();
+    void ExportFilters();
     void ShowMenu(const std::vector<MenuItem>& items);
     void SwitchLanguage(int language);
     void CloseRoutine();

@@ -24,6 +24,8 @@ constexpr int kChineseItem = 51;
 constexpr int kEnglishItem = 52;
 constexpr int kAbout = 63;
 constexpr int kMyPreset = 64;
+constexpr int kImportFilters = 65;
+constexpr int kExportFilters = 66;
 
 }  // namespace
 
@@ -45,7 +47,10 @@ void CMainDlg::ConnectClicked() {
 
 std::vector<CMainDlg::MenuItem> CMainDlg::MenuItems(int buttonId) const {
     if (buttonId == 9003)
-        return {{kMyPreset, Tr("main_menu", "My Preset")}, {kExit, Tr("main_menu", "Exit")}};
+        return {{kMyPreset, Tr("main_menu", "My Preset")},
+                {kImportFilters, Tr("main_menu", "Import filters...")},
+                {kExportFilters, Tr("main_menu", "Export filters...")},
+                {kExit, Tr("main_menu", "Exit")}};
     if (buttonId != 9004) return {};
     // The language item names the other language in its own script.
     const MenuItem language = s_.translation.Language() == kEnglish ? MenuItem{kChineseItem, "简体中文"}
@@ -75,6 +80,12 @@ void CMainDlg::Command(int id) {
         break;
     case kMyPreset:
         RunPresetDialog("XML_MY_PRESET", this, s_, [this] { RefreshAll(); });
+        break;
+    case kImportFilters:
+        ImportFilters();
+        break;
+    case kExportFilters:
+        ExportFilters();
         break;
     default:
         break;

@@ -217,6 +217,14 @@ It is left as it is: settings changed now are kept only until the program ends.<
         <translation>我的场景</translation>
     </message>
     <message>
+        <source>Import filters...</source>
+        <translation>导入滤波器...</translation>
+    </message>
+    <message>
+        <source>Export filters...</source>
+        <translation>导出滤波器...</translation>
+    </message>
+    <message>
         <source>Exit</source>
         <translation>退出</translation>
     </message>
@@ -513,6 +521,174 @@ It is left as it is: settings changed now are kept only until the program ends.<
     <message>
         <source>Tunes the car-audio signal processor live from this computer: equaliser, crossovers, delays, levels and the input mix.</source>
         <translation>在这台电脑上实时调校车载音频处理器：均衡、分频、延时、电平和输入混音。</translation>
+    </message>
+</context>
+<context>
+    <name>filter_files</name>
+    <message>
+        <source>Import filters</source>
+        <translation>导入滤波器</translation>
+    </message>
+    <message>
+        <source>Export filters</source>
+        <translation>导出滤波器</translation>
+    </message>
+    <message>
+        <source>Text files</source>
+        <translation>文本文件</translation>
+    </message>
+    <message>
+        <source>All files</source>
+        <translation>所有文件</translation>
+    </message>
+    <message>
+        <source>REW filter settings</source>
+        <translation>REW 滤波器设置</translation>
+    </message>
+    <message>
+        <source>Equalizer APO configuration</source>
+        <translation>Equalizer APO 配置</translation>
+    </message>
+    <message>
+        <source>The file could not be read:
+%1</source>
+        <translation>无法读取该文件：
+%1</translation>
+    </message>
+    <message>
+        <source>The file is too large for a filter set:
+%1</source>
+        <translation>该文件太大，不是滤波器设置文件：
+%1</translation>
+    </message>
+    <message>
+        <source>The file is empty:
+%1</source>
+        <translation>该文件是空的：
+%1</translation>
+    </message>
+    <message>
+        <source>The file holds no filters. The first line that is not a filter:</source>
+        <translation>该文件中没有滤波器。第一个不是滤波器的行：</translation>
+    </message>
+    <message>
+        <source>The file is not a filter set that can be read. The first line that could not be read:</source>
+        <translation>该文件不是可读取的滤波器设置。第一个无法读取的行：</translation>
+    </message>
+    <message>
+        <source>Line %1: %2</source>
+        <translation>第 %1 行：%2</translation>
+    </message>
+    <message>
+        <source>Line %1: %2 (%3)</source>
+        <translation>第 %1 行：%2（%3）</translation>
+    </message>
+    <message>
+        <source>Nothing was changed.</source>
+        <translation>未做任何更改。</translation>
+    </message>
+    <message>
+        <source>The file has %1 peaking filters, but a channel has only %2 bands. Nothing was changed.</source>
+        <translation>该文件有 %1 个峰值滤波器，但一个通道只有 %2 个频段。未做任何更改。</translation>
+    </message>
+    <message>
+        <source>The file holds no filter the box can take. Nothing was changed.</source>
+        <translation>该文件中没有设备可以使用的滤波器。未做任何更改。</translation>
+    </message>
+    <message>
+        <source>The file sets a preamp of %1 dB. Change the level of %2 by it (in whole dB)?</source>
+        <translation>该文件设置了 %1 dB 的前级增益。是否按此调整 %2 的音量（取整 dB）？</translation>
+    </message>
+    <message>
+        <source>Bands imported into %1: %2. The other bands are flat.</source>
+        <translation>导入到 %1 的频段：%2 个。其余频段为平直。</translation>
+    </message>
+    <message>
+        <source>Linked channels follow: %1.</source>
+        <translation>联调的通道同步更改：%1。</translation>
+    </message>
+    <message>
+        <source>High-pass (line %1): %2, %3, %4 Hz</source>
+        <translation>高通（第 %1 行）：%2，%3，%4 Hz</translation>
+    </message>
+    <message>
+        <source>Low-pass (line %1): %2, %3, %4 Hz</source>
+        <translation>低通（第 %1 行）：%2，%3，%4 Hz</translation>
+    </message>
+    <message>
+        <source>Preamp %1 dB: applied, the level changed by %2 dB.</source>
+        <translation>前级增益 %1 dB：已应用，音量改变了 %2 dB。</translation>
+    </message>
+    <message>
+        <source>Preamp %1 dB: not applied.</source>
+        <translation>前级增益 %1 dB：未应用。</translation>
+    </message>
+    <message>
+        <source>Not imported:</source>
+        <translation>未导入：</translation>
+    </message>
+    <message>
+        <source>switched off in the file</source>
+        <translation>文件中已关闭</translation>
+    </message>
+    <message>
+        <source>the box has no such filter</source>
+        <translation>设备没有这种滤波器</translation>
+    </message>
+    <message>
+        <source>the box has one high-pass and one low-pass; the first one was used</source>
+        <translation>设备只有一个高通和一个低通；已使用第一个</translation>
+    </message>
+    <message>
+        <source>Changed to what the box can hold:</source>
+        <translation>已改为设备可以保存的值：</translation>
+    </message>
+    <message>
+        <source>frequency %1 Hz held as %2 Hz</source>
+        <translation>频率 %1 Hz 保存为 %2 Hz</translation>
+    </message>
+    <message>
+        <source>gain %1 dB held as %2 dB</source>
+        <translation>增益 %1 dB 保存为 %2 dB</translation>
+    </message>
+    <message>
+        <source>Q %1 held as %2</source>
+        <translation>Q %1 保存为 %2</translation>
+    </message>
+    <message>
+        <source>... and %1 more</source>
+        <translation>……另外还有 %1 行</translation>
+    </message>
+    <message>
+        <source>Filters exported:
+%1</source>
+        <translation>滤波器已导出：
+%1</translation>
+    </message>
+    <message>
+        <source>The filter file could not be written:
+%1</source>
+        <translation>无法写入滤波器文件：
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>filter_section</name>
+    <message>
+        <source>Import filters</source>
+        <translation>导入滤波器</translation>
+    </message>
+    <message>
+        <source>The file holds filters for several channels. Import the filters of:</source>
+        <translation>该文件包含多个通道的滤波器。导入以下通道的滤波器：</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
     </message>
 </context>
 </TS>

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -56,9 +57,10 @@ public:
     struct Call {
         QString text, filter, suffix;
     };
-    QString SaveFile(QWidget*, const QString& suggestedName, const QString& filter,
-                     const QString& suffix) override {
+    QString SaveFile(QWidget*, const QString& suggestedName, const QString& filter, const QString& suffix,
+                     QString* chosenFilter) override {
         calls.push_back({suggestedName, filter, suffix});
+        if (chosenFilter) *chosenFilter = filter.split(";;").value(saveFilterIndex);
         return savePath;
     }
     QStringList OpenFiles(QWidget*, const QString& title, const QString& filter) override {
@@ -67,6 +69,7 @@ public:
     }
     std::vector<Call> calls;
     QString savePath;
+    int saveFilterIndex = 0;  // which of the offered save filters the user picks
     QStringList openPaths;
 };
 
@@ -160,6 +163,19 @@ protected:
             QTest::qWait(20);
         }
         return true;
+    }
+    // A menu runs its own event loop: act on it once it is up, however long
+    // that takes on a loaded machine.
+    void WhenMenuShows(std::function<void(QMenu*)> act) {
+        auto* poll = new QTimer(qApp);
+        QObject::connect(poll, &QTimer::timeout, [poll, act = std::move(act)] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu || !menu->isVisible()) return;
+            poll->deleteLater();
+            poll->stop();
+            act(menu);
+        });
+        poll->start(10);
     }
     bool Connected() { return BoxConnected(app->Manager(), Db()); }
 

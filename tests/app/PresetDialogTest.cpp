@@ -208,13 +208,14 @@ TEST_F(PresetTest, WithoutABoxEveryDeviceButtonSaysSoAndSendsNothing) {
     device->Press("btnRecall");
     auto mine = Open("XML_MY_PRESET");
     const int stored = Param(param::MainVol);
+    ASSERT_EQ(stored, 66);  // the emulated box's factory level
     Db().SetMainVolume(3);
     mine->Press("btnRecallPCMode");  // the scene still reaches the PC's image
     EXPECT_EQ(Texts(),
               QStringList({T("Device not connected"), T("Device not connected"), T("Device not connected")}));
     EXPECT_TRUE(Box().Firmware().Requests().empty());
     EXPECT_EQ(Param(param::MainVol), stored);
-    EXPECT_EQ(Ctl<QLineEdit>(4000)->text().toStdString(), FormatVolume(stored));
+    EXPECT_EQ(Ctl<QLineEdit>(4000)->text(), "6dB");
 }
 
 TEST_F(PresetTest, ScenesAreAddedSelectedAndDeleted) {
@@ -509,6 +510,22 @@ TEST(QtFileChooser, GivesTheSuffixAndTellsACancel) {
         static_cast<QDialog*>(d)->accept();  // as the dialog's own button does
     });
     EXPECT_EQ(chooser.SaveFile(nullptr, "Trip", filter, "cae"), QDir(dir.path()).filePath("Trip.cae"));
+
+    // Of two filters for the same suffix, the caller learns the one chosen.
+    const QStringList formats = {"REW filter settings (*.txt)", "Equalizer APO configuration (*.txt)"};
+    OnNextModal([&](QWidget* modal) {
+        auto* d = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->nameFilters(), formats);
+        d->setDirectory(dir.path());
+        d->selectNameFilter(formats[1]);
+        d->selectFile("CH2");
+        static_cast<QDialog*>(d)->accept();
+    });
+    QString chosen;
+    EXPECT_EQ(chooser.SaveFile(nullptr, "CH2", formats.join(";;"), "txt", &chosen),
+              QDir(dir.path()).filePath("CH2.txt"));
+    EXPECT_EQ(chosen, formats[1]);
 
     OnNextModal([&](QWidget* modal) {
         auto* d = qobject_cast<QFileDialog*>(modal);

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
+#include <complex>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -82,6 +85,21 @@ TEST(Cli, CommandLineMistakesAreExplained) {
         {{"--emulate", "store", "9"}, 2, "store takes 1..8"},
         {{"--emulate", "write", "/nonexistent/image"}, 1, "cannot read /nonexistent/image"},
         {{"--emulate", "read", "/nonexistent/dir/image"}, 1, "cannot write /nonexistent/dir/image"},
+        {{"--emulate", "eq-import", "--channel", "CH9", "f.txt"}, 2, "--channel takes CH1..CH6"},
+        {{"--emulate", "eq-import", "f.txt"}, 2, "usage: caraudio-cli eq-import"},
+        {{"--emulate", "eq-import", "--section", "L", "f.txt"}, 2, "say which channel to import into"},
+        {{"--emulate", "eq-import", "--channel", "CH2", "a.txt", "b.txt"},
+         2,
+         "usage: caraudio-cli eq-import"},
+        {{"--emulate", "eq-import", "--channel", "CH2", "/nonexistent/f.txt"},
+         1,
+         "cannot read /nonexistent/f.txt: No such file or directory. Nothing was changed."},
+        {{"--emulate", "eq-export", "--channel", "CH2", "--format", "xml", "-"},
+         2,
+         "--format takes rew or apo"},
+        {{"--emulate", "eq-export", "--channel", "CH2", "/nonexistent/dir/f.txt"},
+         1,
+         "cannot write /nonexistent/dir/f.txt"},
     };
     for (const auto& c : cases) {
         const Result r = RunCli(c.args);
@@ -93,8 +111,8 @@ TEST(Cli, CommandLineMistakesAreExplained) {
 TEST(Cli, HelpListsEveryCommand) {
     const Result r = RunCli({"--help"});
     EXPECT_EQ(r.status, 0);
-    for (const char* command :
-         {"info", "dump", "read FILE", "write FILE", "recall N", "store N", "set NAME RAW"})
+    for (const char* command : {"info", "dump", "read FILE", "write FILE", "recall N", "store N",
+                                "set NAME RAW", "eq-import --channel", "eq-export --channel"})
         EXPECT_NE(r.out.find(std::string("  ") + command + " "), std::string::npos) << command;
     EXPECT_EQ(RunCli({"--version"}).out.rfind("caraudio-cli ", 0), 0u);
 }
@@ -197,6 +215,238 @@ TEST_F(CliWithBox, ADamagedMemoryFileIsLeftAlone) {
     std::ifstream in(mem);
     std::string kept((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_EQ(kept, "something else");
+}
+
+// Filter sets as measurement programs write them.
+struct RewFilter {
+    const char* state;  // "ON", "OFF"
+    const char* type;   // "PK", "LS"
+    double fcHz;
+    double gainDb;
+    double q;           // 0: the line has no Q
+    bool decimalComma;  // as some locales write it
+};
+
+std::string RewLine(int number, const RewFilter& f) {
+    char line[160];
+    std::snprintf(line, sizeof line, "Filter %2d: %-3s %-8sFc %7.0f Hz  Gain %6.2f dB", number, f.state,
+                  f.type, f.fcHz, f.gainDb);
+    std::string text = line;
+    if (f.q > 0) {
+        std::snprintf(line, sizeof line, "  Q %6.3f", f.q);
+        text += line;
+    }
+    if (f.decimalComma) std::replace(text.begin(), text.end(), '.', ',');
+    return text;
+}
+
+// Header lines 1..9, then filter N on line 9 + N.
+std::string RewFile(const std::vector<RewFilter>& filters) {
+    std::string text =
+        "Filter Settings file\n\nRoom EQ V5.31.3\nDated: Jan 8, 2025 11:32:39 AM\n\nNotes:\n\n"
+        "Equaliser: Generic\nRMS Average\n";
+    for (size_t i = 0; i < filters.size(); ++i) text += RewLine(static_cast<int>(i) + 1, filters[i]) + "\n";
+    return text;
+}
+
+// The cookbook peaking biquad at 48 kHz, as the files mean their filters.
+double CookbookPeakingDb(double fcHz, double gainDb, double q, double hz) {
+    const double pi = std::acos(-1.0);
+    const double a = std::pow(10.0, gainDb / 40), w0 = 2 * pi * fcHz / 48000, alpha = std::sin(w0) / (2 * q);
+    const std::complex<double> z1 = std::polar(1.0, -2 * pi * hz / 48000), z2 = z1 * z1;
+    const std::complex<double> num = (1 + alpha * a) - 2 * std::cos(w0) * z1 + (1 - alpha * a) * z2;
+    const std::complex<double> den = (1 + alpha / a) - 2 * std::cos(w0) * z1 + (1 - alpha / a) * z2;
+    return 20 * std::log10(std::abs(num / den));
+}
+
+// Twenty peaking filters the box holds exactly (whole Hz, 0.01 dB, a Q that
+// is a hundredth of the box's Q field over three), but for one above the
+// box's range; one switched off and a shelf besides.
+const std::vector<RewFilter> kTwentyPeaking = {
+    {"ON", "PK", 32, 4.5, 1.0, true},      {"ON", "PK", 45, -3.25, 2.0, false},
+    {"ON", "PK", 25000, -3.0, 1.0, false}, {"ON", "PK", 63, 6.0, 1.5, true},
+    {"ON", "PK", 88, -7.75, 4.0, false},   {"ON", "LS", 80, 4.0, 0, true},
+    {"OFF", "PK", 120, -2.0, 2.0, false},  {"ON", "PK", 160, 2.25, 0.7, true},
+    {"ON", "PK", 220, -4.0, 3.0, false},   {"ON", "PK", 315, 1.5, 5.0, false},
+    {"ON", "PK", 440, -5.5, 2.5, true},    {"ON", "PK", 630, 3.75, 1.2, false},
+    {"ON", "PK", 880, -2.5, 0.8, false},   {"ON", "PK", 1250, 4.0, 2.0, true},
+    {"ON", "PK", 1750, -6.25, 4.0, false}, {"ON", "PK", 2500, 2.0, 1.0, false},
+    {"ON", "PK", 3150, -3.5, 5.0, true},   {"ON", "PK", 4400, 5.0, 1.5, false},
+    {"ON", "PK", 6300, -4.75, 3.0, false}, {"ON", "PK", 8800, 3.0, 2.0, true},
+    {"ON", "PK", 12500, -2.0, 0.7, false},
+};
+
+class CliFilterSets : public CliWithBox {
+protected:
+    std::string Write(const char* name, const std::string& text) const {
+        std::ofstream(File(name), std::ios::binary) << text;
+        return File(name);
+    }
+    std::string Image() {
+        const std::string path = File("image-now.bin");
+        EXPECT_EQ(Box({"read", path}).status, 0);
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+};
+
+TEST_F(CliFilterSets, ARewFileImportsIntoTheChannelAndSoundsAsTheFileSays) {
+    const std::string rew = Write("rew.txt", RewFile(kTwentyPeaking));
+    const Result r = Box({"eq-import", "--channel", "CH2", rew});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_GE(lines.size(), 22u) << r.out;
+    EXPECT_EQ(lines[0], "Imported " + rew + " (REW filter settings) into CH2:");
+    EXPECT_EQ(lines[1], "  band  1     32 Hz   +4.50 dB  Q 3.00 (file Q 1.000)  line 10");
+    EXPECT_EQ(lines[3], "  band  3     63 Hz   +6.00 dB  Q 4.50 (file Q 1.500)  line 13");
+    EXPECT_EQ(lines[19], "  band 19  20000 Hz   -3.00 dB  Q 3.00 (file Q 1.000)  line 12; held, see below");
+    EXPECT_EQ(lines[20], "  Bands 20..31 are set to 0 dB and keep their frequency and Q.");
+    for (const char* said : {"  line 12: Filter  3: ON  PK      Fc   25000 Hz  Gain  -3.00 dB  Q  1.000\n"
+                             "    Fc 25000 Hz asked, 20000 Hz held\n",
+                             "  line 15 (a low shelf; the box has no shelf filters): Filter  6: ON  LS      "
+                             "Fc      80 Hz  Gain   4,00 dB\n",
+                             "  line 16 (switched off): Filter  7: OFF PK", "Sent to the box.\n"})
+        EXPECT_NE(r.out.find(said), std::string::npos) << said << "\nin\n" << r.out;
+
+    // The box holds 20000 Hz where the file asked 25000 Hz.
+    const Result curve = Box({"curve", "--channel", "CH2"});
+    ASSERT_EQ(curve.status, 0) << curve.err;
+    const auto points = Lines(curve.out);
+    ASSERT_EQ(points.size(), 1026u);
+    double worst = 0, deepest = 0, highest = 0;
+    for (size_t i = 2; i < points.size(); ++i) {
+        double hz, db;
+        ASSERT_EQ(std::sscanf(points[i].c_str(), "%lf %lf", &hz, &db), 2) << points[i];
+        double expected = 0;
+        for (const RewFilter& f : kTwentyPeaking)
+            if (std::string(f.state) == "ON" && std::string(f.type) == "PK")
+                expected += CookbookPeakingDb(std::min(f.fcHz, 20000.0), f.gainDb, f.q, hz);
+        worst = std::max(worst, std::fabs(db - expected));
+        deepest = std::min(deepest, expected);
+        highest = std::max(highest, expected);
+    }
+    EXPECT_LT(worst, 0.1);
+    EXPECT_GT(highest - deepest, 6) << "the generator made a curve worth comparing";
+
+    // Exported and imported again into the factory settings: the same image.
+    const std::string before = Box({"dump"}).out;
+    const std::string exported = File("exported.txt");
+    const Result written = Box({"eq-export", "--channel", "CH2", exported});
+    ASSERT_EQ(written.status, 0) << written.err;
+    EXPECT_EQ(written.out, "Wrote 19 filters of CH2 to " + exported + " (REW filter settings).\n");
+    ASSERT_EQ(Box({"recall", "9"}).status, 0);
+    ASSERT_NE(Box({"dump"}).out, before);
+    ASSERT_EQ(Box({"eq-import", "--channel", "CH2", exported}).status, 0);
+    EXPECT_EQ(Box({"dump"}).out, before);
+}
+
+TEST_F(CliFilterSets, ExportWritesTheChannelsBandsAsText) {
+    ASSERT_EQ(Box({"eq-import", "--channel", "CH2", Write("rew.txt", RewFile(kTwentyPeaking))}).status, 0);
+    const Result rew = Box({"eq-export", "--channel", "ch2", "-"});
+    ASSERT_EQ(rew.status, 0) << rew.err;
+    const auto lines = Lines(rew.out);
+    ASSERT_EQ(lines.size(), 24u) << rew.out;
+    EXPECT_EQ(lines[0], "Filter Settings file");
+    EXPECT_EQ(lines[5], "Filter  1: ON  PK       Fc      32 Hz  Gain   4.50 dB  Q  1.0000");
+    EXPECT_EQ(lines[23], "Filter 19: ON  PK       Fc   20000 Hz  Gain  -3.00 dB  Q  1.0000");
+    const Result apo = Box({"eq-export", "--format", "apo", "--channel", "CH2", "-"});
+    ASSERT_EQ(apo.status, 0) << apo.err;
+    EXPECT_EQ(Lines(apo.out)[2], "Filter 2: ON PK Fc 45 Hz Gain -3.25 dB Q 2.0000");
+    const Result empty = Box({"eq-export", "--channel", "CH3", "-"});
+    EXPECT_EQ(empty.status, 0);
+    EXPECT_NE(empty.err.find("every band of CH3 is at 0 dB"), std::string::npos) << empty.err;
+}
+
+TEST_F(CliFilterSets, ASectionIsChosenAndThePreampAppliedOnlyWhenAsked) {
+    const std::string apo = Write("apo.txt",
+                                  "Preamp: -6.5 dB\n"
+                                  "Filter 1: ON PK Fc 50 Hz Gain -3.0 dB Q 10.00\n"
+                                  "Channel: L\n"
+                                  "Filter: ON PK Fc 1000 Hz Gain 2.0 dB Q 1.0\n"
+                                  "Channel: R\n"
+                                  "Filter: ON PK Fc 2000 Hz Gain -4.0 dB Q 2.0\n");
+    const Result reported = Box({"eq-import", "--channel", "CH2", "--section", "r", apo});
+    ASSERT_EQ(reported.status, 0) << reported.err;
+    EXPECT_NE(reported.out.find("into CH2 from section R:\n"), std::string::npos) << reported.out;
+    EXPECT_NE(reported.out.find("Preamp -6.50 dB: reported only"), std::string::npos) << reported.out;
+    EXPECT_NE(Box({"dump"}).out.find("Volume_3 =   66(66)"), std::string::npos);
+    const Result applied = Box({"eq-import", "--channel", "CH2", "--section", "R", "--apply-preamp", apo});
+    ASSERT_EQ(applied.status, 0) << applied.err;
+    EXPECT_NE(applied.out.find("Preamp -6.50 dB: applied, CH2's level 6dB -> -1dB.\n"), std::string::npos)
+        << applied.out;
+    EXPECT_NE(Box({"dump"}).out.find("Volume_3 =   59(59)"), std::string::npos);
+    EXPECT_EQ(Box({"eq-export", "--channel", "CH2", "--format", "apo", "-"}).out,
+              "# CH2 EQ bands (crossovers not included)\n"
+              "Filter 1: ON PK Fc 50 Hz Gain -3.00 dB Q 10.0000\n"
+              "Filter 2: ON PK Fc 2000 Hz Gain -4.00 dB Q 2.0000\n");
+}
+
+TEST_F(CliFilterSets, RefusedFilesChangeNothing) {
+    ASSERT_EQ(Box({"set", "Box3_EQ20_Gain", "900"}).status, 0);
+    const std::string image = Image();
+    std::string binary;
+    for (int i = 0; i < 600; ++i) binary += static_cast<char>((i * 37) % 256);
+    std::vector<RewFilter> thirtyTwo;
+    for (int i = 0; i < 32; ++i) thirtyTwo.push_back({"ON", "PK", 40.0 + 100 * i, -1, 1, false});
+    std::string bad = RewFile({kTwentyPeaking[0]}) + "Filter  2: ON  PK  Fc  abc Hz  Gain 1 dB  Q 1\n";
+    const struct {
+        const char* name;
+        std::string text;
+        std::vector<std::string_view> more;
+        std::string said;
+    } cases[] = {
+        {"binary.bin", binary, {}, "is not a filter set: it has no filter lines, and line 1 is not one:"},
+        {"empty.txt", "", {}, "is empty; there are no filters to import. Nothing was changed.\n"},
+        {"blank.txt", " \r\n\t\n", {}, "is empty"},
+        {"measurement.txt",
+         "* Measurement data measured by REW V5.20\n* Freq(Hz) SPL(dB) Phase(degrees)\n20.000 68.42 -12.3\n",
+         {},
+         "is not a filter set: it has no filter lines, and line 1 is not one:\n"
+         "  * Measurement data measured by REW V5.20\nNothing was changed.\n"},
+        {"bad-line.txt",
+         bad,
+         {},
+         "cannot be read as a filter set: line 11 cannot be read:\n"
+         "  Filter  2: ON  PK  Fc  abc Hz  Gain 1 dB  Q 1\nNothing was changed.\n"},
+        {"sections.txt",
+         "Channel: L\nFilter: ON PK Fc 50 Hz Gain 1 dB Q 1\nChannel: R SUB\n",
+         {},
+         "holds filters for several channels; choose one with --section NAME (sections: L, R, SUB). Nothing "
+         "was changed.\n"},
+        {"sections2.txt",
+         "Channel: L\nFilter: ON PK Fc 50 Hz Gain 1 dB Q 1\n",
+         {"--section", "C"},
+         "has no section 'C' (sections: L). Nothing was changed.\n"},
+        {"plain.txt", RewFile({kTwentyPeaking[0]}), {"--section", "L"}, "has no Channel: sections"},
+        {"thirty-two.txt",
+         RewFile(thirtyTwo),
+         {},
+         "has 32 peaking filters switched on, but a channel has 31 bands. Nothing was changed.\n"},
+        {"shelf-only.txt",
+         RewFile({kTwentyPeaking[5], kTwentyPeaking[6]}),
+         {},
+         "has no filter the box can hold (a peaking, high-pass or low-pass filter switched on). Nothing was "
+         "changed.\nNot imported:\n  line 10 (a low shelf; the box has no shelf filters)"},
+        {"huge.txt",
+         std::string(1048577, ' '),
+         {},
+         "is larger than 1048576 bytes; a filter set is a small text file. Nothing was changed.\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = Write(c.name, c.text);
+        std::vector<std::string_view> args = {"eq-import", "--channel", "CH2"};
+        args.insert(args.end(), c.more.begin(), c.more.end());
+        args.push_back(path);
+        const Result r = Box(args);
+        EXPECT_EQ(r.status, 1) << c.name;
+        EXPECT_NE(r.err.find(path + " " + c.said), std::string::npos) << c.name << ": " << r.err;
+        EXPECT_EQ(r.out, "") << c.name;
+        EXPECT_TRUE(Image() == image) << c.name << " changed the box";
+    }
+    const Result folder = Box({"eq-import", "--channel", "CH2", dir_.string()});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_EQ(folder.err,
+              "caraudio-cli: cannot read " + dir_.string() + ": Is a directory. Nothing was changed.\n");
 }
 
 // PC scenes live in the data folder, and the program's lock in the runtime

@@ -64,6 +64,63 @@ struct Editor {
     EqCurveModel* model;
 };
 
+// A made-up car at the listening position, measured from 20 Hz to 20 kHz:
+// the woofer rolling off below 60 Hz, a cabin mode at 120 Hz, a dip at
+// 2 kHz, gently falling highs, and a little ripple.
+Response DemoMeasurement(const FrequencyGrid& grid) {
+    Response db;
+    for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
+        const double f = grid.Hz(i), octave = std::log2(f);
+        auto bell = [&](double centre, double gain, double widthOctaves) {
+            const double d = (octave - std::log2(centre)) / widthOctaves;
+            return gain * std::exp(-d * d / 2);
+        };
+        const double rollOff = -10 * std::log10(1 + std::pow(60 / f, 4));
+        const double highs = f > 3000 ? -2.5 * std::log2(f / 3000) : 0;
+        const double ripple = 0.8 * std::sin(7 * octave) + 0.5 * std::sin(17 * octave);
+        db[static_cast<size_t>(i)] =
+            f < 20 || f > 20000 ? std::nan("")
+                                : rollOff + bell(120, 5, 0.35) + bell(2000, -7, 0.3) + highs + ripple;
+    }
+    return db;
+}
+
+// A house curve: 6 dB of bass lift with its corner at 90 Hz, the treble
+// falling 3 dB a decade above 1 kHz.
+Response DemoTarget(const FrequencyGrid& grid) {
+    Response db;
+    for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
+        const double f = grid.Hz(i);
+        db[static_cast<size_t>(i)] =
+            6 / (1 + (f / 90) * (f / 90)) + (f > 1000 ? -3 * std::log10(f / 1000) : 0);
+    }
+    return db;
+}
+
+// The measurement moved so that its mean over 200..2000 Hz lies on the
+// target, the curve the channel's EQ makes of it, and the target.
+std::vector<EqOverlayCurve> DemoOverlays(const EqCurveModel& model) {
+    const FrequencyGrid& grid = model.Grid();
+    Response measured = DemoMeasurement(grid);
+    const Response target = DemoTarget(grid);
+    double offset = 0;
+    int n = 0;
+    for (int i = 0; i < FrequencyGrid::kPoints; ++i)
+        if (grid.Hz(i) >= 200 && grid.Hz(i) <= 2000) {
+            offset += target[static_cast<size_t>(i)] - measured[static_cast<size_t>(i)];
+            ++n;
+        }
+    offset /= std::max(n, 1);
+    Response predicted;
+    for (size_t i = 0; i < measured.size(); ++i) {
+        measured[i] += offset;
+        predicted[i] = measured[i] + model.Curve1()[i];
+    }
+    return {{EqOverlayRole::Measured, "Measured", measured, true},
+            {EqOverlayRole::Predicted, "Predicted", predicted, true},
+            {EqOverlayRole::Target, "Target", target, true}};
+}
+
 Editor BuildEditor(QWidget* parent, ChannelCurves& curves) {
     auto* eq = static_cast<SkEQ*>(Make("skeq", parent,
                                        {{"ldist", "36"},
@@ -153,6 +210,8 @@ void WireEditor(const Editor& e) {
                     e.model->SetLowPass(f, r.gain, 1.0, r.type);
             }
             e.eq->RefreshCurve();
+            // The predicted curve follows the drag.
+            if (!e.eq->OverlayCurves().empty()) e.eq->SetOverlayCurves(DemoOverlays(*e.model));
         });
     }
 }
@@ -324,6 +383,7 @@ int main(int argc, char** argv) {
     grid->addWidget(edits, 1, 3);
 
     if (saveDir.isEmpty()) {
+        editor.eq->SetOverlayCurves(DemoOverlays(*editor.model));
         page.show();
         return app.exec();
     }
@@ -346,6 +406,33 @@ int main(int argc, char** argv) {
     editor.eq->RefreshCurve();
     app.processEvents();
     ok &= SavePng(editor.eq, saveDir, "skeq-highpass");
+    // A measurement, the curve the EQ makes of it, and a house curve.
+    editor.eq->SetOverlayCurves(DemoOverlays(*editor.model));
+    app.processEvents();
+    ok &= SavePng(editor.eq, saveDir, "skeq-overlay");
+    // A measurement of 100 Hz..8 kHz only, 22 dB too loud (over the top of
+    // the plot around 120 Hz), and the target hidden.
+    std::vector<EqOverlayCurve> partial = DemoOverlays(*editor.model);
+    for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
+        const double f = editor.model->Grid().Hz(i);
+        double& v = partial[0].values[static_cast<size_t>(i)];
+        v = f < 100 || f > 8000 ? std::nan("") : v + 22;
+    }
+    partial.erase(partial.begin() + 1);
+    partial[1].shown = false;
+    editor.eq->SetOverlayCurves(partial);
+    app.processEvents();
+    ok &= SavePng(editor.eq, saveDir, "skeq-overlay-partial");
+    editor.eq->ClearOverlayCurves();
+    app.processEvents();
+    // The same at the main window's size, where the legend has least room.
+    Editor small = BuildEditor(nullptr, curves);
+    small.eq->resize(885, 236);
+    small.eq->SetOverlayCurves(DemoOverlays(*small.model));
+    small.eq->show();
+    app.processEvents();
+    ok &= SavePng(small.eq, saveDir, "skeq-overlay-main-size");
+    delete small.eq;
     // The car map mid-drag: layers shown.
     car->MoveThumb({car->Delays().speakerPx[4].x + 40, car->Delays().speakerPx[4].y - 60}, 5);
     app.processEvents();

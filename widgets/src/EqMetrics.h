@@ -45,6 +45,11 @@ struct EqMetrics {
     double YToGain(int y) const;
     // The 0 dB line, as the curve layer draws it.
     int ZeroDbY() const;
+    // Where the curve layers draw point i of the frequency grid and a level:
+    // equal steps per point from the plot's left edge, levels from the 0 dB
+    // line, unrounded so that curves stay smooth.
+    double PointX(int i) const { return plotLeft + i * pxPerPoint; }
+    double LevelY(double db) const { return ZeroDbY() - pxPerDb * db; }
 
     // The horizontal grid lines, top to bottom, and the dB value of each.
     struct GridLine {

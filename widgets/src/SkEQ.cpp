@@ -48,6 +48,7 @@ bool SkEQ::SetAttribute(const QString& name, const QString& value) {
         *field = *v;
         ComputeMetrics();
         for (SkEqGrid* g : grids_) g->Invalidate();
+        if (overlay_) overlay_->Invalidate();
         UpdateThumbs();
         update();
         return true;
@@ -94,6 +95,14 @@ void SkEQ::Collect() {
             c->setGeometry(rect());
             c->SetModel(model_);
         }
+    }
+    if (overlay_) {
+        overlay_->setGeometry(rect());
+        // Over the grid, under the curves.
+        if (!curves_.empty())
+            overlay_->stackUnder(curves_.front());
+        else
+            overlay_->raise();
     }
     // The thumbs lie over the drawing layers.
     for (SMoveThumb* t : bands_)
@@ -213,7 +222,30 @@ void SkEQ::resizeEvent(QResizeEvent*) {
         g->Invalidate();
     }
     for (SkEqCurve* c : curves_) c->setGeometry(rect());
+    if (overlay_) {
+        overlay_->setGeometry(rect());
+        overlay_->Invalidate();
+    }
     UpdateThumbs();
+}
+
+void SkEQ::SetOverlayCurves(std::vector<EqOverlayCurve> curves) {
+    if (!overlay_) {
+        if (curves.empty()) return;
+        overlay_ = new SkEqOverlay(this);
+        collected_ = false;
+    }
+    Collect();
+    overlay_->SetCurves(std::move(curves));
+}
+
+void SkEQ::ClearOverlayCurves() {
+    SetOverlayCurves({});
+}
+
+const std::vector<EqOverlayCurve>& SkEQ::OverlayCurves() const {
+    static const std::vector<EqOverlayCurve> none;
+    return overlay_ ? overlay_->Curves() : none;
 }
 
 void SkEQ::paintEvent(QPaintEvent*) {
@@ -371,15 +403,14 @@ void SkEqCurve::paintEvent(QPaintEvent*) {
     constexpr int kPoints = FrequencyGrid::kPoints;
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const double x0 = a.ldist;
-    const double y0 = a.tdist + static_cast<int>(a.dbMax * m.pxPerDb);
+    const double x0 = m.PointX(0);
     const bool drawn = model_ && model_->HasRecords() && model_->Grid().IsBuilt();
     auto points = [&](const Response* values, bool raiseToBottom) {
         QPolygonF poly(kPoints);
         for (int i = 0; i < kPoints; ++i) {
-            double y = values ? y0 - m.pxPerDb * (*values)[static_cast<size_t>(i)] : y0;
+            double y = m.LevelY(values ? (*values)[static_cast<size_t>(i)] : 0.0);
             if (raiseToBottom && y > m.gridBottom) y = m.gridBottom;
-            poly[i] = QPointF(x0 + i * m.pxPerPoint, y);
+            poly[i] = QPointF(m.PointX(i), y);
         }
         return poly;
     };

@@ -7,6 +7,7 @@
 
 #include "Attributes.h"
 #include "EqMetrics.h"
+#include "SkEqOverlay.h"
 
 namespace caraudio {
 class EqCurveModel;
@@ -53,6 +54,12 @@ public:
     SMoveThumb* SlotThumb(int data) const;  // -1..-6
     bool QHandlesShown() const { return qHandles_; }
 
+    // Curves drawn over the grid, under the editor's own curve and thumbs,
+    // named in a legend. With none shown the editor is as without them.
+    void SetOverlayCurves(std::vector<EqOverlayCurve> curves);
+    void ClearOverlayCurves();
+    const std::vector<EqOverlayCurve>& OverlayCurves() const;
+
 protected:
     bool event(QEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
@@ -76,6 +83,7 @@ private:
     std::array<SMoveThumb*, 6> slots_{};  // data -1..-6
     std::vector<SkEqGrid*> grids_;
     std::vector<SkEqCurve*> curves_;
+    SkEqOverlay* overlay_ = nullptr;  // made by the first overlay curves
 };
 
 // The dB and frequency grid with its labels; the static layer, drawn once

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "EffectBlock.h"
+#include "FilterSet.h"
+#include "ValueScales.h"
+
+namespace caraudio::analysis {
+
+// A band's raw values as the image stores them (gain signed; store it as
+// 16 bits).
+struct BandValues {
+    int freq = 0;
+    int q = 0;
+    int gain = 0;
+
+    bool operator==(const BandValues&) const = default;
+};
+
+// The crossover chosen for a high-pass or low-pass line.
+struct CrossoverChoice {
+    int lineNumber = 0;
+    int freq = 0;        // raw Hz
+    int typeField = 0;   // 0 Butterworth, 1 Bessel, 2 Linkwitz
+    int slopeIndex = 0;  // 0..7 for 6..48 dB/oct
+    double rmsDb = 0;    // how far the box's curve lies from the file's filter
+};
+
+enum class SkipReason {
+    Off,             // the file switches it off
+    NotImportable,   // a kind the box has no filter for
+    ExtraCrossover,  // a second high-pass or low-pass; the box has one of each
+};
+
+struct SkippedFilter {
+    int lineNumber = 0;
+    std::string text;
+    FilterKind kind = FilterKind::Other;
+    std::string type;
+    SkipReason reason = SkipReason::NotImportable;
+};
+
+// One value that lay outside what the box holds, in the file's units (Hz,
+// dB, cookbook Q): what the file asked and what the box gets.
+enum class ClampedField { Frequency, Gain, Q };
+struct ClampedValue {
+    ClampedField field = ClampedField::Frequency;
+    double asked = 0;
+    double held = 0;
+};
+struct ClampedFilter {
+    int lineNumber = 0;
+    std::string text;
+    std::vector<ClampedValue> values;
+};
+
+enum class ImportOutcome {
+    Planned,
+    TooManyPeaking,   // more peaking filters than bands: nothing changes
+    NothingToImport,  // no filter the box can hold, no level change: nothing changes
+};
+
+struct ImportOptions {
+    bool applyPreamp = false;
+    double preampDb = 0;
+};
+
+// The channel's values after the import. With any outcome but Planned the
+// bands are the image's own and nothing else is set.
+struct FilterImportPlan {
+    ImportOutcome outcome = ImportOutcome::Planned;
+    int peakingCount = 0;  // ON peaking filters in the file
+    std::array<BandValues, kBandCount> bands{};
+    std::optional<CrossoverChoice> highPass, lowPass;
+    std::optional<int> volume;  // the channel's new Volume raw value
+    int levelChangeDb = 0;      // what the volume change amounts to
+    std::vector<SkippedFilter> skipped;
+    std::vector<ClampedFilter> clamped;
+};
+
+// Plans importing filters (already chosen for a section) into block 0..5 of
+// the image. Peaking filters fill bands 0..n-1 in ascending frequency; the
+// other bands get gain 0 and keep frequency and Q. With applyPreamp, the
+// channel level moves by the preamp in whole dB, toward the lower level.
+FilterImportPlan PlanFilterImport(const std::vector<FilterLine>& filters, const EffectBlock& image,
+                                  int channel, GainLimits limits, ImportOptions options);
+
+}  // namespace caraudio::analysis
