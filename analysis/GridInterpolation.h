@@ -5,9 +5,9 @@
 
 namespace caraudio::analysis {
 
-// A measurement at every point of the editor's frequency grid, in the same
-// array the EQ curves use: straight lines between the measured points in log
-// frequency and dB. Grid points below the first or above the last measured
+// A measurement at every point of the editor's frequency grid (EditorGrid()),
+// in the same array the EQ curves use: straight lines between the measured
+// points in log frequency and dB. Grid points below the first or above the last measured
 // frequency are NaN, so a partial measurement draws only where it has data.
 Response InterpolateOntoGrid(const Measurement& m, const FrequencyGrid& grid);
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "EditorGrid.h"
 #include "FuzzCheck.h"
 #include "GridInterpolation.h"
 #include "LevelAlignment.h"
@@ -16,15 +17,6 @@ using namespace caraudio;
 using namespace caraudio::analysis;
 
 namespace {
-
-const FrequencyGrid& Grid() {
-    static const FrequencyGrid grid = [] {
-        FrequencyGrid g;
-        g.Build(17);
-        return g;
-    }();
-    return grid;
-}
 
 void CheckPoints(const Measurement& m) {
     FUZZ_CHECK(m.points.size() >= 2);
@@ -67,13 +59,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(smoothed.points.size() == m.points.size());
         for (const MeasuredPoint& p : smoothed.points)
             FUZZ_CHECK(std::isfinite(p.db) && p.db >= lo - slack && p.db <= hi + slack);
-        const Response grid = InterpolateOntoGrid(smoothed, Grid());
+        const Response grid = InterpolateOntoGrid(smoothed, EditorGrid());
         for (double db : grid)
             if (!std::isnan(db)) FUZZ_CHECK(db >= lo - slack && db <= hi + slack);
     }
-    const Response measured = InterpolateOntoGrid(m, Grid());
+    const Response measured = InterpolateOntoGrid(m, EditorGrid());
     Response flat{};
-    const LevelAlignment a = AlignLevel(measured, flat, Grid());
+    const LevelAlignment a = AlignLevel(measured, flat, EditorGrid());
     FUZZ_CHECK(a.status != LevelAlignment::Status::BadRange);
     return 0;
 }
