@@ -1,0 +1,15 @@
+#include "PredictedResponse.h"
+
+#include <cmath>
+
+namespace caraudio::analysis {
+
+Response PredictedResponse(const Response& alignedMeasured, const EqCurveModel& channel) {
+    const Response& curve = channel.Curve1();
+    Response out;
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] = std::isnan(alignedMeasured[i]) ? alignedMeasured[i] : alignedMeasured[i] + curve[i];
+    return out;
+}
+
+}  // namespace caraudio::analysis
