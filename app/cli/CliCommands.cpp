@@ -34,9 +34,14 @@ constexpr std::array kCommands = {
     Command{"store", "store N", "save the box's current settings as USER-N (1..8)", 1, 1, Store},
     Command{"set", "set NAME RAW", "change one parameter to a raw value as dump shows it (-32768..65535)", 2,
             2, Set},
-    Command{"curve", "curve [--channel CHn] [--image FILE] [--filter N]",
-            "a channel's response as text (Hz, dB); --filter N: band 0..30, 31 high-pass, 32 low-pass", 0, 6,
-            Curve},
+    Command{
+        "curve",
+        "curve [--channel CHn] [--image FILE] [--filter N] [--measurement FILE [--smoothing 1/N] "
+        "[--target T]]",
+        "a channel's response as text (Hz, dB); --filter N: band 0..30, 31 high-pass, 32 low-pass; with a "
+        "measurement also its measured, predicted and target levels (T: flat, house:BASS_DB@HZ,TILT_DB or "
+        "a file)",
+        0, 12, Curve},
     Command{"eq-import", "eq-import --channel CHn FILE [--section NAME] [--apply-preamp]",
             "import a filter set (REW, Equalizer APO, AutoEQ) into a channel; --section picks a Channel: "
             "section, --apply-preamp sets the level by the file's preamp",

@@ -3,6 +3,7 @@
 
 #include "ChannelCurves.h"
 #include "CliDeviceCommands.h"
+#include "CliMeasurementColumns.h"
 #include "ValueScales.h"
 
 namespace caraudio::cli {
@@ -33,6 +34,7 @@ int Curve(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE
     int block = 2;  // CH1
     int filter = -1;
     std::string imagePath;
+    OverlayArgs overlay;
     for (size_t i = 0; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
         if (args[i] == "--channel" && hasValue) {
@@ -42,6 +44,8 @@ int Curve(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE
             }
         } else if (args[i] == "--image" && hasValue) {
             imagePath = std::string(args[++i]);
+        } else if (TakeOverlayArg(args, i, overlay)) {
+            continue;
         } else if (args[i] == "--filter" && hasValue) {
             const std::string n(args[++i]);
             char* end = nullptr;
@@ -55,6 +59,9 @@ int Curve(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE
             return kExitUsage;
         }
     }
+
+    OverlayColumns columns;
+    if (!columns.Read(overlay, err)) return kExitFailed;
 
     EffectBlock image;
     if (const int status = TakeImage(options, imagePath, image, err); status != kExitOk) return status;
@@ -73,9 +80,18 @@ int Curve(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE
     std::fprintf(out, "* %s %s, %d points from %.0f Hz at %.0f Hz sampling\n", ChannelLabel(block).c_str(),
                  filter >= 0 ? ("filter " + std::to_string(filter)).c_str() : "summed response",
                  FrequencyGrid::kPoints, kEditorStartHz, FrequencyGrid::kSampleRate);
-    std::fprintf(out, "* Freq(Hz) SPL(dB)\n");
-    for (int i = 0; i < FrequencyGrid::kPoints; ++i)
-        std::fprintf(out, "%.4f %.4f\n", grid.Hz(i), values[static_cast<size_t>(i)]);
+    if (columns.Empty()) {
+        std::fprintf(out, "* Freq(Hz) SPL(dB)\n");
+        for (int i = 0; i < FrequencyGrid::kPoints; ++i)
+            std::fprintf(out, "%.4f %.4f\n", grid.Hz(i), values[static_cast<size_t>(i)]);
+        return kExitOk;
+    }
+    if (!columns.Finish(grid, model, err)) return kExitFailed;
+    columns.PrintHeader(out);
+    for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
+        std::fprintf(out, "%.4f %.4f", grid.Hz(i), values[static_cast<size_t>(i)]);
+        columns.PrintPoint(i, out);
+    }
     return kExitOk;
 }
 

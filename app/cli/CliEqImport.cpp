@@ -1,13 +1,12 @@
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "BoxFields.h"
 #include "ChannelImport.h"
 #include "CliDeviceCommands.h"
+#include "CliFiles.h"
 #include "FilterImportPlan.h"
 #include "FilterText.h"
 #include "Folders.h"
@@ -76,35 +75,23 @@ int ParseImportArgs(CommandArgs args, ImportArgs& a, std::FILE* err) {
     return a.path.empty() ? kExitUsage : kExitOk;
 }
 
-// The whole file, but never more than one byte past what the reader takes,
-// so a huge file is refused without being loaded.
 bool ReadFilterFile(const std::string& path, std::string& bytes, std::FILE* err) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
+    std::string why;
+    switch (ReadFileUpTo(path, kMaxFilterSetBytes, bytes, why)) {
+    case FileRead::Read:
+        return true;
+    case FileRead::CannotRead:
         std::fprintf(err, "caraudio-cli: cannot read %s: %s. Nothing was changed.\n", path.c_str(),
-                     std::strerror(errno));
+                     why.c_str());
         return false;
-    }
-    char buffer[16384];
-    size_t n;
-    while (bytes.size() <= kMaxFilterSetBytes && (n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
-        bytes.append(buffer, n);
-    const bool failed = std::ferror(f);
-    const int error = errno;
-    std::fclose(f);
-    if (failed) {
-        std::fprintf(err, "caraudio-cli: cannot read %s: %s. Nothing was changed.\n", path.c_str(),
-                     std::strerror(error));
-        return false;
-    }
-    if (bytes.size() > kMaxFilterSetBytes) {
+    case FileRead::TooLarge:
         std::fprintf(err,
                      "caraudio-cli: %s is larger than %zu bytes; a filter set is a small text file. Nothing "
                      "was changed.\n",
                      path.c_str(), kMaxFilterSetBytes);
         return false;
     }
-    return true;
+    return false;
 }
 
 bool ReportRefusedFile(const std::string& path, const FilterSet& set, std::FILE* err) {

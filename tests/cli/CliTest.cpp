@@ -206,6 +206,98 @@ TEST_F(CliWithBox, CurveIsATextCurveOfTheChannel) {
         << "the same from a file";
 }
 
+// A measurement as a measuring program exports it: 48 points per octave
+// from 20 Hz to 20 kHz at a constant level.
+std::string FlatMeasurement(double db) {
+    std::ostringstream text;
+    text << "* Measurement data\n* Freq(Hz) SPL(dB) Phase(degrees)\n";
+    for (double hz = 20; hz <= 20000; hz *= std::pow(2.0, 1.0 / 48)) text << hz << ' ' << db << " 0\n";
+    return text.str();
+}
+
+// "-" where there is no level.
+std::optional<double> Level(const std::string& field) {
+    if (field == "-") return std::nullopt;
+    return std::stod(field);
+}
+
+TEST_F(CliWithBox, CurveAddsMeasuredPredictedAndTargetColumns) {
+    ASSERT_EQ(Box({"set", "Box3_EQ20_Gain", "900"}).status, 0);  // +9 dB at 2 kHz on CH2
+    const std::string measured = File("flat.txt");
+    std::ofstream(measured) << FlatMeasurement(83.5);
+    const Result r =
+        Box({"curve", "--channel", "CH2", "--measurement", measured, "--target", "house:6@80,-1.5"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 1028u);
+    EXPECT_EQ(lines[3], "* Freq(Hz) SPL(dB) Measured(dB) Predicted(dB) Target(dB)");
+    int withLevel = 0;
+    for (size_t i = 4; i < lines.size(); ++i) {
+        std::istringstream fields(lines[i]);
+        double hz, curve;
+        std::string m, p, t;
+        ASSERT_TRUE(fields >> hz >> curve >> m >> p >> t) << lines[i];
+        const auto measuredDb = Level(m), predictedDb = Level(p), targetDb = Level(t);
+        ASSERT_TRUE(targetDb) << "the target covers every point: " << lines[i];
+        // The house curve: an analog low shelf of 6 dB at 80 Hz (half at the
+        // corner), then -1.5 dB per decade above 1 kHz.
+        const std::complex<double> s(0, hz / 80), a = std::pow(10.0, 6 / 40.0);
+        const std::complex<double> shelf = a * (s * s + std::sqrt(a) / std::sqrt(0.5) * s + a) /
+                                           (a * s * s + std::sqrt(a) / std::sqrt(0.5) * s + 1.0);
+        const double tilt = hz > 1000 ? -1.5 * std::log10(hz / 1000) : 0;
+        EXPECT_NEAR(*targetDb, 20 * std::log10(std::abs(shelf)) + tilt, 0.01) << lines[i];
+        if (hz < 20 || hz > 20000) {
+            EXPECT_FALSE(measuredDb) << "nothing measured there: " << lines[i];
+            EXPECT_FALSE(predictedDb) << lines[i];
+            continue;
+        }
+        if (!measuredDb) continue;  // the grid point next to either end
+        ++withLevel;
+        ASSERT_TRUE(predictedDb) << lines[i];
+        EXPECT_NEAR(*predictedDb, *measuredDb + curve, 0.001) << lines[i];
+    }
+    EXPECT_GT(withLevel, 900);
+    // A flat measurement sits on the target's mean over 200..2000 Hz.
+    double sum = 0;
+    int count = 0;
+    for (size_t i = 4; i < lines.size(); ++i) {
+        std::istringstream fields(lines[i]);
+        double hz, curve, m, p, t;
+        if (!(fields >> hz >> curve >> m >> p >> t) || hz < 200 || hz > 2000) continue;
+        sum += t - m;
+        ++count;
+    }
+    EXPECT_NEAR(sum / count, 0, 0.001);
+}
+
+TEST_F(CliWithBox, CurveRefusesBadMeasurementOptions) {
+    const std::string measured = File("flat.txt"), filters = File("filters.txt"),
+                      missing = File("missing.txt");
+    std::ofstream(measured) << FlatMeasurement(80);
+    std::ofstream(filters) << "Filter 1: ON PK Fc 100 Hz Gain 3 dB Q 1\n";
+    const struct {
+        std::vector<std::string_view> args;
+        std::string says;
+    } cases[] = {
+        {{"--measurement", filters},
+         "filters.txt: no measured points: not a measurement file (line 1: Filter 1"},
+        {{"--measurement", missing}, "cannot read"},
+        {{"--measurement", measured, "--smoothing", "1/5"}, "--smoothing takes none, 1/48"},
+        {{"--measurement", measured, "--target", "house:loud"}, "--target takes flat, house:"},
+        {{"--measurement", measured, "--target", "house:40@80,0"},
+         "the house curve takes a bass lift of at most"},
+        {{"--smoothing", "1/6"}, "--smoothing and --target go with --measurement FILE"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string_view> args{"curve"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Result r = Box(args);
+        EXPECT_EQ(r.status, 1) << c.says;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty()) << c.says;
+    }
+}
+
 TEST_F(CliWithBox, ADamagedMemoryFileIsLeftAlone) {
     const std::string mem = File("box.mem");
     std::ofstream(mem) << "something else";
