@@ -9,26 +9,12 @@
 #include "EffectBlock.h"
 #include "FilterImportPlan.h"
 #include "FilterSet.h"
+#include "Textbook.h"
 
 namespace caraudio::analysis {
 namespace {
 
 constexpr int kCh2 = 3;  // block 3 is shown as CH2
-
-// The cookbook peaking equaliser at 48 kHz, evaluated directly.
-double TextbookPeakingDb(double fc, double gainDb, double q, double hz) {
-    const double pi = std::acos(-1.0);
-    const double a = std::pow(10.0, gainDb / 40), w0 = 2 * pi * fc / 48000, alpha = std::sin(w0) / (2 * q);
-    const std::complex<double> z1 = std::polar(1.0, -2 * pi * hz / 48000), z2 = z1 * z1;
-    const std::complex<double> num = (1 + alpha * a) - 2 * std::cos(w0) * z1 + (1 - alpha * a) * z2;
-    const std::complex<double> den = (1 + alpha / a) - 2 * std::cos(w0) * z1 + (1 - alpha / a) * z2;
-    return 20 * std::log10(std::abs(num) / std::abs(den));
-}
-
-// The editor's grid: 17 Hz to 24 kHz in 1024 log steps.
-double GridHz(int i) {
-    return 17 * std::pow(24000.0 / 17, i / 1024.0);
-}
 
 struct Peak {
     double fc, gain, q;
@@ -122,7 +108,8 @@ TEST(PlanFilterImport, ChannelCurveEqualsTheFilesFilters) {
         double worst = 0;
         for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
             double file = 0;
-            for (const Peak& p : peaks) file += TextbookPeakingDb(p.fc, p.gain, p.q, GridHz(i));
+            for (const Peak& p : peaks)
+                file += caraudio::test::TextbookPeakingDb(p.fc, p.gain, p.q, caraudio::test::EditorGridHz(i));
             worst = std::max(worst, std::fabs(curve[static_cast<size_t>(i)] - file));
         }
         EXPECT_LT(worst, 0.1) << peaks.size() << " filters from " << peaks[0].fc << " Hz";

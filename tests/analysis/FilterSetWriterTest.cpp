@@ -10,24 +10,12 @@
 #include "FilterImportPlan.h"
 #include "FilterSet.h"
 #include "FilterSetWriter.h"
+#include "Textbook.h"
 
 namespace caraudio::analysis {
 namespace {
 
 constexpr int kCh4 = 5;  // block 5 is shown as CH4
-
-double TextbookPeakingDb(double fc, double gainDb, double q, double hz) {
-    const double pi = std::acos(-1.0);
-    const double a = std::pow(10.0, gainDb / 40), w0 = 2 * pi * fc / 48000, alpha = std::sin(w0) / (2 * q);
-    const std::complex<double> z1 = std::polar(1.0, -2 * pi * hz / 48000), z2 = z1 * z1;
-    const std::complex<double> num = (1 + alpha * a) - 2 * std::cos(w0) * z1 + (1 - alpha * a) * z2;
-    const std::complex<double> den = (1 + alpha / a) - 2 * std::cos(w0) * z1 + (1 - alpha / a) * z2;
-    return 20 * std::log10(std::abs(num) / std::abs(den));
-}
-
-double GridHz(int i) {
-    return 17 * std::pow(24000.0 / 17, i / 1024.0);
-}
 
 const ParamRecord& P(int index) {
     return *FindParam(index);
@@ -123,7 +111,8 @@ TEST(ChannelPeakingFilters, ExportThenImportGivesTheSameBands) {
         for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
             double file = 0;
             for (const FilterLine& l : set.filters)
-                file += TextbookPeakingDb(l.fcHz, l.gainDb, l.q, GridHz(i));
+                file +=
+                    caraudio::test::TextbookPeakingDb(l.fcHz, l.gainDb, l.q, caraudio::test::EditorGridHz(i));
             worst = std::max(worst, std::fabs(curve[static_cast<size_t>(i)] - file));
         }
         EXPECT_LT(worst, 0.1) << f.name;

@@ -11,6 +11,7 @@
 #include "ChannelCurves.h"
 #include "SEdit2.h"
 #include "SkButtons.h"
+#include "Textbook.h"
 #include "ValueScales.h"
 
 namespace caraudio::app::test {
@@ -64,16 +65,6 @@ QByteArray RewFile() {
     }
     while (n <= 24) text += QString("Filter %1: ON  None\r\n").arg(n++, 2).toUtf8();
     return text;
-}
-
-// |H| in dB of the cookbook peaking biquad at 48 kHz.
-double PeakingDb(double fc, double gainDb, double q, double hz) {
-    const double pi = 3.14159265358979323846, fs = 48000;
-    const double a = std::pow(10.0, gainDb / 40), w0 = 2 * pi * fc / fs, alpha = std::sin(w0) / (2 * q);
-    const std::complex<double> z1 = std::polar(1.0, -2 * pi * hz / fs), z2 = z1 * z1;
-    const std::complex<double> num = (1 + alpha * a) - 2 * std::cos(w0) * z1 + (1 - alpha * a) * z2;
-    const std::complex<double> den = (1 + alpha / a) - 2 * std::cos(w0) * z1 + (1 - alpha / a) * z2;
-    return 20 * std::log10(std::abs(num / den));
 }
 
 class FilterFilesTest : public AppRig {
@@ -192,7 +183,8 @@ TEST_F(FilterFilesTest, RewFileBecomesTheBandsOfTheSelectedChannelAndItsLinkGrou
             const double hz = model.Grid().Hz(i);
             if (hz < 20 || hz > 20000) continue;
             double file = 0;
-            for (const PkLine& l : on) file += PeakingDb(l.freqRaw, l.gainRaw / 100.0, l.qRaw / 300.0, hz);
+            for (const PkLine& l : on)
+                file += caraudio::test::TextbookPeakingDb(l.freqRaw, l.gainRaw / 100.0, l.qRaw / 300.0, hz);
             worst = std::max(worst, std::abs(model.Curve1()[size_t(i)] - file));
         }
         EXPECT_LT(worst, 0.1) << "channel " << ch;

@@ -18,6 +18,7 @@
 #include "HexBlock.h"
 #include "InstanceLock.h"
 #include "SceneRecord.h"
+#include "Textbook.h"
 
 namespace caraudio::cli {
 namespace {
@@ -341,16 +342,6 @@ std::string RewFile(const std::vector<RewFilter>& filters) {
     return text;
 }
 
-// The cookbook peaking biquad at 48 kHz, as the files mean their filters.
-double CookbookPeakingDb(double fcHz, double gainDb, double q, double hz) {
-    const double pi = std::acos(-1.0);
-    const double a = std::pow(10.0, gainDb / 40), w0 = 2 * pi * fcHz / 48000, alpha = std::sin(w0) / (2 * q);
-    const std::complex<double> z1 = std::polar(1.0, -2 * pi * hz / 48000), z2 = z1 * z1;
-    const std::complex<double> num = (1 + alpha * a) - 2 * std::cos(w0) * z1 + (1 - alpha * a) * z2;
-    const std::complex<double> den = (1 + alpha / a) - 2 * std::cos(w0) * z1 + (1 - alpha / a) * z2;
-    return 20 * std::log10(std::abs(num / den));
-}
-
 // Twenty peaking filters the box holds exactly (whole Hz, 0.01 dB, a Q that
 // is a hundredth of the box's Q field over three), but for one above the
 // box's range; one switched off and a shelf besides.
@@ -412,7 +403,7 @@ TEST_F(CliFilterSets, ARewFileImportsIntoTheChannelAndSoundsAsTheFileSays) {
         double expected = 0;
         for (const RewFilter& f : kTwentyPeaking)
             if (std::string(f.state) == "ON" && std::string(f.type) == "PK")
-                expected += CookbookPeakingDb(std::min(f.fcHz, 20000.0), f.gainDb, f.q, hz);
+                expected += caraudio::test::TextbookPeakingDb(std::min(f.fcHz, 20000.0), f.gainDb, f.q, hz);
         worst = std::max(worst, std::fabs(db - expected));
         deepest = std::min(deepest, expected);
         highest = std::max(highest, expected);

@@ -8,6 +8,7 @@
 #include "ChannelCurves.h"
 #include "EqCurveModel.h"
 #include "ParamDatabase.h"
+#include "Textbook.h"
 
 namespace caraudio {
 namespace {
@@ -73,23 +74,6 @@ TEST(EqCurveModel, PassFiltersAtTheirCorner) {
     }
 }
 
-// The cookbook peaking equaliser at 48 kHz, evaluated directly: gain in dB
-// at `hz` of a band at `centre` with quality factor q.
-double TextbookPeakingDb(double centre, double gainDb, double q, double hz) {
-    const double pi = std::acos(-1.0);
-    const double a = std::pow(10.0, gainDb / 40), w0 = 2 * pi * centre / 48000,
-                 alpha = std::sin(w0) / (2 * q);
-    const std::complex<double> z1 = std::polar(1.0, -2 * pi * hz / 48000), z2 = z1 * z1;
-    const std::complex<double> num = (1 + alpha * a) - 2 * std::cos(w0) * z1 + (1 - alpha * a) * z2;
-    const std::complex<double> den = (1 + alpha / a) - 2 * std::cos(w0) * z1 + (1 - alpha / a) * z2;
-    return 20 * std::log10(std::abs(num) / std::abs(den));
-}
-
-// The grid's frequencies, from its definition: 17 Hz to 24 kHz in 1024 log steps.
-double GridHz(int i) {
-    return 17 * std::pow(24000.0 / 17, i / 1024.0);
-}
-
 TEST(EqCurveModel, PeakingBandFollowsTheTextbookShape) {
     Built b;
     const int centre = 400;
@@ -97,7 +81,7 @@ TEST(EqCurveModel, PeakingBandFollowsTheTextbookShape) {
     for (const auto& c : cases) {
         EqCurveModel m(b.grid);
         m.InitBands(FlatBands());
-        const double f0 = GridHz(centre);
+        const double f0 = caraudio::test::EditorGridHz(centre);
         EXPECT_TRUE(m.SetBand(7, {EqFilterRole::Band, EqFilterType::Peaking, f0, c.gain, c.q, c.q}));
         const Response& r = m.Filter(7).response;
         EXPECT_NEAR(r[centre], c.gain, 1e-6) << "the full gain at the centre";
@@ -105,8 +89,10 @@ TEST(EqCurveModel, PeakingBandFollowsTheTextbookShape) {
         // and the two ends.
         for (int i : {0, centre - 150, centre - 60, centre - 25, centre - 8, centre + 8, centre + 25,
                       centre + 60, centre + 150, 1023}) {
-            EXPECT_NEAR(r[static_cast<size_t>(i)], TextbookPeakingDb(f0, c.gain, c.q, GridHz(i)), 1e-6)
-                << "gain " << c.gain << " q " << c.q << " at " << GridHz(i) << " Hz";
+            EXPECT_NEAR(r[static_cast<size_t>(i)],
+                        caraudio::test::TextbookPeakingDb(f0, c.gain, c.q, caraudio::test::EditorGridHz(i)),
+                        1e-6)
+                << "gain " << c.gain << " q " << c.q << " at " << caraudio::test::EditorGridHz(i) << " Hz";
         }
         EXPECT_EQ(m.Current(), 7);
         EXPECT_NEAR(m.Peak(), std::max(c.gain, 0.0), 1e-6);

@@ -1,0 +1,28 @@
+#pragma once
+
+// Textbook formulas the tests hold the program's results against, written
+// from their definitions and not from the program's code.
+
+#include <cmath>
+#include <complex>
+
+namespace caraudio::test {
+
+// |H| in dB at `hz` of the cookbook peaking biquad at 48 kHz: a band at
+// `centre` Hz with gain `gainDb` and quality factor q (alpha = sin(w0) / 2q).
+inline double TextbookPeakingDb(double centre, double gainDb, double q, double hz) {
+    const double pi = std::acos(-1.0);
+    const double a = std::pow(10.0, gainDb / 40), w0 = 2 * pi * centre / 48000,
+                 alpha = std::sin(w0) / (2 * q);
+    const std::complex<double> z1 = std::polar(1.0, -2 * pi * hz / 48000), z2 = z1 * z1;
+    const std::complex<double> num = (1 + alpha * a) - 2 * std::cos(w0) * z1 + (1 - alpha * a) * z2;
+    const std::complex<double> den = (1 + alpha / a) - 2 * std::cos(w0) * z1 + (1 - alpha / a) * z2;
+    return 20 * std::log10(std::abs(num) / std::abs(den));
+}
+
+// The editor's grid, from its definition: 17 Hz up to 24 kHz in 1024 log steps.
+inline double EditorGridHz(int i) {
+    return 17 * std::pow(24000.0 / 17, i / 1024.0);
+}
+
+}  // namespace caraudio::test
