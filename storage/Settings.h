@@ -17,6 +17,23 @@ inline constexpr std::string_view kDelay = "Delay";
 inline constexpr std::string_view kPcMode = "PCMode";
 inline constexpr std::string_view kCount = "Count";
 inline constexpr std::string_view kPcModeName = "PCModeName";
+
+// The measurement shown on the EQ editor, per output channel: each key is
+// written after the channel's name, as "CH1.File".
+inline constexpr std::string_view kMeasurement = "Measurement";
+inline constexpr std::string_view kMeasurementFile = "File";
+inline constexpr std::string_view kSmoothing = "Smoothing";
+inline constexpr std::string_view kReferenceLowHz = "ReferenceLowHz";
+inline constexpr std::string_view kReferenceHighHz = "ReferenceHighHz";
+inline constexpr std::string_view kTarget = "Target";  // Flat, House or File
+inline constexpr std::string_view kBassLiftDb = "BassLiftDb";
+inline constexpr std::string_view kBassLiftHz = "BassLiftHz";
+inline constexpr std::string_view kTiltDbPerDecade = "TiltDbPerDecade";
+inline constexpr std::string_view kTiltFromHz = "TiltFromHz";
+inline constexpr std::string_view kTargetFile = "TargetFile";
+inline constexpr std::string_view kShowMeasured = "ShowMeasured";
+inline constexpr std::string_view kShowPredicted = "ShowPredicted";
+inline constexpr std::string_view kShowTarget = "ShowTarget";
 }  // namespace key
 
 inline constexpr const char* kConfigFileName = "config.ini";

@@ -1,18 +1,23 @@
 // Renders the program's windows to PNG files, in English and in Chinese,
 // against the built-in box: what a user sees, for people to look at.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <QTimer>
+#include <cmath>
 #include <cstdio>
 
 #include "AppContext.h"
 #include "AppServices.h"
+#include "ChannelCurves.h"
 #include "CommonDialog.h"
 #include "CompactWindow.h"
 #include "DelaySettingsDialog.h"
@@ -23,6 +28,7 @@
 #include "Layouts.h"
 #include "LoginDialog.h"
 #include "MainWindow.h"
+#include "MeasurementDialog.h"
 #include "MixSoundWindow.h"
 #include "OffscreenScreens.h"
 #include "ParamDatabase.h"
@@ -47,13 +53,17 @@ bool Save(QWidget* w, const QDir& dir, const QString& name) {
     return ok;
 }
 
-// Answers every chooser with nothing, as a user who cancels.
+// Answers every chooser with nothing, as a user who cancels, unless a file
+// to open is set.
 class NoFiles final : public FileChooser {
 public:
     QString SaveFile(QWidget*, const QString&, const QString&, const QString&, QString*) override {
         return {};
     }
-    QStringList OpenFiles(QWidget*, const QString&, const QString&) override { return {}; }
+    QStringList OpenFiles(QWidget*, const QString&, const QString&) override {
+        return openPath.isEmpty() ? QStringList() : QStringList{openPath};
+    }
+    QString openPath;
 };
 
 // Every dialog of the main window, filled as a user would find it.
@@ -170,6 +180,59 @@ bool SaveFilterImport(AppContext& app, const QDir& dir, const QString& s) {
     return ok;
 }
 
+// A car's measured level at the listening position: a cabin bump in the
+// bass, a dip in the upper mids, a ragged top end; REW text, 48 points per octave.
+QByteArray CarMeasurement() {
+    QByteArray text = "* Measurement data measured by REW V5.20\n* Freq(Hz) SPL(dB) Phase(degrees)\n";
+    for (double hz = 25; hz <= 18000; hz *= std::pow(2.0, 1.0 / 48)) {
+        const double db = 82 + 9 * std::exp(-std::pow(std::log2(hz / 55), 2)) -
+                          6 * std::exp(-std::pow(std::log2(hz / 2800) / 0.6, 2)) +
+                          2.5 * std::sin(std::log2(hz) * 5.1) * (hz > 4000 ? 1.0 : 0.3) -
+                          (hz > 12000 ? 8 * std::log2(hz / 12000) : 0);
+        text += QString("%1 %2 0\n").arg(hz, 0, 'f', 3).arg(db, 0, 'f', 3).toUtf8();
+    }
+    return text;
+}
+
+// The main window with a measurement, its prediction and a house curve on
+// the editor, some bands set against the dip, and the measurement dialog.
+bool SaveMeasurement(AppContext& app, NoFiles& files, const QString& measurement, const QDir& dir,
+                     const QString& s) {
+    CMainDlg* main = app.MainWindow();
+    const int ch = app.Db().SelectedChannel();
+    constexpr std::pair<int, int> kBands[] = {{16, -500}, {19, 300}, {21, 450}, {24, -250}};
+    for (const auto& [band, gain] : kBands) app.Db().SetBandGain(ch, band, static_cast<uint16_t>(gain));
+    app.Services().curves.Model(ch).SetAllBands(ChannelCurves::BandInputs(app.Db().Block(), ch));
+    main->RefreshAll();
+    main->Command(67);
+    QWidget* panel = main->MeasurementPanel();
+    if (!panel) return false;
+    files.openPath = measurement;
+    if (auto* load = panel->findChild<QPushButton*>("btnLoad")) load->click();
+    files.openPath.clear();
+    if (auto* smoothing = panel->findChild<QComboBox*>("smoothing")) smoothing->setCurrentIndex(3);
+    if (auto* target = panel->findChild<QComboBox*>("target")) target->setCurrentIndex(1);
+    if (auto* bass = panel->findChild<QLineEdit*>("bassDb")) {
+        bass->setText("6");
+        emit bass->editingFinished();
+    }
+    if (auto* tilt = panel->findChild<QLineEdit*>("tiltDb")) {
+        tilt->setText("-1.5");
+        emit tilt->editingFinished();
+    }
+    panel->hide();
+    bool ok = Save(main, dir, "main-measurement-" + s + ".png");
+    ok = Save(panel, dir, "measurement-dialog-" + s + ".png") && ok;
+    // The next pictures show the window as before.
+    if (auto* clear = panel->findChild<QPushButton*>("btnClear")) clear->click();
+    if (auto* target = panel->findChild<QComboBox*>("target")) target->setCurrentIndex(0);
+    panel->close();
+    for (const auto& [band, gain] : kBands) app.Db().SetBandGain(ch, band, 0);
+    app.Services().curves.Model(ch).SetAllBands(ChannelCurves::BandInputs(app.Db().Block(), ch));
+    main->RefreshAll();
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -193,6 +256,9 @@ int main(int argc, char** argv) {
     AppContext app(options);
     if (!app.Init(&prompter, &files) || !app.CreateWindows()) return 1;
     const AppServices& services = app.Services();
+    const QString measurement = QDir(data.path()).filePath("car-measurement.txt");
+    if (QFile file(measurement); !file.open(QIODevice::WriteOnly) || file.write(CarMeasurement()) < 0)
+        return 1;
     storage::SceneList scenes;
     for (const char16_t* name : {u"Bass boost", u"Vocal stage", u"Night drive"})
         storage::AddScene(scenes, name, app.Db().Block(), app.Settings());
@@ -234,6 +300,7 @@ int main(int argc, char** argv) {
         ok = Save(&login, dir, "login-" + s + ".png") && ok;
         ok = SaveDialogs(app, services, dir, s) && ok;
         ok = SaveFilterImport(app, dir, s) && ok;
+        ok = SaveMeasurement(app, files, measurement, dir, s) && ok;
     }
     return ok ? 0 : 1;
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "AppServices.h"
+#include "ChannelMeasurements.h"
 #include "Clock.h"
 
 class QAbstractButton;
@@ -26,6 +27,8 @@ struct ThumbMove;
 }  // namespace caraudio::widgets
 
 namespace caraudio::app {
+
+class MeasurementDialog;
 
 // The full tuning window (layout XML_MAINWND): one output channel at a time,
 // every edit written at once through the model. Created hidden at start.
@@ -52,7 +55,7 @@ public:
     void ApplySpeakerDistances(const std::array<double, 6>& lengths);
     void CheckGainAlert(int channel);
     // Commands of the menus (10 Exit, 51/52 language, 63 About, 64 My Preset,
-    // 65/66 import and export filters).
+    // 65/66 import and export filters, 67 measurement).
     void Command(int id);
     // The pop-up menu of the "File" (9003) or "Config" (9004) button.
     struct MenuItem {
@@ -70,6 +73,8 @@ public:
     bool PeqMode() const { return peq_; }
     widgets::SkEQ* Editor() const { return eq_; }
     QTimer& AlertTimer() { return alertTimer_; }
+    // The measurement dialog while it is open.
+    MeasurementDialog* MeasurementPanel() const;
 
 signals:
     // The window has run its close routine; the program ends.
@@ -127,6 +132,12 @@ private:
     void ConnectClicked();
     void ImportFilters();
     void ExportFilters();
+    void OpenMeasurementPanel();
+    // Reads the measurement settings and files of every channel (at start);
+    // the files that could not be read are told once the loop runs.
+    void LoadMeasurements();
+    // The selected channel's measurement, prediction and target on the editor.
+    void ShowOverlays();
     void ShowMenu(const std::vector<MenuItem>& items);
     void SwitchLanguage(int language);
     void CloseRoutine();
@@ -185,6 +196,8 @@ private:
     QWidget* bandIds_ = nullptr;
     QWidget* bandFreqs_ = nullptr;
     std::vector<QLabel*> stripLabels_;
+    ChannelMeasurements measurements_;
+    QPointer<MeasurementDialog> measurementDlg_;
 };
 
 }  // namespace caraudio::app

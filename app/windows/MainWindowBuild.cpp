@@ -312,6 +312,7 @@ void CMainDlg::InitMainWindow() {
     UseEditMenu(layout_);
     Connect();
     Retranslate();
+    LoadMeasurements();
     RefreshAll();
     refreshing_ = false;
 }
@@ -403,6 +404,7 @@ void CMainDlg::changeEvent(QEvent* e) {
         QTimer::singleShot(0, this, [this] {
             Retranslate();
             ShowIndicator();
+            ShowOverlays();  // the legend's names
         });
     QWidget::changeEvent(e);
 }

@@ -26,6 +26,7 @@ constexpr int kAbout = 63;
 constexpr int kMyPreset = 64;
 constexpr int kImportFilters = 65;
 constexpr int kExportFilters = 66;
+constexpr int kMeasurement = 67;
 
 }  // namespace
 
@@ -50,6 +51,7 @@ std::vector<CMainDlg::MenuItem> CMainDlg::MenuItems(int buttonId) const {
         return {{kMyPreset, Tr("main_menu", "My Preset")},
                 {kImportFilters, Tr("main_menu", "Import filters...")},
                 {kExportFilters, Tr("main_menu", "Export filters...")},
+                {kMeasurement, Tr("main_menu", "Measurement...")},
                 {kExit, Tr("main_menu", "Exit")}};
     if (buttonId != 9004) return {};
     // The language item names the other language in its own script.
@@ -86,6 +88,9 @@ void CMainDlg::Command(int id) {
         break;
     case kExportFilters:
         ExportFilters();
+        break;
+    case kMeasurement:
+        OpenMeasurementPanel();
         break;
     default:
         break;

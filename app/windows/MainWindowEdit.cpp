@@ -366,6 +366,8 @@ void CMainDlg::RefreshCurveChannels(const std::vector<int>& channels) {
 
 void CMainDlg::RefreshCurve() {
     if (eq_) eq_->RefreshCurve();
+    // Every edit moves the predicted curve with the channel's own.
+    ShowOverlays();
 }
 
 void CMainDlg::ApplySpeakerDistances(const std::array<double, 6>& lengths) {

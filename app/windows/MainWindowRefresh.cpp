@@ -4,6 +4,7 @@
 #include "ChannelCurves.h"
 #include "ConnectionIndicator.h"
 #include "MainWindow.h"
+#include "MeasurementDialog.h"
 #include "ParamDatabase.h"
 #include "SEdit2.h"
 #include "SWindow.h"
@@ -116,6 +117,8 @@ void CMainDlg::ShowChannel() {
     }
     CheckQuietly(bypass_, allFlat);
     if (eq_) eq_->SetEqData(&s_.curves.Model(ch));
+    ShowOverlays();
+    if (measurementDlg_ && measurementDlg_->Channel() != ch) measurementDlg_->ShowChannel(ch);
     refreshing_ = wasRefreshing;
 }
 

@@ -225,6 +225,10 @@ It is left as it is: settings changed now are kept only until the program ends.<
         <translation>导出滤波器...</translation>
     </message>
     <message>
+        <source>Measurement...</source>
+        <translation>测量曲线...</translation>
+    </message>
+    <message>
         <source>Exit</source>
         <translation>退出</translation>
     </message>
@@ -689,6 +693,248 @@ It is left as it is: settings changed now are kept only until the program ends.<
     <message>
         <source>Cancel</source>
         <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>measurement</name>
+    <message>
+        <source>Measurement</source>
+        <translation>测量曲线</translation>
+    </message>
+    <message>
+        <source>Measured</source>
+        <translation>实测</translation>
+    </message>
+    <message>
+        <source>Predicted</source>
+        <translation>预测</translation>
+    </message>
+    <message>
+        <source>Target</source>
+        <translation>目标</translation>
+    </message>
+    <message>
+        <source>(none)</source>
+        <translation>（无）</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>无</translation>
+    </message>
+    <message>
+        <source>1/48 octave</source>
+        <translation>1/48 倍频程</translation>
+    </message>
+    <message>
+        <source>1/24 octave</source>
+        <translation>1/24 倍频程</translation>
+    </message>
+    <message>
+        <source>1/12 octave</source>
+        <translation>1/12 倍频程</translation>
+    </message>
+    <message>
+        <source>1/6 octave</source>
+        <translation>1/6 倍频程</translation>
+    </message>
+    <message>
+        <source>1/3 octave</source>
+        <translation>1/3 倍频程</translation>
+    </message>
+    <message>
+        <source>Flat</source>
+        <translation>平直</translation>
+    </message>
+    <message>
+        <source>House curve</source>
+        <translation>车内目标曲线</translation>
+    </message>
+    <message>
+        <source>Target file</source>
+        <translation>目标文件</translation>
+    </message>
+    <message>
+        <source>Measurements</source>
+        <translation>测量文件</translation>
+    </message>
+    <message>
+        <source>All files</source>
+        <translation>所有文件</translation>
+    </message>
+    <message>
+        <source>Load measurement</source>
+        <translation>载入测量曲线</translation>
+    </message>
+    <message>
+        <source>Load target</source>
+        <translation>载入目标曲线</translation>
+    </message>
+    <message>
+        <source>Reference range</source>
+        <translation>参考范围</translation>
+    </message>
+    <message>
+        <source>The measurement file could not be read; it is read again at the next start.</source>
+        <translation>无法读取测量文件；下次启动时将再次读取。</translation>
+    </message>
+    <message>
+        <source>The target file could not be read; it is read again at the next start.</source>
+        <translation>无法读取目标文件；下次启动时将再次读取。</translation>
+    </message>
+    <message>
+        <source>The measurement has no level inside the reference range: its level is not moved.</source>
+        <translation>测量曲线在参考范围内没有数据：其电平未被调整。</translation>
+    </message>
+    <message>
+        <source>The file is too large for a measurement.</source>
+        <translation>文件太大，不是测量曲线。</translation>
+    </message>
+    <message>
+        <source>The file holds no measured points.</source>
+        <translation>文件中没有测量点。</translation>
+    </message>
+    <message>
+        <source>The line is not a frequency and a level.</source>
+        <translation>该行不是频率和电平。</translation>
+    </message>
+    <message>
+        <source>The line holds a number that is not finite.</source>
+        <translation>该行包含无效的数值。</translation>
+    </message>
+    <message>
+        <source>The level is beyond what a measurement can hold.</source>
+        <translation>电平超出测量曲线可容纳的范围。</translation>
+    </message>
+    <message>
+        <source>The frequency is not above 0 Hz.</source>
+        <translation>频率未大于 0 Hz。</translation>
+    </message>
+    <message>
+        <source>The frequency is not above the one of the line before.</source>
+        <translation>频率未大于上一行的频率。</translation>
+    </message>
+    <message>
+        <source>The file holds a single point; a curve needs two.</source>
+        <translation>文件只有一个点；曲线至少需要两个点。</translation>
+    </message>
+    <message>
+        <source>The file holds more points than a measurement can have.</source>
+        <translation>文件中的点数超过测量曲线的上限。</translation>
+    </message>
+    <message>
+        <source>The file is not there:
+%1</source>
+        <translation>文件不存在：
+%1</translation>
+    </message>
+    <message>
+        <source>The file could not be read:
+%1</source>
+        <translation>无法读取文件：
+%1</translation>
+    </message>
+    <message>
+        <source>The file is not a measurement:
+%1
+
+%2</source>
+        <translation>该文件不是测量曲线：
+%1
+
+%2</translation>
+    </message>
+    <message>
+        <source>Line %1: %2</source>
+        <translation>第 %1 行：%2</translation>
+    </message>
+    <message>
+        <source>Nothing was changed.</source>
+        <translation>未做任何更改。</translation>
+    </message>
+    <message>
+        <source>These measurement files could not be read. Their settings are kept and work again once the files are back:
+%1</source>
+        <translation>无法读取以下测量文件。其设置已保留，文件恢复后即可再次使用：
+%1</translation>
+    </message>
+    <message>
+        <source>The reference range runs from a lower to a higher frequency, both within 20 to 20000 Hz.</source>
+        <translation>参考范围须从较低频率到较高频率，且均在 20 至 20000 Hz 之内。</translation>
+    </message>
+    <message>
+        <source>The house curve takes a bass lift of %1 to %2 dB at %3 to %4 Hz, and a treble tilt of %5 to %6 dB per decade from %7 to %8 Hz.</source>
+        <translation>车内目标曲线的低音提升为 %1 至 %2 dB，转折频率 %3 至 %4 Hz；高音倾斜为每十倍频 %5 至 %6 dB，起始频率 %7 至 %8 Hz。</translation>
+    </message>
+</context>
+<context>
+    <name>measurement_dialog</name>
+    <message>
+        <source>Measurement</source>
+        <translation>测量曲线</translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation>通道</translation>
+    </message>
+    <message>
+        <source>Measurement file</source>
+        <translation>测量文件</translation>
+    </message>
+    <message>
+        <source>Load...</source>
+        <translation>载入...</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>清除</translation>
+    </message>
+    <message>
+        <source>Smoothing</source>
+        <translation>平滑</translation>
+    </message>
+    <message>
+        <source>Reference range (Hz)</source>
+        <translation>参考范围 (Hz)</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>至</translation>
+    </message>
+    <message>
+        <source>Target</source>
+        <translation>目标</translation>
+    </message>
+    <message>
+        <source>File...</source>
+        <translation>文件...</translation>
+    </message>
+    <message>
+        <source>Bass lift (dB)</source>
+        <translation>低音提升 (dB)</translation>
+    </message>
+    <message>
+        <source>corner (Hz)</source>
+        <translation>转折 (Hz)</translation>
+    </message>
+    <message>
+        <source>Treble tilt (dB/decade)</source>
+        <translation>高音倾斜 (dB/十倍频)</translation>
+    </message>
+    <message>
+        <source>from (Hz)</source>
+        <translation>起始 (Hz)</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>显示</translation>
+    </message>
+    <message>
+        <source>Measured</source>
+        <translation>实测</translation>
+    </message>
+    <message>
+        <source>Predicted</source>
+        <translation>预测</translation>
     </message>
 </context>
 </TS>

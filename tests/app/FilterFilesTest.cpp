@@ -132,8 +132,9 @@ protected:
 TEST_F(FilterFilesTest, FileMenuOffersTheFilterFilesInBothLanguages) {
     AppRig::Start();
     for (const auto& [language, items] :
-         {std::pair{kEnglish, QStringList{"My Preset", "Import filters...", "Export filters...", "Exit"}},
-          {kChinese, QStringList{"我的场景", "导入滤波器...", "导出滤波器...", "退出"}}}) {
+         {std::pair{kEnglish, QStringList{"My Preset", "Import filters...", "Export filters...",
+                                          "Measurement...", "Exit"}},
+          {kChinese, QStringList{"我的场景", "导入滤波器...", "导出滤波器...", "测量曲线...", "退出"}}}) {
         app->Language().Use(language);
         QStringList offered;
         for (const CMainDlg::MenuItem& item : Main().MenuItems(9003)) offered << item.text;

@@ -225,7 +225,8 @@ TEST_F(MainWindowTest, MenusOfferTheirItemsAndRunThem) {
         QTest::keyClick(menu, Qt::Key_Return);
     });
     Click(Ctl<QPushButton>(9003));
-    EXPECT_EQ(offered, (QStringList{"My Preset", "Import filters...", "Export filters...", "Exit"}));
+    EXPECT_EQ(offered,
+              (QStringList{"My Preset", "Import filters...", "Export filters...", "Measurement...", "Exit"}));
     EXPECT_TRUE(closed);
     ExpectTheProgramEnded();
 }

@@ -1,0 +1,98 @@
+#include "ChannelMeasurements.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <limits>
+
+#include "AtomicFile.h"
+#include "GridInterpolation.h"
+#include "MeasuredCurve.h"
+#include "PredictedResponse.h"
+
+namespace caraudio::app {
+
+using analysis::TargetKind;
+
+MeasurementFile ReadMeasurementFile(const QString& path) {
+    MeasurementFile file;
+    const analysis::MeasurementLimits limits;
+    // A file far beyond any measurement is not read into memory at all.
+    if (QFileInfo(path).size() > static_cast<qint64>(limits.bytes)) {
+        file.access = MeasurementFile::Access::Read;
+        file.read.status = analysis::MeasurementStatus::TooLarge;
+        return file;
+    }
+    std::string bytes;
+    switch (storage::ReadFile(QFile::encodeName(path).toStdString(), bytes)) {
+    case storage::ReadStatus::Read:
+        file.access = MeasurementFile::Access::Read;
+        file.read = analysis::ReadMeasurement(bytes, limits);
+        break;
+    case storage::ReadStatus::Missing:
+        file.access = MeasurementFile::Access::Missing;
+        break;
+    default:
+        file.access = MeasurementFile::Access::Unreadable;
+        break;
+    }
+    return file;
+}
+
+ChannelMeasurements::Channel& ChannelMeasurements::Change(int channel) {
+    grid_[Index(channel)].stale = true;
+    return channels_[Index(channel)];
+}
+
+void ChannelMeasurements::SetShown(int channel, bool measured, bool predicted, bool target) {
+    MeasurementSetup& s = channels_[Index(channel)].setup;
+    s.showMeasured = measured;
+    s.showPredicted = predicted;
+    s.showTarget = target;
+}
+
+bool ChannelMeasurements::HasOverlays(int channel) const {
+    const Channel& c = At(channel);
+    return c.measured || c.setup.target == TargetKind::House ||
+           (c.setup.target == TargetKind::File && c.target);
+}
+
+void ChannelMeasurements::Update(int channel, const FrequencyGrid& grid) {
+    const Channel& c = At(channel);
+    OnGrid& g = grid_[Index(channel)];
+    g.stale = false;
+    if (c.setup.target == TargetKind::House)
+        g.target = analysis::HouseCurveOnGrid(c.setup.house, grid);
+    else if (c.setup.target == TargetKind::File && c.target)
+        g.target = analysis::InterpolateOntoGrid(*c.target, grid);
+    else
+        g.target.fill(0);
+    g.measured.fill(std::numeric_limits<double>::quiet_NaN());
+    g.alignment = analysis::LevelAlignment::Status::Aligned;
+    if (!c.measured) return;
+    analysis::LevelAlignment aligned =
+        analysis::MeasuredCurveOnGrid(*c.measured, c.setup.smoothing, g.target, grid, c.setup.range);
+    g.measured = aligned.aligned;
+    g.alignment = aligned.status;
+}
+
+std::vector<widgets::EqOverlayCurve> ChannelMeasurements::Overlays(int channel, const EqCurveModel& model,
+                                                                   const OverlayNames& names) {
+    if (!HasOverlays(channel)) return {};
+    if (grid_[Index(channel)].stale) Update(channel, model.Grid());
+    const Channel& c = At(channel);
+    const OnGrid& g = grid_[Index(channel)];
+    using widgets::EqOverlayRole;
+    std::vector<widgets::EqOverlayCurve> curves;
+    curves.reserve(3);
+    if (c.measured) {
+        curves.push_back({EqOverlayRole::Measured, names.measured, g.measured, c.setup.showMeasured});
+        curves.push_back({EqOverlayRole::Predicted, names.predicted,
+                          analysis::PredictedResponse(g.measured, model), c.setup.showPredicted});
+    }
+    // A target file that is not there (yet) has nothing to draw.
+    if (c.setup.target != TargetKind::File || c.target)
+        curves.push_back({EqOverlayRole::Target, names.target, g.target, c.setup.showTarget});
+    return curves;
+}
+
+}  // namespace caraudio::app

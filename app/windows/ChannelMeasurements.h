@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QString>
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "EqCurveModel.h"
+#include "LevelAlignment.h"
+#include "Measurement.h"
+#include "MeasurementSetup.h"
+#include "SkEqOverlay.h"
+
+namespace caraudio::app {
+
+// A measurement file read from disk: Missing and Unreadable when its bytes
+// could not be had, else what the reader made of them.
+struct MeasurementFile {
+    enum class Access { Read, Missing, Unreadable };
+    Access access = Access::Missing;
+    analysis::MeasurementRead read;
+    bool Ok() const { return access == Access::Read && read.status == analysis::MeasurementStatus::Read; }
+};
+MeasurementFile ReadMeasurementFile(const QString& path);
+
+// The legend's names, in the active language.
+struct OverlayNames {
+    QString measured, predicted, target;
+};
+
+// Each output channel's measurement, target and what the editor draws of
+// them. The measured curve on the grid (smoothing, interpolation, level) is
+// made again only after a change of the setup or the files; an EQ edit
+// costs only the predicted curve, one addition per grid point.
+class ChannelMeasurements {
+public:
+    struct Channel {
+        MeasurementSetup setup;
+        std::optional<analysis::Measurement> measured;  // the file's points, once read
+        std::optional<analysis::Measurement> target;    // the target file's points, once read
+    };
+
+    const Channel& At(int channel) const { return channels_[Index(channel)]; }
+    // For a change; the curves on the grid are made again when next asked for.
+    Channel& Change(int channel);
+    // Which curves show: no curve changes.
+    void SetShown(int channel, bool measured, bool predicted, bool target);
+
+    // Whether the editor draws anything for the channel: a measurement, or
+    // a target other than flat.
+    bool HasOverlays(int channel) const;
+    // The curves for the editor on the channel model's grid, hidden ones
+    // included as not shown; none when there is nothing to draw.
+    std::vector<widgets::EqOverlayCurve> Overlays(int channel, const EqCurveModel& model,
+                                                  const OverlayNames& names);
+    // How the last measured curve was set against the target.
+    analysis::LevelAlignment::Status Alignment(int channel) const { return grid_[Index(channel)].alignment; }
+
+private:
+    struct OnGrid {
+        bool stale = true;
+        Response target{};
+        Response measured{};
+        analysis::LevelAlignment::Status alignment = analysis::LevelAlignment::Status::Aligned;
+    };
+    static size_t Index(int channel) { return static_cast<size_t>(channel); }
+    void Update(int channel, const FrequencyGrid& grid);
+
+    std::array<Channel, 6> channels_;
+    std::array<OnGrid, 6> grid_;
+};
+
+}  // namespace caraudio::app

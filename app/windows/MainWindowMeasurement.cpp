@@ -1,0 +1,70 @@
+// The main window's measurement overlays: each channel's measurement,
+// prediction and target on the editor, and the dialog that sets them.
+#include <QTimer>
+
+#include "MainWindow.h"
+#include "MeasurementDialog.h"
+#include "MeasurementFileTexts.h"
+#include "ParamDatabase.h"
+#include "Prompter.h"
+#include "Settings.h"
+#include "SkEQ.h"
+#include "Translation.h"
+#include "ValueScales.h"
+
+namespace caraudio::app {
+
+MeasurementDialog* CMainDlg::MeasurementPanel() const {
+    return measurementDlg_;
+}
+
+void CMainDlg::OpenMeasurementPanel() {
+    if (!measurementDlg_) {
+        measurementDlg_ = new MeasurementDialog(
+            measurements_, s_, [this] { ShowOverlays(); }, this);
+        measurementDlg_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    measurementDlg_->ShowChannel(Channel());
+    measurementDlg_->show();
+    measurementDlg_->raise();
+    measurementDlg_->activateWindow();
+}
+
+void CMainDlg::LoadMeasurements() {
+    QStringList notRead;
+    for (int ch = 0; ch < 6; ++ch) {
+        ChannelMeasurements::Channel& c = measurements_.Change(ch);
+        c.setup = LoadMeasurementSetup(s_.settings.Document(), ch);
+        const QString label = QString::fromStdString(ChannelLabel(ch));
+        // A file that is not there now keeps its setting: it shows again
+        // once the file is back.
+        auto read = [&](const std::string& path) -> std::optional<analysis::Measurement> {
+            if (path.empty()) return std::nullopt;
+            MeasurementFile file = ReadMeasurementFile(QString::fromStdString(path));
+            if (file.Ok()) return std::move(file.read.measurement);
+            notRead << label + ": " + QString::fromStdString(path);
+            return std::nullopt;
+        };
+        c.measured = read(c.setup.file);
+        if (c.setup.target == analysis::TargetKind::File) c.target = read(c.setup.targetFile);
+    }
+    if (notRead.isEmpty()) return;
+    // Once the loop runs, over the window the user sees.
+    QTimer::singleShot(0, this, [this, notRead] {
+        s_.prompter.Inform(nullptr, MeasurementFilesNotRead(notRead), Tr("measurement", "Measurement"));
+    });
+}
+
+void CMainDlg::ShowOverlays() {
+    if (!eq_ || !eq_->Model()) return;
+    const int ch = Channel();
+    if (!measurements_.HasOverlays(ch)) {
+        eq_->ClearOverlayCurves();
+        return;
+    }
+    const OverlayNames names{Tr("measurement", "Measured"), Tr("measurement", "Predicted"),
+                             Tr("measurement", "Target")};
+    eq_->SetOverlayCurves(measurements_.Overlays(ch, *eq_->Model(), names));
+}
+
+}  // namespace caraudio::app

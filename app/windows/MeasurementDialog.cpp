@@ -1,0 +1,269 @@
+#include "MeasurementDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <optional>
+
+#include "ChannelMeasurements.h"
+#include "FileChooser.h"
+#include "Layouts.h"
+#include "MeasurementFileTexts.h"
+#include "ParamDatabase.h"
+#include "Prompter.h"
+#include "Settings.h"
+#include "Translation.h"
+#include "ValueScales.h"
+
+namespace caraudio::app {
+
+namespace {
+
+using analysis::Smoothing;
+using analysis::TargetKind;
+
+QString T(const char* text) {
+    return Tr("measurement", text);
+}
+
+constexpr Smoothing kSmoothings[] = {Smoothing::None,     Smoothing::Octave48, Smoothing::Octave24,
+                                     Smoothing::Octave12, Smoothing::Octave6,  Smoothing::Octave3};
+constexpr TargetKind kTargets[] = {TargetKind::Flat, TargetKind::House, TargetKind::File};
+
+QString Number(double v) {
+    return QString::number(v, 'g', 10);
+}
+
+// A typed number, read without the locale; nothing when it is not one.
+std::optional<double> Typed(const QLineEdit* field) {
+    bool ok = false;
+    const double v = field->text().trimmed().replace(',', '.').toDouble(&ok);
+    if (!ok) return std::nullopt;
+    return v;
+}
+
+QString PathText(const std::string& path) {
+    return path.empty() ? T("(none)") : QString::fromStdString(path);
+}
+
+}  // namespace
+
+MeasurementDialog::MeasurementDialog(ChannelMeasurements& state, const AppServices& services,
+                                     std::function<void()> changed, QWidget* parent)
+    : CCommonDlg("XML_MEASUREMENT", parent), state_(state), s_(services), changed_(std::move(changed)) {
+    setModal(false);
+    QWidget* l = Layout();
+    if (!l) return;
+    channelText_ = Named<QLabel>(l, "channel");
+    file_ = Named<QLabel>(l, "file");
+    targetFile_ = Named<QLabel>(l, "targetFile");
+    status_ = Named<QLabel>(l, "status");
+    smoothing_ = Named<QComboBox>(l, "smoothing");
+    target_ = Named<QComboBox>(l, "target");
+    rangeLow_ = Named<QLineEdit>(l, "rangeLow");
+    rangeHigh_ = Named<QLineEdit>(l, "rangeHigh");
+    bassDb_ = Named<QLineEdit>(l, "bassDb");
+    bassHz_ = Named<QLineEdit>(l, "bassHz");
+    tiltDb_ = Named<QLineEdit>(l, "tiltDb");
+    tiltHz_ = Named<QLineEdit>(l, "tiltHz");
+    showMeasured_ = Named<QCheckBox>(l, "showMeasured");
+    showPredicted_ = Named<QCheckBox>(l, "showPredicted");
+    showTarget_ = Named<QCheckBox>(l, "showTarget");
+    if (!channelText_ || !file_ || !targetFile_ || !status_ || !smoothing_ || !target_ || !rangeLow_ ||
+        !rangeHigh_ || !bassDb_ || !bassHz_ || !tiltDb_ || !tiltHz_ || !showMeasured_ || !showPredicted_ ||
+        !showTarget_)
+        return;
+    FillLists();
+    if (auto* b = Named<QPushButton>(l, "btnLoad"))
+        connect(b, &QPushButton::clicked, this, [this] { LoadMeasurement(); });
+    if (auto* b = Named<QPushButton>(l, "btnClear"))
+        connect(b, &QPushButton::clicked, this, [this] { ClearMeasurement(); });
+    if (auto* b = Named<QPushButton>(l, "btnTargetFile"))
+        connect(b, &QPushButton::clicked, this, [this] {
+            if (LoadTarget()) ShowSetup();
+        });
+    connect(smoothing_, &QComboBox::currentIndexChanged, this, &MeasurementDialog::SmoothingChosen);
+    connect(target_, &QComboBox::currentIndexChanged, this, &MeasurementDialog::TargetChosen);
+    for (QLineEdit* f : {rangeLow_, rangeHigh_})
+        connect(f, &QLineEdit::editingFinished, this, &MeasurementDialog::RangeTyped);
+    for (QLineEdit* f : {bassDb_, bassHz_, tiltDb_, tiltHz_})
+        connect(f, &QLineEdit::editingFinished, this, &MeasurementDialog::HouseTyped);
+    for (QCheckBox* c : {showMeasured_, showPredicted_, showTarget_})
+        connect(c, &QCheckBox::toggled, this, &MeasurementDialog::FlagsClicked);
+    ShowChannel(s_.db.SelectedChannel());
+}
+
+void MeasurementDialog::FillLists() {
+    const bool was = showing_;
+    showing_ = true;
+    smoothing_->clear();
+    smoothing_->addItems(
+        {T("None"), T("1/48 octave"), T("1/24 octave"), T("1/12 octave"), T("1/6 octave"), T("1/3 octave")});
+    target_->clear();
+    target_->addItems({T("Flat"), T("House curve"), T("Target file")});
+    showing_ = was;
+}
+
+void MeasurementDialog::ShowChannel(int channel) {
+    channel_ = channel;
+    ShowSetup();
+}
+
+void MeasurementDialog::ShowSetup() {
+    if (!target_) return;
+    const bool was = showing_;
+    showing_ = true;
+    const MeasurementSetup& s = state_.At(channel_).setup;
+    channelText_->setText(QString::fromStdString(ChannelLabel(channel_)));
+    file_->setText(PathText(s.file));
+    for (size_t i = 0; i < std::size(kSmoothings); ++i)
+        if (kSmoothings[i] == s.smoothing) smoothing_->setCurrentIndex(static_cast<int>(i));
+    rangeLow_->setText(Number(s.range.lowHz));
+    rangeHigh_->setText(Number(s.range.highHz));
+    for (size_t i = 0; i < std::size(kTargets); ++i)
+        if (kTargets[i] == s.target) target_->setCurrentIndex(static_cast<int>(i));
+    bassDb_->setText(Number(s.house.bassDb));
+    bassHz_->setText(Number(s.house.bassHz));
+    tiltDb_->setText(Number(s.house.tiltDbPerDecade));
+    tiltHz_->setText(Number(s.house.tiltFromHz));
+    for (QLineEdit* f : {bassDb_, bassHz_, tiltDb_, tiltHz_}) f->setEnabled(s.target == TargetKind::House);
+    targetFile_->setText(s.target == TargetKind::File ? PathText(s.targetFile) : QString());
+    showMeasured_->setChecked(s.showMeasured);
+    showPredicted_->setChecked(s.showPredicted);
+    showTarget_->setChecked(s.showTarget);
+    ShowStatus();
+    showing_ = was;
+}
+
+void MeasurementDialog::ShowStatus() {
+    const ChannelMeasurements::Channel& c = state_.At(channel_);
+    QString text;
+    if (!c.setup.file.empty() && !c.measured)
+        text = T("The measurement file could not be read; it is read again at the next start.");
+    else if (c.setup.target == TargetKind::File && !c.target)
+        text = T("The target file could not be read; it is read again at the next start.");
+    else if (c.measured && state_.Alignment(channel_) != analysis::LevelAlignment::Status::Aligned)
+        text = T("The measurement has no level inside the reference range: its level is not moved.");
+    status_->setText(text);
+}
+
+QString MeasurementDialog::ChooseFile(const QString& title) {
+    const QStringList chosen = s_.files.OpenFiles(
+        this, title, T("Measurements") + " (*.txt *.frd *.dat);;" + T("All files") + " (*)");
+    return chosen.isEmpty() ? QString() : chosen.front();
+}
+
+void MeasurementDialog::LoadMeasurement() {
+    const QString title = T("Load measurement");
+    const QString path = ChooseFile(title);
+    if (path.isEmpty()) return;
+    MeasurementFile file = ReadMeasurementFile(path);
+    if (!file.Ok()) return s_.prompter.Inform(this, MeasurementFileRefusal(file, path), title);
+    ChannelMeasurements::Channel& c = state_.Change(channel_);
+    c.setup.file = path.toStdString();
+    c.measured = std::move(file.read.measurement);
+    Commit();
+}
+
+void MeasurementDialog::ClearMeasurement() {
+    if (state_.At(channel_).setup.file.empty()) return;
+    ChannelMeasurements::Channel& c = state_.Change(channel_);
+    c.setup.file.clear();
+    c.measured.reset();
+    Commit();
+}
+
+bool MeasurementDialog::LoadTarget() {
+    const QString title = T("Load target");
+    const QString path = ChooseFile(title);
+    if (path.isEmpty()) return false;
+    MeasurementFile file = ReadMeasurementFile(path);
+    if (!file.Ok()) {
+        s_.prompter.Inform(this, MeasurementFileRefusal(file, path), title);
+        return false;
+    }
+    ChannelMeasurements::Channel& c = state_.Change(channel_);
+    c.setup.target = TargetKind::File;
+    c.setup.targetFile = path.toStdString();
+    c.target = std::move(file.read.measurement);
+    Commit();
+    return true;
+}
+
+void MeasurementDialog::SmoothingChosen(int index) {
+    if (showing_ || index < 0 || index >= static_cast<int>(std::size(kSmoothings))) return;
+    state_.Change(channel_).setup.smoothing = kSmoothings[index];
+    Commit();
+}
+
+void MeasurementDialog::TargetChosen(int index) {
+    if (showing_ || index < 0 || index >= static_cast<int>(std::size(kTargets))) return;
+    const TargetKind kind = kTargets[index];
+    const ChannelMeasurements::Channel& now = state_.At(channel_);
+    // A file target needs its file: the one read before, or one chosen now.
+    if (kind == TargetKind::File && !now.target) {
+        if (!LoadTarget()) ShowSetup();  // the target in use shows again
+        return;
+    }
+    state_.Change(channel_).setup.target = kind;
+    Commit();
+}
+
+void MeasurementDialog::RangeTyped() {
+    if (showing_) return;
+    const std::optional<double> low = Typed(rangeLow_), high = Typed(rangeHigh_);
+    const analysis::ReferenceRange range{low.value_or(-1), high.value_or(-1)};
+    const analysis::ReferenceRange& now = state_.At(channel_).setup.range;
+    if (range.lowHz == now.lowHz && range.highHz == now.highHz) return;
+    if (!low || !high || !ReferenceRangeAccepted(range)) {
+        ShowSetup();  // the range in use again, before the message takes the focus
+        return s_.prompter.Inform(this, ReferenceRangeRefusal(), T("Reference range"));
+    }
+    state_.Change(channel_).setup.range = range;
+    Commit();
+}
+
+void MeasurementDialog::HouseTyped() {
+    if (showing_) return;
+    const std::optional<double> values[] = {Typed(bassDb_), Typed(bassHz_), Typed(tiltDb_), Typed(tiltHz_)};
+    const analysis::HouseCurve house{values[0].value_or(1e9), values[1].value_or(1e9),
+                                     values[2].value_or(1e9), values[3].value_or(1e9)};
+    const analysis::HouseCurve& now = state_.At(channel_).setup.house;
+    if (house.bassDb == now.bassDb && house.bassHz == now.bassHz &&
+        house.tiltDbPerDecade == now.tiltDbPerDecade && house.tiltFromHz == now.tiltFromHz)
+        return;
+    if (!analysis::HouseCurveInRange(house)) {
+        ShowSetup();
+        return s_.prompter.Inform(this, HouseCurveRefusal(), T("House curve"));
+    }
+    state_.Change(channel_).setup.house = house;
+    Commit();
+}
+
+void MeasurementDialog::FlagsClicked() {
+    if (showing_) return;
+    state_.SetShown(channel_, showMeasured_->isChecked(), showPredicted_->isChecked(),
+                    showTarget_->isChecked());
+    Commit();
+}
+
+void MeasurementDialog::Commit() {
+    StoreMeasurementSetup(s_.settings.Document(), channel_, state_.At(channel_).setup);
+    s_.settings.Save();
+    if (changed_) changed_();
+    ShowSetup();
+}
+
+void MeasurementDialog::changeEvent(QEvent* e) {
+    // The layout's texts translate themselves; the lists are filled here.
+    if (e->type() == QEvent::LanguageChange && target_) {
+        FillLists();
+        ShowSetup();
+    }
+    CCommonDlg::changeEvent(e);
+}
+
+}  // namespace caraudio::app

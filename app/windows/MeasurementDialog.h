@@ -1,0 +1,65 @@
+#pragma once
+
+#include <functional>
+
+#include "AppServices.h"
+#include "CommonDialog.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+namespace caraudio::app {
+
+class ChannelMeasurements;
+
+// The selected channel's measurement on the EQ editor (layout
+// XML_MEASUREMENT), beside the main window and not modal: the measurement
+// file, smoothing, reference range, target and which curves show. It
+// follows the channel the main window selects. Each change is kept in
+// config.ini at once and `changed` redraws the editor; a file that is not
+// taken changes nothing.
+class MeasurementDialog final : public CCommonDlg {
+    Q_OBJECT
+public:
+    MeasurementDialog(ChannelMeasurements& state, const AppServices& services, std::function<void()> changed,
+                      QWidget* parent);
+
+    void ShowChannel(int channel);
+    int Channel() const { return channel_; }
+
+protected:
+    void changeEvent(QEvent* e) override;
+
+private:
+    void FillLists();
+    void ShowSetup();
+    void ShowStatus();
+    void LoadMeasurement();
+    void ClearMeasurement();
+    // A target file chosen and read; false when none was taken.
+    bool LoadTarget();
+    void SmoothingChosen(int index);
+    void TargetChosen(int index);
+    void RangeTyped();
+    void HouseTyped();
+    void FlagsClicked();
+    // Keeps the channel's setup in config.ini and redraws the editor.
+    void Commit();
+    // Asks for a file to read; empty when the user cancelled.
+    QString ChooseFile(const QString& title);
+
+    ChannelMeasurements& state_;
+    AppServices s_;
+    std::function<void()> changed_;
+    int channel_ = 0;
+    bool showing_ = false;  // the controls are being set, not edited
+    QLabel *channelText_ = nullptr, *file_ = nullptr, *targetFile_ = nullptr, *status_ = nullptr;
+    QComboBox *smoothing_ = nullptr, *target_ = nullptr;
+    QLineEdit *rangeLow_ = nullptr, *rangeHigh_ = nullptr;
+    QLineEdit *bassDb_ = nullptr, *bassHz_ = nullptr, *tiltDb_ = nullptr, *tiltHz_ = nullptr;
+    QCheckBox *showMeasured_ = nullptr, *showPredicted_ = nullptr, *showTarget_ = nullptr;
+};
+
+}  // namespace caraudio::app

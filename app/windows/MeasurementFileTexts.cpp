@@ -1,0 +1,84 @@
+#include "MeasurementFileTexts.h"
+
+#include "Target.h"
+#include "Translation.h"
+
+namespace caraudio::app {
+
+namespace {
+
+QString T(const char* text) {
+    return Tr("measurement", text);
+}
+
+// A file's line as quoted in a message: long lines end in an ellipsis.
+QString Quoted(const std::string& text) {
+    constexpr int kLongest = 64;
+    const QString line = QString::fromStdString(text).simplified();
+    return line.size() <= kLongest ? line : line.left(kLongest - 1) + QChar(0x2026);
+}
+
+QString Reason(analysis::MeasurementStatus status) {
+    using analysis::MeasurementStatus;
+    switch (status) {
+    case MeasurementStatus::Read:
+        return {};
+    case MeasurementStatus::TooLarge:
+        return T("The file is too large for a measurement.");
+    case MeasurementStatus::NoData:
+        return T("The file holds no measured points.");
+    case MeasurementStatus::NotNumbers:
+        return T("The line is not a frequency and a level.");
+    case MeasurementStatus::NotFinite:
+        return T("The line holds a number that is not finite.");
+    case MeasurementStatus::LevelOutOfRange:
+        return T("The level is beyond what a measurement can hold.");
+    case MeasurementStatus::NotPositiveFrequency:
+        return T("The frequency is not above 0 Hz.");
+    case MeasurementStatus::NotIncreasing:
+        return T("The frequency is not above the one of the line before.");
+    case MeasurementStatus::TooFewPoints:
+        return T("The file holds a single point; a curve needs two.");
+    case MeasurementStatus::TooManyPoints:
+        return T("The file holds more points than a measurement can have.");
+    }
+    return {};
+}
+
+}  // namespace
+
+QString MeasurementFileRefusal(const MeasurementFile& file, const QString& path) {
+    if (file.access == MeasurementFile::Access::Missing) return T("The file is not there:\n%1").arg(path);
+    if (file.access == MeasurementFile::Access::Unreadable)
+        return T("The file could not be read:\n%1").arg(path);
+    if (file.Ok()) return {};
+    QString text = T("The file is not a measurement:\n%1\n\n%2").arg(path, Reason(file.read.status));
+    if (file.read.line > 0)
+        text += "\n" + T("Line %1: %2").arg(file.read.line).arg(Quoted(file.read.lineText));
+    return text + "\n\n" + T("Nothing was changed.");
+}
+
+QString MeasurementFilesNotRead(const QStringList& entries) {
+    return T("These measurement files could not be read. Their settings are kept and work again once "
+             "the files are back:\n%1")
+        .arg(entries.join('\n'));
+}
+
+QString ReferenceRangeRefusal() {
+    return T("The reference range runs from a lower to a higher frequency, both within 20 to 20000 Hz.");
+}
+
+QString HouseCurveRefusal() {
+    return T("The house curve takes a bass lift of %1 to %2 dB at %3 to %4 Hz, and a treble tilt of %5 to "
+             "%6 dB per decade from %7 to %8 Hz.")
+        .arg(-analysis::kMaxHouseBassDb)
+        .arg(analysis::kMaxHouseBassDb)
+        .arg(analysis::kMinHouseBassHz)
+        .arg(analysis::kMaxHouseBassHz)
+        .arg(-analysis::kMaxHouseTiltDbPerDecade)
+        .arg(analysis::kMaxHouseTiltDbPerDecade)
+        .arg(analysis::kMinHouseTiltFromHz)
+        .arg(analysis::kMaxHouseTiltFromHz);
+}
+
+}  // namespace caraudio::app

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "ChannelMeasurements.h"
+
+namespace caraudio::app {
+
+// What the user is told about measurement and target files, in the active
+// language.
+
+// Why a file chosen in the measurement dialog was not taken: it could not
+// be read, or the line at fault with its number, its text and the reason.
+// Empty when the file was read.
+QString MeasurementFileRefusal(const MeasurementFile& file, const QString& path);
+
+// The files of the settings that could not be read at start ("CH2: path"
+// lines); their settings are kept.
+QString MeasurementFilesNotRead(const QStringList& entries);
+
+// Why a typed reference range or house curve was not taken.
+QString ReferenceRangeRefusal();
+QString HouseCurveRefusal();
+
+}  // namespace caraudio::app
