@@ -1,7 +1,9 @@
 // What an edit costs on the interface thread: the model's share of a drag,
-// a flush of a full batch, a whole-image dump, and the value rules.
+// a flush of a full batch, a whole-image dump, the value rules, and what
+// undo adds: a step around one edit and the undo of a whole image.
 #include <benchmark/benchmark.h>
 
+#include "EditSession.h"
 #include "ParamDatabase.h"
 #include "ValueScales.h"
 
@@ -88,6 +90,47 @@ void BM_DumpParams(benchmark::State& state) {
     for (auto _ : state) w.db.DumpParams();
 }
 BENCHMARK(BM_DumpParams);
+
+// One wheel step as a window makes it: a step around a band gain, the
+// state captured and compared, the diff merged into the run.
+void BM_EditStepAroundOneChange(benchmark::State& state) {
+    Wired w;
+    EditSession session(w.db);
+    session.SetClock(&w.clock);
+    uint16_t v = 0;
+    for (auto _ : state) {
+        EditSession::Scope step(session, "CH3 band 7 gain", "gain.2.7");
+        w.db.SetBandGain(2, 7, ++v);
+    }
+}
+BENCHMARK(BM_EditStepAroundOneChange);
+
+// Undo and redo in turn of a scene load that changed every band of every
+// channel: 372 parameters sent as 34 frames each time.
+void BM_UndoWholeImageStepModel(benchmark::State& state) {
+    Wired w;
+    EditSession session(w.db);
+    session.SetClock(&w.clock);
+    EffectBlock scene = DefaultEffectBlock();
+    for (int ch = 0; ch < kChannelCount; ++ch)
+        for (int b = 0; b < kBandCount; ++b) {
+            scene.Set(*FindParam(param::BandFreq(ch, b)), static_cast<uint16_t>(30 + ch * 31 + b));
+            scene.Set(*FindParam(param::BandGain(ch, b)), static_cast<uint16_t>(1 + ch * 31 + b));
+        }
+    {
+        EditSession::Scope step(session, "scene");
+        w.db.LoadBlock(scene);
+    }
+    long steps = 0;
+    for (auto _ : state) {
+        if (steps++ % 2 == 0)
+            session.Undo();
+        else
+            session.Redo();
+    }
+    state.counters["history_bytes"] = static_cast<double>(session.MemoryBytes());
+}
+BENCHMARK(BM_UndoWholeImageStepModel);
 
 void BM_StepQ(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(StepQ("12.3", 1));

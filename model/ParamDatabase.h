@@ -10,6 +10,7 @@
 #include "EffectBlock.h"
 #include "PendingChanges.h"
 #include "SendThrottle.h"
+#include "TuningState.h"
 
 namespace caraudio {
 
@@ -108,6 +109,14 @@ public:
     // Rebuilds every channel's curves from the image.
     void RebuildCurveModels();
 
+    // The tuning with its bypass, band-off and volume memory and its links.
+    TuningState CaptureTuning() const;
+    // Makes a captured tuning the current one. While connected, the box is
+    // sent, through the throttle and at once, the parameters where what it
+    // holds differs from the restored tuning, and nothing else; disconnected,
+    // only the PC changes. Channels whose filters changed get new curves.
+    void RestoreTuning(const TuningState& state);
+
     // --- device operations ------------------------------------------------
     ConnectStatus Connect();
     bool Disconnect();
@@ -146,9 +155,7 @@ public:
 
 private:
     using ChannelMask = uint8_t;
-    // Why a band's gain is remembered: zeroed by the bypass, which the box
-    // never hears of, or switched off, which the box was sent.
-    enum class Remembered : int32_t { Nothing, ByBypass, SwitchedOff };
+    using Remembered = GainMemory;
 
     static size_t Ch(int channel) { return static_cast<size_t>(channel); }
     static bool ValidChannel(int channel) { return channel >= 0 && channel < kChannelCount; }
