@@ -14,6 +14,7 @@
 #include "Layouts.h"
 #include "Look.h"
 #include "MainWindow.h"
+#include "MeasurementDialog.h"
 #include "ParamDatabase.h"
 #include "SEdit2.h"
 #include "SMoveThumb.h"
@@ -70,6 +71,9 @@ CMainDlg::~CMainDlg() {
     // Hidden while still whole: a field that loses the focus on the way
     // finishes its edit here, not on a window half destroyed.
     hide();
+    // The measurement dialog may finish an edit as it goes, which redraws
+    // this window's editor: it goes while this window is still whole.
+    delete measurementDlg_;
     // The throttle must not fire into a window that is gone.
     s_.db.Throttle().Configure(SendThrottle::kDefaultInterval, nullptr, kThrottleTimerId);
 }

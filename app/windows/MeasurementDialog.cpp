@@ -107,6 +107,12 @@ void MeasurementDialog::FillLists() {
     showing_ = was;
 }
 
+MeasurementDialog::~MeasurementDialog() {
+    // Hidden while still whole: a field that loses the focus on the way
+    // finishes its edit here, not on a dialog half destroyed.
+    hide();
+}
+
 void MeasurementDialog::ShowChannel(int channel) {
     channel_ = channel;
     ShowSetup();

@@ -25,6 +25,7 @@ class MeasurementDialog final : public CCommonDlg {
 public:
     MeasurementDialog(ChannelMeasurements& state, const AppServices& services, std::function<void()> changed,
                       QWidget* parent);
+    ~MeasurementDialog() override;
 
     void ShowChannel(int channel);
     int Channel() const { return channel_; }
