@@ -311,6 +311,7 @@ void CMainDlg::InitMainWindow() {
     MakeDragHandle(Named<QWidget>(this, "caption"));
     UseEditMenu(layout_);
     Connect();
+    WireSteps();
     Retranslate();
     LoadMeasurements();
     RefreshAll();
@@ -404,6 +405,7 @@ void CMainDlg::changeEvent(QEvent* e) {
         QTimer::singleShot(0, this, [this] {
             Retranslate();
             ShowIndicator();
+            ShowUndoState();
             ShowOverlays();  // the legend's names
         });
     QWidget::changeEvent(e);
