@@ -85,8 +85,7 @@ void CMiniDlg::Connect() {
         knob_->SetRange(0, kLevelMax);
         connect(knob_, &SkRotaryKnob::sliderPos, this, &CMiniDlg::WriteLevel);
         // A turn by the mouse is one step; wheel and keys merge in WriteLevel.
-        StepPerGesture(knob_, s_.session,
-                       [this] { return StepLabel(Sub() ? "Sub level" : "Master level"); });
+        StepPerGesture(knob_, s_.session, [this] { return StepLabel(Sub() ? "Sub level" : "Master level"); });
     }
     side_ = Named<QLabel>(layout_, "tuning_side");
     levelText_ = Control<SWindow>(layout_, 3000);

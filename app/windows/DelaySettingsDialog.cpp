@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "EditSession.h"
-
 #include "Layouts.h"
 #include "SessionHooks.h"
 #include "Settings.h"
@@ -163,8 +162,8 @@ void CDlgDelaySettings::done(int result) {
     CCommonDlg::done(result);
 }
 
-void RunDelaySettings(QWidget* owner, storage::Settings& settings, EditSession& session, SessionEvents& events,
-                      ApplyDistances apply) {
+void RunDelaySettings(QWidget* owner, storage::Settings& settings, EditSession& session,
+                      SessionEvents& events, ApplyDistances apply) {
     CDlgDelaySettings dialog(storage::ReadDelayLayout(settings.Document()), std::move(apply), owner);
     dialog.FollowSession(session, events);
     dialog.exec();

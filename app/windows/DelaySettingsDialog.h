@@ -68,7 +68,7 @@ private:
 
 // Opens the dialog on the record under Config/Delay and stores the
 // placement back into the settings file when it closes.
-void RunDelaySettings(QWidget* owner, storage::Settings& settings, EditSession& session, SessionEvents& events,
-                      ApplyDistances apply);
+void RunDelaySettings(QWidget* owner, storage::Settings& settings, EditSession& session,
+                      SessionEvents& events, ApplyDistances apply);
 
 }  // namespace caraudio::app

@@ -245,9 +245,8 @@ void CMainDlg::OnThumb(const SMoveThumb* thumb, int id, const ThumbMove& move) {
     const int ch = Channel();
     // Part of the drag's step (see WireSteps); merged when moved otherwise.
     const bool qHandle = id == 933 || id == 934;
-    EditSession::Scope step(s_.session,
-                            qHandle ? ChannelStep("%1 band %2 Q", ch, move.thumbTag) : StepName(id),
-                            MergeKey(id));
+    EditSession::Scope step(
+        s_.session, qHandle ? ChannelStep("%1 band %2 Q", ch, move.thumbTag) : StepName(id), MergeKey(id));
     const int cx = move.newLeft + thumb->width() / 2, cy = move.newTop + thumb->height() / 2;
     if (id >= 900 && id < 931) {
         const int band = id - 900;

@@ -109,9 +109,9 @@ void CMainDlg::ShowSide() {
     if (!side_) return;
     const EditSession::Side side = s_.session.CurrentSide();
     side_->setText(Tr("steps", "Tuning %1").arg(SideName(side)));
-    side_->setToolTip(Tr("steps", "Switch to tuning %1 (Ctrl+B)")
-                          .arg(SideName(side == EditSession::Side::A ? EditSession::Side::B
-                                                                     : EditSession::Side::A)));
+    side_->setToolTip(
+        Tr("steps", "Switch to tuning %1 (Ctrl+B)")
+            .arg(SideName(side == EditSession::Side::A ? EditSession::Side::B : EditSession::Side::A)));
 }
 
 // Every value anew, the curve of the channel shown and its alert with them.

@@ -9,8 +9,8 @@
 #include "NumberText.h"
 #include "ParamDatabase.h"
 #include "SEdit2.h"
-#include "SkButtons.h"
 #include "SessionHooks.h"
+#include "SkButtons.h"
 #include "SkSlider.h"
 #include "StepLabels.h"
 #include "ValueScales.h"
@@ -53,7 +53,8 @@ void CDlgMixSoundEventHandler::Wire() {
             const Input& in = s.inputs[static_cast<size_t>(n)];
             if (in.slider) {
                 connect(in.slider, &SkSlider::sliderPos, this, [this, b, n](int v) { SetLevel(b, n, v); });
-                StepPerGesture(in.slider, s_.session, [b, n] { return ChannelStep("%1 input %2 level", b, n); });
+                StepPerGesture(in.slider, s_.session,
+                               [b, n] { return ChannelStep("%1 input %2 level", b, n); });
             }
             if (in.edit) {
                 connect(in.edit, &QLineEdit::editingFinished, this, [this, b, n] { LevelEdited(b, n, 0); });

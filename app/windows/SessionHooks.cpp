@@ -43,8 +43,8 @@ public:
     ~GestureStep() override { End(); }
 
     bool eventFilter(QObject* watched, QEvent* e) override {
-        if (e->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton &&
-            !open_) {
+        if (e->type() == QEvent::MouseButtonPress &&
+            static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton && !open_) {
             open_ = true;
             session_.BeginStep(label_());
         } else if (e->type() == QEvent::MouseButtonRelease && open_ &&
