@@ -26,6 +26,11 @@ void EditSession::CommitLooseChanges() {
     if (depth_ == 0 && Sync()) Notify(Change::Steps);
 }
 
+void EditSession::StartAfresh() {
+    Current() = EditHistory(db_.CaptureTuning());
+    Notify(Change::Steps);
+}
+
 void EditSession::BeginStep(const std::string& label, const std::string& mergeKey) {
     if (depth_++ > 0) return;
     if (Sync()) Notify(Change::Steps);

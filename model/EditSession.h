@@ -64,6 +64,10 @@ public:
 
     // Makes changes made outside a step a step now.
     void CommitLooseChanges();
+    // The current side's history begins again at the tuning the
+    // ParamDatabase holds: for an image that is not the user's edit (read
+    // from a box on connect), which undo must never take back.
+    void StartAfresh();
 
     // --- undo and redo of the current side ------------------------------------
     bool CanUndo() const;

@@ -21,6 +21,7 @@
 #include "CommonDialog.h"
 #include "CompactWindow.h"
 #include "DelaySettingsDialog.h"
+#include "EditSession.h"
 #include "FileChooser.h"
 #include "FilterFileTexts.h"
 #include "FilterImportPlan.h"
@@ -38,6 +39,7 @@
 #include "SectionChoiceDialog.h"
 #include "Settings.h"
 #include "SkCar.h"
+#include "StepLabels.h"
 #include "Translation.h"
 
 namespace {
@@ -233,6 +235,33 @@ bool SaveMeasurement(AppContext& app, NoFiles& files, const QString& measurement
     return ok;
 }
 
+// The main window after an edit, so Undo is enabled, and both windows with
+// tuning B shown; every edit is taken back for the pictures that follow.
+bool SaveUndoAndAB(AppContext& app, const QDir& dir, const QString& s) {
+    EditSession& session = app.Session();
+    CMainDlg* main = app.MainWindow();
+    const int ch = app.Db().SelectedChannel();
+    auto edit = [&](int band, int gain) {
+        EditSession::Scope step(session, ChannelStep("%1 band %2 gain", ch, band));
+        app.Db().SetBandGain(ch, band, static_cast<uint16_t>(gain));
+        app.Db().RebuildCurveModels();
+    };
+    edit(6, 450);
+    main->RefreshAll();
+    bool ok = Save(main, dir, "main-undo-" + s + ".png");
+    session.Switch();
+    edit(12, -300);
+    main->RefreshAll();
+    ok = Save(main, dir, "main-tuning-b-" + s + ".png") && ok;
+    if (CMiniDlg* compact = app.CompactWindow())
+        ok = Save(compact, dir, "compact-tuning-b-" + s + ".png") && ok;
+    session.Undo();
+    session.Switch();
+    session.Undo();
+    main->RefreshAll();
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -301,6 +330,7 @@ int main(int argc, char** argv) {
         ok = SaveDialogs(app, services, dir, s) && ok;
         ok = SaveFilterImport(app, dir, s) && ok;
         ok = SaveMeasurement(app, files, measurement, dir, s) && ok;
+        ok = SaveUndoAndAB(app, dir, s) && ok;
     }
     return ok ? 0 : 1;
 }

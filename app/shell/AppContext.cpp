@@ -23,6 +23,7 @@
 #include "MainWindow.h"
 #include "Prompter.h"
 #include "ResumeWatcher.h"
+#include "SessionHooks.h"
 #include "Skin.h"
 #include "StartPicture.h"
 
@@ -66,7 +67,8 @@ QString ToQ(const std::string& s) {
 AppContext::AppContext(AppOptions options)
     : options_(std::move(options)),
       lock_(options_.lockFolder.toStdString()),
-      dataFolder_(storage::DataFolder()) {
+      dataFolder_(storage::DataFolder()),
+      sessionEvents_(std::make_unique<SessionEvents>()) {
     settings_ = std::make_unique<storage::Settings>(dataFolder_);
     if (options_.programFolders.isEmpty())
         for (const std::string& folder : storage::ReadOnlyFolders()) options_.programFolders << ToQ(folder);
@@ -193,7 +195,11 @@ bool AppContext::InitDevice() {
         logger_->Log(LogLevel::Fatal, "cannot start the receive thread");
         return false;
     }
-    manager_->SetWindowHooks({[this](int) {
+    manager_->SetWindowHooks({[this](int lParam) {
+                                  // The box's image is where undo starts,
+                                  // never a step to take back into it.
+                                  if (lParam == CDeviceManager::kConnectedLParam && db_.IsConnected())
+                                      session_.StartAfresh();
                                   if (main_) main_->RefreshAll();
                               },
                               [this](int timerId, int delayMs) {
@@ -209,9 +215,13 @@ bool AppContext::InitDevice() {
 }
 
 bool AppContext::CreateWindows() {
-    services_ = std::make_unique<AppServices>(AppServices{db_, *curves_, *manager_, *settings_, tuning_,
-                                                          translation_, *prompter_, *files_,
-                                                          devicePresetIndex_, options_.programFolders});
+    services_ = std::make_unique<AppServices>(
+        AppServices{db_, session_, *sessionEvents_, *curves_, *manager_, *settings_, tuning_, translation_,
+                    *prompter_, *files_, devicePresetIndex_, options_.programFolders});
+    session_.SetObserver([events = sessionEvents_.get()](EditSession::Change change) {
+        if (change == EditSession::Change::Tuning) emit events->tuningReplaced();
+        emit events->stepsChanged();
+    });
     main_ = std::make_unique<CMainDlg>(*services_);
     if (!main_->HasLayout()) return false;
     main_->setWindowTitle(QApplication::applicationDisplayName());
@@ -293,6 +303,7 @@ int AppContext::Run() {
 }
 
 void AppContext::DestroyWindows() {
+    session_.SetObserver({});
     delete compact_.data();
     main_.reset();
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "EditSession.h"
 #include "InstanceLock.h"
 #include "LinkLog.h"
 #include "LinkTiming.h"
@@ -34,6 +35,7 @@ class CMiniDlg;
 class FileChooser;
 class Prompter;
 class ResumeWatcher;
+class SessionEvents;
 class StartPicture;
 struct AppServices;
 
@@ -71,6 +73,7 @@ public:
     void Quit();
 
     ParamDatabase& Db() { return db_; }
+    EditSession& Session() { return session_; }
     CDeviceManager& Manager() { return *manager_; }
     emulator::EmulatedHidBackend* Emulator() const { return emulated_; }
     CMainDlg* MainWindow() const { return main_.get(); }
@@ -114,6 +117,9 @@ private:
     FileChooser* files_ = nullptr;
     int devicePresetIndex_ = 0;
     ParamDatabase db_;
+    // Undo, redo and A/B of db_'s tuning; its observer feeds sessionEvents_.
+    EditSession session_{db_};
+    std::unique_ptr<SessionEvents> sessionEvents_;
     ChannelCurves* curves_ = nullptr;  // owned by db_
     RealSleeper sleeper_;
     std::unique_ptr<EventPump> pump_;

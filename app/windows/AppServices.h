@@ -3,6 +3,7 @@
 #include <QStringList>
 
 namespace caraudio {
+class EditSession;
 class ParamDatabase;
 class ChannelCurves;
 class CDeviceManager;
@@ -16,13 +17,17 @@ namespace caraudio::app {
 
 class FileChooser;
 class Prompter;
+class SessionEvents;
 class Translation;
 
 // What the windows work with, owned by the application: the model, its
-// curves, the connection manager, the settings and tuning file, the
+// edit session (undo, redo, A/B) and the session's signals, its curves, the
+// connection manager, the settings and tuning file, the
 // translation, the message boxes and file choosers.
 struct AppServices {
     ParamDatabase& db;
+    EditSession& session;
+    SessionEvents& sessionEvents;
     ChannelCurves& curves;
     CDeviceManager& manager;
     storage::Settings& settings;

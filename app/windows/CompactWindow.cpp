@@ -1,12 +1,14 @@
 #include "CompactWindow.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "ConnectionIndicator.h"
 #include "DeviceModeRecall.h"
+#include "EditSession.h"
 #include "Layouts.h"
 #include "LoginDialog.h"
 #include "Look.h"
@@ -14,8 +16,10 @@
 #include "ParamDatabase.h"
 #include "Prompter.h"
 #include "SWindow.h"
+#include "SessionHooks.h"
 #include "SkButtons.h"
 #include "SkRotaryKnob.h"
+#include "StepLabels.h"
 #include "Translation.h"
 #include "WindowParts.h"
 
@@ -53,6 +57,9 @@ CMiniDlg::CMiniDlg(const AppServices& services, CMainDlg& main, QWidget* parent)
         MakeDragHandle(title);
     }
     Connect();
+    InstallUndoKeys(this, s_.session, [this] { s_.session.Switch(); });
+    connect(&s_.sessionEvents, &SessionEvents::tuningReplaced, this, &CMiniDlg::RefreshCompact);
+    connect(&s_.sessionEvents, &SessionEvents::stepsChanged, this, &CMiniDlg::ShowSide);
     RefreshCompact();
     initialised_ = true;
 }
@@ -77,7 +84,10 @@ void CMiniDlg::Connect() {
     if (knob_) {
         knob_->SetRange(0, kLevelMax);
         connect(knob_, &SkRotaryKnob::sliderPos, this, &CMiniDlg::WriteLevel);
+        // A turn by the mouse is one step; wheel and keys merge in WriteLevel.
+        StepPerGesture(knob_, s_.session, [this] { return StepLabel(Sub() ? "Sub level" : "Master level"); });
     }
+    side_ = Named<QLabel>(layout_, "tuning_side");
     levelText_ = Control<SWindow>(layout_, 3000);
     mute_ = Control<SkCheckButton>(layout_, 1003);
     if (mute_) connect(mute_, &QAbstractButton::clicked, this, &CMiniDlg::MuteClicked);
@@ -120,6 +130,9 @@ void CMiniDlg::ShowLevel() {
 }
 
 void CMiniDlg::WriteLevel(int value) {
+    // A run of knob steps or +/- clicks without a pause is one step.
+    EditSession::Scope step(s_.session, StepLabel(Sub() ? "Sub level" : "Master level"),
+                            Sub() ? "compact.sub" : "compact.master");
     if (master_ && master_->isChecked()) {
         s_.db.SetMainVolume(static_cast<uint16_t>(value));
     } else if (Sub()) {
@@ -131,6 +144,7 @@ void CMiniDlg::WriteLevel(int value) {
 }
 
 void CMiniDlg::MuteClicked() {
+    EditSession::Scope step(s_.session, StepLabel(mute_->isChecked() ? "Mute all" : "Unmute all"));
     s_.db.SetParam(param::MuteCtrl, mute_->isChecked() ? kAllChannels : 0);
 }
 
@@ -155,12 +169,19 @@ void CMiniDlg::RefreshCompact() {
     ShowLevel();
     CheckQuietly(mute_, (s_.db.GetParam(param::MuteCtrl) & kAllChannels) == kAllChannels);
     ShowConnectionState(indicator_, BoxConnected(s_.manager, s_.db));
+    ShowSide();
+}
+
+void CMiniDlg::ShowSide() {
+    if (!side_) return;
+    const bool a = s_.session.CurrentSide() == EditSession::Side::A;
+    side_->setText(Tr("steps", "Tuning %1").arg(a ? "A" : "B"));
 }
 
 void CMiniDlg::RecallPreset(int mode) {
     if (recalling_) return;
     recalling_ = true;
-    const char* problem = RecallDeviceModeSettled(s_.manager, s_.db, mode, this);
+    const char* problem = RecallDeviceModeSettled(s_.manager, s_.db, s_.session, mode, this);
     main_.RefreshAll();
     RefreshCompact();
     if (problem) s_.prompter.Inform(this, Tr("messagebox", problem));
@@ -168,7 +189,7 @@ void CMiniDlg::RecallPreset(int mode) {
 }
 
 void CMiniDlg::ConnectClicked() {
-    ToggleConnection(s_.db, indicator_ && indicator_->isChecked(), s_.prompter);
+    ToggleConnection(s_.db, s_.session, indicator_ && indicator_->isChecked(), s_.prompter);
     RefreshCompact();
 }
 

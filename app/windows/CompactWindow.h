@@ -7,6 +7,7 @@
 
 #include "AppServices.h"
 
+class QLabel;
 class QPushButton;
 
 namespace caraudio::widgets {
@@ -21,7 +22,8 @@ namespace caraudio::app {
 class CMainDlg;
 
 // The window the user sees at start (layout XML_MAINWND2): the eight device
-// modes, the master or subwoofer level, mute and the connection. "Advanced"
+// modes, the master or subwoofer level, mute, the connection and which A/B
+// tuning is shown. "Advanced"
 // leads through the login to the full window, and this one goes away.
 class CMiniDlg : public QWidget {
     Q_OBJECT
@@ -58,6 +60,7 @@ private:
     void RecallPreset(int mode);
     void ShowMode();
     void ShowLevel();
+    void ShowSide();
     void WriteLevel(int value);
     int Level() const;
     bool Sub() const;
@@ -80,6 +83,7 @@ private:
     widgets::SkCheckButton* indicator_ = nullptr;
     widgets::SkRadioButton* master_ = nullptr;
     widgets::SkRadioButton* sub_ = nullptr;
+    QLabel* side_ = nullptr;  // the A/B tuning shown
 };
 
 }  // namespace caraudio::app

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 
 #include "DeviceManager.h"
+#include "EditSession.h"
 #include "ParamDatabase.h"
 #include "Prompter.h"
 #include "Translation.h"
@@ -26,14 +27,17 @@ void ShowConnectionState(QAbstractButton* indicator, bool connected) {
     CheckQuietly(indicator, connected);
 }
 
-bool ToggleConnection(ParamDatabase& db, bool connected, Prompter& prompter) {
+bool ToggleConnection(ParamDatabase& db, EditSession& session, bool connected, Prompter& prompter) {
     if (connected) {
         db.Disconnect();
         return false;
     }
     switch (db.Connect()) {
     case ConnectStatus::Connected:
-        if (db.ReadImageOrDisconnect()) return true;
+        if (db.ReadImageOrDisconnect()) {
+            session.StartAfresh();
+            return true;
+        }
         break;  // a box whose image cannot be read is a failed connection
     case ConnectStatus::NoBoxFound:
     case ConnectStatus::HandshakeRefused:

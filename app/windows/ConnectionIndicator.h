@@ -4,6 +4,7 @@ class QAbstractButton;
 
 namespace caraudio {
 class CDeviceManager;
+class EditSession;
 class ParamDatabase;
 }  // namespace caraudio
 
@@ -20,7 +21,8 @@ void ShowConnectionState(QAbstractButton* indicator, bool connected);
 
 // A click on the indicator: a connected box is let go (it stays open),
 // otherwise a box is connected and its image read; failures are told to the
-// user. True when a box was connected and its values read.
-bool ToggleConnection(ParamDatabase& db, bool connected, Prompter& prompter);
+// user. True when a box was connected and its values read; the image read
+// is no edit of the user's, so the current side's undo history starts there.
+bool ToggleConnection(ParamDatabase& db, EditSession& session, bool connected, Prompter& prompter);
 
 }  // namespace caraudio::app

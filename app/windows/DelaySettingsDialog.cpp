@@ -1,11 +1,15 @@
 #include "DelaySettingsDialog.h"
 
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <algorithm>
 
+#include "EditSession.h"
 #include "Layouts.h"
+#include "SessionHooks.h"
 #include "Settings.h"
 #include "SkCar.h"
+#include "StepLabels.h"
 
 namespace caraudio::app {
 
@@ -126,14 +130,42 @@ void CDlgDelaySettings::Apply() {
     if (apply_ && car_) apply_(working_.delayMm);
 }
 
+void CDlgDelaySettings::FollowSession(EditSession& session, SessionEvents& events) {
+    session_ = &session;
+    if (car_)
+        for (QWidget* thumb : car_->findChildren<QWidget*>())
+            StepPerGesture(thumb, session, [] { return StepLabel("Delays from the car map"); });
+    InstallUndoKeys(this, session);
+    placed_[StepCount()] = working_;
+    connect(&events, &SessionEvents::tuningReplaced, this, &CDlgDelaySettings::ShowRestoredPlacement);
+    connect(&events, &SessionEvents::stepsChanged, this, [this] { placed_[StepCount()] = working_; });
+}
+
+int CDlgDelaySettings::StepCount() const {
+    return session_ ? static_cast<int>(session_->History(session_->CurrentSide()).UndoCount()) : 0;
+}
+
+void CDlgDelaySettings::ShowRestoredPlacement() {
+    const auto found = placed_.find(StepCount());
+    if (found == placed_.end() || !car_) return;
+    {
+        // The delays are already the restored ones: the map only shows them.
+        const QSignalBlocker quiet(car_);
+        Place(found->second);
+    }
+    Capture();
+}
+
 void CDlgDelaySettings::done(int result) {
     // Every way out (the close button, Escape, the window manager) keeps the placement.
     Capture();
     CCommonDlg::done(result);
 }
 
-void RunDelaySettings(QWidget* owner, storage::Settings& settings, ApplyDistances apply) {
+void RunDelaySettings(QWidget* owner, storage::Settings& settings, EditSession& session,
+                      SessionEvents& events, ApplyDistances apply) {
     CDlgDelaySettings dialog(storage::ReadDelayLayout(settings.Document()), std::move(apply), owner);
+    dialog.FollowSession(session, events);
     dialog.exec();
     storage::WriteDelayLayout(settings.Document(), dialog.Working());
     settings.Save();

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <string>
 #include <vector>
 
 #include "AppServices.h"
@@ -55,9 +56,10 @@ public:
     void ApplySpeakerDistances(const std::array<double, 6>& lengths);
     void CheckGainAlert(int channel);
     // Commands of the menus (10 Exit, 51/52 language, 63 About, 64 My Preset,
-    // 65/66 import and export filters, 67 measurement).
+    // 65/66 import and export filters, 67 measurement, 68/69 copy A to B and
+    // B to A).
     void Command(int id);
-    // The pop-up menu of the "File" (9003) or "Config" (9004) button.
+    // The pop-up menu of the "File" (9003), "Config" (9004) or A/B (9009) button.
     struct MenuItem {
         int id;
         QString text;
@@ -104,6 +106,16 @@ private:
     void OnThumb(const widgets::SMoveThumb* thumb, int id, const widgets::ThumbMove& move);
     void OnDelayUnit(int unit);
     void OnInputMode(int mode);
+
+    // undo, redo and A/B
+    void WireSteps();
+    // The label of the step a control of this window makes, by its id.
+    std::string StepName(int id) const;
+    void ShowUndoState();
+    void ShowSide();
+    void OnTuningReplaced();
+    void SwitchSide();
+    void CopySide(bool aToB);
 
     // editing
     void SelectChannel(int channel);
@@ -191,6 +203,9 @@ private:
     widgets::SkCheckButton* bypass_ = nullptr;
     widgets::SkCheckButton* eqMode_ = nullptr;
     widgets::SkCheckButton* idToggle_ = nullptr;
+    QPushButton* undo_ = nullptr;
+    QPushButton* redo_ = nullptr;
+    QPushButton* side_ = nullptr;
     widgets::SkEQ* eq_ = nullptr;
     widgets::SWindow* channelLabel_ = nullptr;
     QWidget* bandIds_ = nullptr;

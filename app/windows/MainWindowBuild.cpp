@@ -315,6 +315,7 @@ void CMainDlg::InitMainWindow() {
     MakeDragHandle(Named<QWidget>(this, "caption"));
     UseEditMenu(layout_);
     Connect();
+    WireSteps();
     Retranslate();
     LoadMeasurements();
     RefreshAll();
@@ -408,6 +409,7 @@ void CMainDlg::changeEvent(QEvent* e) {
         QTimer::singleShot(0, this, [this] {
             Retranslate();
             ShowIndicator();
+            ShowUndoState();
             ShowOverlays();  // the legend's names
         });
     QWidget::changeEvent(e);

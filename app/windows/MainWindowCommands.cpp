@@ -27,6 +27,8 @@ constexpr int kMyPreset = 64;
 constexpr int kImportFilters = 65;
 constexpr int kExportFilters = 66;
 constexpr int kMeasurement = 67;
+constexpr int kCopyAToB = 68;
+constexpr int kCopyBToA = 69;
 
 }  // namespace
 
@@ -40,7 +42,7 @@ void CMainDlg::OnTimer(int timerId) {
 }
 
 void CMainDlg::ConnectClicked() {
-    if (ToggleConnection(s_.db, indicator_ && indicator_->isChecked(), s_.prompter))
+    if (ToggleConnection(s_.db, s_.session, indicator_ && indicator_->isChecked(), s_.prompter))
         RefreshAll();
     else
         ShowIndicator();
@@ -53,6 +55,8 @@ std::vector<CMainDlg::MenuItem> CMainDlg::MenuItems(int buttonId) const {
                 {kExportFilters, Tr("main_menu", "Export filters...")},
                 {kMeasurement, Tr("main_menu", "Measurement...")},
                 {kExit, Tr("main_menu", "Exit")}};
+    if (buttonId == 9009)
+        return {{kCopyAToB, Tr("main_menu", "Copy A to B")}, {kCopyBToA, Tr("main_menu", "Copy B to A")}};
     if (buttonId != 9004) return {};
     // The language item names the other language in its own script.
     const MenuItem language = s_.translation.Language() == kEnglish ? MenuItem{kChineseItem, "简体中文"}
@@ -91,6 +95,10 @@ void CMainDlg::Command(int id) {
         break;
     case kMeasurement:
         OpenMeasurementPanel();
+        break;
+    case kCopyAToB:
+    case kCopyBToA:
+        CopySide(id == kCopyAToB);
         break;
     default:
         break;

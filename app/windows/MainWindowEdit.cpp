@@ -4,6 +4,7 @@
 
 #include "ChannelCurves.h"
 #include "DelaySettingsDialog.h"
+#include "EditSession.h"
 #include "GainCompensation.h"
 #include "MainWindow.h"
 #include "MixSoundWindow.h"
@@ -14,6 +15,7 @@
 #include "SkButtons.h"
 #include "SkEQ.h"
 #include "SkSlider.h"
+#include "StepLabels.h"
 #include "TuningSettings.h"
 #include "ValueScales.h"
 #include "WindowParts.h"
@@ -38,6 +40,11 @@ std::string DecimalText(double value) {
     return QString::number(value, 'f', 3).toStdString();
 }
 
+// Wheel and arrow steps on one control within a short pause are one step.
+std::string MergeKey(int id) {
+    return "main." + std::to_string(id);
+}
+
 }  // namespace
 
 // The channel alone, or its whole link group.
@@ -52,6 +59,8 @@ void CMainDlg::OnField(SEdit2* field, int id, int delta) {
     // Leaving a field the user did not touch changes nothing: committing the
     // shown 0.0 of a bypassed band would end the bypass and lose its gains.
     if (!TakeEdit(field, delta)) return;
+    // A typed value is a step; a run of arrow or wheel steps is one.
+    EditSession::Scope step(s_.session, StepName(id), delta == 0 ? std::string() : MergeKey(id));
     ParamDatabase& db = s_.db;
     const int ch = Channel();
     const GainLimits limits = s_.tuning.Gains();
@@ -106,6 +115,8 @@ void CMainDlg::OnField(SEdit2* field, int id, int delta) {
 }
 
 void CMainDlg::OnSlider(int id, int position) {
+    // Inside a drag this is part of the drag's step; wheel and keys merge.
+    EditSession::Scope step(s_.session, StepName(id), MergeKey(id));
     if (id == 2000) {
         s_.db.SetMainVolume(static_cast<uint16_t>(position));
         SetText(masterField_, FormatVolume(position));
@@ -118,7 +129,11 @@ void CMainDlg::OnSlider(int id, int position) {
 }
 
 void CMainDlg::OnList(int id, int index) {
-    if (refreshing_ || index < 0) return;
+    if (refreshing_ || index < 0 || id == 8020) {
+        if (id == 8020) OnDelayUnit(index);
+        return;
+    }
+    EditSession::Scope step(s_.session, StepName(id), MergeKey(id));
     ParamDatabase& db = s_.db;
     const int ch = Channel();
     switch (id) {
@@ -140,9 +155,6 @@ void CMainDlg::OnList(int id, int index) {
     case 8005:
         db.SetParam(param::NoiseGate, static_cast<uint16_t>(index));
         return;
-    case 8020:
-        OnDelayUnit(index);
-        return;
     default:
         return;
     }
@@ -153,10 +165,14 @@ void CMainDlg::OnCheck(const QAbstractButton* button, int id) {
     const bool on = button->isChecked();
     ParamDatabase& db = s_.db;
     if (id >= 1000 && id < 1031) {
+        EditSession::Scope step(s_.session,
+                                ChannelStep(on ? "%1 band %2 off" : "%1 band %2 on", Channel(), id - 1000));
         BandOffClicked(id - 1000);
     } else if (id >= 1100 && id < 1106) {
+        EditSession::Scope step(s_.session, ChannelStep(on ? "Link %1" : "Unlink %1", id - 1100));
         LinkClicked(id - 1100);
     } else if (id == 1106) {
+        EditSession::Scope step(s_.session, StepLabel(on ? "Mute all" : "Unmute all"));
         db.SetParam(param::MuteCtrl, on ? kAllChannels : 0);
         const int mute = db.GetParam(param::MuteCtrl);
         for (int i = 0; i < 6; ++i) CheckQuietly(ch_[static_cast<size_t>(i)].mute, mute >> i & 1);
@@ -164,8 +180,10 @@ void CMainDlg::OnCheck(const QAbstractButton* button, int id) {
         if (bandIds_) bandIds_->setVisible(on);
         if (bandFreqs_) bandFreqs_->setVisible(!on);
     } else if (id >= 1200 && id < 1206) {
+        EditSession::Scope step(s_.session, StepName(id));
         db.SetPhase(id - 1200, on);
     } else if (id >= 1300 && id < 1306) {
+        EditSession::Scope step(s_.session, StepName(id));
         db.SetMute(id - 1300, on);
         CheckQuietly(masterMute_, (db.GetParam(param::MuteCtrl) & kAllChannels) == kAllChannels);
     } else if ((id >= 1400 && id < 1406) || (id >= 1600 && id < 1606)) {
@@ -176,14 +194,29 @@ void CMainDlg::OnCheck(const QAbstractButton* button, int id) {
     } else if (id == 1501) {
         SetPeqMode(on);
     } else if (id == 1502) {
+        EditSession::Scope step(s_.session, StepName(id));
         BypassClicked(on);
     }
 }
 
 void CMainDlg::OnButton(int id) {
     switch (id) {
-    case 9001:
+    case 9001: {
+        EditSession::Scope step(s_.session, StepName(id));
         ResetEq();
+        break;
+    }
+    case 9006:
+        s_.session.Undo();
+        break;
+    case 9007:
+        s_.session.Redo();
+        break;
+    case 9008:
+        SwitchSide();
+        break;
+    case 9009:
+        ShowMenu(MenuItems(9009));
         break;
     case 9003:
         ShowMenu(MenuItems(9003));
@@ -192,7 +225,7 @@ void CMainDlg::OnButton(int id) {
         ShowMenu(MenuItems(9004));
         break;
     case 9002:
-        RunDelaySettings(this, s_.settings,
+        RunDelaySettings(this, s_.settings, s_.session, s_.sessionEvents,
                          [this](const std::array<double, 6>& d) { ApplySpeakerDistances(d); });
         break;
     case 9005:
@@ -210,6 +243,10 @@ void CMainDlg::OnThumb(const SMoveThumb* thumb, int id, const ThumbMove& move) {
     if (!eq_) return;
     ParamDatabase& db = s_.db;
     const int ch = Channel();
+    // Part of the drag's step (see WireSteps); merged when moved otherwise.
+    const bool qHandle = id == 933 || id == 934;
+    EditSession::Scope step(
+        s_.session, qHandle ? ChannelStep("%1 band %2 Q", ch, move.thumbTag) : StepName(id), MergeKey(id));
     const int cx = move.newLeft + thumb->width() / 2, cy = move.newTop + thumb->height() / 2;
     if (id >= 900 && id < 931) {
         const int band = id - 900;
@@ -232,7 +269,7 @@ void CMainDlg::OnThumb(const SMoveThumb* thumb, int id, const ThumbMove& move) {
         db.SetLowPassFreq(ch, static_cast<uint16_t>(v.raw));
         SetText(lpFreq_, v.text);
         RefreshCurve();
-    } else if (id == 933 || id == 934) {
+    } else if (qHandle) {
         MoveQHandle(move.thumbTag, id == 933 ? move.newLeft - move.oldLeft : move.oldLeft - move.newLeft);
     }
 }
@@ -371,6 +408,8 @@ void CMainDlg::RefreshCurve() {
 }
 
 void CMainDlg::ApplySpeakerDistances(const std::array<double, 6>& lengths) {
+    // Inside a drag on the car map this joins the drag's step.
+    EditSession::Scope step(s_.session, StepLabel("Delays from the car map"));
     const int unit = s_.db.DelayUnit();
     for (int k = 0; k < 6; ++k) {
         const double d = std::max(0.0, lengths[static_cast<size_t>(k)]);

@@ -6,6 +6,7 @@
 
 #include "AtomicFile.h"
 #include "ChannelImport.h"
+#include "EditSession.h"
 #include "FileChooser.h"
 #include "FilterExport.h"
 #include "FilterFileTexts.h"
@@ -14,6 +15,7 @@
 #include "ParamDatabase.h"
 #include "Prompter.h"
 #include "SectionChoiceDialog.h"
+#include "StepLabels.h"
 #include "Translation.h"
 #include "TuningSettings.h"
 #include "ValueScales.h"
@@ -77,7 +79,10 @@ void CMainDlg::ImportFilters() {
         plan = analysis::PlanFilterImport(filters, s_.db.Block(), ch, limits, {true, preampDb});
     if (plan.outcome != analysis::ImportOutcome::Planned)
         return s_.prompter.Inform(this, NothingImportedText(plan), title);
-    edits::ApplyFilterImport(s_.db, ch, plan, s_.tuning.scale);
+    {
+        EditSession::Scope step(s_.session, ChannelStep("Import filters %1", ch));
+        edits::ApplyFilterImport(s_.db, ch, plan, s_.tuning.scale);
+    }
     // The bands changed all at once, on the whole link group, as a reset does.
     const std::vector<int> targets = Targets(ch);
     RefreshCurveChannels(targets);

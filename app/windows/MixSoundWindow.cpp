@@ -5,11 +5,14 @@
 #include <cmath>
 
 #include "CommonDialog.h"
+#include "EditSession.h"
 #include "NumberText.h"
 #include "ParamDatabase.h"
 #include "SEdit2.h"
+#include "SessionHooks.h"
 #include "SkButtons.h"
 #include "SkSlider.h"
+#include "StepLabels.h"
 #include "ValueScales.h"
 #include "WindowParts.h"
 
@@ -21,6 +24,11 @@ namespace {
 
 constexpr int kAllMuted = 0x3F;
 
+// Runs of wheel or arrow steps on one control merge into one step.
+std::string Key(const char* control, int block = 0, int input = 0) {
+    return std::string("mix.") + control + "." + std::to_string(block) + "." + std::to_string(input);
+}
+
 }  // namespace
 
 CDlgMixSoundEventHandler::CDlgMixSoundEventHandler(CCommonDlg& dialog, const AppServices& services)
@@ -31,6 +39,11 @@ CDlgMixSoundEventHandler::CDlgMixSoundEventHandler(CCommonDlg& dialog, const App
     Fill();
     MarkLabels();
     Wire();
+    InstallUndoKeys(&dialog, s_.session);
+    connect(&s_.sessionEvents, &SessionEvents::tuningReplaced, this, [this] {
+        Fill();
+        MarkLabels();
+    });
 }
 
 void CDlgMixSoundEventHandler::Wire() {
@@ -38,8 +51,11 @@ void CDlgMixSoundEventHandler::Wire() {
         Strip& s = strips_[static_cast<size_t>(b)];
         for (int n = 0; n < kInputs; ++n) {
             const Input& in = s.inputs[static_cast<size_t>(n)];
-            if (in.slider)
+            if (in.slider) {
                 connect(in.slider, &SkSlider::sliderPos, this, [this, b, n](int v) { SetLevel(b, n, v); });
+                StepPerGesture(in.slider, s_.session,
+                               [b, n] { return ChannelStep("%1 input %2 level", b, n); });
+            }
             if (in.edit) {
                 connect(in.edit, &QLineEdit::editingFinished, this, [this, b, n] { LevelEdited(b, n, 0); });
                 connect(in.edit, &SEdit2::valueChanging, this,
@@ -48,7 +64,10 @@ void CDlgMixSoundEventHandler::Wire() {
             if (in.off)
                 connect(in.off, &QAbstractButton::clicked, this, [this, b, n] { SwitchClicked(b, n); });
         }
-        if (s.volume) connect(s.volume, &SkSlider::sliderPos, this, [this, b](int v) { VolumeMoved(b, v); });
+        if (s.volume) {
+            connect(s.volume, &SkSlider::sliderPos, this, [this, b](int v) { VolumeMoved(b, v); });
+            StepPerGesture(s.volume, s_.session, [b] { return ChannelStep("%1 level", b); });
+        }
         if (s.volumeEdit) {
             connect(s.volumeEdit, &QLineEdit::editingFinished, this, [this, b] { VolumeEdited(b, 0); });
             connect(s.volumeEdit, &SEdit2::valueChanging, this,
@@ -59,7 +78,10 @@ void CDlgMixSoundEventHandler::Wire() {
         if (s.label) connect(s.label, &QAbstractButton::clicked, this, [this, b] { LabelClicked(b); });
         if (s.link) connect(s.link, &QAbstractButton::clicked, this, [this, b] { LinkClicked(b); });
     }
-    if (master_) connect(master_, &SkSlider::sliderPos, this, &CDlgMixSoundEventHandler::MasterMoved);
+    if (master_) {
+        connect(master_, &SkSlider::sliderPos, this, &CDlgMixSoundEventHandler::MasterMoved);
+        StepPerGesture(master_, s_.session, [] { return StepLabel("Master level"); });
+    }
     if (masterEdit_) {
         connect(masterEdit_, &QLineEdit::editingFinished, this, [this] { MasterEdited(0); });
         connect(masterEdit_, &SEdit2::valueChanging, this, &CDlgMixSoundEventHandler::MasterEdited);
@@ -101,6 +123,7 @@ void CDlgMixSoundEventHandler::MarkLabels() {
 // --- input levels ----------------------------------------------------------
 
 void CDlgMixSoundEventHandler::SetLevel(int b, int n, int level) {
+    EditSession::Scope step(s_.session, ChannelStep("%1 input %2 level", b, n), Key("input", b, n));
     const Input& in = strips_[static_cast<size_t>(b)].inputs[static_cast<size_t>(n)];
     s_.db.SetParam(param::Input(b, n), static_cast<uint16_t>(level));
     SetText(in.edit, FormatInt(level));
@@ -118,7 +141,9 @@ void CDlgMixSoundEventHandler::LevelEdited(int b, int n, int step) {
 void CDlgMixSoundEventHandler::SwitchClicked(int b, int n) {
     const Input& in = strips_[static_cast<size_t>(b)].inputs[static_cast<size_t>(n)];
     int& remembered = remembered_[static_cast<size_t>(b)][static_cast<size_t>(n)];
-    if (in.off && in.off->isChecked()) {
+    const bool off = in.off && in.off->isChecked();
+    EditSession::Scope step(s_.session, ChannelStep(off ? "%1 input %2 off" : "%1 input %2 on", b, n));
+    if (off) {
         remembered =
             TruncToInt(std::clamp(std::trunc(ReadLeadingNumber(TextOf(in.edit))), 0.0, double(kLevelMax)));
         SetLevel(b, n, 0);
@@ -140,6 +165,7 @@ void CDlgMixSoundEventHandler::ShowVolume(int b, int raw) {
 }
 
 void CDlgMixSoundEventHandler::VolumeMoved(int b, int raw) {
+    EditSession::Scope step(s_.session, ChannelStep("%1 level", b), Key("volume", b));
     s_.db.SetChannelVolume(b, static_cast<uint16_t>(raw));
     ShowVolume(b, raw);
 }
@@ -148,6 +174,7 @@ void CDlgMixSoundEventHandler::VolumeEdited(int b, int step) {
     ParamDatabase& db = s_.db;
     SEdit2* edit = strips_[static_cast<size_t>(b)].volumeEdit;
     if (!TakeEdit(edit, step)) return;
+    EditSession::Scope undoStep(s_.session, ChannelStep("%1 level", b), step == 0 ? "" : Key("volume", b));
     const ParsedValue v = step == 0 ? ParseVolume(TextOf(edit)) : StepVolume(TextOf(edit), step);
     db.SetChannelVolume(b, static_cast<uint16_t>(v.raw));
     ShowVolume(b, v.raw);
@@ -157,12 +184,14 @@ void CDlgMixSoundEventHandler::VolumeEdited(int b, int step) {
 }
 
 void CDlgMixSoundEventHandler::MasterMoved(int raw) {
+    EditSession::Scope step(s_.session, StepLabel("Master level"), Key("master"));
     s_.db.SetMainVolume(static_cast<uint16_t>(raw));
     SetText(masterEdit_, FormatVolume(raw));
 }
 
 void CDlgMixSoundEventHandler::MasterEdited(int step) {
     if (!TakeEdit(masterEdit_, step)) return;
+    EditSession::Scope undoStep(s_.session, StepLabel("Master level"), step == 0 ? "" : Key("master"));
     const ParsedValue v =
         step == 0 ? ParseVolume(TextOf(masterEdit_)) : StepVolume(TextOf(masterEdit_), step);
     s_.db.SetMainVolume(static_cast<uint16_t>(v.raw));
@@ -172,6 +201,7 @@ void CDlgMixSoundEventHandler::MasterEdited(int step) {
 
 void CDlgMixSoundEventHandler::MasterMuteClicked() {
     const bool all = masterMute_ && masterMute_->isChecked();
+    EditSession::Scope step(s_.session, StepLabel(all ? "Mute all" : "Unmute all"));
     s_.db.SetParam(param::MuteCtrl, all ? kAllMuted : 0);
     const int mute = s_.db.GetParam(param::MuteCtrl);
     for (int b = 0; b < 6; ++b) CheckQuietly(strips_[static_cast<size_t>(b)].mute, (mute >> b) & 1);
@@ -181,11 +211,13 @@ void CDlgMixSoundEventHandler::MasterMuteClicked() {
 
 void CDlgMixSoundEventHandler::PhaseClicked(int b) {
     const SkCheckButton* phase = strips_[static_cast<size_t>(b)].phase;
+    EditSession::Scope step(s_.session, ChannelStep("%1 phase", b));
     s_.db.SetPhase(b, phase && phase->isChecked());
 }
 
 void CDlgMixSoundEventHandler::MuteClicked(int b) {
     const SkCheckButton* mute = strips_[static_cast<size_t>(b)].mute;
+    EditSession::Scope step(s_.session, ChannelStep("%1 mute", b));
     s_.db.SetMute(b, mute && mute->isChecked());
     CheckQuietly(masterMute_, (s_.db.GetParam(param::MuteCtrl) & kAllMuted) == kAllMuted);
 }
@@ -200,6 +232,7 @@ void CDlgMixSoundEventHandler::LabelClicked(int b) {
 void CDlgMixSoundEventHandler::LinkClicked(int b) {
     ParamDatabase& db = s_.db;
     const SkCheckButton* link = strips_[static_cast<size_t>(b)].link;
+    EditSession::Scope step(s_.session, ChannelStep(link && link->isChecked() ? "Link %1" : "Unlink %1", b));
     if (link && link->isChecked()) {
         db.LinkWithSelection(b);
         const int current = db.SelectedChannel();

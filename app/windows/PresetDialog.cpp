@@ -135,7 +135,7 @@ void CDlgSysSettingEventHandler::SaveDeviceSlot() {
 void CDlgSysSettingEventHandler::RecallDeviceSlot() {
     const int slot = devmode_ ? devmode_->currentIndex() : -1;
     if (slot < 0) return Inform("Unselected scene!");
-    const char* problem = RecallDeviceModeSettled(s_.manager, s_.db, slot, &dialog_);
+    const char* problem = RecallDeviceModeSettled(s_.manager, s_.db, s_.session, slot, &dialog_);
     if (refreshMain_) refreshMain_();
     if (problem) Inform(problem);
 }

@@ -5,12 +5,14 @@
 #include <QSignalBlocker>
 
 #include "CommonDialog.h"
+#include "EditSession.h"
 #include "FileChooser.h"
 #include "ParamDatabase.h"
 #include "PresetDialog.h"
 #include "Prompter.h"
 #include "SceneFile.h"
 #include "SceneNameField.h"
+#include "StepLabels.h"
 #include "Translation.h"
 
 namespace caraudio::app {
@@ -39,7 +41,12 @@ void CDlgSysSettingEventHandler::RecallScene() {
     if (index < 0 || index >= static_cast<int>(scenes_.size())) return Inform("Unselected scene!");
     const bool overlay = Connected() && sending_;
     if (overlay) ShowSending(true);
-    const storage::RecallOutcome outcome = storage::RecallScene(scenes_, index, s_.db);
+    storage::RecallOutcome outcome;
+    {
+        const QString name = QString::fromStdU16String(scenes_[static_cast<size_t>(index)].name);
+        EditSession::Scope step(s_.session, StepLabel("Load scene %1", {name}));
+        outcome = storage::RecallScene(scenes_, index, s_.db);
+    }
     if (refreshMain_) refreshMain_();
     if (overlay) ShowSending(false);
     switch (outcome) {

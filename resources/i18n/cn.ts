@@ -236,9 +236,25 @@ It is left as it is: settings changed now are kept only until the program ends.<
         <source>About</source>
         <translation>关于</translation>
     </message>
+    <message>
+        <source>Copy A to B</source>
+        <translation>复制 A 到 B</translation>
+    </message>
+    <message>
+        <source>Copy B to A</source>
+        <translation>复制 B 到 A</translation>
+    </message>
 </context>
 <context>
     <name>mainWindow</name>
+    <message>
+        <source>Undo</source>
+        <translation>撤销</translation>
+    </message>
+    <message>
+        <source>Redo</source>
+        <translation>重做</translation>
+    </message>
     <message>
         <source>Car Audio DSP Tuner</source>
         <translation>车载音频DSP调音</translation>
@@ -935,6 +951,189 @@ It is left as it is: settings changed now are kept only until the program ends.<
     <message>
         <source>Predicted</source>
         <translation>预测</translation>
+    </message>
+</context>
+<context>
+    <name>steps</name>
+    <message>
+        <source>Change</source>
+        <translation>更改</translation>
+    </message>
+    <message>
+        <source>Undo: %1</source>
+        <translation>撤销：%1</translation>
+    </message>
+    <message>
+        <source>Redo: %1</source>
+        <translation>重做：%1</translation>
+    </message>
+    <message>
+        <source>Nothing to undo</source>
+        <translation>没有可撤销的操作</translation>
+    </message>
+    <message>
+        <source>Nothing to redo</source>
+        <translation>没有可重做的操作</translation>
+    </message>
+    <message>
+        <source>Tuning %1</source>
+        <translation>调音 %1</translation>
+    </message>
+    <message>
+        <source>Switch to tuning %1 (Ctrl+B)</source>
+        <translation>切换到调音 %1 (Ctrl+B)</translation>
+    </message>
+    <message>
+        <source>Master level</source>
+        <translation>主音量</translation>
+    </message>
+    <message>
+        <source>Sub level</source>
+        <translation>低音音量</translation>
+    </message>
+    <message>
+        <source>%1 level</source>
+        <translation>%1 音量</translation>
+    </message>
+    <message>
+        <source>%1 delay</source>
+        <translation>%1 延时</translation>
+    </message>
+    <message>
+        <source>%1 high-pass frequency</source>
+        <translation>%1 高通频率</translation>
+    </message>
+    <message>
+        <source>%1 low-pass frequency</source>
+        <translation>%1 低通频率</translation>
+    </message>
+    <message>
+        <source>%1 high-pass type</source>
+        <translation>%1 高通类型</translation>
+    </message>
+    <message>
+        <source>%1 high-pass slope</source>
+        <translation>%1 高通斜率</translation>
+    </message>
+    <message>
+        <source>%1 low-pass type</source>
+        <translation>%1 低通类型</translation>
+    </message>
+    <message>
+        <source>%1 low-pass slope</source>
+        <translation>%1 低通斜率</translation>
+    </message>
+    <message>
+        <source>%1 threshold</source>
+        <translation>%1 阈值</translation>
+    </message>
+    <message>
+        <source>%1 attack</source>
+        <translation>%1 启动时间</translation>
+    </message>
+    <message>
+        <source>%1 release</source>
+        <translation>%1 释放时间</translation>
+    </message>
+    <message>
+        <source>Noise gate</source>
+        <translation>噪声门</translation>
+    </message>
+    <message>
+        <source>%1 band %2 frequency</source>
+        <translation>%1 第%2段频率</translation>
+    </message>
+    <message>
+        <source>%1 band %2 Q</source>
+        <translation>%1 第%2段Q值</translation>
+    </message>
+    <message>
+        <source>%1 band %2 gain</source>
+        <translation>%1 第%2段增益</translation>
+    </message>
+    <message>
+        <source>%1 band %2</source>
+        <translation>%1 第%2段</translation>
+    </message>
+    <message>
+        <source>%1 band %2 off</source>
+        <translation>%1 关闭第%2段</translation>
+    </message>
+    <message>
+        <source>%1 band %2 on</source>
+        <translation>%1 打开第%2段</translation>
+    </message>
+    <message>
+        <source>Link %1</source>
+        <translation>联调 %1</translation>
+    </message>
+    <message>
+        <source>Unlink %1</source>
+        <translation>取消联调 %1</translation>
+    </message>
+    <message>
+        <source>Mute all</source>
+        <translation>全部静音</translation>
+    </message>
+    <message>
+        <source>Unmute all</source>
+        <translation>取消全部静音</translation>
+    </message>
+    <message>
+        <source>%1 phase</source>
+        <translation>%1 反相</translation>
+    </message>
+    <message>
+        <source>%1 mute</source>
+        <translation>%1 静音</translation>
+    </message>
+    <message>
+        <source>BypassEQ %1</source>
+        <translation>直通EQ %1</translation>
+    </message>
+    <message>
+        <source>ResetEQ %1</source>
+        <translation>重置EQ %1</translation>
+    </message>
+    <message>
+        <source>Load scene %1</source>
+        <translation>调用场景 %1</translation>
+    </message>
+    <message>
+        <source>Recall USER-%1</source>
+        <translation>调用 USER-%1</translation>
+    </message>
+    <message>
+        <source>Recall factory settings</source>
+        <translation>调用出厂设置</translation>
+    </message>
+    <message>
+        <source>Import filters %1</source>
+        <translation>导入滤波器 %1</translation>
+    </message>
+    <message>
+        <source>Delays from the car map</source>
+        <translation>车图延时</translation>
+    </message>
+    <message>
+        <source>%1 input %2 level</source>
+        <translation>%1 输入%2 电平</translation>
+    </message>
+    <message>
+        <source>%1 input %2 off</source>
+        <translation>%1 关闭输入%2</translation>
+    </message>
+    <message>
+        <source>%1 input %2 on</source>
+        <translation>%1 打开输入%2</translation>
+    </message>
+    <message>
+        <source>Copy A to B</source>
+        <translation>复制 A 到 B</translation>
+    </message>
+    <message>
+        <source>Copy B to A</source>
+        <translation>复制 B 到 A</translation>
     </message>
 </context>
 </TS>

@@ -166,7 +166,7 @@ TEST_F(DelayTest, EveryMoveIsAppliedAndUndoThenCloseStoresTheOpeningPlacement) {
         ExpectDelaysOf(car);
         QTest::keyClick(dialog, Qt::Key_Escape);  // any way out keeps the placement
     });
-    RunDelaySettings(&Main(), app->Settings(), ToMain());
+    RunDelaySettings(&Main(), app->Settings(), app->Session(), app->Services().sessionEvents, ToMain());
     const DelayLayout stored = Stored();
     EXPECT_EQ(stored.positionsValid, 1);
     EXPECT_EQ(PlacementOf(stored), PlacementOf(opening));

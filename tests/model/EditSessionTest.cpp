@@ -267,6 +267,25 @@ TEST_F(Undo, ChangesOutsideAnyStepBecomeAStepOfTheirOwn) {
     EXPECT_EQ(session->History(EditSession::Side::A).RedoCount(), 1u);
 }
 
+// An image read from a box is no edit of the user's: after it the current
+// side has nothing to undo, and what came before it cannot come back.
+TEST_F(Undo, StartingAfreshForgetsTheStepsBeforeTheReadImage) {
+    Step("one", [&] { db.SetMainVolume(10); });
+    Step("two", [&] { db.SetMainVolume(20); });
+    session->Undo();
+    box.image.Set(*FindParam(param::MainVol), 44);
+    ASSERT_TRUE(db.ReadDeviceBlock());
+    session->StartAfresh();
+    EXPECT_FALSE(session->CanUndo());
+    EXPECT_FALSE(session->CanRedo());
+    EXPECT_FALSE(session->Undo());
+    EXPECT_EQ(db.GetParam(param::MainVol), 44);
+    Step("three", [&] { db.SetMainVolume(30); });
+    ASSERT_TRUE(session->Undo());
+    EXPECT_EQ(db.GetParam(param::MainVol), 44);
+    EXPECT_FALSE(session->CanUndo());
+}
+
 TEST_F(Undo, ANewStepAfterAnUndoClearsRedo) {
     Step("one", [&] { db.SetMainVolume(10); });
     Step("two", [&] { db.SetMainVolume(20); });
