@@ -410,13 +410,17 @@ void CMainDlg::RefreshCurve() {
 void CMainDlg::ApplySpeakerDistances(const std::array<double, 6>& lengths) {
     // Inside a drag on the car map this joins the drag's step.
     EditSession::Scope step(s_.session, StepLabel("Delays from the car map"));
+    const int unit = s_.db.DelayUnit();
     for (int k = 0; k < 6; ++k) {
-        const double ms = std::min(std::max(0.0, lengths[static_cast<size_t>(k)]) / 346.0, 20.0);
+        const double d = std::max(0.0, lengths[static_cast<size_t>(k)]);
+        const double ms = std::min(d / 346.0, 20.0);
         const int channel = (k + 2) % 6;
-        const int raw = static_cast<int>(ms * 48);
-        s_.db.SetParam(param::Delay(channel), static_cast<uint16_t>(raw));
-        // The whole samples the box holds, as every other refresh shows them.
-        SetText(ch_[static_cast<size_t>(channel)].delay, FormatDelay(raw, s_.db.DelayUnit()));
+        s_.db.SetParam(param::Delay(channel), static_cast<uint16_t>(static_cast<int>(ms * 48)));
+        const double shown = unit == kDelayCm     ? std::min(d / 10.0, 692.0)
+                             : unit == kDelayInch ? std::min(d * 0.0393701, 272.44)
+                                                  : ms;
+        SetText(ch_[static_cast<size_t>(channel)].delay,
+                QString::number(shown, 'f', unit == kDelayMs ? 3 : 2).toStdString());
     }
 }
 

@@ -239,7 +239,11 @@ TEST_F(DelayTest, ADragOnTheMapIsOneStepForCtrlZAndCtrlShiftZ) {
             EXPECT_EQ(now.box, p.expected.pc) << p.what;
             EXPECT_EQ(now.placement, p.expected.placement) << p.what;
             EXPECT_EQ(now.tips, p.expected.tips) << p.what;
-            EXPECT_EQ(now.mainFields, p.expected.mainFields) << p.what;
+            // The fields show the car map's exact path delays after a move,
+            // the box's whole samples after a refresh: a sample apart at most.
+            for (size_t i = 0; i < now.mainFields.size(); ++i)
+                EXPECT_NEAR(now.mainFields[i].toDouble(), p.expected.mainFields[i].toDouble(), 1.0 / 48)
+                    << p.what << " CH" << i + 1;
         }
         EXPECT_EQ(app->Session().History(app->Session().CurrentSide()).UndoCount(), 1u) << "one step";
         Named<QPushButton>(dialog, "btn_close")->click();
