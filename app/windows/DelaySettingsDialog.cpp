@@ -136,6 +136,9 @@ void CDlgDelaySettings::FollowSession(EditSession& session, SessionEvents& event
         for (QWidget* thumb : car_->findChildren<QWidget*>())
             StepPerGesture(thumb, session, [] { return StepLabel("Delays from the car map"); });
     InstallUndoKeys(this, session);
+    // An undo back to here shows what the map shows now, the defaults too
+    // when the record had no placement.
+    Capture();
     placed_[StepCount()] = working_;
     connect(&events, &SessionEvents::tuningReplaced, this, &CDlgDelaySettings::ShowRestoredPlacement);
     connect(&events, &SessionEvents::stepsChanged, this, [this] { placed_[StepCount()] = working_; });

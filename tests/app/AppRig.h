@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "AppContext.h"
+#include "Clock.h"
 #include "CompactWindow.h"
 #include "ConnectionIndicator.h"
 #include "EmulatedHid.h"
@@ -87,6 +88,14 @@ inline void OnNextModal(std::function<void(QWidget*)> act) {
     timer->start();
 }
 
+// A clock that moves only when the test moves it: runs of steps are merged
+// by time, and the test decides what a pause is.
+class StoppedClock final : public Clock {
+public:
+    uint32_t TickCount() override { return now; }
+    uint32_t now = 5000000;
+};
+
 class AppRig : public ::testing::Test {
 protected:
     // The built-in box, this test's folders and no start-up picture.
@@ -150,6 +159,12 @@ protected:
         QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(field, text);
     }
+    // A key with modifiers, pressed in `window` as the active window.
+    void Key(QWidget* window, Qt::Key key, Qt::KeyboardModifiers mods = Qt::ControlModifier) {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window, key, mods);
+    }
     // Lets the events the windows posted to themselves run.
     void Settle() { QTest::qWait(20); }
     void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center()); }
@@ -179,6 +194,12 @@ protected:
     }
     bool Connected() { return BoxConnected(app->Manager(), Db()); }
 
+    // The PC's image, and the box's once the throttle has sent what waits.
+    EffectBlock Pc() { return Db().Block(); }
+    EffectBlock SentBox() {
+        Db().Throttle().Flush();
+        return BoxImage();
+    }
     int Param(int index) { return Db().GetParam(index); }
     int SignedParam(int index) { return static_cast<int16_t>(Db().GetParam(index)); }
     int BoxParam(int index) { return BoxImage().Get(*FindParam(index)); }

@@ -60,6 +60,21 @@ protected:
     }
     static constexpr Placement kDefault{
         {{0, 2680}, {1825, 2680}, {0, 0}, {1825, 0}, {608, 0}, {1216, 0}, {530, 1580}}};
+    void TearDown() override {
+        if (app) app->Session().SetClock(nullptr);
+    }
+    // Presses a thumb, moves it by `by` pixels on the map in `moves` even
+    // steps a second apart, and lets go.
+    void SlowDrag(SkCar* car, QWidget* thumb, QPoint by, int moves) {
+        const QPoint grab = thumb->rect().center(), start = thumb->mapTo(car, grab);
+        widgets::test::Press(thumb, grab);
+        for (int m = 1; m <= moves; ++m) {
+            widgets::test::MoveTo(thumb, thumb->mapFrom(car, start + by * m / moves));
+            clock.now += 1000;
+        }
+        widgets::test::Release(thumb, thumb->mapFrom(car, start + by));
+    }
+    StoppedClock clock;
 };
 
 TEST_F(DelayTest, FirstOpeningPlacesTheDefaultsAndClosingUntouchedStoresThem) {
@@ -172,6 +187,71 @@ TEST_F(DelayTest, EveryMoveIsAppliedAndUndoThenCloseStoresTheOpeningPlacement) {
     EXPECT_EQ(PlacementOf(stored), PlacementOf(opening));
 }
 
+// What the user has before them while the dialog is open: the tuning on
+// the PC and the box, the map and its delays, the main window's delays.
+struct DelayView {
+    EffectBlock pc, box;
+    std::array<IntPoint, 7> placement;
+    std::array<QString, 6> tips, mainFields;
+};
+
+TEST_F(DelayTest, ADragOnTheMapIsOneStepForCtrlZAndCtrlShiftZ) {
+    Start();
+    app->Session().SetClock(&clock);
+    bool seen = false;
+    OnNextModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<CDlgDelaySettings*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        seen = true;
+        SkCar* car = dialog->Car();
+        auto view = [&] {
+            DelayView v{Pc(), SentBox(), PlacementOf(car), {}, {}};
+            for (int i = 0; i < 6; ++i) {
+                v.tips[static_cast<size_t>(i)] =
+                    car->findChild<SWindow*>(QString("ch%1_tip").arg(i + 1))->Text();
+                v.mainFields[static_cast<size_t>(i)] = Ctl<SEdit2>(4100 + i)->text();
+            }
+            return v;
+        };
+        const DelayView before = view();
+        ASSERT_EQ(before.box, before.pc);
+        // CH4 at the back right, the farthest from the listener, five moves
+        // towards the listener: the other speakers' delays shorten with it.
+        SlowDrag(car, car->Thumb(4), {-60, -90}, 5);
+        const DelayView dragged = view();
+        int changed = 0;
+        for (int b = 0; b < 6; ++b)
+            changed += Param(param::Delay(b)) != before.pc.Get(*FindParam(param::Delay(b)));
+        ASSERT_GE(changed, 5) << "the drag moves several delays";
+        ASSERT_NE(dragged.tips, before.tips);
+        ASSERT_NE(dragged.mainFields, before.mainFields);
+
+        const struct {
+            Qt::KeyboardModifiers mods;
+            const DelayView& expected;
+            const char* what;
+        } presses[] = {{Qt::ControlModifier, before, "Ctrl+Z"},
+                       {Qt::ControlModifier | Qt::ShiftModifier, dragged, "Ctrl+Shift+Z"}};
+        for (const auto& p : presses) {
+            Key(dialog, Qt::Key_Z, p.mods);
+            const DelayView now = view();
+            EXPECT_EQ(now.pc, p.expected.pc) << p.what;
+            EXPECT_EQ(now.box, p.expected.pc) << p.what;
+            EXPECT_EQ(now.placement, p.expected.placement) << p.what;
+            EXPECT_EQ(now.tips, p.expected.tips) << p.what;
+            // The fields show the car map's exact path delays after a move,
+            // the box's whole samples after a refresh: a sample apart at most.
+            for (size_t i = 0; i < now.mainFields.size(); ++i)
+                EXPECT_NEAR(now.mainFields[i].toDouble(), p.expected.mainFields[i].toDouble(), 1.0 / 48)
+                    << p.what << " CH" << i + 1;
+        }
+        EXPECT_EQ(app->Session().History(app->Session().CurrentSide()).UndoCount(), 1u) << "one step";
+        Named<QPushButton>(dialog, "btn_close")->click();
+    });
+    Click(Ctl<QPushButton>(9002));
+    ASSERT_TRUE(seen);
+}
+
 TEST_F(DelayTest, AStopAskedForWhileTheDialogIsOpenStillStoresThePlacement) {
     Start();
     OnNextModal([&](QWidget* modal) {
@@ -253,6 +333,10 @@ protected:
         return w;
     }
     SEdit2* Edit(int id) { return M<SEdit2>(id); }
+    void TearDown() override {
+        if (app) app->Session().SetClock(nullptr);
+    }
+    StoppedClock clock;
     std::unique_ptr<CCommonDlg> mix;
     CDlgMixSoundEventHandler* handler = nullptr;
 };
@@ -335,6 +419,55 @@ TEST_F(MixTest, InputLevelsSwitchesAndTheirRememberedLevels) {
     Open();
     Click(M<SkCheckButton>(7821));
     EXPECT_EQ(Param(level), 100);
+}
+
+// A typed level, then the same input switched off: two steps, undone last
+// first with Ctrl+Z in the field just left (its text is taken) and redone
+// with Ctrl+Y; the PC, the box and the window show each state whole.
+TEST_F(MixTest, CtrlZUndoesATypedLevelAndAnInputSwitchOneAtATime) {
+    Start();
+    app->Session().SetClock(&clock);
+    Open();
+    const int level = param::Input(2, 1);  // CH1, input 2
+    SEdit2* edit = Edit(8021);
+    SkCheckButton* in = M<SkCheckButton>(7821);
+    struct State {
+        EffectBlock image;
+        int level;
+        bool off;
+    };
+    const State opening{Pc(), Param(level), Param(level) == 0};
+    ASSERT_NE(opening.level, 37);
+    ASSERT_EQ(SentBox(), opening.image);
+    Type(edit, "37");
+    const State typed{Pc(), 37, false};
+    ASSERT_EQ(Param(level), 37);
+    Click(in);
+    const State switched{Pc(), 0, true};
+    ASSERT_EQ(Param(level), 0);
+    ASSERT_EQ(edit->text(), "0");
+
+    const struct {
+        Qt::Key key;
+        const State& expected;
+        const char* what;
+    } presses[] = {{Qt::Key_Z, typed, "undo the switch"},
+                   {Qt::Key_Z, opening, "undo the typing"},
+                   {Qt::Key_Y, typed, "redo the typing"},
+                   {Qt::Key_Y, switched, "redo the switch"}};
+    for (const auto& p : presses) {
+        edit->setFocus();
+        Key(edit, p.key);
+        EXPECT_EQ(Pc(), p.expected.image) << p.what;
+        EXPECT_EQ(SentBox(), p.expected.image) << p.what;
+        EXPECT_EQ(Param(level), p.expected.level) << p.what;
+        EXPECT_EQ(edit->text(), QString::number(p.expected.level)) << p.what;
+        EXPECT_EQ(M<SkSlider>(7021)->Value(), p.expected.level) << p.what;
+        EXPECT_EQ(in->isChecked(), p.expected.off) << p.what;
+    }
+    // The switch on again brings back the level typed before it went off.
+    Click(in);
+    EXPECT_EQ(Param(level), 37);
 }
 
 TEST_F(MixTest, VolumesAndMaster) {

@@ -7,7 +7,6 @@
 
 #include "AppRig.h"
 #include "ChannelCurves.h"
-#include "Clock.h"
 #include "SEdit2.h"
 #include "SMoveThumb.h"
 #include "SkButtons.h"
@@ -23,12 +22,6 @@ using namespace widgets;
 using widgets::test::MoveTo;
 using widgets::test::Press;
 using widgets::test::Release;
-
-class StoppedClock final : public Clock {
-public:
-    uint32_t TickCount() override { return now; }
-    uint32_t now = 1000000;
-};
 
 class MainWindowTest : public AppRig {
 protected:

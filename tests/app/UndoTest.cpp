@@ -26,18 +26,14 @@ namespace {
 
 using namespace widgets;
 
-class StoppedClock final : public Clock {
-public:
-    uint32_t TickCount() override { return now; }
-    uint32_t now = 5000000;
-};
-
 class UndoTest : public AppRig {
 protected:
     void Start(bool showMain = true) {
         AppRig::Start({}, showMain);
         app->Language().Use(kEnglish);
-        Settle();  // the windows translate their texts once the loop runs
+        // The windows translate their texts once the loop runs, the first
+        // time in a process only after fonts and styles have loaded.
+        ASSERT_TRUE(WaitFor([this] { return Button("btn_undo")->toolTip() == "Nothing to undo"; }));
         // Runs of steps are merged by time: the test decides what a pause is.
         app->Session().SetClock(&clock);
     }
@@ -45,17 +41,6 @@ protected:
         if (app) app->Session().SetClock(nullptr);
     }
     QPushButton* Button(const char* name) { return Named<QPushButton>(&Main(), name); }
-    // The PC's image, and the box's once the throttle has sent what waits.
-    EffectBlock Pc() { return Db().Block(); }
-    EffectBlock SentBox() {
-        Db().Throttle().Flush();
-        return BoxImage();
-    }
-    void Key(QWidget* window, Qt::Key key, Qt::KeyboardModifiers mods = Qt::ControlModifier) {
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-        QTest::keyClick(window, key, mods);
-    }
     void DragBand(int band, int dy) {
         SMoveThumb* thumb = Main().Editor()->BandThumb(band);
         const QPoint grab = thumb->rect().center();
