@@ -180,17 +180,20 @@ protected:
         return true;
     }
     // A menu runs its own event loop: act on it once it is up, however long
-    // that takes on a loaded machine.
-    void WhenMenuShows(std::function<void(QMenu*)> act) {
-        auto* poll = new QTimer(qApp);
-        QObject::connect(poll, &QTimer::timeout, [poll, act = std::move(act)] {
+    // that takes on a loaded machine. Keep the result while the click that
+    // opens the menu runs: a menu that closed on its own then leaves no
+    // watcher behind to act on a later one.
+    [[nodiscard]] std::unique_ptr<QTimer> WhenMenuShows(std::function<void(QMenu*)> act) {
+        auto poll = std::make_unique<QTimer>();
+        QTimer* timer = poll.get();
+        QObject::connect(timer, &QTimer::timeout, [timer, act = std::move(act)] {
             auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
             if (!menu || !menu->isVisible()) return;
-            poll->deleteLater();
-            poll->stop();
+            timer->stop();
             act(menu);
         });
-        poll->start(10);
+        timer->start(10);
+        return poll;
     }
     bool Connected() { return BoxConnected(app->Manager(), Db()); }
 

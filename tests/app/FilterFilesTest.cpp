@@ -76,7 +76,7 @@ protected:
     // Picks a File menu item by its text, as a user clicks it.
     void FileMenu(const QString& item) {
         QStringList offered;
-        WhenMenuShows([&](QMenu* menu) {
+        const auto picker = WhenMenuShows([&](QMenu* menu) {
             for (QAction* a : menu->actions()) {
                 offered << a->text();
                 if (a->text() == item) menu->setActiveAction(a);

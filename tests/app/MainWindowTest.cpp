@@ -198,20 +198,22 @@ TEST_F(MainWindowTest, MenusOfferTheirItemsAndRunThem) {
     ASSERT_EQ(app->Language().Language(), kChinese);
     QStringList offered;
     // The menu is modal: pick from it once it is up.
-    WhenMenuShows([&](QMenu* menu) {
-        for (QAction* a : menu->actions()) offered << a->text();
-        menu->setActiveAction(menu->actions().front());
-        QTest::keyClick(menu, Qt::Key_Return);
-    });
     const QString about = Tr("main_menu", "About");  // in Chinese, before the switch
-    Click(Ctl<QPushButton>(9004));
+    {
+        const auto picker = WhenMenuShows([&](QMenu* menu) {
+            for (QAction* a : menu->actions()) offered << a->text();
+            menu->setActiveAction(menu->actions().front());
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        Click(Ctl<QPushButton>(9004));
+    }
     EXPECT_EQ(offered, (QStringList{"English", about}));
     EXPECT_EQ(about, "关于");
     EXPECT_EQ(app->Language().Language(), kEnglish);
     // File, Exit: the window goes and the program ends.
     bool closed = false;
     QObject::connect(&Main(), &CMainDlg::closed, [&] { closed = true; });
-    WhenMenuShows([&](QMenu* menu) {
+    const auto picker = WhenMenuShows([&](QMenu* menu) {
         offered.clear();
         for (QAction* a : menu->actions()) offered << a->text();
         menu->setActiveAction(menu->actions().back());
@@ -227,7 +229,7 @@ TEST_F(MainWindowTest, MenusOfferTheirItemsAndRunThem) {
 TEST_F(MainWindowTest, FieldsHaveTheProgramsEditMenu) {
     Start();
     QStringList offered;
-    WhenMenuShows([&](QMenu* menu) {
+    const auto picker = WhenMenuShows([&](QMenu* menu) {
         for (QAction* a : menu->actions())
             if (!a->isSeparator()) offered << a->text();
         menu->close();

@@ -81,7 +81,7 @@ protected:
         return path;
     }
     MeasurementDialog* OpenPanel() {
-        WhenMenuShows([](QMenu* menu) {
+        const auto picker = WhenMenuShows([](QMenu* menu) {
             for (QAction* a : menu->actions())
                 if (a->text() == "Measurement...") menu->setActiveAction(a);
             QTest::keyClick(menu, Qt::Key_Return);

@@ -247,7 +247,7 @@ TEST_F(UndoTest, ABSwitchesSendOnlyTheDifferences) {
     auto* side = Named<QLabel>(app->CompactWindow(), "tuning_side");
     ASSERT_NE(side, nullptr);
     const EffectBlock a = Pc();
-    WhenMenuShows([](QMenu* menu) {
+    const auto picker = WhenMenuShows([](QMenu* menu) {
         ASSERT_EQ(menu->actions().size(), 2);
         EXPECT_EQ(menu->actions()[0]->text(), "Copy A to B");
         menu->actions()[0]->trigger();
