@@ -195,6 +195,19 @@ protected:
         timer->start(10);
         return poll;
     }
+    // Clicks `button` and acts on the menu it opens; false when no menu was
+    // seen. On a loaded offscreen desktop a popup can close again before it
+    // is seen (a late change of the active window closes popups): a user
+    // would click again, and so does this.
+    bool ClickForMenu(QWidget* button, const std::function<void(QMenu*)>& act) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const auto picker = WhenMenuShows(act);
+            Click(button);
+            // A menu that pops up without a loop of its own shows after the click.
+            if (WaitFor([&] { return !picker->isActive(); }, 1000)) return true;
+        }
+        return false;
+    }
     bool Connected() { return BoxConnected(app->Manager(), Db()); }
 
     // The PC's image, and the box's once the throttle has sent what waits.

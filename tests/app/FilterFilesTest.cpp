@@ -76,14 +76,13 @@ protected:
     // Picks a File menu item by its text, as a user clicks it.
     void FileMenu(const QString& item) {
         QStringList offered;
-        const auto picker = WhenMenuShows([&](QMenu* menu) {
+        EXPECT_TRUE(ClickForMenu(Ctl<QPushButton>(9003), [&](QMenu* menu) {
             for (QAction* a : menu->actions()) {
                 offered << a->text();
                 if (a->text() == item) menu->setActiveAction(a);
             }
             QTest::keyClick(menu, Qt::Key_Return);
-        });
-        Click(Ctl<QPushButton>(9003));
+        }));
         EXPECT_TRUE(offered.contains(item)) << item.toStdString();
     }
     QString Write(const QString& name, const QByteArray& content) {

@@ -199,27 +199,23 @@ TEST_F(MainWindowTest, MenusOfferTheirItemsAndRunThem) {
     QStringList offered;
     // The menu is modal: pick from it once it is up.
     const QString about = Tr("main_menu", "About");  // in Chinese, before the switch
-    {
-        const auto picker = WhenMenuShows([&](QMenu* menu) {
-            for (QAction* a : menu->actions()) offered << a->text();
-            menu->setActiveAction(menu->actions().front());
-            QTest::keyClick(menu, Qt::Key_Return);
-        });
-        Click(Ctl<QPushButton>(9004));
-    }
+    EXPECT_TRUE(ClickForMenu(Ctl<QPushButton>(9004), [&](QMenu* menu) {
+        for (QAction* a : menu->actions()) offered << a->text();
+        menu->setActiveAction(menu->actions().front());
+        QTest::keyClick(menu, Qt::Key_Return);
+    }));
     EXPECT_EQ(offered, (QStringList{"English", about}));
     EXPECT_EQ(about, "关于");
     EXPECT_EQ(app->Language().Language(), kEnglish);
     // File, Exit: the window goes and the program ends.
     bool closed = false;
     QObject::connect(&Main(), &CMainDlg::closed, [&] { closed = true; });
-    const auto picker = WhenMenuShows([&](QMenu* menu) {
+    EXPECT_TRUE(ClickForMenu(Ctl<QPushButton>(9003), [&](QMenu* menu) {
         offered.clear();
         for (QAction* a : menu->actions()) offered << a->text();
         menu->setActiveAction(menu->actions().back());
         QTest::keyClick(menu, Qt::Key_Return);
-    });
-    Click(Ctl<QPushButton>(9003));
+    }));
     EXPECT_EQ(offered,
               (QStringList{"My Preset", "Import filters...", "Export filters...", "Measurement...", "Exit"}));
     EXPECT_TRUE(closed);

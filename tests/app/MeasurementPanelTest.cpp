@@ -81,12 +81,11 @@ protected:
         return path;
     }
     MeasurementDialog* OpenPanel() {
-        const auto picker = WhenMenuShows([](QMenu* menu) {
+        EXPECT_TRUE(ClickForMenu(Ctl<QPushButton>(9003), [](QMenu* menu) {
             for (QAction* a : menu->actions())
                 if (a->text() == "Measurement...") menu->setActiveAction(a);
             QTest::keyClick(menu, Qt::Key_Return);
-        });
-        Click(Ctl<QPushButton>(9003));
+        }));
         Settle();
         return Main().MeasurementPanel();
     }
