@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <nlopt.hpp>
+#include <utility>
 
 namespace caraudio::analysis {
 namespace {
@@ -14,10 +15,10 @@ constexpr double kSmallestErrorDb = 0.1;
 // A new band must take at least this share off the squared error.
 constexpr double kLeastGain = 0.002;
 // Bands closer than this (in octaves) are searched again after a new band.
-constexpr double kNeighbourOctaves = 1.5;
-constexpr int kEvaluationsPerSearch = 150;
+constexpr double kNeighbourOctaves = 1;
+constexpr int kEvaluationsPerSearch = 100;
 // Rounds over all bands once every band is placed.
-constexpr int kFinalSweeps = 3;
+constexpr int kFinalSweeps = 1;
 
 struct Biquad {
     double b0, b1, b2, a1, a2;
@@ -107,10 +108,17 @@ public:
         BandCurve(band, trig_, curves_.back());
         for (size_t i = 0; i < sum_.size(); ++i) sum_[i] += curves_.back()[i];
     }
-    void RemoveLast() {
-        for (size_t i = 0; i < sum_.size(); ++i) sum_[i] -= curves_.back()[i];
-        bands_.pop_back();
-        curves_.pop_back();
+    // The bands and their sum, to go back to when a new band does not pay.
+    struct State {
+        std::vector<double> sum;
+        std::vector<FitBand> bands;
+        std::vector<std::vector<double>> curves;
+    };
+    State Save() const { return {sum_, bands_, curves_}; }
+    void Restore(State state) {
+        sum_ = std::move(state.sum);
+        bands_ = std::move(state.bands);
+        curves_ = std::move(state.curves);
     }
 
     // Moves one band to its best place with the others held.
@@ -224,12 +232,13 @@ std::vector<FitBand> FitBands(const FitPoints& points, const FitBounds& bounds, 
             band.boost = e < 0;
             band.gainDb = 0;
         }
+        Fitter::State before = fitter.Save();
         fitter.Add(band);
         fitter.Search(fitter.Bands().size() - 1);
         fitter.SearchNear(fitter.Bands().back().hz);
         const double after = fitter.Error();
         if (after > error * (1 - kLeastGain)) {
-            fitter.RemoveLast();
+            fitter.Restore(std::move(before));
             // A graphic band that cannot help here may help elsewhere; a free
             // band was placed where it helps most, so nothing else will.
             if (candidates.empty()) break;
