@@ -241,8 +241,8 @@ TEST(AutoEq, LeavesADeepNarrowDipAlone) {
     s.modes.push_back({1250, -15, 10});
     AutoEqOptions o;
     const AutoEqResult r = FitAutoEq(Measure(s), Flat(), DefaultEffectBlock(), kCh2, o);
-    std::printf("[ deep dip ] RMS %.2f dB -> %.2f dB, bands at 1250 Hz %.2f dB\n", r.rmsBeforeDb, r.rmsAfterDb,
-                BandsDb(r.bands, 1250));
+    std::printf("[ deep dip ] RMS %.2f dB -> %.2f dB, bands at 1250 Hz %.2f dB\n", r.rmsBeforeDb,
+                r.rmsAfterDb, BandsDb(r.bands, 1250));
     EXPECT_LE(BandsDb(r.bands, 1250), 1.0);
     for (const BandValues& b : r.bands)
         if (b.gain > 100) {
