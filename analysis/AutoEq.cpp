@@ -82,6 +82,10 @@ std::vector<double> DipWeights(const std::vector<double>& hz, const std::vector<
 AutoEqResult FitAutoEq(const Response& alignedMeasured, const Response& target, const EffectBlock& image,
                        int channel, const AutoEqOptions& options) {
     AutoEqResult result;
+    if (channel < 0 || channel >= kChannelCount) {
+        result.status = AutoEqStatus::BadChannel;
+        return result;
+    }
     const double lo = std::max(options.loHz, double{kMinBandHz}),
                  hi = std::min(options.hiHz, double{kMaxBandHz});
     const int loHz = static_cast<int>(std::ceil(lo)), hiHz = static_cast<int>(std::floor(hi));

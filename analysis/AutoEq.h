@@ -19,6 +19,7 @@ struct AutoEqOptions {
 
 enum class AutoEqStatus {
     Fitted,
+    BadChannel,     // not a block 0..5
     BadRange,       // lo not below hi, or the range misses 20..20000 Hz
     NoMeasurement,  // no measured level inside the range
 };

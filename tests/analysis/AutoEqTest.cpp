@@ -279,26 +279,30 @@ TEST(AutoEq, RefusesWhatCannotBeFitted) {
     const Response measured = Measure({55, 15000, 0, kCabin, 1.5, 0.2, 7});
     Response nothing;
     nothing.fill(std::nan(""));
+    EffectBlock image = DefaultEffectBlock();
+    image.Set(*FindParam(param::BandGain(kCh2, 4)), static_cast<uint16_t>(-250));
     struct Case {
         double lo, hi;
         bool measuredAtAll;
         AutoEqStatus status;
+        int channel = kCh2;
     };
     for (const Case& c : std::vector<Case>{{1000, 1000, true, AutoEqStatus::BadRange},
                                            {5000, 100, true, AutoEqStatus::BadRange},
                                            {21000, 30000, true, AutoEqStatus::BadRange},
                                            {1, 19, true, AutoEqStatus::BadRange},
-                                           {40, 16000, false, AutoEqStatus::NoMeasurement}}) {
+                                           {40, 16000, false, AutoEqStatus::NoMeasurement},
+                                           {40, 16000, true, AutoEqStatus::BadChannel, 6},
+                                           {40, 16000, true, AutoEqStatus::BadChannel, -1}}) {
         AutoEqOptions o;
         o.loHz = c.lo;
         o.hiHz = c.hi;
-        const AutoEqResult r =
-            FitAutoEq(c.measuredAtAll ? measured : nothing, Flat(), DefaultEffectBlock(), kCh2, o);
+        const AutoEqResult r = FitAutoEq(c.measuredAtAll ? measured : nothing, Flat(), image, c.channel, o);
         EXPECT_EQ(r.status, c.status) << c.lo << ".." << c.hi;
         // Nothing changes: the image's own bands come back.
-        for (int b = 0; b < kBandCount; ++b)
-            EXPECT_EQ(r.bands[static_cast<size_t>(b)].gain,
-                      static_cast<int16_t>(DefaultEffectBlock().Get(*FindParam(param::BandGain(kCh2, b)))));
+        if (c.status != AutoEqStatus::BadChannel) {
+            EXPECT_EQ(r.bands[4].gain, -250);
+        }
     }
 }
 
