@@ -1,0 +1,253 @@
+#include "AutoEqBandFit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <nlopt.hpp>
+#include <utility>
+
+namespace caraudio::analysis {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kSampleRate = 48000;
+// Below this the error is noise, not something a band should chase.
+constexpr double kSmallestErrorDb = 0.1;
+// A new band must take at least this share off the squared error.
+constexpr double kLeastGain = 0.002;
+// Bands closer than this (in octaves) are searched again after a new band.
+constexpr double kNeighbourOctaves = 1;
+constexpr int kEvaluationsPerSearch = 100;
+// Rounds over all bands once every band is placed.
+constexpr int kFinalSweeps = 1;
+
+struct Biquad {
+    double b0, b1, b2, a1, a2;
+};
+
+Biquad Coefficients(const FitBand& band) {
+    const double w0 = 2 * kPi * band.hz / kSampleRate;
+    const double sn = std::sin(w0), cs = std::cos(w0);
+    const double A = std::pow(10.0, band.gainDb / 40);
+    const double alpha = sn / (2 * band.q);
+    const double d = 1 + alpha / A;
+    return {(1 + alpha * A) / d, -2 * cs / d, (1 - alpha * A) / d, -2 * cs / d, (1 - alpha / A) / d};
+}
+
+// The grid points as the band's response needs them.
+struct Trig {
+    std::vector<double> cos1, cos2;
+};
+
+Trig TrigOf(const FitPoints& p) {
+    Trig t;
+    for (double hz : p.hz) {
+        const double w = 2 * kPi * hz / kSampleRate;
+        t.cos1.push_back(std::cos(w));
+        t.cos2.push_back(std::cos(2 * w));
+    }
+    return t;
+}
+
+void BandCurve(const FitBand& band, const Trig& t, std::vector<double>& out) {
+    const Biquad c = Coefficients(band);
+    const double n0 = c.b0 * c.b0 + c.b1 * c.b1 + c.b2 * c.b2, n1 = 2 * c.b1 * (c.b0 + c.b2),
+                 n2 = 2 * c.b0 * c.b2;
+    const double d0 = 1 + c.a1 * c.a1 + c.a2 * c.a2, d1 = 2 * c.a1 * (1 + c.a2), d2 = 2 * c.a2;
+    out.resize(t.cos1.size());
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i] =
+            10 * std::log10((n0 + n1 * t.cos1[i] + n2 * t.cos2[i]) / (d0 + d1 * t.cos1[i] + d2 * t.cos2[i]));
+}
+
+class Fitter {
+public:
+    Fitter(const FitPoints& p, const FitBounds& b) : p_(p), b_(b), trig_(TrigOf(p)), sum_(p.hz.size(), 0.0) {}
+
+    double Error() const {
+        double e = 0;
+        for (size_t i = 0; i < sum_.size(); ++i) e += p_.weight[i] * Sq(p_.error[i] + sum_[i]);
+        return e;
+    }
+
+    // Where the next band goes: the peak of the run of one sign that holds
+    // the most weighted squared error, so a broad hump beats a lone spike.
+    size_t WorstPoint() const {
+        size_t worst = 0, runPeak = 0;
+        double most = -1, run = 0;
+        for (size_t i = 0; i < sum_.size(); ++i) {
+            const double e = ErrorAt(i);
+            if (i > 0 && e * ErrorAt(i - 1) <= 0) run = 0, runPeak = i;
+            run += p_.weight[i] * e * e;
+            if (p_.weight[i] * std::fabs(e) > p_.weight[runPeak] * std::fabs(ErrorAt(runPeak))) runPeak = i;
+            if (run > most) most = run, worst = runPeak;
+        }
+        return worst;
+    }
+    double ErrorAt(size_t i) const { return p_.error[i] + sum_[i]; }
+
+    // A free band at the point, its width from where the error falls to half.
+    FitBand FreeBandAt(size_t i) const {
+        const double e = ErrorAt(i);
+        size_t lo = i, hi = i;
+        while (lo > 0 && ErrorAt(lo - 1) * e > 0 && std::fabs(ErrorAt(lo - 1)) > std::fabs(e) / 2) --lo;
+        while (hi + 1 < sum_.size() && ErrorAt(hi + 1) * e > 0 &&
+               std::fabs(ErrorAt(hi + 1)) > std::fabs(e) / 2)
+            ++hi;
+        const double bw = std::max(std::log2(p_.hz[hi] / p_.hz[lo]), 0.05);
+        FitBand band;
+        band.boost = e < 0;
+        band.hz = p_.hz[i];
+        band.q = std::clamp(std::sqrt(std::exp2(bw)) / (std::exp2(bw) - 1), b_.minQ, MaxQ(band));
+        band.gainDb = band.boost ? std::min(-e, b_.maxBoostDb) : std::max(-e, -b_.maxCutDb);
+        return band;
+    }
+
+    void Add(const FitBand& band) {
+        bands_.push_back(band);
+        curves_.emplace_back();
+        BandCurve(band, trig_, curves_.back());
+        for (size_t i = 0; i < sum_.size(); ++i) sum_[i] += curves_.back()[i];
+    }
+    // The bands and their sum, to go back to when a new band does not pay.
+    struct State {
+        std::vector<double> sum;
+        std::vector<FitBand> bands;
+        std::vector<std::vector<double>> curves;
+    };
+    State Save() const { return {sum_, bands_, curves_}; }
+    void Restore(State state) {
+        sum_ = std::move(state.sum);
+        bands_ = std::move(state.bands);
+        curves_ = std::move(state.curves);
+    }
+
+    // Moves one band to its best place with the others held.
+    void Search(size_t k) {
+        FitBand& band = bands_[k];
+        for (size_t i = 0; i < sum_.size(); ++i) sum_[i] -= curves_[k][i];
+        const bool gainOnly = band.fixedFrequencyAndQ;
+        const double gainLo = band.boost ? 0 : -b_.maxCutDb, gainHi = band.boost ? b_.maxBoostDb : 0;
+        std::vector<double> x, lo, hi;
+        if (gainOnly) {
+            x = {band.gainDb};
+            lo = {gainLo};
+            hi = {gainHi};
+        } else {
+            x = {std::log(band.hz), band.gainDb, band.q};
+            lo = {std::log(b_.loHz), gainLo, b_.minQ};
+            hi = {std::log(b_.hiHz), gainHi, MaxQ(band)};
+        }
+        for (size_t j = 0; j < x.size(); ++j) x[j] = std::clamp(x[j], lo[j], hi[j]);
+        nlopt::opt opt(nlopt::LN_SBPLX, static_cast<unsigned>(x.size()));
+        opt.set_lower_bounds(lo);
+        opt.set_upper_bounds(hi);
+        opt.set_xtol_rel(1e-4);
+        opt.set_maxeval(kEvaluationsPerSearch);
+        opt.set_initial_step(gainOnly ? std::vector<double>{0.5} : std::vector<double>{0.05, 0.5, 0.2});
+        SearchState state{this, band, {}};
+        opt.set_min_objective(&Fitter::Objective, &state);
+        double best = 0;
+        // A search that stops on its evaluation limit still leaves its best point in x.
+        (void)opt.optimize(x, best);
+        Apply(band, x);
+        BandCurve(band, trig_, curves_[k]);
+        for (size_t i = 0; i < sum_.size(); ++i) sum_[i] += curves_[k][i];
+    }
+
+    void SearchNear(double hz) {
+        for (size_t k = 0; k < bands_.size(); ++k)
+            if (std::fabs(std::log2(bands_[k].hz / hz)) <= kNeighbourOctaves) Search(k);
+    }
+    void SearchAll() {
+        for (size_t k = 0; k < bands_.size(); ++k) Search(k);
+    }
+
+    const std::vector<FitBand>& Bands() const { return bands_; }
+
+private:
+    struct SearchState {
+        Fitter* self;
+        FitBand band;
+        std::vector<double> curve;
+    };
+
+    double MaxQ(const FitBand& band) const { return band.boost ? b_.maxBoostQ : b_.maxCutQ; }
+    static double Sq(double v) { return v * v; }
+
+    static void Apply(FitBand& band, const std::vector<double>& x) {
+        if (band.fixedFrequencyAndQ) {
+            band.gainDb = x[0];
+            return;
+        }
+        band.hz = std::exp(x[0]);
+        band.gainDb = x[1];
+        band.q = x[2];
+    }
+
+    static double Objective(const std::vector<double>& x, std::vector<double>& /*grad*/, void* data) {
+        auto& s = *static_cast<SearchState*>(data);
+        Apply(s.band, x);
+        BandCurve(s.band, s.self->trig_, s.curve);
+        const FitPoints& p = s.self->p_;
+        double e = 0;
+        for (size_t i = 0; i < s.curve.size(); ++i)
+            e += p.weight[i] * Sq(p.error[i] + s.self->sum_[i] + s.curve[i]);
+        return e;
+    }
+
+    const FitPoints& p_;
+    const FitBounds& b_;
+    Trig trig_;
+    std::vector<double> sum_;  // the bands' summed levels at every point
+    std::vector<FitBand> bands_;
+    std::vector<std::vector<double>> curves_;
+};
+
+}  // namespace
+
+std::vector<FitBand> FitBands(const FitPoints& points, const FitBounds& bounds, int maxBands,
+                              const std::vector<FitBand>& candidates) {
+    Fitter fitter(points, bounds);
+    if (points.hz.empty()) return {};
+    std::vector<bool> taken(candidates.size(), false);
+    double error = fitter.Error();
+    while (static_cast<int>(fitter.Bands().size()) < maxBands) {
+        const size_t worst = fitter.WorstPoint();
+        const double e = fitter.ErrorAt(worst);
+        if (points.weight[worst] * std::fabs(e) < kSmallestErrorDb) break;
+        FitBand band;
+        if (candidates.empty()) {
+            band = fitter.FreeBandAt(worst);
+        } else {
+            // The free candidate nearest the worst point, starting flat.
+            size_t best = candidates.size();
+            for (size_t c = 0; c < candidates.size(); ++c)
+                if (!taken[c] && (best == candidates.size() ||
+                                  std::fabs(std::log(candidates[c].hz / points.hz[worst])) <
+                                      std::fabs(std::log(candidates[best].hz / points.hz[worst]))))
+                    best = c;
+            if (best == candidates.size()) break;
+            taken[best] = true;
+            band = candidates[best];
+            band.boost = e < 0;
+            band.gainDb = 0;
+        }
+        Fitter::State before = fitter.Save();
+        fitter.Add(band);
+        fitter.Search(fitter.Bands().size() - 1);
+        fitter.SearchNear(fitter.Bands().back().hz);
+        const double after = fitter.Error();
+        if (after > error * (1 - kLeastGain)) {
+            fitter.Restore(std::move(before));
+            // A graphic band that cannot help here may help elsewhere; a free
+            // band was placed where it helps most, so nothing else will.
+            if (candidates.empty()) break;
+            continue;
+        }
+        error = after;
+    }
+    for (int sweep = 0; sweep < kFinalSweeps; ++sweep) fitter.SearchAll();
+    return fitter.Bands();
+}
+
+}  // namespace caraudio::analysis

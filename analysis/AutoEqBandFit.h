@@ -1,0 +1,37 @@
+#pragma once
+
+#include <vector>
+
+namespace caraudio::analysis {
+
+// The fitting core of the auto EQ, on the grid points of the fit range:
+// peaking bands (the cookbook biquad at 48 kHz, as the program draws them)
+// placed one at a time where the weighted error is largest, each then moved
+// by a bounded local search (NLopt's subplex) of log frequency, gain and Q
+// together with its neighbours.
+struct FitPoints {
+    std::vector<double> hz;
+    std::vector<double> error;   // smoothed prediction minus target, without the bands
+    std::vector<double> weight;  // 0 where the error must not pull (deep dips)
+};
+
+struct FitBand {
+    double hz = 1000, gainDb = 0, q = 1;
+    bool fixedFrequencyAndQ = false;  // graphic EQ: only the gain moves
+    bool boost = false;               // the sign the gain keeps
+    int slot = -1;                    // graphic EQ: the candidate's band
+};
+
+struct FitBounds {
+    double loHz = 40, hiHz = 16000;
+    double maxBoostDb = 6, maxCutDb = 20;
+    double minQ = 0.4, maxBoostQ = 3, maxCutQ = 8;
+};
+
+// Places up to maxBands bands. With candidates (graphic EQ), a band is one
+// of them, frequency and Q kept; without, bands are placed freely in the
+// range. Stops early when a new band no longer lowers the error.
+std::vector<FitBand> FitBands(const FitPoints& points, const FitBounds& bounds, int maxBands,
+                              const std::vector<FitBand>& candidates);
+
+}  // namespace caraudio::analysis
