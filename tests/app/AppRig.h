@@ -98,6 +98,14 @@ public:
 
 class AppRig : public ::testing::Test {
 protected:
+    // A program asked to end outside an event loop leaves the request
+    // pending, and every later nested loop (a menu, a modal dialog) would
+    // return at once: each test starts with none pending.
+    AppRig() {
+        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+    }
+
     // The built-in box, this test's folders and no start-up picture.
     AppOptions RigOptions() const {
         AppOptions options;

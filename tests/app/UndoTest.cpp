@@ -250,10 +250,11 @@ TEST_F(UndoTest, ABSwitchesSendOnlyTheDifferences) {
     const auto picker = WhenMenuShows([](QMenu* menu) {
         ASSERT_EQ(menu->actions().size(), 2);
         EXPECT_EQ(menu->actions()[0]->text(), "Copy A to B");
-        menu->actions()[0]->trigger();
-        menu->close();
+        menu->setActiveAction(menu->actions()[0]);
+        QTest::keyClick(menu, Qt::Key_Return);
     });
     Click(Button("btn_ab_menu"));
+    EXPECT_FALSE(picker->isActive()) << "the copy menu was seen and used";
     EXPECT_EQ(Pc(), a) << "B is not shown yet";
     Click(Button("btn_ab"));
     EXPECT_EQ(Button("btn_ab")->text(), "Tuning B");
@@ -289,6 +290,26 @@ TEST_F(UndoTest, ABSwitchesSendOnlyTheDifferences) {
             Ctl<SEdit2>(6004)->text(),
             showsA ? QString::fromStdString(FormatVolume(a.Get(*FindParam(param::Volume(4))))) : "-15dB");
     }
+}
+
+// "Copy A to B" from the menu replaces what B held with A's tuning.
+TEST_F(UndoTest, CopyAToBReplacesB) {
+    Start();
+    const EffectBlock a = Pc();
+    Click(Button("btn_ab"));
+    Type(Ctl<SEdit2>(6004), "-15");
+    ASSERT_NE(Pc(), a) << "B tuned";
+    Click(Button("btn_ab"));
+    ASSERT_EQ(Pc(), a) << "A shown again";
+    EXPECT_TRUE(ClickForMenu(Button("btn_ab_menu"), [](QMenu* menu) {
+        menu->setActiveAction(menu->actions()[0]);  // Copy A to B
+        QTest::keyClick(menu, Qt::Key_Return);
+    }));
+    EXPECT_EQ(Pc(), a) << "A is shown and stays";
+    Click(Button("btn_ab"));
+    EXPECT_EQ(Button("btn_ab")->text(), "Tuning B");
+    EXPECT_EQ(Pc(), a) << "B holds A's copy";
+    EXPECT_EQ(SentBox(), a);
 }
 
 }  // namespace
