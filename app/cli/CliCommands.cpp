@@ -50,6 +50,10 @@ constexpr std::array kCommands = {
             "write a channel's bands as REW filter settings or an Equalizer APO configuration; "
             "FILE - is standard output",
             3, 5, EqExport},
+    Command{"align", "align CHn=FILE [CHn=FILE ...] [--dry-run]",
+            "channel delays from impulse responses (WAV) measured at the listening position with one timing "
+            "reference: every direct sound arrives together; --dry-run only prints them",
+            1, 7, Align},
     Command{"scenes", "scenes", "list the PC scenes kept in config.ini", 0, 0, Scenes},
     Command{"scene-add", "scene-add NAME [--image FILE]",
             "keep the box's current image (or FILE's) as a PC scene called NAME", 1, 3, SceneAdd},

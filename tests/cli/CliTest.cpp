@@ -18,6 +18,7 @@
 #include "HexBlock.h"
 #include "InstanceLock.h"
 #include "SceneRecord.h"
+#include "SyntheticImpulse.h"
 #include "Textbook.h"
 
 namespace caraudio::cli {
@@ -297,6 +298,105 @@ TEST_F(CliWithBox, CurveRefusesBadMeasurementOptions) {
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
         EXPECT_TRUE(r.out.empty()) << c.says;
     }
+}
+
+// A channel's raw delay as `dump` prints it.
+int DumpedDelay(const std::string& dump, int block) {
+    const std::string key = " Delay_" + std::to_string(block) + " =";
+    const size_t at = dump.find(key);
+    return at == std::string::npos ? -1 : std::atoi(dump.c_str() + at + key.size());
+}
+
+TEST_F(CliWithBox, AlignSetsTheDelaysFromImpulseResponses) {
+    namespace syn = analysis::synthetic;
+    // CH1..CH6 start at these times (ms); CH4's speaker is wired the other
+    // way. The latest, CH5, gets no delay; the others wait the difference,
+    // a whole number of 1/48 ms steps.
+    const struct {
+        const char* channel;
+        int block;
+        double startMs;
+        double amplitude;
+        int raw;
+    } speakers[] = {{"CH1", 2, 5.0, 0.5, 198},  {"CH2", 3, 6.25, 0.5, 138}, {"CH3", 4, 7.5, 0.6, 78},
+                    {"CH4", 5, 4.0, -0.5, 246}, {"CH5", 0, 9.125, 0.4, 0},  {"CH6", 1, 8.0, 0.5, 54}};
+    const syn::Shape pulse = syn::LowPassPulse(8000);
+    const double halfRiseMs = syn::HalfRise(pulse) * 1000;
+    std::vector<std::string> args{"align"};
+    for (const auto& s : speakers) {
+        syn::Room room;
+        room.arrivalS = s.startMs / 1000;
+        room.amplitude = s.amplitude;
+        room.reflectionDelayS = 0.003;
+        room.reflectionGain = 0.7;
+        room.snrDb = 40;
+        const std::string wav = File((std::string(s.channel) + ".wav").c_str());
+        std::ofstream(wav, std::ios::binary)
+            << syn::Wav(syn::Render(pulse, room, 48000), 48000, SF_FORMAT_PCM_24);
+        args.push_back(std::string(s.channel) + "=" + wav);
+    }
+    std::vector<std::string_view> dry(args.begin(), args.end());
+    dry.push_back("--dry-run");
+    const std::string before = Box({"dump"}).out;
+    const Result shown = Box(dry);
+    ASSERT_EQ(shown.status, 0) << shown.err;
+    const auto lines = Lines(shown.out);
+    ASSERT_EQ(lines.size(), 6u) << shown.out;
+    for (size_t i = 0; i < 6; ++i) {
+        const auto& s = speakers[i];
+        char label[8];
+        double arrival, delayMs;
+        int raw;
+        ASSERT_EQ(std::sscanf(lines[i].c_str(), "%7s arrival %lf ms delay %lf ms (raw %d)", label, &arrival,
+                              &delayMs, &raw),
+                  4)
+            << lines[i];
+        EXPECT_STREQ(label, s.channel);
+        EXPECT_NEAR(arrival, s.startMs + halfRiseMs, 1.0 / 48) << lines[i];
+        EXPECT_EQ(raw, s.raw) << lines[i];
+        EXPECT_NEAR(delayMs, s.raw / 48.0, 0.0005) << lines[i];
+        EXPECT_EQ(lines[i].find("polarity looks inverted") != std::string::npos, s.amplitude < 0) << lines[i];
+    }
+    EXPECT_EQ(Box({"dump"}).out, before) << "a dry run changes nothing";
+
+    std::vector<std::string_view> apply(args.begin(), args.end());
+    const Result sent = Box(apply);
+    ASSERT_EQ(sent.status, 0) << sent.err;
+    const std::string after = Box({"dump"}).out;
+    for (const auto& s : speakers) EXPECT_EQ(DumpedDelay(after, s.block), s.raw) << s.channel;
+}
+
+TEST_F(CliWithBox, AlignRefusesWhatItCannotUse) {
+    namespace syn = analysis::synthetic;
+    const syn::Shape pulse = syn::LowPassPulse(8000);
+    auto wavAt = [&](const char* name, double startMs) {
+        syn::Room room;
+        room.arrivalS = startMs / 1000;
+        const std::string path = File(name);
+        std::ofstream(path, std::ios::binary)
+            << syn::Wav(syn::Render(pulse, room, 48000), 48000, SF_FORMAT_FLOAT);
+        return path;
+    };
+    const std::string early = wavAt("early.wav", 2), late = wavAt("late.wav", 27), text = File("notes.txt");
+    std::ofstream(text) << "not a sound\n";
+    const std::string a = "CH1=" + early, b = "CH2=" + late, t = "CH3=" + text, twice = "CH1=" + late;
+    const std::string before = Box({"dump"}).out;
+    const struct {
+        std::vector<std::string_view> args;
+        int status;
+        std::string says;
+    } cases[] = {
+        {{"align", a, b}, 1, "the arrivals lie 25.000 ms apart; the box delays a channel by 20 ms at most"},
+        {{"align", a, t}, 1, "notes.txt: not a sound file"},
+        {{"align", a, twice}, 2, "CH1 is given twice"},
+        {{"align", "CH7=x.wav"}, 2, "give each response as CHn=FILE"},
+    };
+    for (const auto& c : cases) {
+        const Result r = Box(c.args);
+        EXPECT_EQ(r.status, c.status) << c.says;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(Box({"dump"}).out, before) << "nothing changed";
 }
 
 TEST_F(CliWithBox, ADamagedMemoryFileIsLeftAlone) {
