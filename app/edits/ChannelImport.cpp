@@ -4,16 +4,23 @@
 #include "ParamDatabase.h"
 
 namespace caraudio::edits {
+namespace {
 
-bool ApplyFilterImport(ParamDatabase& db, int channel, const analysis::FilterImportPlan& plan,
-                       double compensationScale) {
-    if (plan.outcome != analysis::ImportOutcome::Planned) return false;
+void SetBands(ParamDatabase& db, int channel, const std::array<analysis::BandValues, kBandCount>& bands) {
     for (int b = 0; b < kBandCount; ++b) {
-        const analysis::BandValues& band = plan.bands[static_cast<size_t>(b)];
+        const analysis::BandValues& band = bands[static_cast<size_t>(b)];
         db.SetBandFreq(channel, b, static_cast<uint16_t>(band.freq));
         db.SetBandQ(channel, b, static_cast<uint16_t>(band.q));
         db.SetBandGain(channel, b, static_cast<uint16_t>(band.gain));
     }
+}
+
+}  // namespace
+
+bool ApplyFilterImport(ParamDatabase& db, int channel, const analysis::FilterImportPlan& plan,
+                       double compensationScale) {
+    if (plan.outcome != analysis::ImportOutcome::Planned) return false;
+    SetBands(db, channel, plan.bands);
     if (const auto& hp = plan.highPass) {
         db.SetHighPassFreq(channel, static_cast<uint16_t>(hp->freq));
         db.SetHighPassType(channel, hp->typeField);
@@ -32,6 +39,13 @@ bool ApplyFilterImport(ParamDatabase& db, int channel, const analysis::FilterImp
             if (db.EditReaches(channel, i)) db.SetVolumeMemo(i, -1);
     }
     return true;
+}
+
+void ApplyBands(ParamDatabase& db, int channel, const std::array<analysis::BandValues, kBandCount>& bands,
+                double compensationScale) {
+    SetBands(db, channel, bands);
+    db.CancelBypass(channel);
+    CompensateGain(db, channel, compensationScale);
 }
 
 }  // namespace caraudio::edits

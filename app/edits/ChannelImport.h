@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+
 #include "FilterImportPlan.h"
 
 namespace caraudio {
@@ -16,5 +18,11 @@ namespace caraudio::edits {
 // plan's outcome is Planned.
 bool ApplyFilterImport(ParamDatabase& db, int channel, const analysis::FilterImportPlan& plan,
                        double compensationScale);
+
+// Sets all 31 bands of block 0..5 (raw values, as the image stores them) the
+// same way: linked channels follow, an EQ bypass ends, the gain
+// compensation runs.
+void ApplyBands(ParamDatabase& db, int channel, const std::array<analysis::BandValues, kBandCount>& bands,
+                double compensationScale);
 
 }  // namespace caraudio::edits
