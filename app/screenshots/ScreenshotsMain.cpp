@@ -196,6 +196,28 @@ QByteArray CarMeasurement() {
     return text;
 }
 
+// The Auto EQ dialog once its fit is shown, and the main window after Apply;
+// the bands are taken back with Undo.
+bool SaveAutoEq(CMainDlg& main, EditSession& session, QWidget& panel, const QDir& dir, const QString& s) {
+    auto* button = panel.findChild<QPushButton*>("btnAutoEq");
+    if (!button) return false;
+    bool ok = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        auto* apply = dialog ? dialog->findChild<QPushButton*>("btnApply") : nullptr;
+        if (!apply || !apply->isEnabled()) return;
+        poll.stop();
+        ok = Save(dialog, dir, "autoeq-" + s + ".png");
+        apply->click();
+    });
+    poll.start(50);
+    button->click();
+    ok = Save(&main, dir, "main-autoeq-" + s + ".png") && ok;
+    session.Undo();
+    return ok;
+}
+
 // The main window with a measurement, its prediction and a house curve on
 // the editor, some bands set against the dip, and the measurement dialog.
 bool SaveMeasurement(AppContext& app, NoFiles& files, const QString& measurement, const QDir& dir,
@@ -225,6 +247,7 @@ bool SaveMeasurement(AppContext& app, NoFiles& files, const QString& measurement
     panel->hide();
     bool ok = Save(main, dir, "main-measurement-" + s + ".png");
     ok = Save(panel, dir, "measurement-dialog-" + s + ".png") && ok;
+    ok = SaveAutoEq(*main, app.Session(), *panel, dir, s) && ok;
     // The next pictures show the window as before.
     if (auto* clear = panel->findChild<QPushButton*>("btnClear")) clear->click();
     if (auto* target = panel->findChild<QComboBox*>("target")) target->setCurrentIndex(0);

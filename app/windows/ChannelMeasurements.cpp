@@ -75,6 +75,14 @@ void ChannelMeasurements::Update(int channel, const FrequencyGrid& grid) {
     g.alignment = aligned.status;
 }
 
+std::optional<ChannelMeasurements::FitCurves> ChannelMeasurements::CurvesForFit(int channel,
+                                                                               const FrequencyGrid& grid) {
+    if (!At(channel).measured) return std::nullopt;
+    if (grid_[Index(channel)].stale) Update(channel, grid);
+    const OnGrid& g = grid_[Index(channel)];
+    return FitCurves{g.measured, g.target, g.alignment};
+}
+
 std::vector<widgets::EqOverlayCurve> ChannelMeasurements::Overlays(int channel, const EqCurveModel& model,
                                                                    const OverlayNames& names) {
     if (!HasOverlays(channel)) return {};

@@ -53,6 +53,13 @@ public:
     // included as not shown; none when there is nothing to draw.
     std::vector<widgets::EqOverlayCurve> Overlays(int channel, const EqCurveModel& model,
                                                   const OverlayNames& names);
+    // The measured curve as the editor draws it and the target, for a fit;
+    // none until the channel's measurement is read.
+    struct FitCurves {
+        Response measured{}, target{};
+        analysis::LevelAlignment::Status alignment = analysis::LevelAlignment::Status::Aligned;
+    };
+    std::optional<FitCurves> CurvesForFit(int channel, const FrequencyGrid& grid);
     // How the last measured curve was set against the target.
     analysis::LevelAlignment::Status Alignment(int channel) const { return grid_[Index(channel)].alignment; }
 

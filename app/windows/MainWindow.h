@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "AppServices.h"
+#include "AutoEq.h"
 #include "ChannelMeasurements.h"
 #include "Clock.h"
 
@@ -150,6 +151,11 @@ private:
     void LoadMeasurements();
     // The selected channel's measurement, prediction and target on the editor.
     void ShowOverlays();
+    // Auto EQ of the selected channel from its measurement, and channel
+    // delays from impulse responses: each asked for in its dialog and
+    // applied as one step.
+    void RunAutoEq();
+    void RunAlign();
     void ShowMenu(const std::vector<MenuItem>& items);
     void SwitchLanguage(int language);
     void CloseRoutine();
@@ -213,6 +219,7 @@ private:
     std::vector<QLabel*> stripLabels_;
     ChannelMeasurements measurements_;
     QPointer<MeasurementDialog> measurementDlg_;
+    analysis::AutoEqOptions autoEqOptions_;  // the Auto EQ fields as last used
 };
 
 }  // namespace caraudio::app

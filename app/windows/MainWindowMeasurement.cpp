@@ -23,6 +23,8 @@ void CMainDlg::OpenMeasurementPanel() {
         measurementDlg_ = new MeasurementDialog(
             measurements_, s_, [this] { ShowOverlays(); }, this);
         measurementDlg_->setAttribute(Qt::WA_DeleteOnClose);
+        connect(measurementDlg_, &MeasurementDialog::autoEqAsked, this, &CMainDlg::RunAutoEq);
+        connect(measurementDlg_, &MeasurementDialog::alignAsked, this, &CMainDlg::RunAlign);
     }
     measurementDlg_->ShowChannel(Channel());
     measurementDlg_->show();

@@ -85,6 +85,10 @@ MeasurementDialog::MeasurementDialog(ChannelMeasurements& state, const AppServic
         connect(b, &QPushButton::clicked, this, [this] {
             if (LoadTarget()) ShowSetup();
         });
+    autoEq_ = Named<QPushButton>(l, "btnAutoEq");
+    if (autoEq_) connect(autoEq_, &QPushButton::clicked, this, &MeasurementDialog::autoEqAsked);
+    if (auto* b = Named<QPushButton>(l, "btnAlign"))
+        connect(b, &QPushButton::clicked, this, &MeasurementDialog::alignAsked);
     connect(smoothing_, &QComboBox::currentIndexChanged, this, &MeasurementDialog::SmoothingChosen);
     connect(target_, &QComboBox::currentIndexChanged, this, &MeasurementDialog::TargetChosen);
     for (QLineEdit* f : {rangeLow_, rangeHigh_})
@@ -140,6 +144,8 @@ void MeasurementDialog::ShowSetup() {
     showMeasured_->setChecked(s.showMeasured);
     showPredicted_->setChecked(s.showPredicted);
     showTarget_->setChecked(s.showTarget);
+    // A fit needs a measurement to fit.
+    if (autoEq_) autoEq_->setEnabled(state_.At(channel_).measured.has_value());
     ShowStatus();
     showing_ = was;
 }

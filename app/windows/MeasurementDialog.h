@@ -9,6 +9,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 
 namespace caraudio::app {
 
@@ -29,6 +30,12 @@ public:
 
     void ShowChannel(int channel);
     int Channel() const { return channel_; }
+
+signals:
+    // The user asked for Auto EQ of the channel shown, or for delays from
+    // impulse responses.
+    void autoEqAsked();
+    void alignAsked();
 
 protected:
     void changeEvent(QEvent* e) override;
@@ -60,6 +67,7 @@ private:
     QComboBox *smoothing_ = nullptr, *target_ = nullptr;
     QLineEdit *rangeLow_ = nullptr, *rangeHigh_ = nullptr;
     QLineEdit *bassDb_ = nullptr, *bassHz_ = nullptr, *tiltDb_ = nullptr, *tiltHz_ = nullptr;
+    QPushButton* autoEq_ = nullptr;
     QCheckBox *showMeasured_ = nullptr, *showPredicted_ = nullptr, *showTarget_ = nullptr;
 };
 

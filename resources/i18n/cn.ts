@@ -952,6 +952,14 @@ It is left as it is: settings changed now are kept only until the program ends.<
         <source>Predicted</source>
         <translation>预测</translation>
     </message>
+    <message>
+        <source>Auto EQ...</source>
+        <translation>自动均衡...</translation>
+    </message>
+    <message>
+        <source>Align from impulse responses...</source>
+        <translation>按脉冲响应对齐...</translation>
+    </message>
 </context>
 <context>
     <name>steps</name>
@@ -1134,6 +1142,222 @@ It is left as it is: settings changed now are kept only until the program ends.<
     <message>
         <source>Copy B to A</source>
         <translation>复制 B 到 A</translation>
+    </message>
+    <message>
+        <source>Auto EQ %1</source>
+        <translation>自动均衡 %1</translation>
+    </message>
+    <message>
+        <source>Delays from impulse responses</source>
+        <translation>按脉冲响应设置延时</translation>
+    </message>
+</context>
+<context>
+    <name>autoeq_dialog</name>
+    <message>
+        <source>Auto EQ</source>
+        <translation>自动均衡</translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation>通道</translation>
+    </message>
+    <message>
+        <source>Fit range (Hz)</source>
+        <translation>拟合范围 (Hz)</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>至</translation>
+    </message>
+    <message>
+        <source>Maximum boost (dB)</source>
+        <translation>最大提升 (dB)</translation>
+    </message>
+    <message>
+        <source>Bands at most</source>
+        <translation>最多频段数</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>应用</translation>
+    </message>
+    <message>
+        <source>Discard</source>
+        <translation>放弃</translation>
+    </message>
+</context>
+<context>
+    <name>autoeq</name>
+    <message>
+        <source>GEQ mode: only the gains move.</source>
+        <translation>GEQ 模式：只调整增益。</translation>
+    </message>
+    <message>
+        <source>PEQ mode: frequency, gain and Q move.</source>
+        <translation>PEQ 模式：调整频率、增益和 Q 值。</translation>
+    </message>
+    <message>
+        <source>The fit range takes two frequencies from 20 to 20000 Hz, the lower one first.</source>
+        <translation>拟合范围需要两个 20 至 20000 Hz 之间的频率，较低的在前。</translation>
+    </message>
+    <message>
+        <source>The maximum boost takes 0 to %1 dB.</source>
+        <translation>最大提升可设为 0 至 %1 dB。</translation>
+    </message>
+    <message>
+        <source>The number of bands takes 1 to %1.</source>
+        <translation>频段数可设为 1 至 %1。</translation>
+    </message>
+    <message>
+        <source>Auto EQ</source>
+        <translation>自动均衡</translation>
+    </message>
+    <message>
+        <source>Fitting...</source>
+        <translation>正在拟合...</translation>
+    </message>
+    <message>
+        <source>Measured</source>
+        <translation>实测</translation>
+    </message>
+    <message>
+        <source>Target</source>
+        <translation>目标</translation>
+    </message>
+    <message>
+        <source>The measurement has no level inside the fit range: nothing to fit.</source>
+        <translation>测量曲线在拟合范围内没有电平：无法拟合。</translation>
+    </message>
+    <message>
+        <source>With Auto EQ</source>
+        <translation>自动均衡后</translation>
+    </message>
+    <message>
+        <source>%1 of %2 bands used. Error against the target from %3 to %4 Hz, smoothed to 1/6 octave: %5 dB now, %6 dB with these bands.</source>
+        <translation>使用了 %2 个频段中的 %1 个。%3 至 %4 Hz 范围内与目标的误差（1/6 倍频程平滑）：当前 %5 dB，使用这些频段后 %6 dB。</translation>
+    </message>
+    <message>
+        <source>Load a measurement of %1 first.</source>
+        <translation>请先载入 %1 的测量曲线。</translation>
+    </message>
+    <message>
+        <source>The measurement has no level inside the reference range, so it cannot be set against the target. Choose a reference range where it was measured.</source>
+        <translation>测量曲线在参考范围内没有电平，无法与目标对齐。请选择有测量数据的参考范围。</translation>
+    </message>
+</context>
+<context>
+    <name>align_dialog</name>
+    <message>
+        <source>Align from impulse responses</source>
+        <translation>按脉冲响应对齐</translation>
+    </message>
+    <message>
+        <source>One impulse response per channel, each measured at the listening position with the same timing reference.</source>
+        <translation>每个通道一个脉冲响应，均在聆听位置以同一时间基准测量。</translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation>通道</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>文件</translation>
+    </message>
+    <message>
+        <source>Arrival (ms)</source>
+        <translation>到达 (ms)</translation>
+    </message>
+    <message>
+        <source>Delay (ms)</source>
+        <translation>延时 (ms)</translation>
+    </message>
+    <message>
+        <source>Polarity</source>
+        <translation>极性</translation>
+    </message>
+    <message>
+        <source>File...</source>
+        <translation>文件...</translation>
+    </message>
+    <message>
+        <source>Apply delays</source>
+        <translation>应用延时</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>align</name>
+    <message>
+        <source>It is not a sound file this program can read.</source>
+        <translation>这不是本程序能读取的声音文件。</translation>
+    </message>
+    <message>
+        <source>It holds more than one channel. Export each channel's impulse response on its own.</source>
+        <translation>文件包含多个声道。请将每个通道的脉冲响应单独导出。</translation>
+    </message>
+    <message>
+        <source>Its sample rate is not 44.1, 48 or 96 kHz.</source>
+        <translation>采样率不是 44.1、48 或 96 kHz。</translation>
+    </message>
+    <message>
+        <source>It holds no samples.</source>
+        <translation>文件中没有采样。</translation>
+    </message>
+    <message>
+        <source>It is longer than an impulse response (10 s at most).</source>
+        <translation>文件长于脉冲响应（最长 10 秒）。</translation>
+    </message>
+    <message>
+        <source>It holds samples that are not numbers.</source>
+        <translation>文件包含非数值的采样。</translation>
+    </message>
+    <message>
+        <source>Impulse response for CH%1</source>
+        <translation>CH%1 的脉冲响应</translation>
+    </message>
+    <message>
+        <source>Impulse responses</source>
+        <translation>脉冲响应</translation>
+    </message>
+    <message>
+        <source>All files</source>
+        <translation>所有文件</translation>
+    </message>
+    <message>
+        <source>%1 was not taken.</source>
+        <translation>未采用 %1。</translation>
+    </message>
+    <message>
+        <source>%1 is silent: there is no direct sound to time.</source>
+        <translation>%1 是静音的：没有可计时的直达声。</translation>
+    </message>
+    <message>
+        <source>(none)</source>
+        <translation>（无）</translation>
+    </message>
+    <message>
+        <source>inverted?</source>
+        <translation>反相？</translation>
+    </message>
+    <message>
+        <source>Choose the impulse responses of at least two channels.</source>
+        <translation>请至少为两个通道选择脉冲响应。</translation>
+    </message>
+    <message>
+        <source>The arrivals lie %1 ms apart; the box delays a channel by 20 ms at most. The delays cannot be applied.</source>
+        <translation>各通道到达时间相差 %1 ms；设备每个通道最多延时 20 ms。无法应用这些延时。</translation>
+    </message>
+    <message>
+        <source>The latest channel gets no delay. A channel marked inverted? swings the other way from the rest: check its wiring or its Phase button.</source>
+        <translation>最晚到达的通道不加延时。标为“反相？”的通道与其他通道方向相反：请检查其接线或相位按钮。</translation>
+    </message>
+    <message>
+        <source>The latest channel gets no delay; the others wait for it.</source>
+        <translation>最晚到达的通道不加延时；其他通道等待它。</translation>
     </message>
 </context>
 </TS>

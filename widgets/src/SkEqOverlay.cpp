@@ -34,13 +34,6 @@ RoleStyle StyleOf(EqOverlayRole role) {
 // for a dotted grid line.
 const QList<qreal> kDashPattern{4, 3};
 
-QPen PenOf(EqOverlayRole role) {
-    const RoleStyle s = StyleOf(role);
-    QPen pen(s.colour, s.width, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin);
-    if (s.dashed) pen.setDashPattern(kDashPattern);
-    return pen;
-}
-
 bool SameValues(const EqOverlayCurve& a, const EqOverlayCurve& b) {
     return std::equal(a.values.begin(), a.values.end(), b.values.begin(),
                       [](double x, double y) { return x == y || (std::isnan(x) && std::isnan(y)); });
@@ -53,6 +46,13 @@ constexpr int kRun = 32;
 constexpr int kLegendPad = 5, kLegendSample = 24, kLegendGap = 6, kLegendMargin = 6;
 
 }  // namespace
+
+QPen OverlayPen(EqOverlayRole role) {
+    const RoleStyle s = StyleOf(role);
+    QPen pen(s.colour, s.width, Qt::SolidLine, Qt::FlatCap, Qt::BevelJoin);
+    if (s.dashed) pen.setDashPattern(kDashPattern);
+    return pen;
+}
 
 bool EqOverlayCurve::SameAs(const EqOverlayCurve& other) const {
     return role == other.role && name == other.name && shown == other.shown && SameValues(*this, other);
@@ -105,7 +105,7 @@ QPixmap Canvas(QRect r, qreal dpr) {
 }  // namespace
 
 void SkEqOverlay::Build(Layer& layer, const EqOverlayCurve& curve, const EqMetrics& m, qreal dpr) {
-    QPen pen = PenOf(curve.role);
+    QPen pen = OverlayPen(curve.role);
     const qreal width = pen.widthF();
     const bool dashed = pen.style() != Qt::SolidLine;
     // Levels far outside the plot are held a plot's height beyond it: the
@@ -218,7 +218,7 @@ void SkEqOverlay::BuildLegend(const EqMetrics& m, qreal dpr) {
         const qreal mid = top + rowHeight / 2.0;
         const int x = box.left() + kLegendPad;
         p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(PenOf(c.role));
+        p.setPen(OverlayPen(c.role));
         p.drawLine(QPointF(x, mid), QPointF(x + kLegendSample, mid));
         p.setPen(textColour);
         p.drawText(QRect(x + kLegendSample + kLegendGap, top, textWidth, rowHeight),

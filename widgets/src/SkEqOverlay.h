@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPen>
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
@@ -27,6 +28,9 @@ struct EqOverlayCurve {
     // NaN equals NaN here: an unchanged curve is not drawn again.
     bool SameAs(const EqOverlayCurve& other) const;
 };
+
+// The pen a curve of the role is drawn with, on the editor and elsewhere.
+QPen OverlayPen(EqOverlayRole role);
 
 // The editor's overlay layer, between its grid and its curve: the shown
 // curves, each in its role's colour and line style, and a legend in the

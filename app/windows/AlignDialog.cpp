@@ -1,0 +1,161 @@
+#include "AlignDialog.h"
+
+#include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <algorithm>
+
+#include "FileChooser.h"
+#include "ImpulseResponse.h"
+#include "Layouts.h"
+#include "Prompter.h"
+#include "Translation.h"
+
+namespace caraudio::app {
+namespace {
+
+QString T(const char* text) {
+    return Tr("align", text);
+}
+
+// Row k of the table (CH1..CH6) is this block of the image.
+int BlockOfRow(int row) {
+    return (row + 2) % 6;
+}
+
+QString ReadProblem(analysis::ImpulseResponseStatus s) {
+    using analysis::ImpulseResponseStatus;
+    switch (s) {
+    case ImpulseResponseStatus::Read:
+        break;
+    case ImpulseResponseStatus::NotSoundFile:
+        return T("It is not a sound file this program can read.");
+    case ImpulseResponseStatus::NotMono:
+        return T("It holds more than one channel. Export each channel's impulse response on its own.");
+    case ImpulseResponseStatus::UnsupportedRate:
+        return T("Its sample rate is not 44.1, 48 or 96 kHz.");
+    case ImpulseResponseStatus::Empty:
+        return T("It holds no samples.");
+    case ImpulseResponseStatus::TooLong:
+        return T("It is longer than an impulse response (10 s at most).");
+    case ImpulseResponseStatus::NotFinite:
+        return T("It holds samples that are not numbers.");
+    }
+    return T("It is not a sound file this program can read.");
+}
+
+QString Ms(double ms) {
+    return QString::number(ms, 'f', 3);
+}
+
+}  // namespace
+
+AlignDialog::AlignDialog(FileChooser& files, Prompter& prompter, QWidget* parent)
+    : CCommonDlg("XML_ALIGN", parent), files_(files), prompter_(prompter) {
+    QWidget* l = Layout();
+    if (!l) return;
+    status_ = Named<QLabel>(l, "status");
+    apply_ = Named<QPushButton>(l, "btnApply");
+    auto* cancel = Named<QPushButton>(l, "btnCancel");
+    if (!status_ || !apply_ || !cancel) return;
+    for (int k = 0; k < 6; ++k) {
+        auto name = [k](const char* base) { return QByteArray(base) + QByteArray::number(k + 1); };
+        Row& r = rows_[static_cast<size_t>(k)];
+        r.path = Named<QLabel>(l, name("path").constData());
+        r.arrival = Named<QLabel>(l, name("arrival").constData());
+        r.delay = Named<QLabel>(l, name("delay").constData());
+        r.polarity = Named<QLabel>(l, name("polarity").constData());
+        auto* choose = Named<QPushButton>(l, name("choose").constData());
+        auto* clear = Named<QPushButton>(l, name("clear").constData());
+        if (!r.path || !r.arrival || !r.delay || !r.polarity || !choose || !clear) return;
+        connect(choose, &QPushButton::clicked, this, [this, k] { Choose(k); });
+        connect(clear, &QPushButton::clicked, this, [this, k] { Clear(k); });
+    }
+    connect(apply_, &QPushButton::clicked, this, [this] {
+        if (!Delays().empty()) done(kOk);
+    });
+    connect(cancel, &QPushButton::clicked, this, [this] { done(kCancel); });
+    ShowRows();
+}
+
+std::vector<std::pair<int, int>> AlignDialog::Delays() const {
+    std::vector<std::pair<int, int>> delays;
+    if (proposal_.status != analysis::DelayProposalStatus::Proposed || proposed_.size() < 2) return delays;
+    for (size_t i = 0; i < proposed_.size(); ++i) delays.emplace_back(BlockOfRow(proposed_[i]), proposal_.raw[i]);
+    return delays;
+}
+
+void AlignDialog::Choose(int row) {
+    const QString title = T("Impulse response for CH%1").arg(row + 1);
+    const QStringList chosen =
+        files_.OpenFiles(this, title, T("Impulse responses") + " (*.wav);;" + T("All files") + " (*)");
+    if (chosen.isEmpty()) return;
+    const QString path = chosen.front();
+    const analysis::ImpulseResponseRead read = analysis::ReadImpulseResponseFile(QFile::encodeName(path).toStdString());
+    if (read.status != analysis::ImpulseResponseStatus::Read)
+        return prompter_.Inform(this, T("%1 was not taken.").arg(path) + "\n\n" + ReadProblem(read.status), title);
+    const analysis::Arrival arrival = analysis::DetectArrival(read.response);
+    if (arrival.status != analysis::ArrivalStatus::Found)
+        return prompter_.Inform(this, T("%1 is silent: there is no direct sound to time.").arg(path), title);
+    Row& r = rows_[static_cast<size_t>(row)];
+    r.file = path;
+    r.found = arrival;
+    ShowRows();
+}
+
+void AlignDialog::Clear(int row) {
+    Row& r = rows_[static_cast<size_t>(row)];
+    r.file.clear();
+    r.found.reset();
+    ShowRows();
+}
+
+void AlignDialog::ShowRows() {
+    std::vector<double> arrivals;
+    std::vector<int> polarities;
+    proposed_.clear();
+    for (int k = 0; k < 6; ++k)
+        if (const auto& found = rows_[static_cast<size_t>(k)].found) {
+            proposed_.push_back(k);
+            arrivals.push_back(found->ms);
+            polarities.push_back(found->polarity);
+        }
+    proposal_ = analysis::ProposeDelays(arrivals);
+    const bool proposed = proposal_.status == analysis::DelayProposalStatus::Proposed && proposed_.size() >= 2;
+    const std::vector<bool> inverted =
+        proposed_.size() >= 2 ? analysis::InvertedPolarityHints(polarities) : std::vector<bool>(proposed_.size());
+    for (Row& r : rows_) {
+        r.path->setText(r.file.isEmpty() ? T("(none)") : QFileInfo(r.file).fileName());
+        r.path->setToolTip(r.file);
+        r.arrival->clear();
+        r.delay->clear();
+        r.polarity->clear();
+    }
+    for (size_t i = 0; i < proposed_.size(); ++i) {
+        Row& r = rows_[static_cast<size_t>(proposed_[i])];
+        r.arrival->setText(Ms(r.found->ms));
+        if (proposed) r.delay->setText(Ms(proposal_.raw[i] / double(analysis::kDelayStepsPerMs)));
+        if (inverted[i]) r.polarity->setText(T("inverted?"));
+    }
+    if (proposed_.size() < 2)
+        status_->setText(T("Choose the impulse responses of at least two channels."));
+    else if (!proposed)
+        status_->setText(T("The arrivals lie %1 ms apart; the box delays a channel by 20 ms at most. The delays "
+                           "cannot be applied.")
+                             .arg(Ms(proposal_.spreadMs)));
+    else if (std::find(inverted.begin(), inverted.end(), true) != inverted.end())
+        status_->setText(T("The latest channel gets no delay. A channel marked inverted? swings the other way "
+                           "from the rest: check its wiring or its Phase button."));
+    else
+        status_->setText(T("The latest channel gets no delay; the others wait for it."));
+    apply_->setEnabled(proposed);
+}
+
+void AlignDialog::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::LanguageChange && apply_) ShowRows();
+    CCommonDlg::changeEvent(e);
+}
+
+}  // namespace caraudio::app

@@ -1,0 +1,193 @@
+#include "AutoEqDialog.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "Layouts.h"
+#include "Prompter.h"
+#include "ResponsePreview.h"
+#include "Translation.h"
+#include "ValueScales.h"
+
+namespace caraudio::app {
+namespace {
+
+QString T(const char* text) {
+    return Tr("autoeq", text);
+}
+
+// A fit usually ends before anyone notices; the bar shows only after this.
+constexpr int kSlowFitMs = 150;
+
+QString Number(double v) {
+    return QString::number(v, 'g', 10);
+}
+
+// A typed number, read without the locale; nothing when it is not one.
+std::optional<double> Typed(const QLineEdit* field) {
+    bool ok = false;
+    const double v = field->text().trimmed().replace(',', '.').toDouble(&ok);
+    if (!ok || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+}  // namespace
+
+AutoEqDialog::AutoEqDialog(const AutoEqInputs& inputs, Prompter& prompter, QWidget* parent)
+    : CCommonDlg("XML_AUTOEQ", parent), inputs_(inputs), prompter_(prompter) {
+    QWidget* l = Layout();
+    if (!l) return;
+    channel_ = Named<QLabel>(l, "channel");
+    mode_ = Named<QLabel>(l, "mode");
+    result_ = Named<QLabel>(l, "result");
+    rangeLow_ = Named<QLineEdit>(l, "rangeLow");
+    rangeHigh_ = Named<QLineEdit>(l, "rangeHigh");
+    maxBoost_ = Named<QLineEdit>(l, "maxBoost");
+    bands_ = Named<QLineEdit>(l, "bands");
+    progress_ = Named<QProgressBar>(l, "progress");
+    apply_ = Named<QPushButton>(l, "btnApply");
+    auto* discard = Named<QPushButton>(l, "btnDiscard");
+    auto* area = Named<QWidget>(l, "preview");
+    if (!channel_ || !mode_ || !result_ || !rangeLow_ || !rangeHigh_ || !maxBoost_ || !bands_ || !progress_ ||
+        !apply_ || !discard || !area)
+        return;
+    preview_ = new widgets::ResponsePreview(area);
+    auto* box = new QVBoxLayout(area);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->addWidget(preview_);
+    progress_->hide();
+    apply_->setEnabled(false);
+    connect(apply_, &QPushButton::clicked, this, [this] {
+        if (proposal_ && proposal_->status == analysis::AutoEqStatus::Fitted) done(kOk);
+    });
+    connect(discard, &QPushButton::clicked, this, [this] { done(kCancel); });
+    for (QLineEdit* f : {rangeLow_, rangeHigh_, maxBoost_, bands_})
+        connect(f, &QLineEdit::editingFinished, this, &AutoEqDialog::FieldsTyped);
+    ShowOptions();
+    Fit();
+}
+
+AutoEqDialog::~AutoEqDialog() {
+    // A fit still running works on its own copies; it is waited for, not
+    // stopped, and takes a fraction of a second.
+    if (worker_) {
+        worker_->wait();
+        delete worker_;
+    }
+}
+
+void AutoEqDialog::ShowOptions() {
+    const analysis::AutoEqOptions& o = inputs_.options;
+    channel_->setText(QString::fromStdString(ChannelLabel(inputs_.channel)));
+    mode_->setText(o.geq ? T("GEQ mode: only the gains move.") : T("PEQ mode: frequency, gain and Q move."));
+    rangeLow_->setText(Number(o.loHz));
+    rangeHigh_->setText(Number(o.hiHz));
+    maxBoost_->setText(Number(o.maxBoostDb));
+    bands_->setText(QString::number(o.maxBands));
+}
+
+void AutoEqDialog::FieldsTyped() {
+    analysis::AutoEqOptions o = inputs_.options;
+    const std::optional<double> low = Typed(rangeLow_), high = Typed(rangeHigh_), boost = Typed(maxBoost_),
+                                bands = Typed(bands_);
+    const double maxBoostDb = std::max(0, inputs_.options.limits.maxvol);
+    QString refusal;
+    if (!low || !high || *low < 20 || *high > 20000 || *low >= *high)
+        refusal = T("The fit range takes two frequencies from 20 to 20000 Hz, the lower one first.");
+    else if (!boost || *boost < 0 || *boost > maxBoostDb)
+        refusal = T("The maximum boost takes 0 to %1 dB.").arg(maxBoostDb);
+    else if (!bands || *bands != std::floor(*bands) || *bands < 1 || *bands > kBandCount)
+        refusal = T("The number of bands takes 1 to %1.").arg(kBandCount);
+    if (!refusal.isEmpty()) {
+        ShowOptions();  // the values in use again, before the message takes the focus
+        return prompter_.Inform(this, refusal, T("Auto EQ"));
+    }
+    o.loHz = *low;
+    o.hiHz = *high;
+    o.maxBoostDb = *boost;
+    o.maxBands = static_cast<int>(*bands);
+    const analysis::AutoEqOptions& now = inputs_.options;
+    if (o.loHz == now.loHz && o.hiHz == now.hiHz && o.maxBoostDb == now.maxBoostDb && o.maxBands == now.maxBands)
+        return;
+    inputs_.options = o;
+    ShowOptions();
+    Fit();
+}
+
+void AutoEqDialog::Fit() {
+    // What is on screen no longer matches the fields: it cannot be applied.
+    proposal_.reset();
+    apply_->setEnabled(false);
+    result_->setText(T("Fitting..."));
+    if (worker_) {
+        fitAgain_ = true;
+        return;
+    }
+    auto out = std::make_shared<analysis::AutoEqResult>();
+    done_ = out;
+    worker_ = QThread::create([in = inputs_, out] {
+        *out = analysis::FitAutoEq(in.measured, in.target, in.image, in.channel, in.options);
+    });
+    connect(worker_, &QThread::finished, this, &AutoEqDialog::FitDone, Qt::QueuedConnection);
+    QTimer::singleShot(kSlowFitMs, progress_, [this, running = worker_] {
+        if (worker_ == running) progress_->show();
+    });
+    worker_->start();
+}
+
+void AutoEqDialog::FitDone() {
+    worker_->wait();
+    delete worker_;
+    worker_ = nullptr;
+    progress_->hide();
+    if (fitAgain_) {
+        fitAgain_ = false;
+        return Fit();
+    }
+    proposal_ = *done_;
+    ShowProposal();
+}
+
+void AutoEqDialog::ShowProposal() {
+    const analysis::AutoEqOptions& o = inputs_.options;
+    using widgets::EqOverlayRole;
+    std::vector<widgets::EqOverlayCurve> curves{{EqOverlayRole::Measured, T("Measured"), inputs_.measured, true},
+                                                {EqOverlayRole::Target, T("Target"), inputs_.target, true}};
+    if (!proposal_ || proposal_->status != analysis::AutoEqStatus::Fitted) {
+        if (proposal_) result_->setText(T("The measurement has no level inside the fit range: nothing to fit."));
+        apply_->setEnabled(false);
+        preview_->SetCurves(std::move(curves), o.loHz, o.hiHz);
+        return;
+    }
+    const analysis::AutoEqResult& r = *proposal_;
+    curves.push_back({EqOverlayRole::Predicted, T("With Auto EQ"), r.predicted, true});
+    preview_->SetCurves(std::move(curves), o.loHz, o.hiHz);
+    result_->setText(T("%1 of %2 bands used. Error against the target from %3 to %4 Hz, smoothed to 1/6 octave: "
+                       "%5 dB now, %6 dB with these bands.")
+                         .arg(r.bandsUsed)
+                         .arg(kBandCount)
+                         .arg(Number(o.loHz), Number(o.hiHz))
+                         .arg(r.rmsBeforeDb, 0, 'f', 2)
+                         .arg(r.rmsAfterDb, 0, 'f', 2));
+    apply_->setEnabled(true);
+}
+
+void AutoEqDialog::changeEvent(QEvent* e) {
+    // The layout's texts translate themselves; these are set here.
+    if (e->type() == QEvent::LanguageChange && preview_) {
+        ShowOptions();
+        if (worker_)
+            result_->setText(T("Fitting..."));
+        else
+            ShowProposal();
+    }
+    CCommonDlg::changeEvent(e);
+}
+
+}  // namespace caraudio::app

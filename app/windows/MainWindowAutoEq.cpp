@@ -1,0 +1,71 @@
+// The main window's fits from measurements: Auto EQ of the selected
+// channel's bands, and every channel's delay from impulse responses.
+#include "AlignDialog.h"
+#include "AutoEqDialog.h"
+#include "ChannelImport.h"
+#include "EditSession.h"
+#include "MainWindow.h"
+#include "MeasurementDialog.h"
+#include "ParamDatabase.h"
+#include "SkEQ.h"
+#include "Prompter.h"
+#include "StepLabels.h"
+#include "TuningSettings.h"
+#include "Translation.h"
+#include "ValueScales.h"
+
+namespace caraudio::app {
+
+void CMainDlg::RunAutoEq() {
+    if (!eq_ || !eq_->Model()) return;
+    const int ch = Channel();
+    QWidget* owner = measurementDlg_ ? static_cast<QWidget*>(measurementDlg_) : this;
+    const std::optional<ChannelMeasurements::FitCurves> curves = measurements_.CurvesForFit(ch, eq_->Model()->Grid());
+    const QString title = Tr("autoeq", "Auto EQ");
+    if (!curves)
+        return s_.prompter.Inform(owner, Tr("autoeq", "Load a measurement of %1 first.").arg(QString::fromStdString(ChannelLabel(ch))), title);
+    // A level that could not be set against the target would be fitted as
+    // if the whole curve were that far off.
+    if (curves->alignment != analysis::LevelAlignment::Status::Aligned)
+        return s_.prompter.Inform(
+            owner,
+            Tr("autoeq", "The measurement has no level inside the reference range, so it cannot be set against "
+                         "the target. Choose a reference range where it was measured."),
+            title);
+    AutoEqInputs inputs;
+    inputs.channel = ch;
+    inputs.measured = curves->measured;
+    inputs.target = curves->target;
+    inputs.image = s_.db.Block();
+    inputs.options = autoEqOptions_;
+    inputs.options.geq = !peq_;
+    inputs.options.limits = s_.tuning.Gains();
+    AutoEqDialog dialog(inputs, s_.prompter, owner);
+    const int answer = dialog.exec();
+    autoEqOptions_ = dialog.Options();
+    if (answer != CCommonDlg::kOk || !dialog.Proposal()) return;
+    {
+        EditSession::Scope step(s_.session, ChannelStep("Auto EQ %1", ch));
+        edits::ApplyBands(s_.db, ch, dialog.Proposal()->bands, s_.tuning.scale);
+    }
+    // The bands changed all at once, on the whole link group, as an import does.
+    RefreshCurveChannels(Targets(ch));
+    RefreshAll();
+    RefreshCurve();
+    CheckGainAlert(ch);
+}
+
+void CMainDlg::RunAlign() {
+    QWidget* owner = measurementDlg_ ? static_cast<QWidget*>(measurementDlg_) : this;
+    AlignDialog dialog(s_.files, s_.prompter, owner);
+    if (dialog.exec() != CCommonDlg::kOk) return;
+    const std::vector<std::pair<int, int>> delays = dialog.Delays();
+    if (delays.empty()) return;
+    {
+        EditSession::Scope step(s_.session, StepLabel("Delays from impulse responses"));
+        for (const auto& [block, raw] : delays) s_.db.SetParam(param::Delay(block), static_cast<uint16_t>(raw));
+    }
+    ShowDelays();
+}
+
+}  // namespace caraudio::app

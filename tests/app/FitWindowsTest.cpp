@@ -1,0 +1,326 @@
+// Auto EQ and the alignment from impulse responses, reached from the
+// measurement panel as a user does: the dialogs' fields, what they show,
+// apply, discard and undo.
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <cmath>
+#include <fstream>
+
+#include "AppRig.h"
+#include "AutoEqDialog.h"
+#include "EditSession.h"
+#include "MeasurementDialog.h"
+#include "ParameterTable.h"
+#include "ResponsePreview.h"
+#include "SkButtons.h"
+#include "SyntheticImpulse.h"
+
+namespace caraudio::app::test {
+namespace {
+
+using widgets::EqOverlayRole;
+using widgets::SkCheckButton;
+
+constexpr int kCh2 = 3;  // block index of CH2
+
+// A door woofer and tweeter at the seat: roll-offs below 60 Hz and above
+// 14 kHz, a cabin bump of 6 dB at 45 Hz, a 4 dB dip at 2.5 kHz and a 3 dB
+// peak at 700 Hz; absolute SPL around 80 dB.
+double CarLevelDb(double hz) {
+    const double lowRollOff = -10 * std::log10(1 + std::pow(60 / hz, 4));
+    const double highRollOff = -10 * std::log10(1 + std::pow(hz / 14000, 4));
+    auto bump = [hz](double at, double db, double octaves) {
+        return db * std::exp(-std::pow(std::log2(hz / at) / octaves, 2));
+    };
+    return 80 + lowRollOff + highRollOff + bump(45, 6, 0.8) + bump(700, 3, 0.4) + bump(2500, -4, 0.5);
+}
+
+QByteArray RewMeasurement() {
+    QByteArray text = "* Freq(Hz) SPL(dB) Phase(degrees)\n";
+    for (double hz = 20; hz <= 20000; hz *= std::pow(2.0, 1.0 / 24))
+        text += QString("%1 %2 0\n").arg(hz, 0, 'f', 3).arg(CarLevelDb(hz), 0, 'f', 4).toUtf8();
+    return text;
+}
+
+class FitWindowsTest : public AppRig {
+protected:
+    void SetUp() override {
+        Start();
+        app->Language().Use(kEnglish);
+        Click(Ctl<SkCheckButton>(1600 + kCh2));  // CH2's speaker on the car map
+        ASSERT_EQ(Db().SelectedChannel(), kCh2);
+        ASSERT_TRUE(ClickForMenu(Ctl<QPushButton>(9003), [](QMenu* menu) {
+            for (QAction* a : menu->actions())
+                if (a->text() == "Measurement...") menu->setActiveAction(a);
+            QTest::keyClick(menu, Qt::Key_Return);
+        }));
+        QTest::qWait(20);
+        ASSERT_NE(Main().MeasurementPanel(), nullptr);
+    }
+    QString Write(const QString& name, const std::string& bytes) {
+        const QString path = QDir(data.path()).filePath(name);
+        std::ofstream(path.toStdString(), std::ios::binary) << bytes;
+        return path;
+    }
+    void LoadMeasurement() {
+        files.openPaths = {Write("car.txt", RewMeasurement().toStdString())};
+        Click(Panel<QPushButton>("btnLoad"));
+        QTest::qWait(20);
+    }
+    template <typename T>
+    T* Panel(const char* name) {
+        T* w = Main().MeasurementPanel()->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    // Clicks a panel button that opens a modal dialog and runs `act` on it.
+    void InDialog(const char* button, const std::function<void(QWidget*)>& act) {
+        bool seen = false;
+        OnNextModal([&](QWidget* dialog) {
+            seen = true;
+            act(dialog);
+            if (dialog->isVisible()) dialog->close();
+        });
+        Click(Panel<QPushButton>(button));
+        EXPECT_TRUE(seen) << button;
+    }
+    // Waits for the fit of the fields' values; generous, for sanitizer builds.
+    bool Fitted(QWidget* dialog) {
+        return WaitFor([&] { return Named<QPushButton>(dialog, "btnApply")->isEnabled(); }, 60000);
+    }
+    template <typename T>
+    static T* Named(QWidget* dialog, const char* name) {
+        return dialog->findChild<T*>(name);
+    }
+    std::array<analysis::BandValues, kBandCount> Bands(const EffectBlock& image, int block) {
+        std::array<analysis::BandValues, kBandCount> out;
+        for (int b = 0; b < kBandCount; ++b)
+            out[size_t(b)] = {image.Get(*FindParam(param::BandFreq(block, b))),
+                              image.Get(*FindParam(param::BandQ(block, b))),
+                              static_cast<int16_t>(image.Get(*FindParam(param::BandGain(block, b))))};
+        return out;
+    }
+    // The two errors the result line gives, now and with the bands.
+    static std::pair<double, double> Errors(const QString& text) {
+        const QRegularExpressionMatch m =
+            QRegularExpression(R"(: ([\d.]+) dB now, ([\d.]+) dB with these bands)").match(text);
+        EXPECT_TRUE(m.hasMatch()) << text.toStdString();
+        return {m.captured(1).toDouble(), m.captured(2).toDouble()};
+    }
+};
+
+TEST_F(FitWindowsTest, AutoEqNeedsAMeasurement) {
+    EXPECT_FALSE(Panel<QPushButton>("btnAutoEq")->isEnabled());
+    LoadMeasurement();
+    EXPECT_TRUE(Panel<QPushButton>("btnAutoEq")->isEnabled());
+    Click(Panel<QPushButton>("btnClear"));
+    EXPECT_FALSE(Panel<QPushButton>("btnAutoEq")->isEnabled());
+}
+
+TEST_F(FitWindowsTest, PreviewThenApplyIsOneStepThatUndoes) {
+    Click(Ctl<SkCheckButton>(1501));  // PEQ: the fit places the bands
+    ASSERT_TRUE(Main().PeqMode());
+    LoadMeasurement();
+    const EffectBlock before = Pc();
+    analysis::AutoEqResult shown;
+    InDialog("btnAutoEq", [&](QWidget* dialog) {
+        EXPECT_EQ(Named<QLabel>(dialog, "channel")->text(), "CH2");
+        EXPECT_EQ(Named<QLabel>(dialog, "mode")->text(), "PEQ mode: frequency, gain and Q move.");
+        const struct {
+            const char* field;
+            const char* value;
+        } defaults[] = {{"rangeLow", "40"}, {"rangeHigh", "16000"}, {"maxBoost", "6"}, {"bands", "31"}};
+        for (const auto& d : defaults) EXPECT_EQ(Named<QLineEdit>(dialog, d.field)->text(), d.value) << d.field;
+        ASSERT_TRUE(Fitted(dialog));
+        EXPECT_FALSE(Named<QProgressBar>(dialog, "progress")->isVisible());
+        const QString result = Named<QLabel>(dialog, "result")->text();
+        const auto [now, after] = Errors(result);
+        EXPECT_GT(now, 1.0) << "the car is far from flat before";
+        EXPECT_LT(after, 1.0);
+        // The preview: measured, target and the prediction with the bands.
+        const auto* preview = dialog->findChild<widgets::ResponsePreview*>();
+        ASSERT_NE(preview, nullptr);
+        ASSERT_EQ(preview->Curves().size(), 3u);
+        EXPECT_EQ(preview->Curves()[2].role, EqOverlayRole::Predicted);
+        EXPECT_EQ(preview->Curves()[2].name, "With Auto EQ");
+        EXPECT_EQ(Pc(), before) << "nothing changes before Apply";
+        shown = *static_cast<AutoEqDialog*>(dialog)->Proposal();
+        Click(Named<QPushButton>(dialog, "btnApply"));
+    });
+    EXPECT_EQ(Bands(Pc(), kCh2), shown.bands);
+    EXPECT_EQ(Bands(SentBox(), kCh2), shown.bands) << "the box holds what was applied";
+    int moved = 0;
+    for (const analysis::BandValues& b : shown.bands) {
+        EXPECT_LE(b.gain, 600) << "at most the default 6 dB boost";
+        EXPECT_GE(b.freq, 40);
+        EXPECT_LE(b.freq, 16000);
+        moved += b.gain != 0;
+    }
+    EXPECT_GT(moved, 3);
+    EXPECT_EQ(Main().findChild<QPushButton*>("btn_undo")->toolTip(), "Undo: Auto EQ CH2");
+
+    Key(&Main(), Qt::Key_Z);
+    EXPECT_EQ(Bands(Pc(), kCh2), Bands(before, kCh2)) << "one undo takes back every band";
+    EXPECT_EQ(Bands(SentBox(), kCh2), Bands(before, kCh2));
+    Key(&Main(), Qt::Key_Y);
+    EXPECT_EQ(Bands(Pc(), kCh2), shown.bands);
+}
+
+TEST_F(FitWindowsTest, DiscardAndCloseChangeNothing) {
+    LoadMeasurement();
+    const EffectBlock before = Pc();
+    for (const char* how : {"btnDiscard", "escape", "btn_close"}) {
+        InDialog("btnAutoEq", [&](QWidget* dialog) {
+            ASSERT_TRUE(Fitted(dialog));
+            if (std::string(how) == "escape")
+                QTest::keyClick(dialog, Qt::Key_Escape);
+            else
+                Click(Named<QPushButton>(dialog, how));
+            EXPECT_FALSE(dialog->isVisible()) << how;
+        });
+        EXPECT_EQ(Pc(), before) << how;
+        EXPECT_FALSE(app->Session().CanUndo()) << how;
+    }
+}
+
+TEST_F(FitWindowsTest, FieldsRefitAndBadValuesAreRefused) {
+    LoadMeasurement();  // GEQ mode, as the program starts
+    const EffectBlock before = Pc();
+    analysis::AutoEqResult shown;
+    InDialog("btnAutoEq", [&](QWidget* dialog) {
+        EXPECT_EQ(Named<QLabel>(dialog, "mode")->text(), "GEQ mode: only the gains move.");
+        ASSERT_TRUE(Fitted(dialog));
+        const struct {
+            const char* field;
+            const char* typed;
+            const char* message;
+        } refused[] = {
+            {"rangeLow", "16000", "The fit range takes two frequencies from 20 to 20000 Hz, the lower one first."},
+            {"rangeHigh", "30000", "The fit range takes two frequencies from 20 to 20000 Hz, the lower one first."},
+            {"rangeLow", "abc", "The fit range takes two frequencies from 20 to 20000 Hz, the lower one first."},
+            {"maxBoost", "-1", "The maximum boost takes 0 to 20 dB."},
+            {"maxBoost", "21", "The maximum boost takes 0 to 20 dB."},
+            {"bands", "0", "The number of bands takes 1 to 31."},
+            {"bands", "2.5", "The number of bands takes 1 to 31."},
+        };
+        for (const auto& r : refused) {
+            auto* field = Named<QLineEdit>(dialog, r.field);
+            const QString kept = field->text();
+            Type(field, r.typed);
+            ASSERT_EQ(prompter.messages.size(), 1u) << r.field << " " << r.typed;
+            EXPECT_EQ(prompter.messages[0].text, r.message);
+            prompter.messages.clear();
+            EXPECT_EQ(field->text(), kept) << "the value in use shows again";
+            EXPECT_TRUE(dialog->isVisible());
+            EXPECT_TRUE(Named<QPushButton>(dialog, "btnApply")->isEnabled()) << "the preview still holds";
+        }
+        // Accepted values fit again; Enter commits a field without closing.
+        TypeAndEnter(Named<QLineEdit>(dialog, "maxBoost"), "2");
+        EXPECT_TRUE(dialog->isVisible());
+        Type(Named<QLineEdit>(dialog, "bands"), "5");
+        Type(Named<QLineEdit>(dialog, "rangeLow"), "100");
+        ASSERT_TRUE(Fitted(dialog));
+        EXPECT_TRUE(prompter.messages.empty());
+        EXPECT_NE(Named<QLabel>(dialog, "result")->text().indexOf("from 100 to 16000 Hz"), -1)
+            << Named<QLabel>(dialog, "result")->text().toStdString();
+        shown = *static_cast<AutoEqDialog*>(dialog)->Proposal();
+        Click(Named<QPushButton>(dialog, "btnApply"));
+    });
+    const auto applied = Bands(Pc(), kCh2), old = Bands(before, kCh2);
+    int moved = 0;
+    for (int b = 0; b < kBandCount; ++b) {
+        const auto& a = applied[size_t(b)];
+        EXPECT_EQ(a.freq, old[size_t(b)].freq) << "GEQ keeps band " << b << "'s frequency";
+        EXPECT_EQ(a.q, old[size_t(b)].q) << "GEQ keeps band " << b << "'s Q";
+        EXPECT_LE(a.gain, 200) << "band " << b;
+        if (a.gain != 0) {
+            ++moved;
+            EXPECT_GE(a.freq, 100) << "no band moves outside the range";
+        }
+    }
+    EXPECT_GT(moved, 0);
+    EXPECT_LE(moved, 5);
+    EXPECT_EQ(applied, shown.bands);
+}
+
+TEST_F(FitWindowsTest, DelaysFromImpulseResponsesApplyAsOneStep) {
+    namespace syn = analysis::synthetic;
+    const syn::Shape pulse = syn::LowPassPulse(8000);
+    auto response = [&](double startMs, double amplitude) {
+        syn::Room room;
+        room.arrivalS = startMs / 1000;
+        room.amplitude = amplitude;
+        room.reflectionDelayS = 0.002;
+        room.reflectionGain = 0.6;
+        room.snrDb = 45;
+        return syn::Wav(syn::Render(pulse, room, 48000), 48000, SF_FORMAT_PCM_16);
+    };
+    const double halfRiseMs = syn::HalfRise(pulse) * 1000;
+    // CH1 (block 2) 3 ms, CH2 (block 3) 4.5 ms and inverted, CH5 (block 0)
+    // 6 ms: CH5 is latest and gets 0; the others wait 144 and 72 steps.
+    const struct {
+        int row;
+        double startMs, amplitude;
+        int block, raw;
+    } rows[] = {{1, 3.0, 0.5, 2, 144}, {2, 4.5, -0.5, 3, 72}, {5, 6.0, 0.4, 0, 0}};
+    const EffectBlock before = Pc();
+    InDialog("btnAlign", [&](QWidget* dialog) {
+        auto* status = Named<QLabel>(dialog, "status");
+        EXPECT_EQ(status->text(), "Choose the impulse responses of at least two channels.");
+        EXPECT_FALSE(Named<QPushButton>(dialog, "btnApply")->isEnabled());
+
+        files.openPaths = {Write("broken.wav", "RIFF....not a wave")};
+        Click(Named<QPushButton>(dialog, "choose3"));
+        ASSERT_EQ(prompter.messages.size(), 1u);
+        EXPECT_TRUE(prompter.messages[0].text.endsWith("It is not a sound file this program can read."))
+            << prompter.messages[0].text.toStdString();
+        prompter.messages.clear();
+        EXPECT_EQ(Named<QLabel>(dialog, "path3")->text(), "(none)");
+
+        for (const auto& r : rows) {
+            const QString n = QString::number(r.row);
+            files.openPaths = {Write("ch" + n + ".wav", response(r.startMs, r.amplitude))};
+            Click(Named<QPushButton>(dialog, ("choose" + n).toLatin1().constData()));
+            EXPECT_TRUE(prompter.messages.empty());
+            EXPECT_EQ(Named<QLabel>(dialog, ("path" + n).toLatin1().constData())->text(), "ch" + n + ".wav");
+        }
+        for (const auto& r : rows) {
+            const QString n = QString::number(r.row);
+            const double arrival = Named<QLabel>(dialog, ("arrival" + n).toLatin1().constData())->text().toDouble();
+            EXPECT_NEAR(arrival, r.startMs + halfRiseMs, 1.0 / 48) << "CH" << r.row;
+            EXPECT_EQ(Named<QLabel>(dialog, ("delay" + n).toLatin1().constData())->text(),
+                      QString::number(r.raw / 48.0, 'f', 3));
+            EXPECT_EQ(Named<QLabel>(dialog, ("polarity" + n).toLatin1().constData())->text(),
+                      r.amplitude < 0 ? "inverted?" : "");
+        }
+        EXPECT_TRUE(Named<QPushButton>(dialog, "btnApply")->isEnabled());
+
+        // A response 25 ms later than the earliest: beyond what the box delays.
+        files.openPaths = {Write("late.wav", response(28.0, 0.5))};
+        Click(Named<QPushButton>(dialog, "choose4"));
+        EXPECT_TRUE(status->text().startsWith("The arrivals lie 25.000 ms apart")) << status->text().toStdString();
+        EXPECT_FALSE(Named<QPushButton>(dialog, "btnApply")->isEnabled());
+        EXPECT_EQ(Named<QLabel>(dialog, "delay1")->text(), "");
+        Click(Named<QPushButton>(dialog, "clear4"));
+        ASSERT_TRUE(Named<QPushButton>(dialog, "btnApply")->isEnabled());
+        Click(Named<QPushButton>(dialog, "btnApply"));
+    });
+    for (const auto& r : rows) {
+        EXPECT_EQ(Param(param::Delay(r.block)), r.raw) << "CH" << r.row;
+        EXPECT_EQ(SentBox().Get(*FindParam(param::Delay(r.block))), r.raw) << "CH" << r.row;
+        EXPECT_EQ(Ctl<QWidget>(4100 + r.block)->property("text").toString(),
+                  QString::number(r.raw / 48.0, 'f', 3))
+            << "the delay field shows it";
+    }
+    for (const int block : {1, 4, 5})
+        EXPECT_EQ(Param(param::Delay(block)), before.Get(*FindParam(param::Delay(block))))
+            << "a channel without a response keeps its delay";
+    EXPECT_EQ(Main().findChild<QPushButton*>("btn_undo")->toolTip(), "Undo: Delays from impulse responses");
+    Key(&Main(), Qt::Key_Z);
+    EXPECT_EQ(Pc(), before) << "one undo takes back every delay";
+}
+
+}  // namespace
+}  // namespace caraudio::app::test
