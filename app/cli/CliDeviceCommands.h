@@ -38,9 +38,6 @@ struct Connected {
 };
 Connected ConnectBox(const CliOptions& options, std::FILE* err);
 
-// "CH1".."CH6" (any case) to the block index.
-bool ChannelArg(std::string_view text, int& block);
-
 // Reads a whole image (exactly 1230 bytes) from a file; says why not on err.
 bool ReadImageFile(const std::string& path, EffectBlock& image, std::FILE* err);
 
