@@ -26,6 +26,7 @@ int SceneDelete(const CliOptions& options, CommandArgs args, std::FILE* out, std
 int SceneExport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int SceneImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int Curve(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int AutoEq(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int Align(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int SceneRecall(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int EqImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
