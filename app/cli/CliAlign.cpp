@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "Arrival.h"
-#include "CliDeviceCommands.h"
+#include "CliChannelArg.h"
 #include "DelayProposal.h"
 #include "ImpulseResponse.h"
 #include "ParamDatabase.h"

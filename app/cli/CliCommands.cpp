@@ -50,6 +50,13 @@ constexpr std::array kCommands = {
             "write a channel's bands as REW filter settings or an Equalizer APO configuration; "
             "FILE - is standard output",
             3, 5, EqExport},
+    Command{"autoeq",
+            "autoeq --channel CHn --measurement FILE [--target T] [--range LO-HI] [--max-boost DB] "
+            "[--bands N] [--smoothing 1/N] [--dry-run]",
+            "fit a channel's bands (frequency, gain and Q) so its measurement follows the target (T as for "
+            "curve) over LO-HI Hz (40-16000); boosts at most DB (6), uses at most N bands (31); prints them "
+            "as REW filter settings with the RMS error before and after; --dry-run sends nothing",
+            4, 15, AutoEq},
     Command{"align", "align CHn=FILE [CHn=FILE ...] [--dry-run]",
             "channel delays from impulse responses (WAV) measured at the listening position with one timing "
             "reference: every direct sound arrives together; --dry-run only prints them",

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "ChannelCurves.h"
-#include "CliDeviceCommands.h"
+#include "CliChannelArg.h"
 #include "CliMeasurementColumns.h"
 #include "ValueScales.h"
 
@@ -14,35 +14,17 @@ constexpr double kEditorStartHz = 17;
 
 }  // namespace
 
-// "CH1".."CH6" (any case) to the block index.
-bool ChannelArg(std::string_view text, int& block) {
-    for (int b = 0; b < kChannelCount; ++b) {
-        const std::string label = ChannelLabel(b);
-        if (label.size() != text.size()) continue;
-        bool same = true;
-        for (size_t i = 0; i < label.size() && same; ++i)
-            same = std::toupper(static_cast<unsigned char>(text[i])) == label[i];
-        if (same) {
-            block = b;
-            return true;
-        }
-    }
-    return false;
-}
-
 int Curve(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err) {
     int block = 2;  // CH1
     int filter = -1;
     std::string imagePath;
     OverlayArgs overlay;
     for (size_t i = 0; i < args.size(); ++i) {
+        const OptionTaken channel = TakeChannelOption(args, i, block, err);
+        if (channel == OptionTaken::Bad) return kExitUsage;
+        if (channel == OptionTaken::Taken) continue;
         const bool hasValue = i + 1 < args.size();
-        if (args[i] == "--channel" && hasValue) {
-            if (!ChannelArg(args[++i], block)) {
-                std::fprintf(err, "caraudio-cli: --channel takes CH1..CH6.\n");
-                return kExitUsage;
-            }
-        } else if (args[i] == "--image" && hasValue) {
+        if (args[i] == "--image" && hasValue) {
             imagePath = std::string(args[++i]);
         } else if (TakeOverlayArg(args, i, overlay)) {
             continue;

@@ -26,6 +26,7 @@ int SceneDelete(const CliOptions& options, CommandArgs args, std::FILE* out, std
 int SceneExport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int SceneImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int Curve(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int AutoEq(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int Align(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int SceneRecall(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int EqImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
@@ -37,9 +38,6 @@ struct Connected {
     int status = kExitOk;
 };
 Connected ConnectBox(const CliOptions& options, std::FILE* err);
-
-// "CH1".."CH6" (any case) to the block index.
-bool ChannelArg(std::string_view text, int& block);
 
 // Reads a whole image (exactly 1230 bytes) from a file; says why not on err.
 bool ReadImageFile(const std::string& path, EffectBlock& image, std::FILE* err);

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "AtomicFile.h"
-#include "CliDeviceCommands.h"
+#include "CliChannelArg.h"
 #include "FilterExport.h"
 #include "FilterSetWriter.h"
 #include "ValueScales.h"
@@ -21,13 +21,11 @@ struct ExportArgs {
 
 int ParseExportArgs(CommandArgs args, ExportArgs& a, std::FILE* err) {
     for (size_t i = 0; i < args.size(); ++i) {
+        const OptionTaken channel = TakeChannelOption(args, i, a.channel, err);
+        if (channel == OptionTaken::Bad) return kExitUsage;
+        if (channel == OptionTaken::Taken) continue;
         const bool hasValue = i + 1 < args.size();
-        if (args[i] == "--channel" && hasValue) {
-            if (!ChannelArg(args[++i], a.channel)) {
-                std::fprintf(err, "caraudio-cli: --channel takes CH1..CH6.\n");
-                return kExitUsage;
-            }
-        } else if (args[i] == "--format" && hasValue) {
+        if (args[i] == "--format" && hasValue) {
             const std::string_view f = args[++i];
             if (f != "rew" && f != "apo") {
                 std::fprintf(err, "caraudio-cli: --format takes rew or apo.\n");

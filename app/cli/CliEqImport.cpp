@@ -5,7 +5,7 @@
 
 #include "BoxFields.h"
 #include "ChannelImport.h"
-#include "CliDeviceCommands.h"
+#include "CliChannelArg.h"
 #include "CliFiles.h"
 #include "FilterImportPlan.h"
 #include "FilterText.h"
@@ -52,13 +52,11 @@ std::string Printable(std::string_view text) {
 
 int ParseImportArgs(CommandArgs args, ImportArgs& a, std::FILE* err) {
     for (size_t i = 0; i < args.size(); ++i) {
+        const OptionTaken channel = TakeChannelOption(args, i, a.channel, err);
+        if (channel == OptionTaken::Bad) return kExitUsage;
+        if (channel == OptionTaken::Taken) continue;
         const bool hasValue = i + 1 < args.size();
-        if (args[i] == "--channel" && hasValue) {
-            if (!ChannelArg(args[++i], a.channel)) {
-                std::fprintf(err, "caraudio-cli: --channel takes CH1..CH6.\n");
-                return kExitUsage;
-            }
-        } else if (args[i] == "--section" && hasValue && !args[i + 1].empty()) {
+        if (args[i] == "--section" && hasValue && !args[i + 1].empty()) {
             a.section = std::string(args[++i]);
         } else if (args[i] == "--apply-preamp") {
             a.applyPreamp = true;

@@ -113,8 +113,9 @@ TEST(Cli, CommandLineMistakesAreExplained) {
 TEST(Cli, HelpListsEveryCommand) {
     const Result r = RunCli({"--help"});
     EXPECT_EQ(r.status, 0);
-    for (const char* command : {"info", "dump", "read FILE", "write FILE", "recall N", "store N",
-                                "set NAME RAW", "eq-import --channel", "eq-export --channel"})
+    for (const char* command :
+         {"info", "dump", "read FILE", "write FILE", "recall N", "store N", "set NAME RAW",
+          "eq-import --channel", "eq-export --channel", "autoeq --channel"})
         EXPECT_NE(r.out.find(std::string("  ") + command + " "), std::string::npos) << command;
     EXPECT_EQ(RunCli({"--version"}).out.rfind("caraudio-cli ", 0), 0u);
 }
@@ -630,6 +631,203 @@ TEST_F(CliFilterSets, RefusedFilesChangeNothing) {
     EXPECT_EQ(folder.status, 1);
     EXPECT_EQ(folder.err,
               "caraudio-cli: cannot read " + dir_.string() + ": Is a directory. Nothing was changed.\n");
+}
+
+// A door speaker at the listening position, as a measuring program exports
+// it ("freq spl phase", 48 points per octave): second-order roll-offs at
+// 50 Hz and 14 kHz, cabin lift below about 70 Hz, cabin peaks and dips of a
+// few dB and a ripple of 0.3 dB.
+std::string CarMeasurement(double fromHz = 20, double toHz = 20000) {
+    const double pi = std::acos(-1.0);
+    auto secondOrderDb = [](double ratio) {  // a Butterworth low-pass at ratio = f/fc
+        return -10 * std::log10(std::pow(1 - ratio * ratio, 2) + 2 * ratio * ratio);
+    };
+    const struct {
+        double hz, db, q;
+    } modes[] = {{95, 4, 4}, {180, -3, 3}, {420, 3, 2}, {1100, -4, 2.5}, {2600, 3.5, 3}, {6500, -3, 2}};
+    std::ostringstream text;
+    text << "* Measurement data\n* Freq(Hz) SPL(dB) Phase(degrees)\n";
+    for (double hz = fromHz; hz <= toHz * 1.0001; hz *= std::pow(2.0, 1.0 / 48)) {
+        double db = 84 + secondOrderDb(50 / hz) + secondOrderDb(hz / 14000) + 6 / (1 + std::pow(hz / 70, 2));
+        for (const auto& m : modes) db += test::TextbookPeakingDb(m.hz, m.db, m.q, hz);
+        db += 0.3 * std::sin(2 * pi * 3 * std::log2(hz));
+        text << hz << ' ' << db << " 0\n";
+    }
+    return text.str();
+}
+
+struct PrintedBand {
+    int freq, gain, q;  // as the box's fields hold them: Hz, 0.01 dB, 300 x the file's Q
+    bool operator==(const PrintedBand&) const = default;
+};
+
+// The filter lines of REW filter-settings text.
+std::vector<PrintedBand> PrintedBands(const std::string& text) {
+    std::vector<PrintedBand> bands;
+    for (const std::string& line : Lines(text)) {
+        int n;
+        double fc, gain, q;
+        if (std::sscanf(line.c_str(), "Filter %d: ON PK Fc %lf Hz Gain %lf dB Q %lf", &n, &fc, &gain, &q) !=
+            4)
+            continue;
+        bands.push_back({static_cast<int>(std::lround(fc)), static_cast<int>(std::lround(gain * 100)),
+                         static_cast<int>(std::lround(q * 300))});
+    }
+    return bands;
+}
+
+// A raw field as `dump` prints it, signed.
+int DumpedField(const std::string& dump, const std::string& name) {
+    const std::string key = " " + name + " =";
+    const size_t at = dump.find(key);
+    if (at == std::string::npos) return INT32_MIN;
+    const size_t open = dump.find('(', at);
+    return std::atoi(dump.c_str() + open + 1);
+}
+
+// Block 3 (CH2)'s bands that carry a gain, in band order.
+std::vector<PrintedBand> BoxBands(const std::string& dump) {
+    std::vector<PrintedBand> bands;
+    for (int b = 0; b < 31; ++b) {
+        const std::string field = "Box3_EQ" + std::to_string(b) + "_";
+        const int gain = DumpedField(dump, field + "Gain");
+        if (gain != 0)
+            bands.push_back({DumpedField(dump, field + "Freq"), gain, DumpedField(dump, field + "Q")});
+    }
+    return bands;
+}
+
+TEST_F(CliWithBox, AutoEqFitsTheChannelAndTheBoxHoldsWhatItPrints) {
+    const std::string measured = File("door.txt");
+    std::ofstream(measured) << CarMeasurement();
+    const struct {
+        const char* name;
+        std::vector<std::string_view> options;
+        int loHz, hiHz;
+        double boostDb;
+        int bands;
+    } cases[] = {
+        {"flat", {}, 40, 16000, 6, 31},
+        {"house", {"--target", "house:6@80,-1.5"}, 40, 16000, 6, 31},
+        {"narrow",
+         {"--range", "100-8000", "--max-boost", "+2.5", "--bands", "6", "--smoothing", "1/6"},
+         100,
+         8000,
+         2.5,
+         6},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(Box({"recall", "9"}).status, 0);
+        std::vector<std::string_view> args{"autoeq", "--channel", "CH2", "--measurement", measured};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        std::vector<std::string_view> dry = args;
+        dry.push_back("--dry-run");
+
+        const std::string before = Box({"dump"}).out;
+        const Result shown = Box(dry);
+        ASSERT_EQ(shown.status, 0) << c.name << ": " << shown.err;
+        EXPECT_EQ(Box({"dump"}).out, before) << c.name << ": a dry run changes nothing";
+        EXPECT_NE(shown.out.find("* Dry run: nothing was sent to the box.\n"), std::string::npos) << c.name;
+
+        int lo = 0, hi = 0;
+        double rmsBefore = 0, rmsAfter = 0;
+        bool rmsLine = false;
+        for (const std::string& line : Lines(shown.out))
+            rmsLine = rmsLine || std::sscanf(line.c_str(),
+                                             "* RMS error over %d..%d Hz after 1/6-octave smoothing: before "
+                                             "%lf dB, after %lf dB",
+                                             &lo, &hi, &rmsBefore, &rmsAfter) == 4;
+        ASSERT_TRUE(rmsLine) << c.name << ":\n" << shown.out;
+        EXPECT_EQ(lo, c.loHz) << c.name;
+        EXPECT_EQ(hi, c.hiHz) << c.name;
+        EXPECT_LT(rmsAfter, 1.0) << c.name;
+        EXPECT_LT(rmsAfter, rmsBefore) << c.name;
+
+        const std::vector<PrintedBand> printed = PrintedBands(shown.out);
+        ASSERT_FALSE(printed.empty()) << c.name << ":\n" << shown.out;
+        EXPECT_LE(printed.size(), static_cast<size_t>(c.bands)) << c.name;
+        for (const PrintedBand& b : printed) {
+            EXPECT_LE(b.gain, std::lround(c.boostDb * 100)) << c.name << " " << b.freq << " Hz";
+            EXPECT_GE(b.freq, c.loHz) << c.name;
+            EXPECT_LE(b.freq, c.hiHz) << c.name;
+            EXPECT_GE(b.q, 40) << c.name;
+            EXPECT_LE(b.q, 12800) << c.name;
+        }
+        // Comment lines first: the text reads back as a filter set.
+        const std::string printedFile = File("printed.txt");
+        std::ofstream(printedFile) << shown.out;
+        const Result imported = Box({"eq-import", "--channel", "CH3", printedFile});
+        EXPECT_EQ(imported.status, 0) << c.name << ": " << imported.err;
+        EXPECT_NE(imported.out.find("(REW filter settings)"), std::string::npos) << c.name;
+
+        const Result sent = Box(args);
+        ASSERT_EQ(sent.status, 0) << c.name << ": " << sent.err;
+        EXPECT_NE(sent.out.find("* Sent to CH2 in the box.\n"), std::string::npos) << c.name;
+        EXPECT_EQ(PrintedBands(sent.out), printed) << c.name << ": the same fit again";
+        EXPECT_EQ(BoxBands(Box({"dump"}).out), printed) << c.name;
+    }
+}
+
+TEST_F(CliWithBox, AutoEqRefusesWhatItCannotUseAndChangesNothing) {
+    const std::string measured = File("door.txt"), midrange = File("midrange.txt"),
+                      treble = File("treble.txt");
+    std::ofstream(measured) << CarMeasurement();
+    std::ofstream(midrange) << CarMeasurement(100, 3000);
+    std::ofstream(treble) << CarMeasurement(5000, 20000);
+    const std::string missing = File("missing.txt");
+    const std::string before = Box({"dump"}).out;
+    const struct {
+        std::vector<std::string_view> args;
+        int status;
+        std::string says;
+    } cases[] = {
+        {{"--channel", "CH7", "--measurement", measured}, 2, "--channel takes CH1..CH6"},
+        {{"--measurement", measured, "--bands", "4"}, 2, "say which channel to fit with --channel"},
+        {{"--channel", "CH2", "--bands", "4"}, 2, "say which measurement to fit with --measurement FILE"},
+        {{"--channel", "CH2", "--measurement", measured, "--range", "16000-40"}, 2, "--range takes LO-HI"},
+        {{"--channel", "CH2", "--measurement", measured, "--range", "10-16000"}, 2, "--range takes LO-HI"},
+        {{"--channel", "CH2", "--measurement", measured, "--range", "40-25000"}, 2, "--range takes LO-HI"},
+        {{"--channel", "CH2", "--measurement", measured, "--range", "40-"}, 2, "--range takes LO-HI"},
+        {{"--channel", "CH2", "--measurement", measured, "--range", "40..16000"}, 2, "--range takes LO-HI"},
+        {{"--channel", "CH2", "--measurement", measured, "--max-boost", "21"},
+         2,
+         "--max-boost takes 0..20 dB"},
+        {{"--channel", "CH2", "--measurement", measured, "--max-boost", "-1"},
+         2,
+         "--max-boost takes 0..20 dB"},
+        {{"--channel", "CH2", "--measurement", measured, "--max-boost", "6dB"},
+         2,
+         "--max-boost takes 0..20 dB"},
+        {{"--channel", "CH2", "--measurement", measured, "--bands", "0"},
+         2,
+         "--bands takes a whole number 1..31"},
+        {{"--channel", "CH2", "--measurement", measured, "--bands", "32"}, 2, "--bands takes a whole number"},
+        {{"--channel", "CH2", "--measurement", measured, "--bands", "2.5"},
+         2,
+         "--bands takes a whole number"},
+        {{"--channel", "CH2", "--measurement", measured, "--geq"}, 2, "usage: caraudio-cli autoeq --channel"},
+        {{"--channel", "CH2", "--measurement", measured, "--smoothing", "1/5"},
+         1,
+         "--smoothing takes none, 1/48"},
+        {{"--channel", "CH2", "--measurement", measured, "--target", "house:loud"}, 1, "--target takes flat"},
+        {{"--channel", "CH2", "--measurement", missing}, 1, "cannot read " + missing},
+        {{"--channel", "CH2", "--measurement", treble},
+         1,
+         treble + " has no level between 200 and 2000 Hz where the target has one"},
+        {{"--channel", "CH2", "--measurement", midrange, "--range", "5000-16000"},
+         1,
+         midrange + " has no measured level between 5000 and 16000 Hz; there is nothing to fit. Nothing was "
+                    "changed."},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string_view> args{"autoeq"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Result r = Box(args);
+        EXPECT_EQ(r.status, c.status) << c.says;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "") << c.says;
+    }
+    EXPECT_EQ(Box({"dump"}).out, before) << "nothing changed";
 }
 
 // PC scenes live in the data folder, and the program's lock in the runtime
