@@ -11,7 +11,7 @@ namespace caraudio::analysis {
 
 struct AutoEqOptions {
     double loHz = 40, hiHz = 16000;  // the fit range
-    double maxBoostDb = 6;           // no band lifts more than this
+    double maxBoostDb = 6;           // the bands together lift no frequency more than this
     int maxBands = kBandCount;       // bands that may carry a gain
     bool geq = false;                // only the gains move; frequencies and Q stay the image's
     GainLimits limits;               // the tuning file's gain range

@@ -19,6 +19,12 @@ constexpr double kNeighbourOctaves = 1;
 constexpr int kEvaluationsPerSearch = 100;
 // Rounds over all bands once every band is placed.
 constexpr int kFinalSweeps = 1;
+// The boost limit holds for the bands together, not only for each one: two
+// bands lifting the same place must not lift it further. Going over costs far
+// more than any error, and the bands aim a little below the limit so that
+// rounding and the points between the fit's points stay under it.
+constexpr double kOverBoostWeight = 1000;
+constexpr double kBoostMarginDb = 0.05;
 
 struct Biquad {
     double b0, b1, b2, a1, a2;
@@ -61,11 +67,13 @@ void BandCurve(const FitBand& band, const Trig& t, std::vector<double>& out) {
 
 class Fitter {
 public:
-    Fitter(const FitPoints& p, const FitBounds& b) : p_(p), b_(b), trig_(TrigOf(p)), sum_(p.hz.size(), 0.0) {}
+    Fitter(const FitPoints& p, const FitBounds& b)
+        : p_(p), b_(b), trig_(TrigOf(p)), sum_(p.hz.size(), 0.0),
+          boostCeilingDb_(std::max(0.0, b.maxBoostDb - kBoostMarginDb)) {}
 
     double Error() const {
         double e = 0;
-        for (size_t i = 0; i < sum_.size(); ++i) e += p_.weight[i] * Sq(p_.error[i] + sum_[i]);
+        for (size_t i = 0; i < sum_.size(); ++i) e += Cost(i, sum_[i]);
         return e;
     }
 
@@ -173,6 +181,11 @@ private:
 
     double MaxQ(const FitBand& band) const { return band.boost ? b_.maxBoostQ : b_.maxCutQ; }
     static double Sq(double v) { return v * v; }
+    // What point i costs with the bands summing to bandsDb there.
+    double Cost(size_t i, double bandsDb) const {
+        return p_.weight[i] * Sq(p_.error[i] + bandsDb) +
+               kOverBoostWeight * Sq(std::max(0.0, bandsDb - boostCeilingDb_));
+    }
 
     static void Apply(FitBand& band, const std::vector<double>& x) {
         if (band.fixedFrequencyAndQ) {
@@ -188,10 +201,8 @@ private:
         auto& s = *static_cast<SearchState*>(data);
         Apply(s.band, x);
         BandCurve(s.band, s.self->trig_, s.curve);
-        const FitPoints& p = s.self->p_;
         double e = 0;
-        for (size_t i = 0; i < s.curve.size(); ++i)
-            e += p.weight[i] * Sq(p.error[i] + s.self->sum_[i] + s.curve[i]);
+        for (size_t i = 0; i < s.curve.size(); ++i) e += s.self->Cost(i, s.self->sum_[i] + s.curve[i]);
         return e;
     }
 
@@ -199,6 +210,7 @@ private:
     const FitBounds& b_;
     Trig trig_;
     std::vector<double> sum_;  // the bands' summed levels at every point
+    double boostCeilingDb_;    // what the summed levels aim to stay under
     std::vector<FitBand> bands_;
     std::vector<std::vector<double>> curves_;
 };

@@ -97,6 +97,10 @@ void ExpectHeldByTheBox(const AutoEqResult& r, const AutoEqOptions& o) {
         EXPECT_GE(b.freq, o.loHz);
         EXPECT_LE(b.freq, o.hiHz);
     }
+    // The boost limit holds for the bands together: stacked bands lift no further.
+    const double limitDb = std::min(o.maxBoostDb, double(o.limits.maxvol));
+    for (double hz = 20; hz <= 20000; hz *= std::pow(2.0, 1.0 / 48))
+        EXPECT_LE(BandsDb(r.bands, hz), limitDb + 0.1) << hz << " Hz";
 }
 
 TEST(AutoEqRmsError, SmoothsToASixthOctaveThenTakesTheRmsOverTheRange) {
