@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -14,6 +15,9 @@
 #include <QTimer>
 #include <cmath>
 #include <cstdio>
+#include <random>
+#include <sndfile.h>
+#include <vector>
 
 #include "AppContext.h"
 #include "AppServices.h"
@@ -218,6 +222,57 @@ bool SaveAutoEq(CMainDlg& main, EditSession& session, QWidget& panel, const QDir
     return ok;
 }
 
+// A measured impulse response: a short click arriving after `ms`, a
+// reflection 2 ms later, a little noise; a 48 kHz float WAV.
+bool WriteImpulse(const QString& path, double ms, double amplitude) {
+    constexpr int kRate = 48000;
+    std::vector<float> samples(kRate / 10);
+    std::mt19937 random(7);
+    std::normal_distribution<float> noise(0, 0.002f);
+    for (size_t n = 0; n < samples.size(); ++n) {
+        const double t = n * 1000.0 / kRate - ms;
+        const auto click = [](double at) { return std::exp(-at * at / 0.002) * std::cos(at * 20); };
+        samples[n] = static_cast<float>(amplitude * (click(t) + 0.5 * click(t - 2))) + noise(random);
+    }
+    SF_INFO info{};
+    info.samplerate = kRate;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    if (!file) return false;
+    const bool written = sf_writef_float(file, samples.data(), static_cast<sf_count_t>(samples.size())) ==
+                         static_cast<sf_count_t>(samples.size());
+    return sf_close(file) == 0 && written;
+}
+
+// The alignment dialog with four channels' responses chosen, one of them
+// wired inverted.
+bool SaveAlign(QWidget& panel, NoFiles& files, const QDir& data, const QDir& dir, const QString& s) {
+    auto* button = panel.findChild<QPushButton*>("btnAlign");
+    if (!button) return false;
+    constexpr struct {
+        int row;
+        double ms, amplitude;
+    } kResponses[] = {{1, 3.1, 0.5}, {2, 4.4, -0.45}, {3, 2.2, 0.6}, {4, 2.9, 0.55}};
+    bool ok = true;
+    for (const auto& r : kResponses)
+        ok = WriteImpulse(data.filePath(QString("CH%1.wav").arg(r.row)), r.ms, r.amplitude) && ok;
+    QTimer::singleShot(100, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog) return;
+        for (const auto& r : kResponses)
+            if (auto* choose = dialog->findChild<QPushButton*>(QString("choose%1").arg(r.row))) {
+                files.openPath = data.filePath(QString("CH%1.wav").arg(r.row));
+                choose->click();
+            }
+        files.openPath.clear();
+        ok = Save(dialog, dir, "align-" + s + ".png") && ok;
+        dialog->close();
+    });
+    button->click();
+    return ok;
+}
+
 // The main window with a measurement, its prediction and a house curve on
 // the editor, some bands set against the dip, and the measurement dialog.
 bool SaveMeasurement(AppContext& app, NoFiles& files, const QString& measurement, const QDir& dir,
@@ -248,6 +303,7 @@ bool SaveMeasurement(AppContext& app, NoFiles& files, const QString& measurement
     bool ok = Save(main, dir, "main-measurement-" + s + ".png");
     ok = Save(panel, dir, "measurement-dialog-" + s + ".png") && ok;
     ok = SaveAutoEq(*main, app.Session(), *panel, dir, s) && ok;
+    ok = SaveAlign(*panel, files, QFileInfo(measurement).dir(), dir, s) && ok;
     // The next pictures show the window as before.
     if (auto* clear = panel->findChild<QPushButton*>("btnClear")) clear->click();
     if (auto* target = panel->findChild<QComboBox*>("target")) target->setCurrentIndex(0);
