@@ -23,7 +23,7 @@ namespace {
 using widgets::EqOverlayRole;
 using widgets::SkCheckButton;
 
-constexpr int kCh2 = 3;  // block index of CH2
+constexpr int kCh2 = 3, kCh3 = 4;  // block indexes of CH2 and CH3
 
 // A door woofer and tweeter at the seat: roll-offs below 60 Hz and above
 // 14 kHz, a cabin bump of 6 dB at 45 Hz, a 4 dB dip at 2.5 kHz and a 3 dB
@@ -166,6 +166,25 @@ TEST_F(FitWindowsTest, PreviewThenApplyIsOneStepThatUndoes) {
     EXPECT_EQ(Bands(SentBox(), kCh2), Bands(before, kCh2));
     Key(&Main(), Qt::Key_Y);
     EXPECT_EQ(Bands(Pc(), kCh2), shown.bands);
+}
+
+TEST_F(FitWindowsTest, TheLinkedChannelTakesTheBandsToo) {
+    Click(Ctl<SkCheckButton>(1100 + kCh2));  // link CH2, then CH3 with it
+    Click(Ctl<SkCheckButton>(1100 + kCh3));
+    ASSERT_EQ(Db().SelectedChannel(), kCh2);
+    LoadMeasurement();
+    const EffectBlock before = Pc();
+    analysis::AutoEqResult shown;
+    InDialog("btnAutoEq", [&](QWidget* dialog) {
+        ASSERT_TRUE(Fitted(dialog));
+        shown = *static_cast<AutoEqDialog*>(dialog)->Proposal();
+        Click(Named<QPushButton>(dialog, "btnApply"));
+    });
+    EXPECT_EQ(Bands(SentBox(), kCh2), shown.bands);
+    EXPECT_EQ(Bands(SentBox(), kCh3), shown.bands);
+    Key(&Main(), Qt::Key_Z);
+    EXPECT_EQ(Bands(Pc(), kCh3), Bands(before, kCh3)) << "the one undo takes both back";
+    EXPECT_EQ(Bands(Pc(), kCh2), Bands(before, kCh2));
 }
 
 TEST_F(FitWindowsTest, DiscardAndCloseChangeNothing) {
