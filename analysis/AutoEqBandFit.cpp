@@ -68,7 +68,10 @@ void BandCurve(const FitBand& band, const Trig& t, std::vector<double>& out) {
 class Fitter {
 public:
     Fitter(const FitPoints& p, const FitBounds& b)
-        : p_(p), b_(b), trig_(TrigOf(p)), sum_(p.hz.size(), 0.0),
+        : p_(p),
+          b_(b),
+          trig_(TrigOf(p)),
+          sum_(p.hz.size(), 0.0),
           boostCeilingDb_(std::max(0.0, b.maxBoostDb - kBoostMarginDb)) {}
 
     double Error() const {

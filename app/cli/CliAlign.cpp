@@ -110,13 +110,9 @@ int Align(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE
     }
     if (dryRun) return kExitOk;
 
-    Connected c = ConnectBox(options, err);
+    Connected c = ConnectToChange(options, err);
     if (c.status != kExitOk) return c.status;
     ParamDatabase& db = c.session->Db();
-    if (!db.ReadDeviceBlock()) {
-        std::fprintf(err, "caraudio-cli: reading the box's image failed. Nothing was changed.\n");
-        return kExitFailed;
-    }
     for (size_t i = 0; i < files.size(); ++i)
         db.SetParam(param::Delay(files[i].block), static_cast<uint16_t>(proposal.raw[i]));
     const bool sent = db.Pending().Empty() ? db.Throttle().LastFlushOk() : db.Throttle().Flush();

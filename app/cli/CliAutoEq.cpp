@@ -173,13 +173,9 @@ int AutoEq(const CliOptions& options, CommandArgs args, std::FILE* out, std::FIL
     a.fit.geq = false;  // the command line has no EQ mode: frequency, gain and Q all move
 
     // The fit starts from the box's channel: its crossovers stay and count.
-    Connected c = ConnectBox(options, err);
+    Connected c = ConnectToChange(options, err);
     if (c.status != kExitOk) return c.status;
     ParamDatabase& db = c.session->Db();
-    if (!db.ReadDeviceBlock()) {
-        std::fprintf(err, "caraudio-cli: reading the box's image failed. Nothing was changed.\n");
-        return kExitFailed;
-    }
     const EffectBlock image = db.Block();
     const AutoEqResult r = FitAutoEq(source.Measured(), source.Target(), image, a.channel, a.fit);
     if (r.status != AutoEqStatus::Fitted) return FitRefused(a, r, err);

@@ -94,6 +94,15 @@ Connected ConnectBox(const CliOptions& options, std::FILE* err) {
     return c;
 }
 
+Connected ConnectToChange(const CliOptions& options, std::FILE* err) {
+    Connected c = ConnectBox(options, err);
+    if (c.status == kExitOk && !c.session->Db().ReadDeviceBlock()) {
+        std::fprintf(err, "caraudio-cli: reading the box's image failed. Nothing was changed.\n");
+        c.status = kExitFailed;
+    }
+    return c;
+}
+
 bool ReadImageFile(const std::string& path, EffectBlock& image, std::FILE* err) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {

@@ -38,6 +38,9 @@ struct Connected {
     int status = kExitOk;
 };
 Connected ConnectBox(const CliOptions& options, std::FILE* err);
+// Connected, with the box's image read, before a command changes it; a
+// failed read says that nothing was changed.
+Connected ConnectToChange(const CliOptions& options, std::FILE* err);
 
 // Reads a whole image (exactly 1230 bytes) from a file; says why not on err.
 bool ReadImageFile(const std::string& path, EffectBlock& image, std::FILE* err);

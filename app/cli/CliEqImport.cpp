@@ -352,13 +352,9 @@ int EqImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
     const storage::TuningSettings tuning =
         storage::LoadTuningSettings(storage::ReadOnlyFolders(), &tuningFile);
 
-    Connected c = ConnectBox(options, err);
+    Connected c = ConnectToChange(options, err);
     if (c.status != kExitOk) return c.status;
     ParamDatabase& db = c.session->Db();
-    if (!db.ReadDeviceBlock()) {
-        std::fprintf(err, "caraudio-cli: reading the box's image failed. Nothing was changed.\n");
-        return kExitFailed;
-    }
     const int volumeBefore = db.GetParam(param::Volume(a.channel));
     const FilterImportPlan plan =
         PlanFilterImport(filters, db.Block(), a.channel, tuning.Gains(), {a.applyPreamp, preampDb});

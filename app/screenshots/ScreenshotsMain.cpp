@@ -1,5 +1,7 @@
 // Renders the program's windows to PNG files, in English and in Chinese,
 // against the built-in box: what a user sees, for people to look at.
+#include <sndfile.h>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -16,7 +18,6 @@
 #include <cmath>
 #include <cstdio>
 #include <random>
-#include <sndfile.h>
 #include <vector>
 
 #include "AppContext.h"

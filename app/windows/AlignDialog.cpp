@@ -83,7 +83,8 @@ AlignDialog::AlignDialog(FileChooser& files, Prompter& prompter, QWidget* parent
 std::vector<std::pair<int, int>> AlignDialog::Delays() const {
     std::vector<std::pair<int, int>> delays;
     if (proposal_.status != analysis::DelayProposalStatus::Proposed || proposed_.size() < 2) return delays;
-    for (size_t i = 0; i < proposed_.size(); ++i) delays.emplace_back(BlockOfRow(proposed_[i]), proposal_.raw[i]);
+    for (size_t i = 0; i < proposed_.size(); ++i)
+        delays.emplace_back(BlockOfRow(proposed_[i]), proposal_.raw[i]);
     return delays;
 }
 
@@ -93,9 +94,11 @@ void AlignDialog::Choose(int row) {
         files_.OpenFiles(this, title, T("Impulse responses") + " (*.wav);;" + T("All files") + " (*)");
     if (chosen.isEmpty()) return;
     const QString path = chosen.front();
-    const analysis::ImpulseResponseRead read = analysis::ReadImpulseResponseFile(QFile::encodeName(path).toStdString());
+    const analysis::ImpulseResponseRead read =
+        analysis::ReadImpulseResponseFile(QFile::encodeName(path).toStdString());
     if (read.status != analysis::ImpulseResponseStatus::Read)
-        return prompter_.Inform(this, T("%1 was not taken.").arg(path) + "\n\n" + ReadProblem(read.status), title);
+        return prompter_.Inform(this, T("%1 was not taken.").arg(path) + "\n\n" + ReadProblem(read.status),
+                                title);
     const analysis::Arrival arrival = analysis::DetectArrival(read.response);
     if (arrival.status != analysis::ArrivalStatus::Found)
         return prompter_.Inform(this, T("%1 is silent: there is no direct sound to time.").arg(path), title);
@@ -123,9 +126,10 @@ void AlignDialog::ShowRows() {
             polarities.push_back(found->polarity);
         }
     proposal_ = analysis::ProposeDelays(arrivals);
-    const bool proposed = proposal_.status == analysis::DelayProposalStatus::Proposed && proposed_.size() >= 2;
-    const std::vector<bool> inverted =
-        proposed_.size() >= 2 ? analysis::InvertedPolarityHints(polarities) : std::vector<bool>(proposed_.size());
+    const bool proposed =
+        proposal_.status == analysis::DelayProposalStatus::Proposed && proposed_.size() >= 2;
+    const std::vector<bool> inverted = proposed_.size() >= 2 ? analysis::InvertedPolarityHints(polarities)
+                                                             : std::vector<bool>(proposed_.size());
     for (Row& r : rows_) {
         r.path->setText(r.file.isEmpty() ? T("(none)") : QFileInfo(r.file).fileName());
         r.path->setToolTip(r.file);
@@ -142,12 +146,14 @@ void AlignDialog::ShowRows() {
     if (proposed_.size() < 2)
         status_->setText(T("Choose the impulse responses of at least two channels."));
     else if (!proposed)
-        status_->setText(T("The arrivals lie %1 ms apart; the box delays a channel by 20 ms at most. The delays "
-                           "cannot be applied.")
-                             .arg(Ms(proposal_.spreadMs)));
+        status_->setText(
+            T("The arrivals lie %1 ms apart; the box delays a channel by 20 ms at most. The delays "
+              "cannot be applied.")
+                .arg(Ms(proposal_.spreadMs)));
     else if (std::find(inverted.begin(), inverted.end(), true) != inverted.end())
-        status_->setText(T("The latest channel gets no delay. A channel marked inverted? swings the other way "
-                           "from the rest: check its wiring or its Phase button."));
+        status_->setText(
+            T("The latest channel gets no delay. A channel marked inverted? swings the other way "
+              "from the rest: check its wiring or its Phase button."));
     else
         status_->setText(T("The latest channel gets no delay; the others wait for it."));
     apply_->setEnabled(proposed);

@@ -13,6 +13,7 @@
 #include "Prompter.h"
 #include "ResponsePreview.h"
 #include "Translation.h"
+#include "TypedNumber.h"
 #include "ValueScales.h"
 
 namespace caraudio::app {
@@ -24,18 +25,6 @@ QString T(const char* text) {
 
 // A fit usually ends before anyone notices; the bar shows only after this.
 constexpr int kSlowFitMs = 150;
-
-QString Number(double v) {
-    return QString::number(v, 'g', 10);
-}
-
-// A typed number, read without the locale; nothing when it is not one.
-std::optional<double> Typed(const QLineEdit* field) {
-    bool ok = false;
-    const double v = field->text().trimmed().replace(',', '.').toDouble(&ok);
-    if (!ok || !std::isfinite(v)) return std::nullopt;
-    return v;
-}
 
 }  // namespace
 
@@ -86,16 +75,16 @@ void AutoEqDialog::ShowOptions() {
     const analysis::AutoEqOptions& o = inputs_.options;
     channel_->setText(QString::fromStdString(ChannelLabel(inputs_.channel)));
     mode_->setText(o.geq ? T("GEQ mode: only the gains move.") : T("PEQ mode: frequency, gain and Q move."));
-    rangeLow_->setText(Number(o.loHz));
-    rangeHigh_->setText(Number(o.hiHz));
-    maxBoost_->setText(Number(o.maxBoostDb));
+    rangeLow_->setText(PlainNumber(o.loHz));
+    rangeHigh_->setText(PlainNumber(o.hiHz));
+    maxBoost_->setText(PlainNumber(o.maxBoostDb));
     bands_->setText(QString::number(o.maxBands));
 }
 
 void AutoEqDialog::FieldsTyped() {
     analysis::AutoEqOptions o = inputs_.options;
-    const std::optional<double> low = Typed(rangeLow_), high = Typed(rangeHigh_), boost = Typed(maxBoost_),
-                                bands = Typed(bands_);
+    const std::optional<double> low = TypedNumber(rangeLow_), high = TypedNumber(rangeHigh_),
+                                boost = TypedNumber(maxBoost_), bands = TypedNumber(bands_);
     const double maxBoostDb = std::max(0, inputs_.options.limits.maxvol);
     QString refusal;
     if (!low || !high || *low < 20 || *high > 20000 || *low >= *high)
@@ -113,7 +102,8 @@ void AutoEqDialog::FieldsTyped() {
     o.maxBoostDb = *boost;
     o.maxBands = static_cast<int>(*bands);
     const analysis::AutoEqOptions& now = inputs_.options;
-    if (o.loHz == now.loHz && o.hiHz == now.hiHz && o.maxBoostDb == now.maxBoostDb && o.maxBands == now.maxBands)
+    if (o.loHz == now.loHz && o.hiHz == now.hiHz && o.maxBoostDb == now.maxBoostDb &&
+        o.maxBands == now.maxBands)
         return;
     inputs_.options = o;
     ShowOptions();
@@ -157,10 +147,12 @@ void AutoEqDialog::FitDone() {
 void AutoEqDialog::ShowProposal() {
     const analysis::AutoEqOptions& o = inputs_.options;
     using widgets::EqOverlayRole;
-    std::vector<widgets::EqOverlayCurve> curves{{EqOverlayRole::Measured, T("Measured"), inputs_.measured, true},
-                                                {EqOverlayRole::Target, T("Target"), inputs_.target, true}};
+    std::vector<widgets::EqOverlayCurve> curves{
+        {EqOverlayRole::Measured, T("Measured"), inputs_.measured, true},
+        {EqOverlayRole::Target, T("Target"), inputs_.target, true}};
     if (!proposal_ || proposal_->status != analysis::AutoEqStatus::Fitted) {
-        if (proposal_) result_->setText(T("The measurement has no level inside the fit range: nothing to fit."));
+        if (proposal_)
+            result_->setText(T("The measurement has no level inside the fit range: nothing to fit."));
         apply_->setEnabled(false);
         preview_->SetCurves(std::move(curves), o.loHz, o.hiHz);
         return;
@@ -168,13 +160,14 @@ void AutoEqDialog::ShowProposal() {
     const analysis::AutoEqResult& r = *proposal_;
     curves.push_back({EqOverlayRole::Predicted, T("With Auto EQ"), r.predicted, true});
     preview_->SetCurves(std::move(curves), o.loHz, o.hiHz);
-    result_->setText(T("%1 of %2 bands used. Error against the target from %3 to %4 Hz, smoothed to 1/6 octave: "
-                       "%5 dB now, %6 dB with these bands.")
-                         .arg(r.bandsUsed)
-                         .arg(kBandCount)
-                         .arg(Number(o.loHz), Number(o.hiHz))
-                         .arg(r.rmsBeforeDb, 0, 'f', 2)
-                         .arg(r.rmsAfterDb, 0, 'f', 2));
+    result_->setText(
+        T("%1 of %2 bands used. Error against the target from %3 to %4 Hz, smoothed to 1/6 octave: "
+          "%5 dB now, %6 dB with these bands.")
+            .arg(r.bandsUsed)
+            .arg(kBandCount)
+            .arg(PlainNumber(o.loHz), PlainNumber(o.hiHz))
+            .arg(r.rmsBeforeDb, 0, 'f', 2)
+            .arg(r.rmsAfterDb, 0, 'f', 2));
     apply_->setEnabled(true);
 }
 

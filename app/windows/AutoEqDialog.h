@@ -63,9 +63,9 @@ private:
     AutoEqInputs inputs_;
     Prompter& prompter_;
     std::optional<analysis::AutoEqResult> proposal_;
-    QThread* worker_ = nullptr;                      // the fit that runs, if any
+    QThread* worker_ = nullptr;                     // the fit that runs, if any
     std::shared_ptr<analysis::AutoEqResult> done_;  // what it writes
-    bool fitAgain_ = false;                          // the options changed while it ran
+    bool fitAgain_ = false;                         // the options changed while it ran
     QLabel *channel_ = nullptr, *mode_ = nullptr, *result_ = nullptr;
     QLineEdit *rangeLow_ = nullptr, *rangeHigh_ = nullptr, *maxBoost_ = nullptr, *bands_ = nullptr;
     QProgressBar* progress_ = nullptr;

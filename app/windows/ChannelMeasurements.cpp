@@ -76,7 +76,7 @@ void ChannelMeasurements::Update(int channel, const FrequencyGrid& grid) {
 }
 
 std::optional<ChannelMeasurements::FitCurves> ChannelMeasurements::CurvesForFit(int channel,
-                                                                               const FrequencyGrid& grid) {
+                                                                                const FrequencyGrid& grid) {
     if (!At(channel).measured) return std::nullopt;
     if (grid_[Index(channel)].stale) Update(channel, grid);
     const OnGrid& g = grid_[Index(channel)];

@@ -7,11 +7,11 @@
 #include "MainWindow.h"
 #include "MeasurementDialog.h"
 #include "ParamDatabase.h"
-#include "SkEQ.h"
 #include "Prompter.h"
+#include "SkEQ.h"
 #include "StepLabels.h"
-#include "TuningSettings.h"
 #include "Translation.h"
+#include "TuningSettings.h"
 #include "ValueScales.h"
 
 namespace caraudio::app {
@@ -20,17 +20,22 @@ void CMainDlg::RunAutoEq() {
     if (!eq_ || !eq_->Model()) return;
     const int ch = Channel();
     QWidget* owner = measurementDlg_ ? static_cast<QWidget*>(measurementDlg_) : this;
-    const std::optional<ChannelMeasurements::FitCurves> curves = measurements_.CurvesForFit(ch, eq_->Model()->Grid());
+    const std::optional<ChannelMeasurements::FitCurves> curves =
+        measurements_.CurvesForFit(ch, eq_->Model()->Grid());
     const QString title = Tr("autoeq", "Auto EQ");
     if (!curves)
-        return s_.prompter.Inform(owner, Tr("autoeq", "Load a measurement of %1 first.").arg(QString::fromStdString(ChannelLabel(ch))), title);
+        return s_.prompter.Inform(
+            owner,
+            Tr("autoeq", "Load a measurement of %1 first.").arg(QString::fromStdString(ChannelLabel(ch))),
+            title);
     // A level that could not be set against the target would be fitted as
     // if the whole curve were that far off.
     if (curves->alignment != analysis::LevelAlignment::Status::Aligned)
         return s_.prompter.Inform(
             owner,
-            Tr("autoeq", "The measurement has no level inside the reference range, so it cannot be set against "
-                         "the target. Choose a reference range where it was measured."),
+            Tr("autoeq",
+               "The measurement has no level inside the reference range, so it cannot be set against "
+               "the target. Choose a reference range where it was measured."),
             title);
     AutoEqInputs inputs;
     inputs.channel = ch;
@@ -63,7 +68,8 @@ void CMainDlg::RunAlign() {
     if (delays.empty()) return;
     {
         EditSession::Scope step(s_.session, StepLabel("Delays from impulse responses"));
-        for (const auto& [block, raw] : delays) s_.db.SetParam(param::Delay(block), static_cast<uint16_t>(raw));
+        for (const auto& [block, raw] : delays)
+            s_.db.SetParam(param::Delay(block), static_cast<uint16_t>(raw));
     }
     ShowDelays();
 }

@@ -16,6 +16,7 @@
 #include "Prompter.h"
 #include "Settings.h"
 #include "Translation.h"
+#include "TypedNumber.h"
 #include "ValueScales.h"
 
 namespace caraudio::app {
@@ -32,18 +33,6 @@ QString T(const char* text) {
 constexpr Smoothing kSmoothings[] = {Smoothing::None,     Smoothing::Octave48, Smoothing::Octave24,
                                      Smoothing::Octave12, Smoothing::Octave6,  Smoothing::Octave3};
 constexpr TargetKind kTargets[] = {TargetKind::Flat, TargetKind::House, TargetKind::File};
-
-QString Number(double v) {
-    return QString::number(v, 'g', 10);
-}
-
-// A typed number, read without the locale; nothing when it is not one.
-std::optional<double> Typed(const QLineEdit* field) {
-    bool ok = false;
-    const double v = field->text().trimmed().replace(',', '.').toDouble(&ok);
-    if (!ok) return std::nullopt;
-    return v;
-}
 
 QString PathText(const std::string& path) {
     return path.empty() ? T("(none)") : QString::fromStdString(path);
@@ -131,14 +120,14 @@ void MeasurementDialog::ShowSetup() {
     file_->setText(PathText(s.file));
     for (size_t i = 0; i < std::size(kSmoothings); ++i)
         if (kSmoothings[i] == s.smoothing) smoothing_->setCurrentIndex(static_cast<int>(i));
-    rangeLow_->setText(Number(s.range.lowHz));
-    rangeHigh_->setText(Number(s.range.highHz));
+    rangeLow_->setText(PlainNumber(s.range.lowHz));
+    rangeHigh_->setText(PlainNumber(s.range.highHz));
     for (size_t i = 0; i < std::size(kTargets); ++i)
         if (kTargets[i] == s.target) target_->setCurrentIndex(static_cast<int>(i));
-    bassDb_->setText(Number(s.house.bassDb));
-    bassHz_->setText(Number(s.house.bassHz));
-    tiltDb_->setText(Number(s.house.tiltDbPerDecade));
-    tiltHz_->setText(Number(s.house.tiltFromHz));
+    bassDb_->setText(PlainNumber(s.house.bassDb));
+    bassHz_->setText(PlainNumber(s.house.bassHz));
+    tiltDb_->setText(PlainNumber(s.house.tiltDbPerDecade));
+    tiltHz_->setText(PlainNumber(s.house.tiltFromHz));
     for (QLineEdit* f : {bassDb_, bassHz_, tiltDb_, tiltHz_}) f->setEnabled(s.target == TargetKind::House);
     targetFile_->setText(s.target == TargetKind::File ? PathText(s.targetFile) : QString());
     showMeasured_->setChecked(s.showMeasured);
@@ -226,7 +215,7 @@ void MeasurementDialog::TargetChosen(int index) {
 
 void MeasurementDialog::RangeTyped() {
     if (showing_) return;
-    const std::optional<double> low = Typed(rangeLow_), high = Typed(rangeHigh_);
+    const std::optional<double> low = TypedNumber(rangeLow_), high = TypedNumber(rangeHigh_);
     const analysis::ReferenceRange range{low.value_or(-1), high.value_or(-1)};
     const analysis::ReferenceRange& now = state_.At(channel_).setup.range;
     if (range.lowHz == now.lowHz && range.highHz == now.highHz) return;
@@ -240,7 +229,8 @@ void MeasurementDialog::RangeTyped() {
 
 void MeasurementDialog::HouseTyped() {
     if (showing_) return;
-    const std::optional<double> values[] = {Typed(bassDb_), Typed(bassHz_), Typed(tiltDb_), Typed(tiltHz_)};
+    const std::optional<double> values[] = {TypedNumber(bassDb_), TypedNumber(bassHz_), TypedNumber(tiltDb_),
+                                            TypedNumber(tiltHz_)};
     const analysis::HouseCurve house{values[0].value_or(1e9), values[1].value_or(1e9),
                                      values[2].value_or(1e9), values[3].value_or(1e9)};
     const analysis::HouseCurve& now = state_.At(channel_).setup.house;

@@ -132,7 +132,8 @@ TEST_F(FitWindowsTest, PreviewThenApplyIsOneStepThatUndoes) {
             const char* field;
             const char* value;
         } defaults[] = {{"rangeLow", "40"}, {"rangeHigh", "16000"}, {"maxBoost", "6"}, {"bands", "31"}};
-        for (const auto& d : defaults) EXPECT_EQ(Named<QLineEdit>(dialog, d.field)->text(), d.value) << d.field;
+        for (const auto& d : defaults)
+            EXPECT_EQ(Named<QLineEdit>(dialog, d.field)->text(), d.value) << d.field;
         ASSERT_TRUE(Fitted(dialog));
         EXPECT_FALSE(Named<QProgressBar>(dialog, "progress")->isVisible());
         const QString result = Named<QLabel>(dialog, "result")->text();
@@ -216,9 +217,12 @@ TEST_F(FitWindowsTest, FieldsRefitAndBadValuesAreRefused) {
             const char* typed;
             const char* message;
         } refused[] = {
-            {"rangeLow", "16000", "The fit range takes two frequencies from 20 to 20000 Hz, the lower one first."},
-            {"rangeHigh", "30000", "The fit range takes two frequencies from 20 to 20000 Hz, the lower one first."},
-            {"rangeLow", "abc", "The fit range takes two frequencies from 20 to 20000 Hz, the lower one first."},
+            {"rangeLow", "16000",
+             "The fit range takes two frequencies from 20 to 20000 Hz, the lower one first."},
+            {"rangeHigh", "30000",
+             "The fit range takes two frequencies from 20 to 20000 Hz, the lower one first."},
+            {"rangeLow", "abc",
+             "The fit range takes two frequencies from 20 to 20000 Hz, the lower one first."},
             {"maxBoost", "-1", "The maximum boost takes 0 to 20 dB."},
             {"maxBoost", "21", "The maximum boost takes 0 to 20 dB."},
             {"bands", "0", "The number of bands takes 1 to 31."},
@@ -307,7 +311,8 @@ TEST_F(FitWindowsTest, DelaysFromImpulseResponsesApplyAsOneStep) {
         }
         for (const auto& r : rows) {
             const QString n = QString::number(r.row);
-            const double arrival = Named<QLabel>(dialog, ("arrival" + n).toLatin1().constData())->text().toDouble();
+            const double arrival =
+                Named<QLabel>(dialog, ("arrival" + n).toLatin1().constData())->text().toDouble();
             EXPECT_NEAR(arrival, r.startMs + halfRiseMs, 1.0 / 48) << "CH" << r.row;
             EXPECT_EQ(Named<QLabel>(dialog, ("delay" + n).toLatin1().constData())->text(),
                       QString::number(r.raw / 48.0, 'f', 3));
@@ -319,7 +324,8 @@ TEST_F(FitWindowsTest, DelaysFromImpulseResponsesApplyAsOneStep) {
         // A response 25 ms later than the earliest: beyond what the box delays.
         files.openPaths = {Write("late.wav", response(28.0, 0.5))};
         Click(Named<QPushButton>(dialog, "choose4"));
-        EXPECT_TRUE(status->text().startsWith("The arrivals lie 25.000 ms apart")) << status->text().toStdString();
+        EXPECT_TRUE(status->text().startsWith("The arrivals lie 25.000 ms apart"))
+            << status->text().toStdString();
         EXPECT_FALSE(Named<QPushButton>(dialog, "btnApply")->isEnabled());
         EXPECT_EQ(Named<QLabel>(dialog, "delay1")->text(), "");
         Click(Named<QPushButton>(dialog, "clear4"));
