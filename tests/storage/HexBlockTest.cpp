@@ -17,7 +17,9 @@ TEST(HexBlock, EncodesDigitsThenTheCheckByte) {
     EXPECT_EQ(EncodeHexBlock(abc.data(), abc.size()), "616263B9");
     EXPECT_EQ(EncodeHexBlock(nullptr, 0), "FF");
     const std::vector<uint8_t> zeros(1230, 0);
-    EXPECT_EQ(EncodeHexBlock(zeros.data(), zeros.size()), std::string(2460, '0') + "FF");
+    std::string zerosText(2460, '0');
+    zerosText += "FF";
+    EXPECT_EQ(EncodeHexBlock(zeros.data(), zeros.size()), zerosText);
     const std::vector<uint8_t> high = {0xAB, 0x0F};
     EXPECT_EQ(EncodeHexBlock(high.data(), high.size()).substr(0, 4), "AB0F")
         << "upper case, high nibble first";
