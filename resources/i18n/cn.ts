@@ -424,10 +424,6 @@ It is left as it is: settings changed now are kept only until the program ends.<
         <translation>恢复默认</translation>
     </message>
     <message>
-        <source>Undo</source>
-        <translation>撤销修改</translation>
-    </message>
-    <message>
         <source>Device Preset</source>
         <translation>设备场景</translation>
     </message>
