@@ -126,6 +126,10 @@ int ChannelNumber(int block) {
     return block < 2 ? block + 5 : block - 1;
 }
 
+int BlockOfChannel(int number) {
+    return (number + 1) % 6;
+}
+
 std::string ChannelLabel(int block) {
     return "CH" + FormatInt(ChannelNumber(block));
 }

@@ -38,6 +38,8 @@ EqCurveScale CurveScaleFor(GainLimits limits);
 // Channel numbering: block 0..5 is shown as channel 5, 6, 1, 2, 3, 4.
 // The label is "CH1".."CH6"; the curve's header writes the number as "CH %d".
 int ChannelNumber(int block);
+// The block shown as channel 1..6.
+int BlockOfChannel(int number);
 std::string ChannelLabel(int block);
 
 // Volumes (MainVol, Volume_N): raw = dB + 60, raw 0 is "OFF".

@@ -12,17 +12,13 @@
 #include "Layouts.h"
 #include "Prompter.h"
 #include "Translation.h"
+#include "ValueScales.h"
 
 namespace caraudio::app {
 namespace {
 
 QString T(const char* text) {
     return Tr("align", text);
-}
-
-// Row k of the table (CH1..CH6) is this block of the image.
-int BlockOfRow(int row) {
-    return (row + 2) % 6;
 }
 
 QString ReadProblem(analysis::ImpulseResponseStatus s) {
@@ -82,10 +78,14 @@ AlignDialog::AlignDialog(FileChooser& files, Prompter& prompter, QWidget* parent
 
 std::vector<std::pair<int, int>> AlignDialog::Delays() const {
     std::vector<std::pair<int, int>> delays;
-    if (proposal_.status != analysis::DelayProposalStatus::Proposed || proposed_.size() < 2) return delays;
+    if (!Applicable()) return delays;
     for (size_t i = 0; i < proposed_.size(); ++i)
-        delays.emplace_back(BlockOfRow(proposed_[i]), proposal_.raw[i]);
+        delays.emplace_back(BlockOfChannel(proposed_[i] + 1), proposal_.raw[i]);
     return delays;
+}
+
+bool AlignDialog::Applicable() const {
+    return proposal_.status == analysis::DelayProposalStatus::Proposed && proposed_.size() >= 2;
 }
 
 void AlignDialog::Choose(int row) {
@@ -126,8 +126,7 @@ void AlignDialog::ShowRows() {
             polarities.push_back(found->polarity);
         }
     proposal_ = analysis::ProposeDelays(arrivals);
-    const bool proposed =
-        proposal_.status == analysis::DelayProposalStatus::Proposed && proposed_.size() >= 2;
+    const bool proposed = Applicable();
     const std::vector<bool> inverted = proposed_.size() >= 2 ? analysis::InvertedPolarityHints(polarities)
                                                              : std::vector<bool>(proposed_.size());
     for (Row& r : rows_) {

@@ -43,6 +43,8 @@ private:
     void Choose(int row);
     void Clear(int row);
     void ShowRows();
+    // Delays for at least two channels, within what the box can delay.
+    bool Applicable() const;
 
     FileChooser& files_;
     Prompter& prompter_;

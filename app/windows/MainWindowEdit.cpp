@@ -414,7 +414,7 @@ void CMainDlg::ApplySpeakerDistances(const std::array<double, 6>& lengths) {
     for (int k = 0; k < 6; ++k) {
         const double d = std::max(0.0, lengths[static_cast<size_t>(k)]);
         const double ms = std::min(d / 346.0, 20.0);
-        const int channel = (k + 2) % 6;
+        const int channel = BlockOfChannel(k + 1);
         s_.db.SetParam(param::Delay(channel), static_cast<uint16_t>(static_cast<int>(ms * 48)));
         const double shown = unit == kDelayCm     ? std::min(d / 10.0, 692.0)
                              : unit == kDelayInch ? std::min(d * 0.0393701, 272.44)

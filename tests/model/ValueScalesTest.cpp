@@ -41,6 +41,8 @@ TEST(ValueScales, ChannelLabels) {
     for (int i = 0; i < 6; ++i) EXPECT_EQ(ChannelLabel(i), labels[i]);
     EXPECT_EQ(ChannelNumber(0), 5);
     EXPECT_EQ(ChannelNumber(2), 1);
+    const int blocks[] = {2, 3, 4, 5, 0, 1};  // of CH1..CH6
+    for (int n = 1; n <= 6; ++n) EXPECT_EQ(BlockOfChannel(n), blocks[n - 1]) << "CH" << n;
 }
 
 TEST(ValueScales, Volume) {
