@@ -110,28 +110,11 @@ void ResponsePreview::paintEvent(QPaintEvent*) {
 
     // The legend in the top right corner, as on the editor.
     p.setClipping(false);
-    const QFontMetrics fm(font());
-    int textWidth = 0, rows = 0;
-    for (const EqOverlayCurve& c : curves_)
-        if (c.shown) textWidth = std::max(textWidth, fm.horizontalAdvance(c.name)), ++rows;
-    if (rows == 0) return;
-    constexpr int pad = 4, sample = 20, gap = 5;
-    QRect box(0, 0, 2 * pad + sample + gap + textWidth, 2 * pad + rows * fm.height());
+    const QSize legend = OverlayLegendSize(curves_, QFontMetrics(font()));
+    if (legend.isEmpty()) return;
+    QRect box(QPoint(), legend);
     box.moveTopRight(QPoint(static_cast<int>(plot.right()) - 4, static_cast<int>(plot.top()) + 4));
-    p.setPen(QColor(255, 255, 255, 70));
-    p.setBrush(QColor(0, 0, 0, 220));
-    p.drawRect(box.adjusted(0, 0, -1, -1));
-    int row = 0;
-    for (const EqOverlayCurve& c : curves_) {
-        if (!c.shown) continue;
-        const int top = box.top() + pad + row++ * fm.height();
-        const qreal mid = top + fm.height() / 2.0;
-        p.setPen(OverlayPen(c.role));
-        p.drawLine(QPointF(box.left() + pad, mid), QPointF(box.left() + pad + sample, mid));
-        p.setPen(textColour);
-        p.drawText(QRect(box.left() + pad + sample + gap, top, textWidth, fm.height()),
-                   Qt::AlignLeft | Qt::AlignVCenter, c.name);
-    }
+    PaintOverlayLegend(p, box, curves_, textColour);
 }
 
 }  // namespace caraudio::widgets

@@ -182,48 +182,57 @@ void SkEqOverlay::paintEvent(QPaintEvent*) {
     if (!legend_.isNull()) p.drawPixmap(legendAt_, legend_);
 }
 
+QSize OverlayLegendSize(const std::vector<EqOverlayCurve>& curves, const QFontMetrics& fm) {
+    int textWidth = 0, rows = 0;
+    for (const EqOverlayCurve& c : curves) {
+        if (!c.shown) continue;
+        textWidth = std::max(textWidth, fm.horizontalAdvance(c.name));
+        ++rows;
+    }
+    if (rows == 0) return {};
+    return {2 * kLegendPad + kLegendSample + kLegendGap + textWidth, 2 * kLegendPad + rows * fm.height()};
+}
+
+void PaintOverlayLegend(QPainter& p, const QRect& box, const std::vector<EqOverlayCurve>& curves,
+                        const QColor& textColour) {
+    p.save();
+    p.setPen(QColor(255, 255, 255, 70));
+    p.setBrush(QColor(0, 0, 0, 220));
+    p.drawRect(box.adjusted(0, 0, -1, -1));
+    p.setBrush(Qt::NoBrush);
+    p.setRenderHint(QPainter::Antialiasing);
+    const int rowHeight = p.fontMetrics().height();
+    const int x = box.left() + kLegendPad, textLeft = x + kLegendSample + kLegendGap;
+    int row = 0;
+    for (const EqOverlayCurve& c : curves) {
+        if (!c.shown) continue;
+        const int top = box.top() + kLegendPad + row++ * rowHeight;
+        const qreal mid = top + rowHeight / 2.0;
+        p.setPen(OverlayPen(c.role));
+        p.drawLine(QPointF(x, mid), QPointF(x + kLegendSample, mid));
+        p.setPen(textColour);
+        p.drawText(QRect(textLeft, top, box.right() - textLeft, rowHeight),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, c.name);
+    }
+    p.restore();
+}
+
 void SkEqOverlay::BuildLegend(const EqMetrics& m, qreal dpr) {
     legendBuilt_ = true;
     legend_ = QPixmap();
     // The legend speaks in the grid's font and text colour, like the axis.
     const QWidget* style = parentWidget()->findChild<SkEqGrid*>(QString(), Qt::FindDirectChildrenOnly);
     if (!style) style = this;
-    const QFont font = style->font();
-    const QColor textColour = style->palette().color(QPalette::WindowText);
-    const QFontMetrics fm(font);
-    int textWidth = 0, rows = 0;
-    for (const EqOverlayCurve& c : curves_) {
-        if (!c.shown) continue;
-        textWidth = std::max(textWidth, fm.horizontalAdvance(c.name));
-        ++rows;
-    }
-    if (rows == 0) return;
-    const int rowHeight = fm.height();
-    QRect box(0, 0, 2 * kLegendPad + kLegendSample + kLegendGap + textWidth,
-              2 * kLegendPad + rows * rowHeight);
+    const QSize size = OverlayLegendSize(curves_, QFontMetrics(style->font()));
+    if (size.isEmpty()) return;
+    QRect box(QPoint(), size);
     box.moveTopRight(QPoint(m.plotLeft + m.plotWidth - 1 - kLegendMargin, m.plotTop + kLegendMargin));
     legendAt_ = box.topLeft();
     legend_ = Canvas(box, dpr);
     QPainter p(&legend_);
     p.translate(-box.topLeft());
-    p.setPen(QColor(255, 255, 255, 70));
-    p.setBrush(QColor(0, 0, 0, 220));
-    p.drawRect(box.adjusted(0, 0, -1, -1));
-    p.setBrush(Qt::NoBrush);
-    p.setFont(font);
-    int row = 0;
-    for (const EqOverlayCurve& c : curves_) {
-        if (!c.shown) continue;
-        const int top = box.top() + kLegendPad + row++ * rowHeight;
-        const qreal mid = top + rowHeight / 2.0;
-        const int x = box.left() + kLegendPad;
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(OverlayPen(c.role));
-        p.drawLine(QPointF(x, mid), QPointF(x + kLegendSample, mid));
-        p.setPen(textColour);
-        p.drawText(QRect(x + kLegendSample + kLegendGap, top, textWidth, rowHeight),
-                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, c.name);
-    }
+    p.setFont(style->font());
+    PaintOverlayLegend(p, box, curves_, style->palette().color(QPalette::WindowText));
 }
 
 }  // namespace caraudio::widgets

@@ -9,6 +9,9 @@
 
 #include "FrequencyGrid.h"
 
+class QFontMetrics;
+class QPainter;
+
 namespace caraudio::widgets {
 
 struct EqMetrics;
@@ -31,6 +34,12 @@ struct EqOverlayCurve {
 
 // The pen a curve of the role is drawn with, on the editor and elsewhere.
 QPen OverlayPen(EqOverlayRole role);
+
+// The legend of the shown curves (a sample of each pen and its name): its
+// size in the font given, and drawn into a box of that size.
+QSize OverlayLegendSize(const std::vector<EqOverlayCurve>& curves, const QFontMetrics& fm);
+void PaintOverlayLegend(QPainter& p, const QRect& box, const std::vector<EqOverlayCurve>& curves,
+                        const QColor& textColour);
 
 // The editor's overlay layer, between its grid and its curve: the shown
 // curves, each in its role's colour and line style, and a legend in the
