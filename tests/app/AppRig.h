@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -217,6 +218,34 @@ protected:
         return false;
     }
     bool Connected() { return BoxConnected(app->Manager(), Db()); }
+
+    // Picks a File menu item by its text, as a user clicks it.
+    void FileMenu(const QString& item) {
+        QStringList offered;
+        EXPECT_TRUE(ClickForMenu(Ctl<QPushButton>(9003), [&](QMenu* menu) {
+            for (QAction* a : menu->actions()) {
+                offered << a->text();
+                if (a->text() == item) menu->setActiveAction(a);
+            }
+            QTest::keyClick(menu, Qt::Key_Return);
+        }));
+        EXPECT_TRUE(offered.contains(item)) << item.toStdString();
+    }
+    // A file in this test's data folder, for the file choosers to offer.
+    QString Write(const QString& name, const QByteArray& content) {
+        const QString path = QDir(data.path()).filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(content);
+        return path;
+    }
+    // The messages shown since the last call, their texts only.
+    QStringList Texts() {
+        QStringList out;
+        for (const auto& m : prompter.messages) out << m.text;
+        prompter.messages.clear();
+        return out;
+    }
 
     // The PC's image, and the box's once the throttle has sent what waits.
     EffectBlock Pc() { return Db().Block(); }

@@ -73,35 +73,10 @@ protected:
         AppRig::Start();
         app->Language().Use(kEnglish);
     }
-    // Picks a File menu item by its text, as a user clicks it.
-    void FileMenu(const QString& item) {
-        QStringList offered;
-        EXPECT_TRUE(ClickForMenu(Ctl<QPushButton>(9003), [&](QMenu* menu) {
-            for (QAction* a : menu->actions()) {
-                offered << a->text();
-                if (a->text() == item) menu->setActiveAction(a);
-            }
-            QTest::keyClick(menu, Qt::Key_Return);
-        }));
-        EXPECT_TRUE(offered.contains(item)) << item.toStdString();
-    }
-    QString Write(const QString& name, const QByteArray& content) {
-        const QString path = QDir(data.path()).filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-        return path;
-    }
     void Import(const QString& path) {
         files.openPaths = {path};
         FileMenu("Import filters...");
         Settle();
-    }
-    QStringList Texts() {
-        QStringList out;
-        for (const auto& m : prompter.messages) out << m.text;
-        prompter.messages.clear();
-        return out;
     }
     // CH2 selected and CH3 linked to it, as a user sets them up.
     void SelectCh2LinkedWithCh3() {

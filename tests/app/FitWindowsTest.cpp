@@ -6,7 +6,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <cmath>
-#include <fstream>
 
 #include "AppRig.h"
 #include "AutoEqDialog.h"
@@ -51,21 +50,12 @@ protected:
         app->Language().Use(kEnglish);
         Click(Ctl<SkCheckButton>(1600 + kCh2));  // CH2's speaker on the car map
         ASSERT_EQ(Db().SelectedChannel(), kCh2);
-        ASSERT_TRUE(ClickForMenu(Ctl<QPushButton>(9003), [](QMenu* menu) {
-            for (QAction* a : menu->actions())
-                if (a->text() == "Measurement...") menu->setActiveAction(a);
-            QTest::keyClick(menu, Qt::Key_Return);
-        }));
-        QTest::qWait(20);
+        FileMenu("Measurement...");
+        Settle();
         ASSERT_NE(Main().MeasurementPanel(), nullptr);
     }
-    QString Write(const QString& name, const std::string& bytes) {
-        const QString path = QDir(data.path()).filePath(name);
-        std::ofstream(path.toStdString(), std::ios::binary) << bytes;
-        return path;
-    }
     void LoadMeasurement() {
-        files.openPaths = {Write("car.txt", RewMeasurement().toStdString())};
+        files.openPaths = {Write("car.txt", RewMeasurement())};
         Click(Panel<QPushButton>("btnLoad"));
         QTest::qWait(20);
     }
@@ -304,7 +294,8 @@ TEST_F(FitWindowsTest, DelaysFromImpulseResponsesApplyAsOneStep) {
 
         for (const auto& r : rows) {
             const QString n = QString::number(r.row);
-            files.openPaths = {Write("ch" + n + ".wav", response(r.startMs, r.amplitude))};
+            files.openPaths = {
+                Write("ch" + n + ".wav", QByteArray::fromStdString(response(r.startMs, r.amplitude)))};
             Click(Named<QPushButton>(dialog, ("choose" + n).toLatin1().constData()));
             EXPECT_TRUE(prompter.messages.empty());
             EXPECT_EQ(Named<QLabel>(dialog, ("path" + n).toLatin1().constData())->text(), "ch" + n + ".wav");
@@ -322,7 +313,7 @@ TEST_F(FitWindowsTest, DelaysFromImpulseResponsesApplyAsOneStep) {
         EXPECT_TRUE(Named<QPushButton>(dialog, "btnApply")->isEnabled());
 
         // A response 25 ms later than the earliest: beyond what the box delays.
-        files.openPaths = {Write("late.wav", response(28.0, 0.5))};
+        files.openPaths = {Write("late.wav", QByteArray::fromStdString(response(28.0, 0.5)))};
         Click(Named<QPushButton>(dialog, "choose4"));
         EXPECT_TRUE(status->text().startsWith("The arrivals lie 25.000 ms apart"))
             << status->text().toStdString();

@@ -73,19 +73,8 @@ protected:
         Click(Ctl<SkCheckButton>(1600 + block));  // the channel's speaker on the car map
         ASSERT_EQ(Db().SelectedChannel(), block);
     }
-    QString Write(const QString& name, const QByteArray& content) {
-        const QString path = QDir(data.path()).filePath(name);
-        QFile f(path);
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(content);
-        return path;
-    }
     MeasurementDialog* OpenPanel() {
-        EXPECT_TRUE(ClickForMenu(Ctl<QPushButton>(9003), [](QMenu* menu) {
-            for (QAction* a : menu->actions())
-                if (a->text() == "Measurement...") menu->setActiveAction(a);
-            QTest::keyClick(menu, Qt::Key_Return);
-        }));
+        FileMenu("Measurement...");
         Settle();
         return Main().MeasurementPanel();
     }
@@ -99,12 +88,6 @@ protected:
         files.openPaths = {path};
         Click(In<QPushButton>(button));
         Settle();
-    }
-    QStringList Texts() {
-        QStringList out;
-        for (const auto& m : prompter.messages) out << m.text;
-        prompter.messages.clear();
-        return out;
     }
     const std::vector<EqOverlayCurve>& Overlays() { return Main().Editor()->OverlayCurves(); }
     const EqOverlayCurve* Curve(EqOverlayRole role) {

@@ -55,12 +55,6 @@ protected:
             Main().RefreshAll();
         });
     }
-    QStringList Texts() {
-        QStringList out;
-        for (const auto& m : prompter.messages) out << m.text;
-        prompter.messages.clear();
-        return out;
-    }
     static QString T(const char* text) { return Tr("messagebox", text); }
     QString DataFile(const QString& name) { return QDir(data.path()).filePath(name); }
     // The store as the settings file now holds it.
