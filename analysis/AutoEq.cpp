@@ -27,16 +27,6 @@ const ParamRecord& P(int index) {
     return *FindParam(index);
 }
 
-EffectBlock WithBands(EffectBlock image, int channel, const std::array<BandValues, kBandCount>& bands) {
-    for (int b = 0; b < kBandCount; ++b) {
-        const BandValues& v = bands[static_cast<size_t>(b)];
-        image.Set(P(param::BandFreq(channel, b)), static_cast<uint16_t>(v.freq));
-        image.Set(P(param::BandQ(channel, b)), static_cast<uint16_t>(v.q));
-        image.Set(P(param::BandGain(channel, b)), static_cast<uint16_t>(static_cast<int16_t>(v.gain)));
-    }
-    return image;
-}
-
 std::array<BandValues, kBandCount> ImageBands(const EffectBlock& image, int channel) {
     std::array<BandValues, kBandCount> bands{};
     for (int b = 0; b < kBandCount; ++b)
@@ -78,6 +68,16 @@ std::vector<double> DipWeights(const std::vector<double>& hz, const std::vector<
 }
 
 }  // namespace
+
+EffectBlock WithBands(EffectBlock image, int channel, const std::array<BandValues, kBandCount>& bands) {
+    for (int b = 0; b < kBandCount; ++b) {
+        const BandValues& v = bands[static_cast<size_t>(b)];
+        image.Set(P(param::BandFreq(channel, b)), static_cast<uint16_t>(v.freq));
+        image.Set(P(param::BandQ(channel, b)), static_cast<uint16_t>(v.q));
+        image.Set(P(param::BandGain(channel, b)), static_cast<uint16_t>(static_cast<int16_t>(v.gain)));
+    }
+    return image;
+}
 
 AutoEqResult FitAutoEq(const Response& alignedMeasured, const Response& target, const EffectBlock& image,
                        int channel, const AutoEqOptions& options) {

@@ -37,6 +37,9 @@ struct AutoEqResult {
     Response predicted{};  // the measurement with the proposed bands and the crossovers
 };
 
+// The image with all 31 bands of the channel set to these raw values.
+EffectBlock WithBands(EffectBlock image, int channel, const std::array<BandValues, kBandCount>& bands);
+
 // The curve smoothed to 1/6 octave over its finite grid points
 // (SmoothMeasurement); NaN stays NaN.
 Response SixthOctaveOnGrid(const Response& curve);

@@ -133,14 +133,8 @@ void PrintProposal(const AutoEqArgs& a, const AutoEqResult& r, const EffectBlock
                  a.fit.loHz, a.fit.hiHz, r.rmsBeforeDb, r.rmsAfterDb);
     std::fprintf(out, "* Bands used: %d of %d; boost at most %+.2f dB%s\n", r.bandsUsed, a.fit.maxBands,
                  heldBoostDb, heldBoostDb < a.fit.maxBoostDb ? " (the tuning file's gain limit)" : "");
-    EffectBlock proposed = image;
-    for (int b = 0; b < kBandCount; ++b) {
-        const BandValues& band = r.bands[static_cast<size_t>(b)];
-        proposed.Set(*FindParam(param::BandFreq(a.channel, b)), static_cast<uint16_t>(band.freq));
-        proposed.Set(*FindParam(param::BandQ(a.channel, b)), static_cast<uint16_t>(band.q));
-        proposed.Set(*FindParam(param::BandGain(a.channel, b)), static_cast<uint16_t>(band.gain));
-    }
-    const std::vector<PeakingFilter> filters = ChannelPeakingFilters(proposed, a.channel);
+    const std::vector<PeakingFilter> filters =
+        ChannelPeakingFilters(WithBands(image, a.channel, r.bands), a.channel);
     if (filters.empty()) std::fprintf(out, "* No band needs a gain: every band stays at 0 dB.\n");
     const std::string text = WriteRewFilterSettings(filters, FittedNote(a));
     std::fwrite(text.data(), 1, text.size(), out);
