@@ -116,8 +116,10 @@ bool MeasurementAgainstTarget::PutOnGrid(const FrequencyGrid& grid, std::FILE* e
 }
 
 void MeasurementAgainstTarget::PrintMeasuredLine(std::FILE* out) const {
-    std::fprintf(out, "* Measured: %s, %s smoothing, moved %+.2f dB onto the target over 200..2000 Hz\n",
-                 measurementPath_.c_str(), std::string(SmoothingText(smoothing_)).c_str(), offsetDb_);
+    const ReferenceRange range;
+    std::fprintf(out, "* Measured: %s, %s smoothing, moved %+.2f dB onto the target over %.0f..%.0f Hz\n",
+                 measurementPath_.c_str(), std::string(SmoothingText(smoothing_)).c_str(), offsetDb_,
+                 range.lowHz, range.highHz);
 }
 
 }  // namespace caraudio::cli
