@@ -10,6 +10,9 @@ void EditSession::SetClock(Clock* clock) {
 }
 
 void EditSession::Notify(Change change) {
+    // Whatever the user stepped through is theirs, even where it came back
+    // to the start-up image: a box plugged in later never replaces it unasked.
+    db_.KeepShownTuning();
     if (observer_) observer_(change);
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "CurveModels.h"
 #include "DebugLog.h"
@@ -122,10 +123,30 @@ public:
     bool Disconnect();
     bool GetDeviceCurrentMode();
     bool ReadDeviceBlock();
-    // The read that makes the box's image the PC's, on connect and after a
-    // recall: a box whose image cannot be read is left disconnected, as edits
-    // against a stale copy would reach it only in part.
+    // The read that makes the box's image the PC's, after a recall: a box
+    // whose image cannot be read is left disconnected, as edits against a
+    // stale copy would reach it only in part.
     bool ReadImageOrDisconnect();
+
+    // The read on connect. A tuning the user has seen or edited on the PC is
+    // never replaced by it: only a PC that still holds the start-up image
+    // takes the box's (Taken). Otherwise the box's image is compared with
+    // what the box should play of the tuning shown (Same), and where they
+    // differ it is held until the user chooses between the two (Differs).
+    // A failed read leaves the box disconnected (Failed).
+    enum class ConnectImage { Failed, Taken, Same, Differs };
+    ConnectImage ReadImageOnConnect();
+    ConnectImage LastConnectImage() const { return lastConnectImage_; }
+    // The two ways out of Differs: the box gets the tuning shown, whole; or
+    // the tuning shown becomes the box's, with its bypass and volume memory
+    // forgotten as after any read. False when nothing differs, or when the
+    // send failed (then the box may hold part of it and is let go).
+    bool SendShownTuning();
+    bool TakeBoxTuning();
+    bool BoxDiffers() const { return boxAtConnect_.has_value(); }
+    // The tuning shown is the user's from now on, even where it equals the
+    // start-up image (undone back to it, or the other side of an A/B).
+    void KeepShownTuning() { keepShownTuning_ = true; }
     bool SendBlock(const EffectBlock& image);
     bool RecallDeviceMode(int index);
     bool StoreDeviceMode(int index);
@@ -186,6 +207,9 @@ private:
     void CopyFromDefault(ChannelRange range);
 
     bool Transact(Frame& request, Frame& reply, int timeoutMs = kTimeoutMs);
+    bool ReadBoxImage(EffectBlock& image);
+    void TakeImage(const EffectBlock& image);
+    bool ShowsUsersTuning() const;
     bool SendChunks(const EffectBlock& image);
 
     DeviceLink* link_ = nullptr;
@@ -206,6 +230,10 @@ private:
     DebugLog* log_ = nullptr;
     uint32_t id1_ = 0;
     uint32_t id2_ = 0;
+    const TuningState startTuning_ = CaptureTuning();
+    bool keepShownTuning_ = false;
+    std::optional<EffectBlock> boxAtConnect_;
+    ConnectImage lastConnectImage_ = ConnectImage::Failed;
 };
 
 }  // namespace caraudio

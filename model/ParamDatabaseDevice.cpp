@@ -62,6 +62,7 @@ ConnectStatus ParamDatabase::Connect() {
 
 bool ParamDatabase::Disconnect() {
     connected_ = false;
+    boxAtConnect_.reset();
     return true;
 }
 
@@ -86,10 +87,9 @@ bool ParamDatabase::GetDeviceCurrentMode() {
     return false;
 }
 
-bool ParamDatabase::ReadDeviceBlock() {
+bool ParamDatabase::ReadBoxImage(EffectBlock& image) {
     if (!IsDeviceReady() || !GetDeviceCurrentMode()) return false;
     // All 1230 bytes are read even from a box that reports 1206.
-    EffectBlock image;
     for (int k = 0; k < kChunkCount; ++k) {
         Frame request = Request(command::ReadChunk);
         request[2] = static_cast<uint8_t>(k);
@@ -102,10 +102,22 @@ bool ParamDatabase::ReadDeviceBlock() {
         Logf(log_, "########从设备获取到错误的界面值#######\n");
         return false;
     }
+    return true;
+}
+
+void ParamDatabase::TakeImage(const EffectBlock& image) {
     block_ = image;
     ForgetAllBypassGains();
     volumeMemo_.fill(-1);
     RebuildCurveModels();
+    keepShownTuning_ = true;
+}
+
+bool ParamDatabase::ReadDeviceBlock() {
+    EffectBlock image;
+    if (!ReadBoxImage(image)) return false;
+    boxAtConnect_.reset();
+    TakeImage(image);
     return true;
 }
 
@@ -113,6 +125,53 @@ bool ParamDatabase::ReadImageOrDisconnect() {
     if (ReadDeviceBlock()) return true;
     Disconnect();
     return false;
+}
+
+bool ParamDatabase::ShowsUsersTuning() const {
+    return keepShownTuning_ || !(CaptureTuning() == startTuning_);
+}
+
+ParamDatabase::ConnectImage ParamDatabase::ReadImageOnConnect() {
+    boxAtConnect_.reset();
+    EffectBlock image;
+    if (!ReadBoxImage(image)) {
+        Disconnect();
+        return lastConnectImage_ = ConnectImage::Failed;
+    }
+    if (!ShowsUsersTuning()) {
+        TakeImage(image);
+        return lastConnectImage_ = ConnectImage::Taken;
+    }
+    // The reset mask is a command the box keeps, not part of the tuning.
+    EffectBlock shown = BoxImage(CaptureTuning());
+    EffectBlock held = image;
+    const ParamRecord& reset = *FindParam(param::ResetCtrl);
+    shown.Set(reset, 0);
+    held.Set(reset, 0);
+    if (shown == held) return lastConnectImage_ = ConnectImage::Same;
+    Logf(log_, "CarAudio: the box holds another tuning than the one shown\n");
+    boxAtConnect_ = image;
+    return lastConnectImage_ = ConnectImage::Differs;
+}
+
+bool ParamDatabase::SendShownTuning() {
+    if (!boxAtConnect_ || !IsDeviceReady()) return false;
+    boxAtConnect_.reset();
+    if (!SendChunks(BoxImage(CaptureTuning()))) {
+        Disconnect();
+        return false;
+    }
+    pending_.Clear();
+    return true;
+}
+
+bool ParamDatabase::TakeBoxTuning() {
+    if (!boxAtConnect_) return false;
+    const EffectBlock image = *boxAtConnect_;
+    boxAtConnect_.reset();
+    pending_.Clear();
+    TakeImage(image);
+    return true;
 }
 
 bool ParamDatabase::SendBlock(const EffectBlock& image) {

@@ -22,11 +22,13 @@
 
 #include "AppContext.h"
 #include "AppServices.h"
+#include "BoxTuningOnConnect.h"
 #include "ChannelCurves.h"
 #include "CommonDialog.h"
 #include "CompactWindow.h"
 #include "DelaySettingsDialog.h"
 #include "EditSession.h"
+#include "EmulatedHid.h"
 #include "FileChooser.h"
 #include "FilterFileTexts.h"
 #include "FilterImportPlan.h"
@@ -342,6 +344,40 @@ bool SaveUndoAndAB(AppContext& app, const QDir& dir, const QString& s) {
     return ok;
 }
 
+// The question when the box comes back holding another tuning than the one
+// shown; the box closed without an answer takes the box's, which undo
+// takes back.
+bool SaveReplugQuestion(AppContext& app, const QDir& dir, const QString& s) {
+    ParamDatabase& db = app.Db();
+    EditSession& session = app.Session();
+    emulator::EmulatedBox* box = app.Emulator() ? app.Emulator()->FindBox("emulator:0") : nullptr;
+    if (!box) return false;
+    {
+        EditSession::Scope step(session, StepLabel("Master level"));
+        db.SetMainVolume(30);
+    }
+    db.Disconnect();
+    EffectBlock other = box->Firmware().CurrentImage();
+    other.Set(*FindParam(param::MainVol), 44);
+    box->Firmware().SetCurrentImage(other);
+    bool ok = false;
+    QTimer::singleShot(100, [&, s] {
+        if (QWidget* question = QApplication::activeModalWidget()) {
+            ok = Save(question, dir, "message-replug-" + s + ".png");
+            question->close();
+        }
+    });
+    MessageBoxPrompter prompter;
+    if (db.Connect() != ConnectStatus::Connected ||
+        db.ReadImageOnConnect() != ParamDatabase::ConnectImage::Differs)
+        return false;
+    SettleTuningWithBox(db, session, prompter, nullptr);
+    session.Undo();
+    session.Undo();
+    app.MainWindow()->RefreshAll();
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -411,6 +447,7 @@ int main(int argc, char** argv) {
         ok = SaveFilterImport(app, dir, s) && ok;
         ok = SaveMeasurement(app, files, measurement, dir, s) && ok;
         ok = SaveUndoAndAB(app, dir, s) && ok;
+        ok = SaveReplugQuestion(app, dir, s) && ok;
     }
     return ok ? 0 : 1;
 }

@@ -12,6 +12,7 @@
 #include "AppLogger.h"
 #include "AppServices.h"
 #include "BoxIds.h"
+#include "BoxTuningOnConnect.h"
 #include "ChannelCurves.h"
 #include "CompactWindow.h"
 #include "DeviceManager.h"
@@ -196,10 +197,8 @@ bool AppContext::InitDevice() {
         return false;
     }
     manager_->SetWindowHooks({[this](int lParam) {
-                                  // The box's image is where undo starts,
-                                  // never a step to take back into it.
                                   if (lParam == CDeviceManager::kConnectedLParam && db_.IsConnected())
-                                      session_.StartAfresh();
+                                      SettleTuningWithBox(db_, session_, *prompter_, main_.get());
                                   if (main_) main_->RefreshAll();
                               },
                               [this](int timerId, int delayMs) {

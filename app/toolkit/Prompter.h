@@ -22,6 +22,12 @@ public:
     bool Ask(QWidget* owner, const QString& text, const QString& title = {}) {
         return Question(owner, text, title) == Answer::Yes;
     }
+    // A question whose two buttons say what they do instead of Yes and No.
+    virtual Answer Choose(QWidget* owner, const QString& text, const QString& title, const QString& yes,
+                          const QString& no) {
+        (void)yes, (void)no;
+        return Question(owner, text, title);
+    }
 };
 
 // The program's message box (layout XML_MSGBOX), run modally.
@@ -29,6 +35,8 @@ class MessageBoxPrompter final : public Prompter {
 public:
     void Inform(QWidget* owner, const QString& text, const QString& title) override;
     Answer Question(QWidget* owner, const QString& text, const QString& title) override;
+    Answer Choose(QWidget* owner, const QString& text, const QString& title, const QString& yes,
+                  const QString& no) override;
 };
 
 // Shows nothing and answers No: for the tools that render or measure the

@@ -174,8 +174,7 @@ void CMiniDlg::RefreshCompact() {
 
 void CMiniDlg::ShowSide() {
     if (!side_) return;
-    const bool a = s_.session.CurrentSide() == EditSession::Side::A;
-    side_->setText(Tr("steps", "Tuning %1").arg(a ? "A" : "B"));
+    side_->setText(TuningName(s_.session.CurrentSide()));
 }
 
 void CMiniDlg::RecallPreset(int mode) {

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 
+#include "BoxTuningOnConnect.h"
 #include "DeviceManager.h"
 #include "EditSession.h"
 #include "ParamDatabase.h"
@@ -34,9 +35,9 @@ bool ToggleConnection(ParamDatabase& db, EditSession& session, bool connected, P
     }
     switch (db.Connect()) {
     case ConnectStatus::Connected:
-        if (db.ReadImageOrDisconnect()) {
-            session.StartAfresh();
-            return true;
+        if (db.ReadImageOnConnect() != ParamDatabase::ConnectImage::Failed) {
+            SettleTuningWithBox(db, session, prompter, nullptr);
+            return db.IsConnected();
         }
         break;  // a box whose image cannot be read is a failed connection
     case ConnectStatus::NoBoxFound:

@@ -20,9 +20,9 @@ bool BoxConnected(const CDeviceManager& manager, const ParamDatabase& db);
 void ShowConnectionState(QAbstractButton* indicator, bool connected);
 
 // A click on the indicator: a connected box is let go (it stays open),
-// otherwise a box is connected and its image read; failures are told to the
-// user. True when a box was connected and its values read; the image read
-// is no edit of the user's, so the current side's undo history starts there.
+// otherwise a box is connected and its image read and settled with the
+// tuning shown (SettleTuningWithBox); failures are told to the user. True
+// when a box was connected.
 bool ToggleConnection(ParamDatabase& db, EditSession& session, bool connected, Prompter& prompter);
 
 }  // namespace caraudio::app

@@ -17,14 +17,6 @@ namespace caraudio::app {
 
 using namespace widgets;
 
-namespace {
-
-QString SideName(EditSession::Side side) {
-    return side == EditSession::Side::A ? QStringLiteral("A") : QStringLiteral("B");
-}
-
-}  // namespace
-
 std::string CMainDlg::StepName(int id) const {
     const int ch = Channel();
     auto band = [ch](const char* pattern, int b) { return ChannelStep(pattern, ch, b); };
@@ -108,10 +100,8 @@ void CMainDlg::ShowUndoState() {
 void CMainDlg::ShowSide() {
     if (!side_) return;
     const EditSession::Side side = s_.session.CurrentSide();
-    side_->setText(Tr("steps", "Tuning %1").arg(SideName(side)));
-    side_->setToolTip(
-        Tr("steps", "Switch to tuning %1 (Ctrl+B)")
-            .arg(SideName(side == EditSession::Side::A ? EditSession::Side::B : EditSession::Side::A)));
+    side_->setText(TuningName(side));
+    side_->setToolTip(Tr("steps", "Switch to tuning %1 (Ctrl+B)").arg(SideLetter(OtherSide(side))));
 }
 
 // Every value anew, the curve of the channel shown and its alert with them.

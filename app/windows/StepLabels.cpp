@@ -36,6 +36,18 @@ QString StepText(const std::string& label) {
     return text;
 }
 
+QString SideLetter(EditSession::Side side) {
+    return side == EditSession::Side::A ? QStringLiteral("A") : QStringLiteral("B");
+}
+
+QString TuningName(EditSession::Side side) {
+    return Tr("steps", "Tuning %1").arg(SideLetter(side));
+}
+
+EditSession::Side OtherSide(EditSession::Side side) {
+    return side == EditSession::Side::A ? EditSession::Side::B : EditSession::Side::A;
+}
+
 QString UndoTip(bool can, const std::string& label) {
     return can ? Tr("steps", "Undo: %1").arg(StepText(label)) : Tr("steps", "Nothing to undo");
 }

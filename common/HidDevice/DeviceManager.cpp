@@ -83,7 +83,9 @@ bool CDeviceManager::ConnectDevice(const std::string& path) {
 
 void CDeviceManager::OnDeviceConnected() {
     Logf(db_.Log(), "CarAudio: ====Connect device=====\n");
-    if (db_.Connect() == ConnectStatus::Connected && db_.ReadImageOrDisconnect()) db_.DumpParams();
+    if (db_.Connect() == ConnectStatus::Connected &&
+        db_.ReadImageOnConnect() != ParamDatabase::ConnectImage::Failed)
+        db_.DumpParams();
     NotifyMainWindow(kConnectedLParam);
 }
 

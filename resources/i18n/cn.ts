@@ -182,6 +182,22 @@ It is left as it is: settings changed now are kept only until the program ends.<
 %1
 该文件将保持原样：现在更改的设置只保留到程序退出。</translation>
     </message>
+    <message>
+        <source>The box plays a different tuning from %1 shown here.
+
+Send %1 to the box, or take the box&apos;s tuning into %1? After taking, Undo brings %1 back. %2 stays as it is.</source>
+        <translation>设备中的调音与此处显示的%1不同。
+
+将%1发送到设备，还是把设备的调音取入%1？取入后，撤销可恢复%1。%2保持不变。</translation>
+    </message>
+    <message>
+        <source>Send to the box</source>
+        <translation>发送到设备</translation>
+    </message>
+    <message>
+        <source>Take the box&apos;s tuning</source>
+        <translation>取设备的调音</translation>
+    </message>
 </context>
 <context>
     <name>editmenu</name>
@@ -1146,6 +1162,10 @@ It is left as it is: settings changed now are kept only until the program ends.<
     <message>
         <source>Delays from impulse responses</source>
         <translation>按脉冲响应设置延时</translation>
+    </message>
+    <message>
+        <source>Tuning from the box</source>
+        <translation>取自设备的调音</translation>
     </message>
 </context>
 <context>

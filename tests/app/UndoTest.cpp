@@ -72,6 +72,16 @@ protected:
                 if (a.Byte(p.offset + i) != b.Byte(p.offset + i)) out.insert(p.offset);
         return out;
     }
+    void Unplug() {
+        Box().Unplug();
+        ASSERT_TRUE(WaitFor([&] { return !Connected(); }));
+    }
+    // Back about 2 s later, once what the connection asks has been answered.
+    void Plug() {
+        Box().Plug();
+        ASSERT_TRUE(WaitFor([&] { return Connected(); }));
+        Settle();
+    }
     StoppedClock clock;
 };
 
@@ -310,6 +320,73 @@ TEST_F(UndoTest, CopyAToBReplacesB) {
     EXPECT_EQ(Button("btn_ab")->text(), "Tuning B");
     EXPECT_EQ(Pc(), a) << "B holds A's copy";
     EXPECT_EQ(SentBox(), a);
+}
+
+// Unplugged, the user switches to B and tunes it; meanwhile another program
+// changed the box. Plugged in again, the box's image never replaces B unasked:
+// the user sends B to the box, or takes the box's tuning into B as a step that
+// undo takes back. A and both histories stay.
+class ReplugTest : public UndoTest, public ::testing::WithParamInterface<Answer> {};
+
+TEST_P(ReplugTest, BothTuningsAndTheirHistoriesSurvive) {
+    Start();
+    Type(Ctl<SEdit2>(6004), "-20");
+    const EffectBlock a = Pc();
+    ASSERT_NO_FATAL_FAILURE(Unplug());
+    Click(Button("btn_ab"));
+    Type(Ctl<SEdit2>(6004), "-10");
+    const EffectBlock b1 = Pc();
+    Type(Ctl<SEdit2>(5203), "3");
+    const EffectBlock b2 = Pc();
+    ASSERT_NE(b1, b2);
+    EffectBlock other = BoxImage();
+    other.Set(*FindParam(param::MainVol), 44);
+    Box().Firmware().SetCurrentImage(other);
+    Texts();
+    prompter.answer = GetParam();
+    ASSERT_NO_FATAL_FAILURE(Plug());
+
+    const QStringList asked = Texts();
+    ASSERT_EQ(asked.size(), 1) << "one question, nothing else";
+    EXPECT_TRUE(asked[0].contains("Tuning B") && asked[0].contains("Tuning A")) << asked[0].toStdString();
+    EXPECT_EQ(Button("btn_ab")->text(), "Tuning B");
+    if (GetParam() == Answer::Yes) {
+        EXPECT_EQ(Pc(), b2);
+        EXPECT_EQ(SentBox(), b2) << "the box plays B";
+        Key(&Main(), Qt::Key_Z);
+        EXPECT_EQ(Pc(), b1) << "B's history survived";
+    } else {
+        EXPECT_EQ(Pc(), other) << "the box's tuning shown as B";
+        EXPECT_EQ(Button("btn_undo")->toolTip(), "Undo: Tuning from the box");
+        Key(&Main(), Qt::Key_Z);
+        EXPECT_EQ(Pc(), b2) << "undo brings B back";
+        EXPECT_EQ(SentBox(), b2);
+        Key(&Main(), Qt::Key_Z);
+        EXPECT_EQ(Pc(), b1) << "and B's own history is there";
+    }
+    EXPECT_EQ(SentBox(), b1);
+    Click(Button("btn_ab"));
+    EXPECT_EQ(Pc(), a) << "A was never touched";
+    EXPECT_EQ(SentBox(), a);
+    Key(&Main(), Qt::Key_Z);
+    EXPECT_NE(Pc(), a) << "and A's history survived";
+    EXPECT_TRUE(Texts().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryAnswer, ReplugTest, ::testing::Values(Answer::Yes, Answer::No, Answer::Closed));
+
+// The same box back with what it held: nothing to ask, and undo goes on.
+TEST_F(UndoTest, AReplugOfAnUnchangedBoxAsksNothing) {
+    Start();
+    Type(Ctl<SEdit2>(6004), "-20");
+    const EffectBlock tuned = SentBox();
+    ASSERT_NO_FATAL_FAILURE(Unplug());
+    ASSERT_NO_FATAL_FAILURE(Plug());
+    EXPECT_TRUE(Texts().isEmpty());
+    EXPECT_EQ(Pc(), tuned);
+    EXPECT_EQ(Button("btn_undo")->toolTip(), "Undo: CH3 level");
+    Key(&Main(), Qt::Key_Z);
+    EXPECT_NE(SentBox(), tuned) << "the undo reaches the box";
 }
 
 }  // namespace
