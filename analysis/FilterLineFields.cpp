@@ -26,11 +26,12 @@ bool Importable(FilterKind kind) {
     return kind == FilterKind::Peaking || kind == FilterKind::HighPass || kind == FilterKind::LowPass;
 }
 
-bool IsShelf(FilterKind kind) {
+}  // namespace
+
+bool IsShelfKind(FilterKind kind) {
     return kind == FilterKind::LowShelf || kind == FilterKind::HighShelf;
 }
 
-// "6dB", "12dB": the fixed slope some shelf types name after their code.
 bool IsShelfSlope(std::string_view field) {
     if (field.size() < 3 || !SameWord(field.substr(field.size() - 2), "dB")) return false;
     for (char c : field.substr(0, field.size() - 2))
@@ -38,9 +39,26 @@ bool IsShelfSlope(std::string_view field) {
     return true;
 }
 
-}  // namespace
+void SetFilterType(std::string_view code, FilterFields& f) {
+    f.type = std::string(code);
+    for (const TypeCode& t : kTypeCodes) {
+        if (SameWord(code, t.code)) {
+            f.kind = t.kind;
+            f.order = t.order;
+        }
+    }
+}
 
-bool ReadFilterFields(std::string_view rest, FilterFields& f) {
+LineProblem CheckNeededValues(const FilterFields& f) {
+    if (f.kind == FilterKind::Peaking)
+        return !f.fc.empty() && !f.gain.empty() && !(f.q.empty() && f.bw.empty() && f.bwHz.empty())
+                   ? LineProblem::None
+                   : LineProblem::MissingValue;
+    if (Importable(f.kind)) return f.fc.empty() ? LineProblem::MissingValue : LineProblem::None;
+    return LineProblem::None;
+}
+
+LineProblem ReadFilterFields(std::string_view rest, FilterFields& f) {
     const std::vector<std::string_view> fields = SplitFields(rest);
     std::size_t i = 0;
     auto next = [&]() -> std::string_view { return i < fields.size() ? fields[i++] : std::string_view{}; };
@@ -54,22 +72,17 @@ bool ReadFilterFields(std::string_view rest, FilterFields& f) {
     else if (SameWord(onOff, "OFF"))
         f.on = false;
     else
-        return false;
+        return LineProblem::NoOnOff;
 
     const std::string_view code = next();
-    if (code.empty()) return false;
+    if (code.empty()) return LineProblem::MissingValue;
     if (SameWord(code, "None")) {
         f.emptySlot = true;
-        return true;
+        return LineProblem::None;
     }
-    f.type = std::string(code);
-    for (const TypeCode& t : kTypeCodes) {
-        if (SameWord(code, t.code)) {
-            f.kind = t.kind;
-            f.order = t.order;
-        }
-    }
-    if (IsShelf(f.kind) && i < fields.size() && IsShelfSlope(fields[i])) f.type += " " + std::string(next());
+    SetFilterType(code, f);
+    if (IsShelfKind(f.kind) && i < fields.size() && IsShelfSlope(fields[i]))
+        f.type += " " + std::string(next());
 
     while (i < fields.size()) {
         const std::string_view key = next();
@@ -85,19 +98,15 @@ bool ReadFilterFields(std::string_view rest, FilterFields& f) {
             skipUnit("Oct");
             value = &f.bw, unit = "Oct";
         } else if (Importable(f.kind)) {
-            return false;
+            return LineProblem::UnknownField;
         } else {
             break;  // the rest of a filter the box cannot hold is only reported
         }
         *value = next();
-        if (value->empty()) return false;
+        if (value->empty()) return LineProblem::MissingValue;
         skipUnit(unit);
     }
-
-    if (f.kind == FilterKind::Peaking)
-        return !f.fc.empty() && !f.gain.empty() && !(f.q.empty() && f.bw.empty());
-    if (Importable(f.kind)) return !f.fc.empty();
-    return true;
+    return CheckNeededValues(f);
 }
 
 }  // namespace caraudio::analysis

@@ -15,12 +15,23 @@ struct FilterFields {
     std::string type;        // the type's fields joined by one space
     FilterKind kind = FilterKind::Other;
     int order = 0;
-    std::string_view fc, gain, q, bw;  // value fields; empty when absent
+    std::string_view fc, gain, q;  // value fields; empty when absent
+    std::string_view bw;           // bandwidth in octaves ("0.167", "1/6")
+    std::string_view bwHz;         // bandwidth in Hz between the half-gain points
 };
 
-// False when the fields cannot be a filter of their type: no ON/OFF, a key
-// without its value, a value missing that the type needs, or for the types
-// the box can hold anything not understood.
-bool ReadFilterFields(std::string_view rest, FilterFields& fields);
+// The type code's kind and order ("PK", "HP1", "LSC"); Other for codes not
+// known.
+void SetFilterType(std::string_view code, FilterFields& fields);
+// "6dB", "12dB": the fixed slope some shelf types name after their code.
+bool IsShelfSlope(std::string_view field);
+bool IsShelfKind(FilterKind kind);
+
+// A problem when the fields cannot be a filter of their type: no ON/OFF, a
+// key without its value, a value missing that the type needs, or for the
+// types the box can hold anything not understood.
+LineProblem ReadFilterFields(std::string_view rest, FilterFields& fields);
+// Whether a filter of this kind has the values it needs.
+LineProblem CheckNeededValues(const FilterFields& fields);
 
 }  // namespace caraudio::analysis
