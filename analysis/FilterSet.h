@@ -78,7 +78,6 @@ enum class LineProblem {
     MissingValue,       // a key without its value, or a value the filter needs left out
     UnknownField,       // a field a filter of this type does not have
     BadNumber,          // a value that is not a number
-    MixedDecimalMarks,  // a decimal point where the file writes decimal commas, or the other way round
     BadPreamp,
     BadChannel,  // "Channel:" naming nothing
 };

@@ -8,6 +8,7 @@
 #include "CliChannelArg.h"
 #include "CliFiles.h"
 #include "FilterImportPlan.h"
+#include "FilterIncludes.h"
 #include "FilterText.h"
 #include "Folders.h"
 #include "TuningSettings.h"
@@ -92,6 +93,40 @@ bool ReadFilterFile(const std::string& path, std::string& bytes, std::FILE* err)
     return false;
 }
 
+const char* ProblemText(LineProblem problem) {
+    switch (problem) {
+    case LineProblem::None:
+        break;
+    case LineProblem::NotAFilterLine:
+        return "not a filter line, after the filter lines began";
+    case LineProblem::NoColon:
+        return "a filter line without the colon after its number";
+    case LineProblem::NoOnOff:
+        return "ON or OFF is missing after the filter's number";
+    case LineProblem::MissingValue:
+        return "a value the filter needs is missing";
+    case LineProblem::UnknownField:
+        return "a field this kind of filter does not have";
+    case LineProblem::BadNumber:
+        return "a number that cannot be read";
+    case LineProblem::BadPreamp:
+        return "the preamp is not a number of dB";
+    case LineProblem::BadChannel:
+        return "the Channel: line names no channel";
+    }
+    return "cannot be read";
+}
+
+// "line 3", or "line 3 of room.txt" in a file the one named includes.
+std::string LineName(int line, const std::string& file) {
+    return "line " + std::to_string(line) + (file.empty() ? "" : " of " + Printable(file));
+}
+
+// Files in another encoding than UTF-8 say what they were read as.
+std::string ReadAs(const FilterSet& set) {
+    return set.encoding.empty() || set.encoding == "UTF-8" ? "" : " (read as " + set.encoding + " text)";
+}
+
 bool ReportRefusedFile(const std::string& path, const FilterSet& set, std::FILE* err) {
     switch (set.status) {
     case ReadStatus::Ok:
@@ -107,18 +142,26 @@ bool ReportRefusedFile(const std::string& path, const FilterSet& set, std::FILE*
             "was changed.\n",
             path.c_str(), kMaxFilterSetBytes, kMaxFilterSetLines);
         break;
+    case ReadStatus::NotText:
+        std::fprintf(err,
+                     "caraudio-cli: %s is not text but binary data; export the filters from the measurement "
+                     "program as text. Nothing was changed.\n",
+                     path.c_str());
+        break;
     case ReadStatus::NotAFilterSet:
         std::fprintf(err,
                      "caraudio-cli: %s is not a filter set: it has no filter lines, and line %d is not one:\n"
-                     "  %s\nNothing was changed.\n",
-                     path.c_str(), set.errorLine, Printable(set.errorText).c_str());
+                     "  %s\nChoose REW filter settings, an Equalizer APO configuration or an AutoEQ "
+                     "ParametricEQ.txt%s. Nothing was changed.\n",
+                     path.c_str(), set.errorLine, Printable(set.errorText).c_str(), ReadAs(set).c_str());
         break;
     case ReadStatus::BadLine:
-        std::fprintf(
-            err,
-            "caraudio-cli: %s cannot be read as a filter set: line %d cannot be read:\n  %s\nNothing "
-            "was changed.\n",
-            path.c_str(), set.errorLine, Printable(set.errorText).c_str());
+        std::fprintf(err,
+                     "caraudio-cli: %s cannot be read as a filter set: %s (%s):\n  %s\n"
+                     "Correct that line in a text editor, or export the filters again%s. Nothing was "
+                     "changed.\n",
+                     path.c_str(), LineName(set.errorLine, set.errorFile).c_str(), ProblemText(set.problem),
+                     Printable(set.errorText).c_str(), ReadAs(set).c_str());
         break;
     }
     return true;
@@ -161,6 +204,8 @@ const char* FormatName(FilterSetFormat format) {
     switch (format) {
     case FilterSetFormat::RewFilterSettings:
         return " (REW filter settings)";
+    case FilterSetFormat::RewFilterTable:
+        return " (REW filter table)";
     case FilterSetFormat::EqualizerApo:
         return " (Equalizer APO configuration)";
     case FilterSetFormat::AutoEq:
@@ -171,10 +216,46 @@ const char* FormatName(FilterSetFormat format) {
     return "";
 }
 
+std::string NoteText(const SkippedFilter& s) {
+    const std::string path = Printable(s.includePath);
+    switch (s.note) {
+    case CommandNote::Config:
+        return "a configuration line; the box has nothing for it";
+    case CommandNote::IncludeNotFollowed:
+        return "the included file was not read: " + path;
+    case CommandNote::IncludeMissing:
+        return "the included file is missing: " + path;
+    case CommandNote::IncludeUnreadable:
+        return "the included file cannot be read: " + path;
+    case CommandNote::IncludeNotText:
+        return "the included file is not text: " + path;
+    case CommandNote::IncludeTooLarge:
+        return "the included file is too large for a filter set: " + path;
+    case CommandNote::IncludeLoop:
+        return "the file includes itself: " + path;
+    case CommandNote::IncludeTooDeep:
+        return "more than " + std::to_string(kMaxIncludeDepth) + " levels of included files";
+    case CommandNote::IncludeTooMany:
+        return "more than " + std::to_string(kMaxIncludedFiles) + " included files";
+    case CommandNote::IncludeAbsolute:
+        return "a path on the computer that wrote the file; put the file beside this one and include it by "
+               "name: " +
+               path;
+    }
+    return {};
+}
+
 std::string SkipReasonText(const SkippedFilter& s) {
+    char buffer[96];
     switch (s.reason) {
     case SkipReason::Off:
         return "switched off";
+    case SkipReason::NotFollowed:
+        return NoteText(s);
+    case SkipReason::NoCloseCrossover:
+        std::snprintf(buffer, sizeof buffer,
+                      "no crossover type of the box comes close to it (%.2f dB RMS apart)", s.rmsDb);
+        return buffer;
     case SkipReason::ExtraCrossover:
         return s.kind == FilterKind::HighPass ? "a second high-pass; the channel has one"
                                               : "a second low-pass; the channel has one";
@@ -193,17 +274,6 @@ std::string SkipReasonText(const SkippedFilter& s) {
     default:
         return Printable(s.type) + ": not a filter the box has";
     }
-}
-
-// The peaking filters in the order the plan gives them bands, so each band
-// can name its line.
-std::vector<const FilterLine*> BandLines(const std::vector<FilterLine>& filters) {
-    std::vector<const FilterLine*> peaks;
-    for (const FilterLine& f : filters)
-        if (f.on && f.kind == FilterKind::Peaking) peaks.push_back(&f);
-    std::stable_sort(peaks.begin(), peaks.end(),
-                     [](const FilterLine* a, const FilterLine* b) { return a->fcHz < b->fcHz; });
-    return peaks;
 }
 
 bool IsClamped(const FilterImportPlan& plan, int lineNumber) {
@@ -228,27 +298,31 @@ std::string RoundedFrom(const FilterLine& f, const BandValues& band) {
 }
 
 void PrintBands(const FilterImportPlan& plan, const std::vector<FilterLine>& filters, std::FILE* out) {
-    const std::vector<const FilterLine*> lines = BandLines(filters);
     const int used = plan.peakingCount;
     if (used == 0) {
         std::fprintf(out, "  No peaking filters: every band is set to 0 dB.\n");
         return;
     }
     // The box shows a band's Q as three times the Q filter-set files write.
-    for (int b = 0; b < used; ++b) {
+    bool inOrder = true;
+    for (int b = 0; b < kBandCount; ++b) {
+        const int index = plan.bandFilter[static_cast<size_t>(b)];
+        if (index < 0) continue;
+        inOrder = inOrder && b < used;
         const BandValues& band = plan.bands[static_cast<size_t>(b)];
-        std::fprintf(out, "  band %2d  %5d Hz  %+6.2f dB  Q %-4s (file Q %.3f)", b + 1, band.freq,
-                     band.gain / 100.0, FormatQ(band.q).c_str(), CookbookQ(band.q));
-        if (static_cast<size_t>(b) < lines.size()) {
-            const FilterLine& f = *lines[static_cast<size_t>(b)];
-            std::fprintf(out, "  line %d%s", f.lineNumber,
-                         IsClamped(plan, f.lineNumber) ? "; held, see below" : RoundedFrom(f, band).c_str());
-        }
-        std::fputc('\n', out);
+        const FilterLine& f = filters[static_cast<size_t>(index)];
+        std::fprintf(out, "  band %2d  %5d Hz  %+6.2f dB  Q %-4s (file Q %.3f)  %s%s\n", b + 1, band.freq,
+                     band.gain / 100.0, FormatQ(band.q).c_str(), CookbookQ(band.q),
+                     LineName(f.lineNumber, f.file).c_str(),
+                     IsClamped(plan, f.lineNumber) ? "; held, see below" : RoundedFrom(f, band).c_str());
     }
-    if (used < kBandCount)
+    if (used == kBandCount) return;
+    if (inOrder)
         std::fprintf(out, "  Bands %d..%d are set to 0 dB and keep their frequency and Q.\n", used + 1,
                      kBandCount);
+    else
+        std::fprintf(out, "  The other %d bands are set to 0 dB and keep their frequency and Q.\n",
+                     kBandCount - used);
 }
 
 void PrintCrossover(const char* side, const std::optional<CrossoverChoice>& c, std::FILE* out) {
@@ -290,8 +364,8 @@ void PrintSkipped(const FilterImportPlan& plan, std::FILE* out) {
     if (plan.skipped.empty()) return;
     std::fprintf(out, "Not imported:\n");
     for (const SkippedFilter& s : plan.skipped)
-        std::fprintf(out, "  line %d (%s): %s\n", s.lineNumber, SkipReasonText(s).c_str(),
-                     Printable(s.text).c_str());
+        std::fprintf(out, "  %s (%s): %s\n", LineName(s.lineNumber, s.file).c_str(),
+                     SkipReasonText(s).c_str(), Printable(s.text).c_str());
 }
 
 void PrintPreamp(const ImportArgs& a, double preampDb, const FilterImportPlan& plan, int volumeBefore,
@@ -326,11 +400,22 @@ int PlanRefused(const ImportArgs& a, const FilterImportPlan& plan, std::FILE* er
             "was changed.\n",
             a.path.c_str(), plan.peakingCount, kBandCount);
     } else {
-        std::fprintf(
-            err,
-            "caraudio-cli: %s has no filter the box can hold (a peaking, high-pass or low-pass filter "
-            "switched on). Nothing was changed.\n",
-            a.path.c_str());
+        bool onlyIncludes = !plan.skipped.empty();
+        for (const SkippedFilter& s : plan.skipped)
+            onlyIncludes =
+                onlyIncludes && s.reason == SkipReason::NotFollowed && s.note != CommandNote::Config;
+        if (onlyIncludes)
+            std::fprintf(
+                err,
+                "caraudio-cli: %s keeps its filters in the files it includes, and none of them could be "
+                "read. Nothing was changed.\n",
+                a.path.c_str());
+        else
+            std::fprintf(
+                err,
+                "caraudio-cli: %s has no filter the box can hold (a peaking, high-pass or low-pass filter "
+                "switched on). Nothing was changed.\n",
+                a.path.c_str());
         PrintSkipped(plan, err);
     }
     return kExitFailed;
@@ -343,7 +428,7 @@ int EqImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
     if (const int status = ParseImportArgs(args, a, err); status != kExitOk) return status;
     std::string bytes;
     if (!ReadFilterFile(a.path, bytes, err)) return kExitFailed;
-    const FilterSet set = ReadFilterSet(bytes);
+    const FilterSet set = ReadFilterSet(bytes, edits::FilterIncludes(a.path));
     if (ReportRefusedFile(a.path, set, err) || !ChooseSection(set, a, err)) return kExitFailed;
     const std::vector<FilterLine> filters = FiltersForSection(set, a.section);
     const double preampDb = PreampForSection(set, a.section);
@@ -356,8 +441,8 @@ int EqImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
     if (c.status != kExitOk) return c.status;
     ParamDatabase& db = c.session->Db();
     const int volumeBefore = db.GetParam(param::Volume(a.channel));
-    const FilterImportPlan plan =
-        PlanFilterImport(filters, db.Block(), a.channel, tuning.Gains(), {a.applyPreamp, preampDb});
+    const FilterImportPlan plan = PlanFilterImport(filters, db.Block(), a.channel, tuning.Gains(),
+                                                   {a.applyPreamp, preampDb, set.filters.empty()});
     if (plan.outcome != ImportOutcome::Planned) return PlanRefused(a, plan, err);
 
     // The tuning file's scale is kept already divided by 100, as the window
