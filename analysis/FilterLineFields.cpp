@@ -1,5 +1,6 @@
 #include "FilterLineFields.h"
 
+#include <cmath>
 #include <vector>
 
 #include "FilterText.h"
@@ -26,7 +27,66 @@ bool Importable(FilterKind kind) {
     return kind == FilterKind::Peaking || kind == FilterKind::HighPass || kind == FilterKind::LowPass;
 }
 
+// Wider bandwidths are not filters any tool makes.
+constexpr double kMaxBandwidthOct = 10;
+
+// "0.167" octaves, or "1/6".
+bool ReadBandwidth(std::string_view token, NumberStyle style, double& octaves) {
+    const std::size_t slash = token.find('/');
+    if (slash == std::string_view::npos)
+        return ReadFileNumber(token, "Oct", NumberRole::Other, style, octaves);
+    double num = 0, den = 0;
+    if (!ReadFileNumber(token.substr(0, slash), {}, NumberRole::Other, style, num) ||
+        !ReadFileNumber(token.substr(slash + 1), "Oct", NumberRole::Other, style, den) || !(den > 0))
+        return false;
+    octaves = num / den;
+    return true;
+}
+
+double QFromBandwidth(double octaves) {
+    const double p = std::pow(2.0, octaves);
+    return std::sqrt(p) / (p - 1);
+}
+
 }  // namespace
+
+bool ReadPreamp(std::string_view rest, NumberStyle style, double& db) {
+    const auto fields = SplitFields(rest);
+    if (fields.empty() || fields.size() > 2 || (fields.size() == 2 && !SameWord(fields[1], "dB")))
+        return false;
+    return ReadFileNumber(fields[0], "dB", NumberRole::Other, style, db);
+}
+
+bool ReadFilterValues(const FilterFields& f, NumberStyle style, FilterLine& out) {
+    out.on = f.on;
+    out.kind = f.kind;
+    out.type = f.type;
+    out.order = f.order;
+    if (!f.fc.empty() && !ReadFileNumber(f.fc, "Hz", NumberRole::Frequency, style, out.fcHz)) return false;
+    if (!f.gain.empty() && !ReadFileNumber(f.gain, "dB", NumberRole::Other, style, out.gainDb)) return false;
+    out.hasFc = !f.fc.empty();
+    out.hasGain = !f.gain.empty();
+    if (!f.q.empty()) {
+        if (!ReadFileNumber(f.q, {}, NumberRole::Other, style, out.q)) return false;
+        out.hasQ = true;
+    } else if (!f.bw.empty()) {
+        double octaves = 0;
+        if (!ReadBandwidth(f.bw, style, octaves) || !(octaves > 0) || octaves > kMaxBandwidthOct)
+            return false;
+        out.q = QFromBandwidth(octaves);
+        out.hasQ = true;
+    } else if (!f.bwHz.empty()) {
+        // Bandwidth in Hz between the half-gain points: Fc / Q.
+        double hz = 0;
+        if (!ReadFileNumber(f.bwHz, "Hz", NumberRole::Frequency, style, hz) || !(hz > 0) || !(out.fcHz > 0))
+            return false;
+        out.q = out.fcHz / hz;
+        out.hasQ = true;
+    } else if (out.order == 2) {
+        out.q = 1 / std::sqrt(2.0);  // Butterworth
+    }
+    return std::isfinite(out.q);
+}
 
 bool IsShelfKind(FilterKind kind) {
     return kind == FilterKind::LowShelf || kind == FilterKind::HighShelf;

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "FilterSet.h"
+#include "FilterText.h"
 
 namespace caraudio::analysis {
 
@@ -33,5 +34,13 @@ bool IsShelfKind(FilterKind kind);
 LineProblem ReadFilterFields(std::string_view rest, FilterFields& fields);
 // Whether a filter of this kind has the values it needs.
 LineProblem CheckNeededValues(const FilterFields& fields);
+
+// The fields' values read in the file's number style into `out` (type,
+// on, Fc, gain, and the cookbook Q also from a bandwidth); false when one is
+// not a number a filter can have.
+bool ReadFilterValues(const FilterFields& fields, NumberStyle style, FilterLine& out);
+
+// A "Preamp:" line's value: "-6.5 dB".
+bool ReadPreamp(std::string_view rest, NumberStyle style, double& db);
 
 }  // namespace caraudio::analysis

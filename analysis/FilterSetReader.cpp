@@ -1,9 +1,8 @@
-#include <cmath>
 #include <filesystem>
 
+#include "FilterLineClass.h"
 #include "FilterLineFields.h"
 #include "FilterSet.h"
-#include "FilterTableRow.h"
 #include "FilterText.h"
 #include "TextDecoding.h"
 
@@ -12,10 +11,6 @@ namespace {
 
 // Error texts are for a message naming the line, not for the whole line.
 constexpr std::size_t kMaxErrorText = 200;
-// Wider bandwidths are not filters any tool makes.
-constexpr double kMaxBandwidthOct = 10;
-
-enum class LineClass { Blank, Comment, Filter, BrokenFilter, Command, TableHeader, TableRow, Text };
 
 // Configuration commands that are filters of a kind the box cannot hold:
 // listed as not imported.
@@ -27,48 +22,11 @@ constexpr std::string_view kConfigCommands[] = {"Copy", "Delay",  "Device", "Sta
 bool IsLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 
 bool InList(std::string_view word, const auto& list) {
     for (std::string_view w : list)
         if (SameWord(word, w)) return true;
     return false;
-}
-
-struct ClassifiedLine {
-    LineClass cls = LineClass::Blank;
-    std::string_view command;  // for Command
-    std::string_view rest;     // after the colon
-};
-
-// "Filter", an optional number, a colon: a filter line. "Filter" and a
-// number without the colon is a filter line that cannot be read; "Filter"
-// and a word ("Filter Settings file") is header text.
-ClassifiedLine Classify(std::string_view t) {
-    if (t.empty()) return {LineClass::Blank, {}, {}};
-    if (t[0] == '#') return {LineClass::Comment, {}, {}};
-    std::size_t i = 0;
-    while (i < t.size() && IsLetter(t[i])) ++i;
-    if (i == 0) return {LineClass::Text, {}, {}};
-    if (SameWord(t.substr(0, i), "Filter")) {
-        std::size_t j = i;
-        while (j < t.size() && IsBlank(t[j])) ++j;
-        bool number = false;
-        while (j < t.size() && IsDigit(t[j])) ++j, number = true;
-        while (j < t.size() && IsBlank(t[j])) ++j;
-        if (j < t.size() && t[j] == ':') return {LineClass::Filter, {}, t.substr(j + 1)};
-        return {number ? LineClass::BrokenFilter : LineClass::Text, {}, {}};
-    }
-    while (i < t.size() && (IsLetter(t[i]) || IsDigit(t[i]) || t[i] == '_')) ++i;
-    std::size_t j = i;
-    while (j < t.size() && IsBlank(t[j])) ++j;
-    if (j < t.size() && t[j] == ':') return {LineClass::Command, t.substr(0, i), t.substr(j + 1)};
-    return {LineClass::Text, {}, {}};
 }
 
 std::string Shown(std::string_view line) {
@@ -82,107 +40,6 @@ std::string Shown(std::string_view line) {
     for (char& c : text)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
     return text;
-}
-
-struct Pending {
-    TextLine line;
-    std::string_view trimmed;
-    ClassifiedLine cls;
-    FilterFields fields;
-    LineProblem problem = LineProblem::None;
-    bool pointOnly = false;  // a comma-separated table row: its numbers have decimal points
-};
-
-bool ReadPreamp(std::string_view rest, NumberStyle style, double& db) {
-    const auto fields = SplitFields(rest);
-    if (fields.empty() || fields.size() > 2 || (fields.size() == 2 && !SameWord(fields[1], "dB")))
-        return false;
-    return ReadFileNumber(fields[0], "dB", NumberRole::Other, style, db);
-}
-
-// "0.167" octaves, or "1/6".
-bool ReadBandwidth(std::string_view token, NumberStyle style, double& octaves) {
-    const std::size_t slash = token.find('/');
-    if (slash == std::string_view::npos)
-        return ReadFileNumber(token, "Oct", NumberRole::Other, style, octaves);
-    double num = 0, den = 0;
-    if (!ReadFileNumber(token.substr(0, slash), {}, NumberRole::Other, style, num) ||
-        !ReadFileNumber(token.substr(slash + 1), "Oct", NumberRole::Other, style, den) || !(den > 0))
-        return false;
-    octaves = num / den;
-    return true;
-}
-
-double QFromBandwidth(double octaves) {
-    const double p = std::pow(2.0, octaves);
-    return std::sqrt(p) / (p - 1);
-}
-
-bool ReadFilterValues(const FilterFields& f, NumberStyle style, FilterLine& out) {
-    out.on = f.on;
-    out.kind = f.kind;
-    out.type = f.type;
-    out.order = f.order;
-    if (!f.fc.empty() && !ReadFileNumber(f.fc, "Hz", NumberRole::Frequency, style, out.fcHz)) return false;
-    if (!f.gain.empty() && !ReadFileNumber(f.gain, "dB", NumberRole::Other, style, out.gainDb)) return false;
-    out.hasFc = !f.fc.empty();
-    out.hasGain = !f.gain.empty();
-    if (!f.q.empty()) {
-        if (!ReadFileNumber(f.q, {}, NumberRole::Other, style, out.q)) return false;
-        out.hasQ = true;
-    } else if (!f.bw.empty()) {
-        double octaves = 0;
-        if (!ReadBandwidth(f.bw, style, octaves) || !(octaves > 0) || octaves > kMaxBandwidthOct)
-            return false;
-        out.q = QFromBandwidth(octaves);
-        out.hasQ = true;
-    } else if (!f.bwHz.empty()) {
-        // Bandwidth in Hz between the half-gain points: Fc / Q.
-        double hz = 0;
-        if (!ReadFileNumber(f.bwHz, "Hz", NumberRole::Frequency, style, hz) || !(hz > 0) || !(out.fcHz > 0))
-            return false;
-        out.q = out.fcHz / hz;
-        out.hasQ = true;
-    } else if (out.order == 2) {
-        out.q = 1 / std::sqrt(2.0);  // Butterworth
-    }
-    return std::isfinite(out.q);
-}
-
-// Every value token of a line with the role its number has.
-template <typename Visit>
-void ForEachValue(const Pending& p, Visit visit) {
-    if ((p.cls.cls == LineClass::Filter || p.cls.cls == LineClass::TableRow) &&
-        p.problem == LineProblem::None && !p.pointOnly) {
-        const FilterFields& f = p.fields;
-        visit(f.fc, "Hz", NumberRole::Frequency);
-        visit(f.gain, "dB", NumberRole::Other);
-        visit(f.q, {}, NumberRole::Other);
-        visit(f.bwHz, "Hz", NumberRole::Frequency);
-        const std::size_t slash = f.bw.find('/');
-        visit(f.bw.substr(0, slash), "Oct", NumberRole::Other);
-        if (slash != std::string_view::npos) visit(f.bw.substr(slash + 1), "Oct", NumberRole::Other);
-    } else if (p.cls.cls == LineClass::Command && SameWord(p.cls.command, "Preamp")) {
-        const auto fields = SplitFields(p.cls.rest);
-        if (!fields.empty()) visit(fields[0], "dB", NumberRole::Other);
-    }
-}
-
-// The file's decimal mark, from the numbers that can be read only one way.
-// A decimal comma anywhere settles it: a file of decimal points has no
-// number that reads only with a comma, while files from comma locales have
-// been seen with a stray point ("Q 4.318").
-NumberStyle FindDecimalMark(const std::vector<Pending>& lines) {
-    NumberStyle style;
-    for (const Pending& p : lines) {
-        ForEachValue(p, [&](std::string_view token, std::string_view unit, NumberRole role) {
-            const MarkShown shown = token.empty() ? MarkShown::None : DecimalMarkShown(token, unit, role);
-            if (shown == MarkShown::Comma) style.decimalMark = ',';
-            if (shown == MarkShown::Point && style.decimalMark == '\0') style.decimalMark = '.';
-        });
-        if (style.decimalMark == ',') break;
-    }
-    return style;
 }
 
 FilterSetFormat FormatOf(bool rewHeader, bool table, bool configEvidence, bool preamp, bool headerText) {
@@ -272,30 +129,6 @@ private:
         return false;
     }
 
-    void ClassifyLines(std::string_view text, Facts& facts, bool& tooLarge) {
-        std::vector<TextLine> lines;
-        tooLarge = !SplitLines(text, kMaxFilterSetLines, lines);
-        if (tooLarge) return;
-        facts.lines.reserve(lines.size());
-        FilterTableLayout layout;
-        bool inTable = false;
-        for (const TextLine& line : lines) {
-            Pending p{line, TrimBlanks(line.text), {}, {}, LineProblem::None, false};
-            p.cls = Classify(p.trimmed);
-            if (p.cls.cls == LineClass::Filter) {
-                p.problem = ReadFilterFields(p.cls.rest, p.fields);
-            } else if (p.cls.cls == LineClass::Text && ReadFilterTableHeader(p.trimmed, layout)) {
-                p.cls.cls = LineClass::TableHeader;
-                inTable = true;
-            } else if (p.cls.cls == LineClass::Text && inTable && LooksLikeFilterTableRow(p.trimmed)) {
-                p.cls.cls = LineClass::TableRow;
-                p.problem = ReadFilterTableRow(p.trimmed, layout, p.fields);
-                p.pointOnly = layout.commaSeparated;
-            }
-            facts.lines.push_back(p);
-        }
-    }
-
     void AddCommand(const Pending& p, const std::string& file, int section, CommandNote note,
                     std::string includePath = {}) {
         FilterLine f;
@@ -358,9 +191,7 @@ private:
     }
 
     bool ReadText(std::string_view text, const std::string& file, int depth, Facts& facts, int section = -1) {
-        bool tooLarge = false;
-        ClassifyLines(text, facts, tooLarge);
-        if (tooLarge) return Refuse(ReadStatus::TooLarge, nullptr, file);
+        if (!ClassifyLines(text, facts.lines)) return Refuse(ReadStatus::TooLarge, nullptr, file);
         const NumberStyle style = FindDecimalMark(facts.lines);
         for (const Pending& p : facts.lines)
             if (!ReadLine(p, file, depth, style, facts, section)) return false;

@@ -288,7 +288,9 @@ TEST(FieldFilterSets, IncludedFilesAreReadBesideTheIncludingOne) {
         EXPECT_EQ(f.file, lines[i].file) << i;
         EXPECT_EQ(f.lineNumber, lines[i].line) << i;
         EXPECT_EQ(f.kind, lines[i].kind) << i;
-        if (f.kind == FilterKind::Command) EXPECT_EQ(f.note, lines[i].note) << i;
+        if (f.kind == FilterKind::Command) {
+            EXPECT_EQ(f.note, lines[i].note) << i;
+        }
         EXPECT_DOUBLE_EQ(f.fcHz, lines[i].fc) << i;
     }
     EXPECT_EQ(set.filters[3].includePath, "/cfg/missing.txt");
