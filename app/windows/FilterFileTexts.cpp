@@ -199,21 +199,25 @@ QString FilterFileRefusal(const analysis::FilterSet& set, const QString& path) {
            Closing(set, path, T("Correct that line in a text editor, or export the filters again."));
 }
 
-QString TooManyFiltersText(const FilterImportPlan& plan) {
+QString TooManyFiltersText(const FilterImportPlan& plan, const QString& path) {
     return T("The file has %1 peaking filters, but a channel has only %2 bands. Nothing was changed.")
-        .arg(plan.peakingCount)
-        .arg(kBandCount);
+               .arg(plan.peakingCount)
+               .arg(kBandCount) +
+           "\n\n" + T("File: %1").arg(path) + "\n\n" +
+           T("Switch off or remove the filters that matter least in the measurement program and export "
+             "again.");
 }
 
-QString NothingImportedText(const FilterImportPlan& plan) {
+QString NothingImportedText(const FilterImportPlan& plan, const QString& path) {
     bool onlyIncludes = !plan.skipped.empty();
     for (const analysis::SkippedFilter& s : plan.skipped)
         onlyIncludes = onlyIncludes && s.reason == analysis::SkipReason::NotFollowed && IsIncludeNote(s.note);
     if (onlyIncludes)
         return T("The file's filters are in the files it includes, and none of them could be read. Nothing "
                  "was changed.") +
-               SkippedList(plan);
-    return T("The file holds no filter the box can take. Nothing was changed.") + SkippedList(plan);
+               "\n\n" + T("File: %1").arg(path) + SkippedList(plan);
+    return T("The file holds no filter the box can take. Nothing was changed.") + "\n\n" +
+           T("File: %1").arg(path) + SkippedList(plan);
 }
 
 QString ExportedText(const QString& path, int filterCount, bool rew) {

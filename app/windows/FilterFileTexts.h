@@ -14,9 +14,10 @@ namespace caraudio::app {
 // text and why, and what to do.
 QString FilterFileRefusal(const analysis::FilterSet& set, const QString& path);
 
-// More peaking filters than bands, or nothing the box can hold.
-QString TooManyFiltersText(const analysis::FilterImportPlan& plan);
-QString NothingImportedText(const analysis::FilterImportPlan& plan);
+// More peaking filters than bands, or nothing the box can hold, for the
+// file at `path`.
+QString TooManyFiltersText(const analysis::FilterImportPlan& plan, const QString& path);
+QString NothingImportedText(const analysis::FilterImportPlan& plan, const QString& path);
 
 // An export written; a REW file with more filters than REW's Generic
 // equaliser holds says so.

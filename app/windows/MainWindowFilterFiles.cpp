@@ -79,13 +79,13 @@ void CMainDlg::ImportFilters() {
         analysis::PlanFilterImport(filters, s_.db.Block(), ch, limits, {false, 0, flatWhenEmpty});
     // Refused before the preamp is asked about: the answer would not matter.
     if (plan.outcome == analysis::ImportOutcome::TooManyPeaking)
-        return s_.prompter.Inform(this, TooManyFiltersText(plan), title);
+        return s_.prompter.Inform(this, TooManyFiltersText(plan, chosen.front()), title);
     const double preampDb = analysis::PreampForSection(set, section);
     if (preampDb != 0 && s_.prompter.Ask(this, PreampQuestion(preampDb, Label(ch)), title))
         plan =
             analysis::PlanFilterImport(filters, s_.db.Block(), ch, limits, {true, preampDb, flatWhenEmpty});
     if (plan.outcome != analysis::ImportOutcome::Planned)
-        return s_.prompter.Inform(this, NothingImportedText(plan), title);
+        return s_.prompter.Inform(this, NothingImportedText(plan, chosen.front()), title);
     {
         EditSession::Scope step(s_.session, ChannelStep("Import filters %1", ch));
         edits::ApplyFilterImport(s_.db, ch, plan, s_.tuning.scale);

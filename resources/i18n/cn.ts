@@ -772,6 +772,10 @@ It is left as it is: settings changed now are kept only until the program ends.<
         <translation>文件：%1</translation>
     </message>
     <message>
+        <source>Switch off or remove the filters that matter least in the measurement program and export again.</source>
+        <translation>请在测量软件中关闭或删除最不重要的滤波器，然后重新导出。</translation>
+    </message>
+    <message>
         <source>It was read as %1 text.</source>
         <translation>已按 %1 文本读取。</translation>
     </message>
