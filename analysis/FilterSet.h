@@ -42,8 +42,9 @@ enum class CommandNote {
 // One filter line of a filter set, as the file gives it.
 struct FilterLine {
     int lineNumber = 0;  // 1-based, in `file`
-    std::string
-        file;  // the included file the line is in, as the Include: line names it; empty: the file read
+    // The included file the line is in, relative to the folder of the file
+    // read; empty for that file itself.
+    std::string file;
     std::string text;  // the line, trimmed
     bool on = true;
     FilterKind kind = FilterKind::Other;
@@ -72,12 +73,12 @@ enum class ReadStatus {
 // Why a line could not be read.
 enum class LineProblem {
     None,
-    NotAFilterLine,     // text among the filter lines
-    NoColon,            // "Filter 3 ON PK ..."
-    NoOnOff,            // no ON or OFF after "Filter N:"
-    MissingValue,       // a key without its value, or a value the filter needs left out
-    UnknownField,       // a field a filter of this type does not have
-    BadNumber,          // a value that is not a number
+    NotAFilterLine,  // text among the filter lines
+    NoColon,         // "Filter 3 ON PK ..."
+    NoOnOff,         // no ON or OFF after "Filter N:"
+    MissingValue,    // a key without its value, or a value the filter needs left out
+    UnknownField,    // a field a filter of this type does not have
+    BadNumber,       // a value that is not a number
     BadPreamp,
     BadChannel,  // "Channel:" naming nothing
 };
