@@ -241,6 +241,38 @@ TEST(FieldFilterSets, ConfigurationLinesTheBoxCannotHoldAreListedAndTheRestImpor
               ImportOutcome::NothingToImport);
 }
 
+// A second-order section with Q above 1/sqrt(2) peaks by Q^2 / sqrt(Q^2 - 1/4)
+// near its corner; the box's peakiest type (Butterworth, drawn with Q 0.859)
+// by half a dB. Where the file's filter rises 2 dB and more above that, the
+// box has nothing that sounds like it.
+double CornerPeakDb(double q) {
+    return q <= 1 / std::sqrt(2.0) ? 0 : 20 * std::log10(q * q / std::sqrt(q * q - 0.25));
+}
+
+TEST(FieldFilterSets, PassFiltersTheBoxCannotMatchAreListedNotSet) {
+    const struct {
+        std::string line;
+        double q;  // 0: first order
+        bool set;
+    } cases[] = {
+        {"Filter: ON HP1 Fc 100 Hz", 0, true},         {"Filter: ON LPQ Fc 2000 Hz Q 0.5", 0.5, true},
+        {"Filter: ON HPQ Fc 80 Hz Q 1.0", 1.0, true},  {"Filter: ON LPQ Fc 3000 Hz Q 1.2", 1.2, true},
+        {"Filter: ON HPQ Fc 80 Hz Q 1.5", 1.5, false}, {"Filter: ON LPQ Fc 2000 Hz Q 3", 3, false},
+    };
+    for (const auto& c : cases) {
+        const FilterSet set = ReadFilterSet(c.line);
+        ASSERT_TRUE(set.Ok()) << c.line;
+        const FilterImportPlan plan = PlanFilterImport(set.filters, DefaultEffectBlock(), kCh2, {}, {});
+        const bool crossoverSet = plan.highPass || plan.lowPass;
+        EXPECT_EQ(crossoverSet, c.set) << c.line;
+        EXPECT_EQ(CornerPeakDb(c.q) - CornerPeakDb(0.859) > 2.5, !c.set) << c.line << ": the rule's reason";
+        if (c.set) continue;
+        ASSERT_EQ(plan.skipped.size(), 1u) << c.line;
+        EXPECT_EQ(plan.skipped[0].reason, SkipReason::NoCloseCrossover) << c.line;
+        EXPECT_EQ(plan.outcome, ImportOutcome::NothingToImport) << c.line;
+    }
+}
+
 TEST(FieldFilterSets, IncludedFilesAreReadBesideTheIncludingOne) {
     const std::map<std::string, std::string> disk = {
         {"/cfg/config.txt",
