@@ -589,7 +589,8 @@ TEST_F(CliFilterSets, RefusedFilesChangeNothing) {
          "* Measurement data measured by REW V5.20\n* Freq(Hz) SPL(dB) Phase(degrees)\n20.000 68.42 -12.3\n",
          {},
          "is not a filter set: it has no filter lines, and line 1 is not one:\n"
-         "  * Measurement data measured by REW V5.20\nChoose REW filter settings, an Equalizer APO configuration or "
+         "  * Measurement data measured by REW V5.20\nChoose REW filter settings, an Equalizer APO "
+         "configuration or "
          "an AutoEQ ParametricEQ.txt. Nothing was changed.\n"},
         {"bad-line.txt",
          bad,
