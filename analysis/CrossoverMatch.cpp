@@ -15,6 +15,9 @@ namespace {
 // not heard, and without a floor the last points next to the zeros at 0 Hz
 // and at half the sample rate would decide the match.
 constexpr double kFloorDb = -60;
+// Only what is heard counts: above 20 kHz a low-pass the file puts at the
+// top of the band and the box's, which is off there, part ways for nothing.
+constexpr double kLowestHeardHz = 20, kHighestHeardHz = 20000;
 
 }  // namespace
 
@@ -49,11 +52,15 @@ CrossoverMatch MatchCrossover(PassSide side, int order, double q, int freqRaw, c
                 model.SetLowPass(in.frequency, in.slope, 1.0, in.type);
             const Response& got = model.Filter(high ? model.HighPass() : model.LowPass()).response;
             double sum = 0;
+            int counted = 0;
             for (std::size_t i = 0; i < wanted.size(); ++i) {
+                const double hz = grid.Hz(static_cast<int>(i));
+                if (hz < kLowestHeardHz || hz > kHighestHeardHz) continue;
                 const double d = std::max(kFloorDb, got[i]) - wanted[i];
                 sum += d * d;
+                ++counted;
             }
-            const double rms = std::sqrt(sum / static_cast<double>(wanted.size()));
+            const double rms = counted > 0 ? std::sqrt(sum / counted) : HUGE_VAL;
             if (rms < best.rmsDb) best = {type, slope, rms};
         }
     }

@@ -24,8 +24,8 @@ std::array<BandValues, kBandCount> ImageBands(const EffectBlock& image, int chan
     return bands;
 }
 
-SkippedFilter Skip(const FilterLine& f, SkipReason reason) {
-    return {f.lineNumber, f.text, f.kind, f.type, reason};
+SkippedFilter Skip(const FilterLine& f, SkipReason reason, double rmsDb = 0) {
+    return {f.lineNumber, f.file, f.text, f.kind, f.type, reason, f.note, f.includePath, rmsDb};
 }
 
 struct ClampNotes {
@@ -47,17 +47,38 @@ BandValues PlanBand(const FilterLine& f, GainLimits limits, std::vector<ClampedF
     return {freq.raw, q.raw, gain.raw};
 }
 
-CrossoverChoice PlanCrossover(const FilterLine& f, const EffectBlock& image, int channel,
-                              std::vector<ClampedFilter>& clamped) {
+// The box's closest crossover for a pass filter; nothing when even that one
+// lies too far from the file's filter to stand for it.
+std::optional<CrossoverChoice> PlanCrossover(const FilterLine& f, const EffectBlock& image, int channel,
+                                             std::vector<ClampedFilter>& clamped,
+                                             std::vector<SkippedFilter>& skipped) {
     const HeldValue freq = HoldFrequency(f.fcHz);
-    ClampNotes notes{{f.lineNumber, f.text, {}}};
-    notes.Note(freq, ClampedField::Frequency, f.fcHz, freq.raw);
-    if (!notes.entry.values.empty()) clamped.push_back(std::move(notes.entry));
     const PassSide side = f.kind == FilterKind::HighPass ? PassSide::High : PassSide::Low;
     const int order = f.order == 1 ? 1 : 2;
     const double q = std::clamp(f.q, kMinPassQ, kMaxPassQ);
     const CrossoverMatch m = MatchCrossover(side, order, q, freq.raw, image, channel);
-    return {f.lineNumber, freq.raw, m.typeField, m.slopeIndex, m.rmsDb};
+    if (!(m.rmsDb <= kMaxCrossoverMismatchDb)) {
+        skipped.push_back(Skip(f, SkipReason::NoCloseCrossover, m.rmsDb));
+        return std::nullopt;
+    }
+    ClampNotes notes{{f.lineNumber, f.text, {}}};
+    notes.Note(freq, ClampedField::Frequency, f.fcHz, freq.raw);
+    if (!notes.entry.values.empty()) clamped.push_back(std::move(notes.entry));
+    return CrossoverChoice{f.lineNumber, freq.raw, m.typeField, m.slopeIndex, m.rmsDb};
+}
+
+// The band a filter goes into when its frequency and Q are exactly a free
+// band's: what an export of this channel reads back as.
+int SameBand(const FilterLine& f, const std::array<BandValues, kBandCount>& image,
+             const std::array<bool, kBandCount>& taken) {
+    const HeldValue freq = HoldFrequency(f.fcHz);
+    const HeldValue q = HoldQ(f.q);
+    if (freq.clamped || q.clamped) return -1;
+    for (int b = 0; b < kBandCount; ++b) {
+        const BandValues& band = image[static_cast<std::size_t>(b)];
+        if (!taken[static_cast<std::size_t>(b)] && band.freq == freq.raw && band.q == q.raw) return b;
+    }
+    return -1;
 }
 
 }  // namespace
@@ -65,16 +86,22 @@ CrossoverChoice PlanCrossover(const FilterLine& f, const EffectBlock& image, int
 FilterImportPlan PlanFilterImport(const std::vector<FilterLine>& filters, const EffectBlock& image,
                                   int channel, GainLimits limits, ImportOptions options) {
     FilterImportPlan plan;
+    plan.bandFilter.fill(-1);
     if (channel < 0 || channel >= kChannelCount) {
         plan.outcome = ImportOutcome::NothingToImport;
         return plan;
     }
     plan.bands = ImageBands(image, channel);
 
-    std::vector<const FilterLine*> peaks;
+    std::vector<int> peaks;  // indexes into filters
     const FilterLine* highPass = nullptr;
     const FilterLine* lowPass = nullptr;
-    for (const FilterLine& f : filters) {
+    for (std::size_t i = 0; i < filters.size(); ++i) {
+        const FilterLine& f = filters[i];
+        if (f.kind == FilterKind::Command) {
+            plan.skipped.push_back(Skip(f, SkipReason::NotFollowed));
+            continue;
+        }
         if (!f.on) {
             plan.skipped.push_back(Skip(f, SkipReason::Off));
             continue;
@@ -83,7 +110,7 @@ FilterImportPlan PlanFilterImport(const std::vector<FilterLine>& filters, const 
                                   : f.kind == FilterKind::LowPass ? &lowPass
                                                                   : nullptr;
         if (f.kind == FilterKind::Peaking)
-            peaks.push_back(&f);
+            peaks.push_back(static_cast<int>(i));
         else if (pass && !*pass)
             *pass = &f;
         else
@@ -95,16 +122,35 @@ FilterImportPlan PlanFilterImport(const std::vector<FilterLine>& filters, const 
         return plan;
     }
 
-    std::stable_sort(peaks.begin(), peaks.end(),
-                     [](const FilterLine* a, const FilterLine* b) { return a->fcHz < b->fcHz; });
-    for (std::size_t b = 0; b < plan.bands.size(); ++b) {
-        if (b < peaks.size())
-            plan.bands[b] = PlanBand(*peaks[b], limits, plan.clamped);
+    const std::array<BandValues, kBandCount> own = plan.bands;
+    std::array<bool, kBandCount> taken{};
+    std::vector<int> rest;
+    auto place = [&](int b, int index) {
+        plan.bands[static_cast<std::size_t>(b)] =
+            PlanBand(filters[static_cast<std::size_t>(index)], limits, plan.clamped);
+        plan.bandFilter[static_cast<std::size_t>(b)] = index;
+        taken[static_cast<std::size_t>(b)] = true;
+    };
+    for (const int index : peaks) {
+        const int b = SameBand(filters[static_cast<std::size_t>(index)], own, taken);
+        if (b >= 0)
+            place(b, index);
         else
-            plan.bands[b].gain = 0;
+            rest.push_back(index);
     }
-    if (highPass) plan.highPass = PlanCrossover(*highPass, image, channel, plan.clamped);
-    if (lowPass) plan.lowPass = PlanCrossover(*lowPass, image, channel, plan.clamped);
+    std::stable_sort(rest.begin(), rest.end(), [&](int a, int b) {
+        return filters[static_cast<std::size_t>(a)].fcHz < filters[static_cast<std::size_t>(b)].fcHz;
+    });
+    std::size_t next = 0;
+    for (int b = 0; b < kBandCount; ++b) {
+        if (taken[static_cast<std::size_t>(b)]) continue;
+        if (next < rest.size())
+            place(b, rest[next++]);
+        else
+            plan.bands[static_cast<std::size_t>(b)].gain = 0;
+    }
+    if (highPass) plan.highPass = PlanCrossover(*highPass, image, channel, plan.clamped, plan.skipped);
+    if (lowPass) plan.lowPass = PlanCrossover(*lowPass, image, channel, plan.clamped, plan.skipped);
     std::stable_sort(
         plan.clamped.begin(), plan.clamped.end(),
         [](const ClampedFilter& a, const ClampedFilter& b) { return a.lineNumber < b.lineNumber; });
@@ -120,9 +166,11 @@ FilterImportPlan PlanFilterImport(const std::vector<FilterLine>& filters, const 
         }
     }
 
-    if (peaks.empty() && !highPass && !lowPass && !plan.volume) {
+    const bool flat = options.flatWhenEmpty && filters.empty();
+    if (peaks.empty() && !plan.highPass && !plan.lowPass && !plan.volume && !flat) {
         plan.outcome = ImportOutcome::NothingToImport;
         plan.bands = ImageBands(image, channel);
+        plan.bandFilter.fill(-1);
     }
     return plan;
 }

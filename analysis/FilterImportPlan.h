@@ -31,18 +31,34 @@ struct CrossoverChoice {
 };
 
 enum class SkipReason {
-    Off,             // the file switches it off
-    NotImportable,   // a kind the box has no filter for
-    ExtraCrossover,  // a second high-pass or low-pass; the box has one of each
+    Off,               // the file switches it off
+    NotImportable,     // a kind the box has no filter for
+    ExtraCrossover,    // a second high-pass or low-pass; the box has one of each
+    NoCloseCrossover,  // no type and slope of the box comes close to it
+    NotFollowed,       // a configuration line (FilterKind::Command): FilterLine::note says why
 };
 
 struct SkippedFilter {
     int lineNumber = 0;
+    std::string file;  // FilterLine::file
     std::string text;
     FilterKind kind = FilterKind::Other;
     std::string type;
     SkipReason reason = SkipReason::NotImportable;
+    CommandNote note = CommandNote::Config;  // NotFollowed
+    std::string includePath;                 // NotFollowed Include: lines
+    double rmsDb = 0;                        // NoCloseCrossover: the closest the box comes
 };
+
+// How far (RMS of dB over the editor's grid) the box's closest crossover may
+// lie from a file's high-pass or low-pass and still stand for it. The RMS
+// spreads the difference over the whole grid, where the curves meet away
+// from the corner: the box's own shapes come out near 0, a first-order or a
+// Q 0.5 (Linkwitz 12 dB) section about 0.3 and 0.5 (1 dB at the corner),
+// Q 1.2 about 0.9 (a corner bump 2 dB above the box's), Q 1.5 about 1.5 (a
+// bump of 4 dB, a boom a tuner hears at once). Up to a difference of 1 to
+// 2 dB at the corner the box's filter does the file's job.
+inline constexpr double kMaxCrossoverMismatchDb = 1.0;
 
 // One value that lay outside what the box holds, in the file's units (Hz,
 // dB, cookbook Q): what the file asked and what the box gets.
@@ -67,6 +83,9 @@ enum class ImportOutcome {
 struct ImportOptions {
     bool applyPreamp = false;
     double preampDb = 0;
+    // The file holds no filter line at all but is a filter set (an export of
+    // a flat channel): every band becomes flat.
+    bool flatWhenEmpty = false;
 };
 
 // The channel's values after the import. With any outcome but Planned the
@@ -75,6 +94,9 @@ struct FilterImportPlan {
     ImportOutcome outcome = ImportOutcome::Planned;
     int peakingCount = 0;  // ON peaking filters in the file
     std::array<BandValues, kBandCount> bands{};
+    // Which of the filters given each band holds (an index), -1 for a band
+    // set flat.
+    std::array<int, kBandCount> bandFilter{};
     std::optional<CrossoverChoice> highPass, lowPass;
     std::optional<int> volume;  // the channel's new Volume raw value
     int levelChangeDb = 0;      // what the volume change amounts to
@@ -83,8 +105,11 @@ struct FilterImportPlan {
 };
 
 // Plans importing filters (already chosen for a section) into block 0..5 of
-// the image. Peaking filters fill bands 0..n-1 in ascending frequency; the
-// other bands get gain 0 and keep frequency and Q. With applyPreamp, the
+// the image. A peaking filter whose frequency and Q are a band's own (as in
+// this program's exports) goes into that band; the others fill the remaining
+// bands from the lowest in ascending frequency; the bands left get gain 0
+// and keep frequency and Q. A pass filter sets the crossover when the box
+// has one within kMaxCrossoverMismatchDb of it. With applyPreamp, the
 // channel level moves by the preamp in whole dB, toward the lower level.
 FilterImportPlan PlanFilterImport(const std::vector<FilterLine>& filters, const EffectBlock& image,
                                   int channel, GainLimits limits, ImportOptions options);

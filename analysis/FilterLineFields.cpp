@@ -1,5 +1,6 @@
 #include "FilterLineFields.h"
 
+#include <cmath>
 #include <vector>
 
 #include "FilterText.h"
@@ -26,11 +27,71 @@ bool Importable(FilterKind kind) {
     return kind == FilterKind::Peaking || kind == FilterKind::HighPass || kind == FilterKind::LowPass;
 }
 
-bool IsShelf(FilterKind kind) {
+// Wider bandwidths are not filters any tool makes.
+constexpr double kMaxBandwidthOct = 10;
+
+// "0.167" octaves, or "1/6".
+bool ReadBandwidth(std::string_view token, NumberStyle style, double& octaves) {
+    const std::size_t slash = token.find('/');
+    if (slash == std::string_view::npos)
+        return ReadFileNumber(token, "Oct", NumberRole::Other, style, octaves);
+    double num = 0, den = 0;
+    if (!ReadFileNumber(token.substr(0, slash), {}, NumberRole::Other, style, num) ||
+        !ReadFileNumber(token.substr(slash + 1), "Oct", NumberRole::Other, style, den) || !(den > 0))
+        return false;
+    octaves = num / den;
+    return true;
+}
+
+double QFromBandwidth(double octaves) {
+    const double p = std::pow(2.0, octaves);
+    return std::sqrt(p) / (p - 1);
+}
+
+}  // namespace
+
+bool ReadPreamp(std::string_view rest, NumberStyle style, double& db) {
+    const auto fields = SplitFields(rest);
+    if (fields.empty() || fields.size() > 2 || (fields.size() == 2 && !SameWord(fields[1], "dB")))
+        return false;
+    return ReadFileNumber(fields[0], "dB", NumberRole::Other, style, db);
+}
+
+bool ReadFilterValues(const FilterFields& f, NumberStyle style, FilterLine& out) {
+    out.on = f.on;
+    out.kind = f.kind;
+    out.type = f.type;
+    out.order = f.order;
+    if (!f.fc.empty() && !ReadFileNumber(f.fc, "Hz", NumberRole::Frequency, style, out.fcHz)) return false;
+    if (!f.gain.empty() && !ReadFileNumber(f.gain, "dB", NumberRole::Other, style, out.gainDb)) return false;
+    out.hasFc = !f.fc.empty();
+    out.hasGain = !f.gain.empty();
+    if (!f.q.empty()) {
+        if (!ReadFileNumber(f.q, {}, NumberRole::Other, style, out.q)) return false;
+        out.hasQ = true;
+    } else if (!f.bw.empty()) {
+        double octaves = 0;
+        if (!ReadBandwidth(f.bw, style, octaves) || !(octaves > 0) || octaves > kMaxBandwidthOct)
+            return false;
+        out.q = QFromBandwidth(octaves);
+        out.hasQ = true;
+    } else if (!f.bwHz.empty()) {
+        // Bandwidth in Hz between the half-gain points: Fc / Q.
+        double hz = 0;
+        if (!ReadFileNumber(f.bwHz, "Hz", NumberRole::Frequency, style, hz) || !(hz > 0) || !(out.fcHz > 0))
+            return false;
+        out.q = out.fcHz / hz;
+        out.hasQ = true;
+    } else if (out.order == 2) {
+        out.q = 1 / std::sqrt(2.0);  // Butterworth
+    }
+    return std::isfinite(out.q);
+}
+
+bool IsShelfKind(FilterKind kind) {
     return kind == FilterKind::LowShelf || kind == FilterKind::HighShelf;
 }
 
-// "6dB", "12dB": the fixed slope some shelf types name after their code.
 bool IsShelfSlope(std::string_view field) {
     if (field.size() < 3 || !SameWord(field.substr(field.size() - 2), "dB")) return false;
     for (char c : field.substr(0, field.size() - 2))
@@ -38,9 +99,26 @@ bool IsShelfSlope(std::string_view field) {
     return true;
 }
 
-}  // namespace
+void SetFilterType(std::string_view code, FilterFields& f) {
+    f.type = std::string(code);
+    for (const TypeCode& t : kTypeCodes) {
+        if (SameWord(code, t.code)) {
+            f.kind = t.kind;
+            f.order = t.order;
+        }
+    }
+}
 
-bool ReadFilterFields(std::string_view rest, FilterFields& f) {
+LineProblem CheckNeededValues(const FilterFields& f) {
+    if (f.kind == FilterKind::Peaking)
+        return !f.fc.empty() && !f.gain.empty() && !(f.q.empty() && f.bw.empty() && f.bwHz.empty())
+                   ? LineProblem::None
+                   : LineProblem::MissingValue;
+    if (Importable(f.kind)) return f.fc.empty() ? LineProblem::MissingValue : LineProblem::None;
+    return LineProblem::None;
+}
+
+LineProblem ReadFilterFields(std::string_view rest, FilterFields& f) {
     const std::vector<std::string_view> fields = SplitFields(rest);
     std::size_t i = 0;
     auto next = [&]() -> std::string_view { return i < fields.size() ? fields[i++] : std::string_view{}; };
@@ -54,22 +132,17 @@ bool ReadFilterFields(std::string_view rest, FilterFields& f) {
     else if (SameWord(onOff, "OFF"))
         f.on = false;
     else
-        return false;
+        return LineProblem::NoOnOff;
 
     const std::string_view code = next();
-    if (code.empty()) return false;
+    if (code.empty()) return LineProblem::MissingValue;
     if (SameWord(code, "None")) {
         f.emptySlot = true;
-        return true;
+        return LineProblem::None;
     }
-    f.type = std::string(code);
-    for (const TypeCode& t : kTypeCodes) {
-        if (SameWord(code, t.code)) {
-            f.kind = t.kind;
-            f.order = t.order;
-        }
-    }
-    if (IsShelf(f.kind) && i < fields.size() && IsShelfSlope(fields[i])) f.type += " " + std::string(next());
+    SetFilterType(code, f);
+    if (IsShelfKind(f.kind) && i < fields.size() && IsShelfSlope(fields[i]))
+        f.type += " " + std::string(next());
 
     while (i < fields.size()) {
         const std::string_view key = next();
@@ -85,19 +158,15 @@ bool ReadFilterFields(std::string_view rest, FilterFields& f) {
             skipUnit("Oct");
             value = &f.bw, unit = "Oct";
         } else if (Importable(f.kind)) {
-            return false;
+            return LineProblem::UnknownField;
         } else {
             break;  // the rest of a filter the box cannot hold is only reported
         }
         *value = next();
-        if (value->empty()) return false;
+        if (value->empty()) return LineProblem::MissingValue;
         skipUnit(unit);
     }
-
-    if (f.kind == FilterKind::Peaking)
-        return !f.fc.empty() && !f.gain.empty() && !(f.q.empty() && f.bw.empty());
-    if (Importable(f.kind)) return !f.fc.empty();
-    return true;
+    return CheckNeededValues(f);
 }
 
 }  // namespace caraudio::analysis

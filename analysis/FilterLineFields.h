@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "FilterSet.h"
+#include "FilterText.h"
 
 namespace caraudio::analysis {
 
@@ -15,12 +16,31 @@ struct FilterFields {
     std::string type;        // the type's fields joined by one space
     FilterKind kind = FilterKind::Other;
     int order = 0;
-    std::string_view fc, gain, q, bw;  // value fields; empty when absent
+    std::string_view fc, gain, q;  // value fields; empty when absent
+    std::string_view bw;           // bandwidth in octaves ("0.167", "1/6")
+    std::string_view bwHz;         // bandwidth in Hz between the half-gain points
 };
 
-// False when the fields cannot be a filter of their type: no ON/OFF, a key
-// without its value, a value missing that the type needs, or for the types
-// the box can hold anything not understood.
-bool ReadFilterFields(std::string_view rest, FilterFields& fields);
+// The type code's kind and order ("PK", "HP1", "LSC"); Other for codes not
+// known.
+void SetFilterType(std::string_view code, FilterFields& fields);
+// "6dB", "12dB": the fixed slope some shelf types name after their code.
+bool IsShelfSlope(std::string_view field);
+bool IsShelfKind(FilterKind kind);
+
+// A problem when the fields cannot be a filter of their type: no ON/OFF, a
+// key without its value, a value missing that the type needs, or for the
+// types the box can hold anything not understood.
+LineProblem ReadFilterFields(std::string_view rest, FilterFields& fields);
+// Whether a filter of this kind has the values it needs.
+LineProblem CheckNeededValues(const FilterFields& fields);
+
+// The fields' values read in the file's number style into `out` (type,
+// on, Fc, gain, and the cookbook Q also from a bandwidth); false when one is
+// not a number a filter can have.
+bool ReadFilterValues(const FilterFields& fields, NumberStyle style, FilterLine& out);
+
+// A "Preamp:" line's value: "-6.5 dB".
+bool ReadPreamp(std::string_view rest, NumberStyle style, double& db);
 
 }  // namespace caraudio::analysis

@@ -1,35 +1,26 @@
-#include <cmath>
-#include <optional>
+#include <filesystem>
 
+#include "FilterLineClass.h"
 #include "FilterLineFields.h"
 #include "FilterSet.h"
 #include "FilterText.h"
+#include "TextDecoding.h"
 
 namespace caraudio::analysis {
 namespace {
 
 // Error texts are for a message naming the line, not for the whole line.
 constexpr std::size_t kMaxErrorText = 200;
-// Wider bandwidths are not filters any tool makes.
-constexpr double kMaxBandwidthOct = 10;
-
-enum class LineClass { Blank, Comment, Filter, BrokenFilter, Command, Text };
 
 // Configuration commands that are filters of a kind the box cannot hold:
 // listed as not imported.
 constexpr std::string_view kFilterLikeCommands[] = {"GraphicEQ", "Convolution", "LoudnessCorrection"};
-// Other configuration commands: skipped, but they show the file is one.
-constexpr std::string_view kConfigCommands[] = {"Preamp", "Channel", "Copy", "Delay",  "Include", "Device",
-                                                "Stage",  "Eval",    "If",   "ElseIf", "Else",    "EndIf"};
+// Configuration commands the box has nothing for: listed as not followed.
+constexpr std::string_view kConfigCommands[] = {"Copy", "Delay",  "Device", "Stage", "Eval",
+                                                "If",   "ElseIf", "Else",   "EndIf"};
 
 bool IsLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
 }
 
 bool InList(std::string_view word, const auto& list) {
@@ -38,129 +29,22 @@ bool InList(std::string_view word, const auto& list) {
     return false;
 }
 
-struct ClassifiedLine {
-    LineClass cls = LineClass::Blank;
-    std::string_view command;  // for Command
-    std::string_view rest;     // after the colon
-};
-
-// "Filter", an optional number, a colon: a filter line. "Filter" and a
-// number without the colon is a filter line that cannot be read; "Filter"
-// and a word ("Filter Settings file") is header text.
-ClassifiedLine Classify(std::string_view t) {
-    if (t.empty()) return {LineClass::Blank, {}, {}};
-    if (t[0] == '#') return {LineClass::Comment, {}, {}};
-    std::size_t i = 0;
-    while (i < t.size() && IsLetter(t[i])) ++i;
-    if (i == 0) return {LineClass::Text, {}, {}};
-    if (SameWord(t.substr(0, i), "Filter")) {
-        std::size_t j = i;
-        while (j < t.size() && IsBlank(t[j])) ++j;
-        bool number = false;
-        while (j < t.size() && IsDigit(t[j])) ++j, number = true;
-        while (j < t.size() && IsBlank(t[j])) ++j;
-        if (j < t.size() && t[j] == ':') return {LineClass::Filter, {}, t.substr(j + 1)};
-        return {number ? LineClass::BrokenFilter : LineClass::Text, {}, {}};
-    }
-    while (i < t.size() && (IsLetter(t[i]) || IsDigit(t[i]) || t[i] == '_')) ++i;
-    std::size_t j = i;
-    while (j < t.size() && IsBlank(t[j])) ++j;
-    if (j < t.size() && t[j] == ':') return {LineClass::Command, t.substr(0, i), t.substr(j + 1)};
-    return {LineClass::Text, {}, {}};
-}
-
 std::string Shown(std::string_view line) {
     std::string text(line.substr(0, kMaxErrorText));
+    if (line.size() > kMaxErrorText) {
+        // A cut in the middle of a UTF-8 sequence would leave half a letter:
+        // the last one goes whole.
+        while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80) text.pop_back();
+        if (!text.empty() && static_cast<unsigned char>(text.back()) >= 0x80) text.pop_back();
+    }
     for (char& c : text)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
     return text;
 }
 
-struct Pending {
-    TextLine line;
-    std::string_view trimmed;
-    ClassifiedLine cls;
-    FilterFields fields;
-    bool fieldsOk = true;
-};
-
-bool ReadPreamp(std::string_view rest, NumberStyle style, double& db) {
-    const auto fields = SplitFields(rest);
-    if (fields.empty() || fields.size() > 2 || (fields.size() == 2 && !SameWord(fields[1], "dB")))
-        return false;
-    return ReadFileNumber(fields[0], "dB", NumberRole::Other, style, db);
-}
-
-// "0.167" octaves, or "1/6".
-bool ReadBandwidth(std::string_view token, NumberStyle style, double& octaves) {
-    const std::size_t slash = token.find('/');
-    if (slash == std::string_view::npos)
-        return ReadFileNumber(token, "Oct", NumberRole::Other, style, octaves);
-    double num = 0, den = 0;
-    if (!ReadFileNumber(token.substr(0, slash), {}, NumberRole::Other, style, num) ||
-        !ReadFileNumber(token.substr(slash + 1), "Oct", NumberRole::Other, style, den) || !(den > 0))
-        return false;
-    octaves = num / den;
-    return true;
-}
-
-double QFromBandwidth(double octaves) {
-    const double p = std::pow(2.0, octaves);
-    return std::sqrt(p) / (p - 1);
-}
-
-bool ReadFilterValues(const FilterFields& f, NumberStyle style, FilterLine& out) {
-    out.on = f.on;
-    out.kind = f.kind;
-    out.type = f.type;
-    out.order = f.order;
-    if (!f.fc.empty() && !ReadFileNumber(f.fc, "Hz", NumberRole::Frequency, style, out.fcHz)) return false;
-    if (!f.gain.empty() && !ReadFileNumber(f.gain, "dB", NumberRole::Other, style, out.gainDb)) return false;
-    out.hasFc = !f.fc.empty();
-    out.hasGain = !f.gain.empty();
-    if (!f.q.empty()) {
-        if (!ReadFileNumber(f.q, {}, NumberRole::Other, style, out.q)) return false;
-        out.hasQ = true;
-    } else if (!f.bw.empty()) {
-        double octaves = 0;
-        if (!ReadBandwidth(f.bw, style, octaves) || !(octaves > 0) || octaves > kMaxBandwidthOct)
-            return false;
-        out.q = QFromBandwidth(octaves);
-        out.hasQ = true;
-    } else if (out.order == 2) {
-        out.q = 1 / std::sqrt(2.0);  // Butterworth
-    }
-    return true;
-}
-
-bool UsesDecimalComma(const std::vector<Pending>& lines) {
-    for (const Pending& p : lines) {
-        if (p.cls.cls == LineClass::Filter && p.fieldsOk) {
-            const FilterFields& f = p.fields;
-            if (ShowsDecimalComma(f.fc, "Hz", NumberRole::Frequency) ||
-                ShowsDecimalComma(f.gain, "dB", NumberRole::Other) ||
-                ShowsDecimalComma(f.q, {}, NumberRole::Other) ||
-                ShowsDecimalComma(f.bw, "Oct", NumberRole::Other))
-                return true;
-        } else if (p.cls.cls == LineClass::Command && SameWord(p.cls.command, "Preamp")) {
-            const auto fields = SplitFields(p.cls.rest);
-            if (!fields.empty() && ShowsDecimalComma(fields[0], "dB", NumberRole::Other)) return true;
-        }
-    }
-    return false;
-}
-
-FilterSet Refused(ReadStatus status, const Pending* at) {
-    FilterSet set;
-    set.status = status;
-    if (at) {
-        set.errorLine = at->line.number;
-        set.errorText = Shown(at->trimmed);
-    }
-    return set;
-}
-
-FilterSetFormat FormatOf(bool configEvidence, bool preamp, bool headerText) {
+FilterSetFormat FormatOf(bool rewHeader, bool table, bool configEvidence, bool preamp, bool headerText) {
+    if (table) return FilterSetFormat::RewFilterTable;
+    if (rewHeader) return FilterSetFormat::RewFilterSettings;
     if (configEvidence) return FilterSetFormat::EqualizerApo;
     if (preamp) return headerText ? FilterSetFormat::EqualizerApo : FilterSetFormat::AutoEq;
     return headerText ? FilterSetFormat::RewFilterSettings : FilterSetFormat::EqualizerApo;
@@ -177,100 +61,245 @@ bool Applies(const FilterSet& set, int sectionIndex, std::string_view section) {
            NamesSection(set.channelLines[static_cast<std::size_t>(sectionIndex)], section);
 }
 
-}  // namespace
+std::filesystem::path Normal(const std::string& path) {
+    return std::filesystem::path(path).lexically_normal();
+}
 
-FilterSet ReadFilterSet(std::string_view bytes) {
-    if (bytes.size() > kMaxFilterSetBytes) return Refused(ReadStatus::TooLarge, nullptr);
-    std::vector<TextLine> lines;
-    if (!SplitLines(bytes, kMaxFilterSetLines, lines)) return Refused(ReadStatus::TooLarge, nullptr);
+// The path an Include: line names, with Windows separators turned round;
+// false for an absolute one.
+bool IncludedPath(std::string_view written, std::string& path) {
+    std::string p(written);
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    if (p.empty() || p[0] == '/' || (p.size() >= 2 && IsLetter(p[0]) && p[1] == ':')) return false;
+    path = p;
+    return true;
+}
 
-    std::vector<Pending> pending;
-    pending.reserve(lines.size());
-    for (const TextLine& line : lines) {
-        Pending p{line, TrimBlanks(line.text), {}, {}, true};
-        p.cls = Classify(p.trimmed);
-        if (p.cls.cls == LineClass::Filter) p.fieldsOk = ReadFilterFields(p.cls.rest, p.fields);
-        pending.push_back(p);
+// Reading one file and, through its Include: lines, the files it names.
+class Reader {
+public:
+    Reader(FilterSet& set, const IncludeSource& source) : set_(set), source_(source) {}
+
+    // False when the file is refused; `set` then says why.
+    bool ReadTop(std::string_view bytes) {
+        if (bytes.size() > kMaxFilterSetBytes) return Refuse(ReadStatus::TooLarge, nullptr, {});
+        const storage::DecodedText decoded = storage::DecodeText(bytes);
+        set_.encoding = storage::EncodingName(decoded.encoding);
+        if (!decoded.Ok()) return Refuse(ReadStatus::NotText, nullptr, {});
+        if (decoded.text.size() > 2 * kMaxFilterSetBytes) return Refuse(ReadStatus::TooLarge, nullptr, {});
+        if (!source_.path.empty()) open_.push_back(Normal(source_.path));
+        Facts facts;
+        if (!ReadText(decoded.text, {}, 0, facts)) return false;
+        if (!facts.firstContent) return Refuse(ReadStatus::Empty, nullptr, {});
+        if (!facts.isSet)
+            return Refuse(ReadStatus::NotAFilterSet, facts.firstText ? facts.firstText : facts.firstContent,
+                          {});
+        set_.status = ReadStatus::Ok;
+        set_.format =
+            FormatOf(facts.rewHeader, facts.table, facts.configEvidence, facts.preamp, facts.headerText);
+        return true;
     }
-    const NumberStyle style{UsesDecimalComma(pending)};
 
-    FilterSet set;
-    bool seenFilter = false, configEvidence = false, preamp = false, headerText = false;
-    const Pending* firstText = nullptr;
-    const Pending* firstContent = nullptr;
-    int section = -1;
-    for (const Pending& p : pending) {
-        if (p.cls.cls == LineClass::Blank) continue;
-        if (!firstContent) firstContent = &p;
+private:
+    // What a file's lines show about it.
+    struct Facts {
+        bool isSet = false;  // a filter line, an empty slot, a preamp or an include
+        bool seenFilter = false, configEvidence = false, preamp = false, headerText = false;
+        bool rewHeader = false, table = false;
+        const Pending* firstText = nullptr;
+        const Pending* firstContent = nullptr;
+        // The lines the pointers point into; a refusal's text is copied out
+        // before they go.
+        std::vector<Pending> lines;
+    };
+
+    bool Refuse(ReadStatus status, const Pending* at, const std::string& file,
+                LineProblem problem = LineProblem::None) {
+        std::string encoding = std::move(set_.encoding);
+        set_ = FilterSet{};
+        set_.encoding = std::move(encoding);
+        set_.status = status;
+        set_.problem = problem;
+        set_.errorFile = file;
+        if (at) {
+            set_.errorLine = at->line.number;
+            set_.errorText = Shown(at->trimmed);
+        }
+        return false;
+    }
+
+    void AddCommand(const Pending& p, const std::string& file, int section, CommandNote note,
+                    std::string includePath = {}) {
+        FilterLine f;
+        f.lineNumber = p.line.number;
+        f.file = file;
+        f.text = Shown(p.trimmed);
+        f.kind = FilterKind::Command;
+        f.type = std::string(p.cls.command);
+        f.section = section;
+        f.note = note;
+        f.includePath = std::move(includePath);
+        set_.filters.push_back(std::move(f));
+    }
+
+    // An Include: line: the file it names read in its place, or the line
+    // listed with why not.
+    bool Include(const Pending& p, const std::string& file, int depth, int section) {
+        std::string relative;
+        const std::string_view written = TrimBlanks(p.cls.rest);
+        if (!IncludedPath(written, relative)) {
+            AddCommand(p, file, section, CommandNote::IncludeAbsolute, std::string(written));
+            return true;
+        }
+        const std::filesystem::path folder =
+            open_.empty() ? std::filesystem::path{} : open_.back().parent_path();
+        const std::filesystem::path path = (folder / relative).lexically_normal();
+        const std::filesystem::path top =
+            open_.empty() ? std::filesystem::path{} : open_.front().parent_path();
+        const std::string label =
+            top.empty() ? path.generic_string() : path.lexically_relative(top).generic_string();
+        auto listed = [&](CommandNote note) {
+            AddCommand(p, file, section, note, path.generic_string());
+            return true;
+        };
+        if (!source_.fetch) return listed(CommandNote::IncludeNotFollowed);
+        for (const std::filesystem::path& o : open_)
+            if (o == path) return listed(CommandNote::IncludeLoop);
+        if (depth >= kMaxIncludeDepth) return listed(CommandNote::IncludeTooDeep);
+        if (included_ >= kMaxIncludedFiles) return listed(CommandNote::IncludeTooMany);
+        ++included_;
+        const IncludedBytes got = source_.fetch(path.string());
+        switch (got.status) {
+        case IncludeRead::Read:
+            break;
+        case IncludeRead::Missing:
+            return listed(CommandNote::IncludeMissing);
+        case IncludeRead::Unreadable:
+            return listed(CommandNote::IncludeUnreadable);
+        case IncludeRead::TooLarge:
+            return listed(CommandNote::IncludeTooLarge);
+        }
+        if (got.bytes.size() > kMaxFilterSetBytes) return listed(CommandNote::IncludeTooLarge);
+        const storage::DecodedText decoded = storage::DecodeText(got.bytes);
+        if (!decoded.Ok()) return listed(CommandNote::IncludeNotText);
+        open_.push_back(path);
+        Facts facts;
+        const bool ok = ReadText(decoded.text, label, depth + 1, facts, section);
+        open_.pop_back();
+        return ok;
+    }
+
+    bool ReadText(std::string_view text, const std::string& file, int depth, Facts& facts, int section = -1) {
+        if (!ClassifyLines(text, facts.lines)) return Refuse(ReadStatus::TooLarge, nullptr, file);
+        const NumberStyle style = FindDecimalMark(facts.lines);
+        for (const Pending& p : facts.lines)
+            if (!ReadLine(p, file, depth, style, facts, section)) return false;
+        return true;
+    }
+
+    bool ReadLine(const Pending& p, const std::string& file, int depth, NumberStyle style, Facts& facts,
+                  int& section) {
+        if (p.cls.cls == LineClass::Blank) return true;
+        if (!facts.firstContent) facts.firstContent = &p;
         switch (p.cls.cls) {
         case LineClass::Blank:
-            break;
+            return true;
         case LineClass::Comment:
-            configEvidence = true;
-            break;
+            facts.configEvidence = true;
+            return true;
+        case LineClass::TableHeader:
+            facts.table = facts.rewHeader = true;
+            return true;
         case LineClass::BrokenFilter:
-            return Refused(ReadStatus::BadLine, &p);
-        case LineClass::Filter: {
-            if (!p.fieldsOk) return Refused(ReadStatus::BadLine, &p);
-            seenFilter = true;
-            if (p.fields.emptySlot) break;
+            return Refuse(ReadStatus::BadLine, &p, file, LineProblem::NoColon);
+        case LineClass::Filter:
+        case LineClass::TableRow: {
+            if (p.problem != LineProblem::None) return Refuse(ReadStatus::BadLine, &p, file, p.problem);
+            facts.seenFilter = facts.isSet = true;
+            if (p.fields.emptySlot) return true;
             FilterLine f;
-            if (!ReadFilterValues(p.fields, style, f)) return Refused(ReadStatus::BadLine, &p);
+            const NumberStyle rowStyle = p.pointOnly ? NumberStyle{'.'} : style;
+            if (!ReadFilterValues(p.fields, rowStyle, f))
+                return Refuse(ReadStatus::BadLine, &p, file, LineProblem::BadNumber);
             f.lineNumber = p.line.number;
+            f.file = file;
             f.text = Shown(p.trimmed);
             f.section = section;
-            set.filters.push_back(std::move(f));
-            break;
+            set_.filters.push_back(std::move(f));
+            return true;
         }
-        case LineClass::Command: {
-            const std::string_view name = p.cls.command;
-            if (SameWord(name, "Preamp")) {
-                double db = 0;
-                if (!ReadPreamp(p.cls.rest, style, db)) return Refused(ReadStatus::BadLine, &p);
-                set.preamps.push_back({p.line.number, db, section});
-                set.preampDb += db;
-                preamp = true;
-            } else if (SameWord(name, "Channel")) {
-                std::vector<std::string> names;
-                for (std::string_view n : SplitFields(p.cls.rest)) names.emplace_back(n);
-                if (names.empty()) return Refused(ReadStatus::BadLine, &p);
-                for (const std::string& n : names) {
-                    bool known = SameWord(n, "all");
-                    for (const std::string& s : set.sections) known = known || SameWord(s, n);
-                    if (!known) set.sections.push_back(n);
-                }
-                set.channelLines.push_back(std::move(names));
-                section = static_cast<int>(set.channelLines.size()) - 1;
-                configEvidence = true;
-            } else if (InList(name, kFilterLikeCommands)) {
-                FilterLine f;
-                f.lineNumber = p.line.number;
-                f.text = Shown(p.trimmed);
-                f.type = std::string(name);
-                f.section = section;
-                set.filters.push_back(std::move(f));
-                seenFilter = true;
-                configEvidence = true;
-            } else {
-                // Unknown commands are header lines ("Dated:", "Notes:").
-                configEvidence = configEvidence || InList(name, kConfigCommands);
-                headerText = headerText || !InList(name, kConfigCommands);
-            }
-            break;
-        }
+        case LineClass::Command:
+            return ReadCommand(p, file, depth, style, facts, section);
         case LineClass::Text:
             // Free text belongs to a header; once filters have begun it is a
             // line that cannot be read.
-            if (seenFilter) return Refused(ReadStatus::BadLine, &p);
-            if (!firstText) firstText = &p;
-            headerText = true;
-            break;
+            if (facts.seenFilter) return Refuse(ReadStatus::BadLine, &p, file, LineProblem::NotAFilterLine);
+            if (!facts.firstText) facts.firstText = &p;
+            facts.headerText = true;
+            // REW's first line, or its program line ("Room EQ V5.31.3").
+            facts.rewHeader = facts.rewHeader || SameWord(p.trimmed, "Filter Settings file") ||
+                              p.trimmed.starts_with("Room EQ V");
+            return true;
         }
+        return true;
     }
-    if (!firstContent) return Refused(ReadStatus::Empty, nullptr);
-    if (!seenFilter) return Refused(ReadStatus::NotAFilterSet, firstText ? firstText : firstContent);
-    set.status = ReadStatus::Ok;
-    set.format = FormatOf(configEvidence, preamp, headerText);
+
+    bool ReadCommand(const Pending& p, const std::string& file, int depth, NumberStyle style, Facts& facts,
+                     int& section) {
+        const std::string_view name = p.cls.command;
+        if (SameWord(name, "Preamp")) {
+            double db = 0;
+            if (!ReadPreamp(p.cls.rest, style, db))
+                return Refuse(ReadStatus::BadLine, &p, file, LineProblem::BadPreamp);
+            set_.preamps.push_back({p.line.number, db, section});
+            set_.preampDb += db;
+            facts.preamp = facts.isSet = true;
+        } else if (SameWord(name, "Channel")) {
+            std::vector<std::string> names;
+            for (std::string_view n : SplitFields(p.cls.rest)) names.emplace_back(n);
+            if (names.empty()) return Refuse(ReadStatus::BadLine, &p, file, LineProblem::BadChannel);
+            for (const std::string& n : names) {
+                bool known = SameWord(n, "all");
+                for (const std::string& s : set_.sections) known = known || SameWord(s, n);
+                if (!known) set_.sections.push_back(n);
+            }
+            set_.channelLines.push_back(std::move(names));
+            section = static_cast<int>(set_.channelLines.size()) - 1;
+            facts.configEvidence = true;
+        } else if (SameWord(name, "Include")) {
+            facts.configEvidence = facts.isSet = true;
+            return Include(p, file, depth, section);
+        } else if (InList(name, kFilterLikeCommands)) {
+            FilterLine f;
+            f.lineNumber = p.line.number;
+            f.file = file;
+            f.text = Shown(p.trimmed);
+            f.type = std::string(name);
+            f.section = section;
+            set_.filters.push_back(std::move(f));
+            facts.seenFilter = facts.isSet = facts.configEvidence = true;
+        } else if (InList(name, kConfigCommands)) {
+            AddCommand(p, file, section, CommandNote::Config);
+            facts.configEvidence = true;
+        } else {
+            // Unknown commands are header lines ("Dated:", "Notes:").
+            facts.headerText = true;
+        }
+        return true;
+    }
+
+    FilterSet& set_;
+    const IncludeSource& source_;
+    std::vector<std::filesystem::path> open_;  // the files being read, outermost first
+    int included_ = 0;
+};
+
+}  // namespace
+
+FilterSet ReadFilterSet(std::string_view bytes, const IncludeSource& source) {
+    FilterSet set;
+    Reader(set, source).ReadTop(bytes);
     return set;
 }
 

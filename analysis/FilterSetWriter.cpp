@@ -47,6 +47,7 @@ std::string WriteRewFilterSettings(std::span<const PeakingFilter> filters, std::
         out += "Filter " + Padded(FormatInt(n++), 2) + ": ON  PK       Fc " + Padded(Frequency(f.fcHz), 7) +
                " Hz  Gain " + Padded(Gain(f.gainDb), 6) + " dB  Q " + Padded(Q(f.q), 7) + "\n";
     }
+    if (filters.empty()) out += "Filter  1: ON  None\n";
     return out;
 }
 
@@ -54,7 +55,7 @@ std::string WriteApoConfig(std::span<const PeakingFilter> filters, std::optional
                            std::string_view note) {
     std::string out;
     if (!note.empty()) out += "# " + OneLine(note) + "\n";
-    if (preampDb) out += "Preamp: " + Gain(*preampDb) + " dB\n";
+    if (preampDb || filters.empty()) out += "Preamp: " + Gain(preampDb.value_or(0)) + " dB\n";
     int n = 1;
     for (const PeakingFilter& f : filters) {
         out += "Filter " + FormatInt(n++) + ": ON PK Fc " + Frequency(f.fcHz) + " Hz Gain " + Gain(f.gainDb) +

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string>
@@ -15,10 +16,19 @@ namespace caraudio::analysis {
 // not whole), gain in hundredths of a dB, Q with four decimals. Lines end in
 // LF. `note` is one line of free text (line breaks become spaces).
 
-// REW filter settings, equaliser "Generic".
+// The filters REW's Generic equaliser holds in the versions whose exports
+// are common (up to V5.19 a file ends at "Filter 20"); newer versions hold
+// more, so an export with more filters is written whole and the user told.
+// Equalizer APO takes any number.
+inline constexpr std::size_t kRewGenericFilters = 20;
+
+// REW filter settings, equaliser "Generic". Without filters the file has one
+// empty slot, as REW writes one, so it reads back as a flat channel.
 std::string WriteRewFilterSettings(std::span<const PeakingFilter> filters, std::string_view note = {});
 
-// An Equalizer APO configuration, with a Preamp line when one is given.
+// An Equalizer APO configuration, with a Preamp line when one is given or
+// when there are no filters (a configuration needs one line that does
+// something to read as one).
 std::string WriteApoConfig(std::span<const PeakingFilter> filters, std::optional<double> preampDb = {},
                            std::string_view note = {});
 

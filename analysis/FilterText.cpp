@@ -22,12 +22,17 @@ char Lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// A no-break space between digit groups, as UTF-8 (U+00A0, U+202F).
+constexpr std::string_view kGroupSpaces[] = {"\xC2\xA0", "\xE2\x80\xAF"};
+// Where a token's no-break spaces stand once each is one character.
+constexpr char kSpaceMark = '_';
+
 // The number part of a token and where its marks are.
 struct NumberShape {
     bool negative = false;
-    std::string_view body;  // digits, '.' and ','
-    int commas = 0, dots = 0;
-    std::size_t lastComma = std::string_view::npos, lastDot = std::string_view::npos;
+    std::string body;  // digits, '.', ',' and kSpaceMark
+    int commas = 0, dots = 0, spaces = 0;
+    std::size_t lastComma = std::string::npos, lastDot = std::string::npos;
 };
 
 bool Shape(std::string_view token, std::string_view unit, NumberShape& s) {
@@ -41,31 +46,46 @@ bool Shape(std::string_view token, std::string_view unit, NumberShape& s) {
     bool digit = false;
     for (std::size_t i = 0; i < token.size(); ++i) {
         const char c = token[i];
+        bool space = false;
+        for (std::string_view mark : kGroupSpaces) {
+            if (token.substr(i, mark.size()) == mark) {
+                i += mark.size() - 1;
+                space = true;
+            }
+        }
+        if (space) {
+            ++s.spaces;
+            s.body += kSpaceMark;
+            continue;
+        }
         if (IsDigit(c)) {
             digit = true;
         } else if (c == ',') {
             ++s.commas;
-            s.lastComma = i;
+            s.lastComma = s.body.size();
         } else if (c == '.') {
             ++s.dots;
-            s.lastDot = i;
+            s.lastDot = s.body.size();
         } else {
             return false;
         }
+        s.body += c;
     }
-    s.body = token;
     return digit;
 }
 
 // Digits between the marks of `mark`, checked as thousands groups: one to
-// three digits first, then groups of exactly three.
+// three digits first (not a leading zero: "0,400" groups nothing), then
+// groups of exactly three.
 bool ValidGroups(std::string_view digits, char mark) {
     std::size_t start = 0;
     bool first = true;
     while (true) {
         const std::size_t end = digits.find(mark, start);
         const std::size_t len = (end == std::string_view::npos ? digits.size() : end) - start;
-        if (first ? (len < 1 || len > 3) : len != 3) return false;
+        if (first ? (len < 1 || len > 3 || (digits[start] == '0' && end != std::string_view::npos))
+                  : len != 3)
+            return false;
         for (std::size_t i = start; i < start + len; ++i)
             if (!IsDigit(digits[i])) return false;
         if (end == std::string_view::npos) return true;
@@ -74,32 +94,50 @@ bool ValidGroups(std::string_view digits, char mark) {
     }
 }
 
-std::size_t DigitsAfter(std::string_view body, std::size_t mark) {
-    return body.size() - mark - 1;
+char Other(char mark) {
+    return mark == ',' ? '.' : ',';
 }
 
-// Which mark, if any, is the decimal mark ('\0' for none); false when the
-// marks make no number.
-bool DecimalMark(const NumberShape& s, NumberRole role, NumberStyle style, char& mark) {
-    mark = '\0';
+// The integer part before a decimal mark at `at` (or the whole body), with
+// its groups written with `group`.
+bool GroupedPart(const NumberShape& s, std::size_t at, char group) {
+    const std::string_view part = std::string_view(s.body).substr(0, at);
+    return part.find(group) == std::string_view::npos || ValidGroups(part, group);
+}
+
+// The decimal mark and the group mark of a token ('\0' for none); false
+// when the marks make no number. The file's style decides only a lone mark
+// before three digits in a frequency ("8.000", "3,155"): the file's other
+// mark groups thousands there. Every other shape reads one way.
+bool Marks(const NumberShape& s, NumberRole role, NumberStyle style, char& decimal, char& group) {
+    decimal = group = '\0';
     if (s.commas > 0 && s.dots > 0) {
-        mark = s.lastComma > s.lastDot ? ',' : '.';
-        const char group = mark == ',' ? '.' : ',';
-        const std::size_t at = mark == ',' ? s.lastComma : s.lastDot;
-        if ((mark == ',' ? s.commas : s.dots) != 1) return false;
-        return ValidGroups(s.body.substr(0, at), group);
+        if (s.spaces > 0) return false;
+        decimal = s.lastComma > s.lastDot ? ',' : '.';
+        group = Other(decimal);
+        if ((decimal == ',' ? s.commas : s.dots) != 1) return false;
+        return GroupedPart(s, decimal == ',' ? s.lastComma : s.lastDot, group);
     }
     const int count = s.commas + s.dots;
-    if (count == 0) return true;
     const char only = s.commas > 0 ? ',' : '.';
-    if (count > 1) return ValidGroups(s.body, only);  // "1,234,567"
+    if (s.spaces > 0) {
+        group = kSpaceMark;
+        if (count == 0) return ValidGroups(s.body, kSpaceMark);
+        decimal = only;
+        return count == 1 && GroupedPart(s, only == ',' ? s.lastComma : s.lastDot, kSpaceMark);
+    }
+    if (count == 0) return true;
+    if (count > 1) {  // "1,234,567"
+        group = only;
+        return ValidGroups(s.body, only);
+    }
     const std::size_t at = only == ',' ? s.lastComma : s.lastDot;
-    const bool threeAfter = DigitsAfter(s.body, at) == 3 && ValidGroups(s.body, only);
-    // A frequency is never written with three decimals, so three digits
-    // after the one mark group thousands, for a dot only where the file's
-    // decimal mark is the comma.
-    const bool groups = role == NumberRole::Frequency && threeAfter && (only == ',' || style.decimalComma);
-    if (!groups) mark = only;
+    const bool couldGroup =
+        role == NumberRole::Frequency && s.body.size() - at - 1 == 3 && ValidGroups(s.body, only);
+    // Unknown: a frequency is never written with three decimals, so a comma
+    // there groups; a dot stays a decimal point, as most files write it.
+    const char fileMark = style.decimalMark != '\0' ? style.decimalMark : '.';
+    (couldGroup && only != fileMark ? group : decimal) = only;
     return true;
 }
 
@@ -150,13 +188,13 @@ bool SameWord(std::string_view a, std::string_view b) {
 bool ReadFileNumber(std::string_view token, std::string_view unit, NumberRole role, NumberStyle style,
                     double& value) {
     NumberShape s;
-    char mark = '\0';
-    if (!Shape(token, unit, s) || !DecimalMark(s, role, style, mark)) return false;
+    char decimal = '\0', group = '\0';
+    if (!Shape(token, unit, s) || !Marks(s, role, style, decimal, group)) return false;
     std::string plain;
     for (char c : s.body) {
         if (IsDigit(c))
             plain += c;
-        else if (c == mark)
+        else if (c == decimal)
             plain += '.';
     }
     double v = 0;
@@ -168,10 +206,18 @@ bool ReadFileNumber(std::string_view token, std::string_view unit, NumberRole ro
     return true;
 }
 
-bool ShowsDecimalComma(std::string_view token, std::string_view unit, NumberRole role) {
+MarkShown DecimalMarkShown(std::string_view token, std::string_view unit, NumberRole role) {
     NumberShape s;
-    char mark = '\0';
-    return Shape(token, unit, s) && DecimalMark(s, role, {}, mark) && mark == ',';
+    char decimal = '\0', group = '\0';
+    if (!Shape(token, unit, s)) return MarkShown::None;
+    const int count = s.commas + s.dots;
+    if (count == 1 && s.spaces == 0 && role == NumberRole::Frequency) {
+        const char only = s.commas > 0 ? ',' : '.';
+        const std::size_t at = only == ',' ? s.lastComma : s.lastDot;
+        if (s.body.size() - at - 1 == 3 && ValidGroups(s.body, only)) return MarkShown::None;
+    }
+    if (!Marks(s, role, {}, decimal, group)) return MarkShown::None;
+    return decimal == ',' ? MarkShown::Comma : decimal == '.' ? MarkShown::Point : MarkShown::None;
 }
 
 }  // namespace caraudio::analysis

@@ -61,6 +61,12 @@ int EqExport(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
     if (filters.empty())
         std::fprintf(err, "caraudio-cli: every band of %s is at 0 dB; the file lists no filters.\n",
                      channel.c_str());
+    if (a.format == ExportFormat::Rew && filters.size() > analysis::kRewGenericFilters)
+        std::fprintf(
+            err,
+            "caraudio-cli: the file has %zu filters; REW up to V5.19 holds %zu in its Generic equaliser "
+            "and leaves the rest out.\n",
+            filters.size(), analysis::kRewGenericFilters);
     if (a.path == "-") {
         if (std::fwrite(text.data(), 1, text.size(), out) != text.size() || std::fflush(out) != 0) {
             std::fprintf(err, "caraudio-cli: cannot write the filters to standard output: %s\n",

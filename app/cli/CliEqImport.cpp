@@ -7,7 +7,9 @@
 #include "ChannelImport.h"
 #include "CliChannelArg.h"
 #include "CliFiles.h"
+#include "CliFilterSetTexts.h"
 #include "FilterImportPlan.h"
+#include "FilterIncludes.h"
 #include "FilterText.h"
 #include "Folders.h"
 #include "TuningSettings.h"
@@ -24,31 +26,6 @@ struct ImportArgs {
     std::string section;  // empty: none asked for
     bool applyPreamp = false;
 };
-
-// A line of the file as it can go to a terminal: bytes that are not UTF-8
-// (a binary file, another encoding) become '?'.
-std::string Printable(std::string_view text) {
-    std::string shown;
-    for (size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const size_t length = lead < 0x80           ? 1
-                              : (lead >> 5) == 0x6  ? 2
-                              : (lead >> 4) == 0xE  ? 3
-                              : (lead >> 3) == 0x1E ? 4
-                                                    : 0;
-        bool valid = length > 0 && i + length <= text.size();
-        for (size_t k = 1; valid && k < length; ++k)
-            valid = (static_cast<unsigned char>(text[i + k]) & 0xC0) == 0x80;
-        if (!valid) {
-            shown += '?';
-            ++i;
-            continue;
-        }
-        shown.append(text.substr(i, length));
-        i += length;
-    }
-    return shown;
-}
 
 int ParseImportArgs(CommandArgs args, ImportArgs& a, std::FILE* err) {
     for (size_t i = 0; i < args.size(); ++i) {
@@ -107,18 +84,26 @@ bool ReportRefusedFile(const std::string& path, const FilterSet& set, std::FILE*
             "was changed.\n",
             path.c_str(), kMaxFilterSetBytes, kMaxFilterSetLines);
         break;
+    case ReadStatus::NotText:
+        std::fprintf(err,
+                     "caraudio-cli: %s is not text but binary data; export the filters from the measurement "
+                     "program as text. Nothing was changed.\n",
+                     path.c_str());
+        break;
     case ReadStatus::NotAFilterSet:
         std::fprintf(err,
                      "caraudio-cli: %s is not a filter set: it has no filter lines, and line %d is not one:\n"
-                     "  %s\nNothing was changed.\n",
-                     path.c_str(), set.errorLine, Printable(set.errorText).c_str());
+                     "  %s\nChoose REW filter settings, an Equalizer APO configuration or an AutoEQ "
+                     "ParametricEQ.txt%s. Nothing was changed.\n",
+                     path.c_str(), set.errorLine, Printable(set.errorText).c_str(), ReadAs(set).c_str());
         break;
     case ReadStatus::BadLine:
-        std::fprintf(
-            err,
-            "caraudio-cli: %s cannot be read as a filter set: line %d cannot be read:\n  %s\nNothing "
-            "was changed.\n",
-            path.c_str(), set.errorLine, Printable(set.errorText).c_str());
+        std::fprintf(err,
+                     "caraudio-cli: %s cannot be read as a filter set: %s (%s):\n  %s\n"
+                     "Correct that line in a text editor, or export the filters again%s. Nothing was "
+                     "changed.\n",
+                     path.c_str(), LineName(set.errorLine, set.errorFile).c_str(), ProblemText(set.problem),
+                     Printable(set.errorText).c_str(), ReadAs(set).c_str());
         break;
     }
     return true;
@@ -157,55 +142,6 @@ bool ChooseSection(const FilterSet& set, ImportArgs& a, std::FILE* err) {
     return false;
 }
 
-const char* FormatName(FilterSetFormat format) {
-    switch (format) {
-    case FilterSetFormat::RewFilterSettings:
-        return " (REW filter settings)";
-    case FilterSetFormat::EqualizerApo:
-        return " (Equalizer APO configuration)";
-    case FilterSetFormat::AutoEq:
-        return " (AutoEQ parametric EQ)";
-    case FilterSetFormat::Unknown:
-        break;
-    }
-    return "";
-}
-
-std::string SkipReasonText(const SkippedFilter& s) {
-    switch (s.reason) {
-    case SkipReason::Off:
-        return "switched off";
-    case SkipReason::ExtraCrossover:
-        return s.kind == FilterKind::HighPass ? "a second high-pass; the channel has one"
-                                              : "a second low-pass; the channel has one";
-    case SkipReason::NotImportable:
-        break;
-    }
-    switch (s.kind) {
-    case FilterKind::LowShelf:
-        return "a low shelf; the box has no shelf filters";
-    case FilterKind::HighShelf:
-        return "a high shelf; the box has no shelf filters";
-    case FilterKind::Notch:
-        return "a notch; the box has no notch filter";
-    case FilterKind::AllPass:
-        return "an all-pass; the box has no all-pass filter";
-    default:
-        return Printable(s.type) + ": not a filter the box has";
-    }
-}
-
-// The peaking filters in the order the plan gives them bands, so each band
-// can name its line.
-std::vector<const FilterLine*> BandLines(const std::vector<FilterLine>& filters) {
-    std::vector<const FilterLine*> peaks;
-    for (const FilterLine& f : filters)
-        if (f.on && f.kind == FilterKind::Peaking) peaks.push_back(&f);
-    std::stable_sort(peaks.begin(), peaks.end(),
-                     [](const FilterLine* a, const FilterLine* b) { return a->fcHz < b->fcHz; });
-    return peaks;
-}
-
 bool IsClamped(const FilterImportPlan& plan, int lineNumber) {
     for (const ClampedFilter& c : plan.clamped)
         if (c.lineNumber == lineNumber) return true;
@@ -228,27 +164,31 @@ std::string RoundedFrom(const FilterLine& f, const BandValues& band) {
 }
 
 void PrintBands(const FilterImportPlan& plan, const std::vector<FilterLine>& filters, std::FILE* out) {
-    const std::vector<const FilterLine*> lines = BandLines(filters);
     const int used = plan.peakingCount;
     if (used == 0) {
         std::fprintf(out, "  No peaking filters: every band is set to 0 dB.\n");
         return;
     }
     // The box shows a band's Q as three times the Q filter-set files write.
-    for (int b = 0; b < used; ++b) {
+    bool inOrder = true;
+    for (int b = 0; b < kBandCount; ++b) {
+        const int index = plan.bandFilter[static_cast<size_t>(b)];
+        if (index < 0) continue;
+        inOrder = inOrder && b < used;
         const BandValues& band = plan.bands[static_cast<size_t>(b)];
-        std::fprintf(out, "  band %2d  %5d Hz  %+6.2f dB  Q %-4s (file Q %.3f)", b + 1, band.freq,
-                     band.gain / 100.0, FormatQ(band.q).c_str(), CookbookQ(band.q));
-        if (static_cast<size_t>(b) < lines.size()) {
-            const FilterLine& f = *lines[static_cast<size_t>(b)];
-            std::fprintf(out, "  line %d%s", f.lineNumber,
-                         IsClamped(plan, f.lineNumber) ? "; held, see below" : RoundedFrom(f, band).c_str());
-        }
-        std::fputc('\n', out);
+        const FilterLine& f = filters[static_cast<size_t>(index)];
+        std::fprintf(out, "  band %2d  %5d Hz  %+6.2f dB  Q %-4s (file Q %.3f)  %s%s\n", b + 1, band.freq,
+                     band.gain / 100.0, FormatQ(band.q).c_str(), CookbookQ(band.q),
+                     LineName(f.lineNumber, f.file).c_str(),
+                     IsClamped(plan, f.lineNumber) ? "; held, see below" : RoundedFrom(f, band).c_str());
     }
-    if (used < kBandCount)
+    if (used == kBandCount) return;
+    if (inOrder)
         std::fprintf(out, "  Bands %d..%d are set to 0 dB and keep their frequency and Q.\n", used + 1,
                      kBandCount);
+    else
+        std::fprintf(out, "  The other %d bands are set to 0 dB and keep their frequency and Q.\n",
+                     kBandCount - used);
 }
 
 void PrintCrossover(const char* side, const std::optional<CrossoverChoice>& c, std::FILE* out) {
@@ -290,8 +230,8 @@ void PrintSkipped(const FilterImportPlan& plan, std::FILE* out) {
     if (plan.skipped.empty()) return;
     std::fprintf(out, "Not imported:\n");
     for (const SkippedFilter& s : plan.skipped)
-        std::fprintf(out, "  line %d (%s): %s\n", s.lineNumber, SkipReasonText(s).c_str(),
-                     Printable(s.text).c_str());
+        std::fprintf(out, "  %s (%s): %s\n", LineName(s.lineNumber, s.file).c_str(),
+                     SkipReasonText(s).c_str(), Printable(s.text).c_str());
 }
 
 void PrintPreamp(const ImportArgs& a, double preampDb, const FilterImportPlan& plan, int volumeBefore,
@@ -326,11 +266,22 @@ int PlanRefused(const ImportArgs& a, const FilterImportPlan& plan, std::FILE* er
             "was changed.\n",
             a.path.c_str(), plan.peakingCount, kBandCount);
     } else {
-        std::fprintf(
-            err,
-            "caraudio-cli: %s has no filter the box can hold (a peaking, high-pass or low-pass filter "
-            "switched on). Nothing was changed.\n",
-            a.path.c_str());
+        bool onlyIncludes = !plan.skipped.empty();
+        for (const SkippedFilter& s : plan.skipped)
+            onlyIncludes =
+                onlyIncludes && s.reason == SkipReason::NotFollowed && s.note != CommandNote::Config;
+        if (onlyIncludes)
+            std::fprintf(
+                err,
+                "caraudio-cli: %s keeps its filters in the files it includes, and none of them could be "
+                "read. Nothing was changed.\n",
+                a.path.c_str());
+        else
+            std::fprintf(
+                err,
+                "caraudio-cli: %s has no filter the box can hold (a peaking, high-pass or low-pass filter "
+                "switched on). Nothing was changed.\n",
+                a.path.c_str());
         PrintSkipped(plan, err);
     }
     return kExitFailed;
@@ -343,7 +294,7 @@ int EqImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
     if (const int status = ParseImportArgs(args, a, err); status != kExitOk) return status;
     std::string bytes;
     if (!ReadFilterFile(a.path, bytes, err)) return kExitFailed;
-    const FilterSet set = ReadFilterSet(bytes);
+    const FilterSet set = ReadFilterSet(bytes, edits::FilterIncludes(a.path));
     if (ReportRefusedFile(a.path, set, err) || !ChooseSection(set, a, err)) return kExitFailed;
     const std::vector<FilterLine> filters = FiltersForSection(set, a.section);
     const double preampDb = PreampForSection(set, a.section);
@@ -356,8 +307,8 @@ int EqImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
     if (c.status != kExitOk) return c.status;
     ParamDatabase& db = c.session->Db();
     const int volumeBefore = db.GetParam(param::Volume(a.channel));
-    const FilterImportPlan plan =
-        PlanFilterImport(filters, db.Block(), a.channel, tuning.Gains(), {a.applyPreamp, preampDb});
+    const FilterImportPlan plan = PlanFilterImport(filters, db.Block(), a.channel, tuning.Gains(),
+                                                   {a.applyPreamp, preampDb, set.filters.empty()});
     if (plan.outcome != ImportOutcome::Planned) return PlanRefused(a, plan, err);
 
     // The tuning file's scale is kept already divided by 100, as the window

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "FilterSetWriter.h"
 #include "Translation.h"
 #include "ValueScales.h"
 
@@ -29,8 +30,48 @@ QString Quoted(const std::string& text) {
     return line.size() <= kLongest ? line : line.left(kLongest - 1) + QChar(0x2026);
 }
 
-QString LineEntry(int lineNumber, const std::string& text, const QString& why) {
+// "Line 3: ..." of the file chosen, "Line 3 of room.txt: ..." of one it
+// includes.
+QString LineEntry(int lineNumber, const std::string& file, const std::string& text, const QString& why) {
+    if (!file.empty())
+        return T("Line %1 of %2: %3 (%4)")
+            .arg(lineNumber)
+            .arg(QString::fromStdString(file), Quoted(text), why);
     return T("Line %1: %2 (%3)").arg(lineNumber).arg(Quoted(text), why);
+}
+
+QString NoteText(const analysis::SkippedFilter& s) {
+    using analysis::CommandNote;
+    const QString path = QString::fromStdString(s.includePath);
+    switch (s.note) {
+    case CommandNote::Config:
+        return T("a configuration line; the box has nothing for it");
+    case CommandNote::IncludeNotFollowed:
+        return T("the included file was not read: %1").arg(path);
+    case CommandNote::IncludeMissing:
+        return T("the included file is missing: %1").arg(path);
+    case CommandNote::IncludeUnreadable:
+        return T("the included file cannot be read: %1").arg(path);
+    case CommandNote::IncludeNotText:
+        return T("the included file is not text: %1").arg(path);
+    case CommandNote::IncludeTooLarge:
+        return T("the included file is too large for a filter set: %1").arg(path);
+    case CommandNote::IncludeLoop:
+        return T("the file includes itself: %1").arg(path);
+    case CommandNote::IncludeTooDeep:
+        return T("more than %1 levels of included files").arg(analysis::kMaxIncludeDepth);
+    case CommandNote::IncludeTooMany:
+        return T("more than %1 included files").arg(analysis::kMaxIncludedFiles);
+    case CommandNote::IncludeAbsolute:
+        return T("a path on the computer that wrote the file; put the file beside this one and include it by "
+                 "name: %1")
+            .arg(path);
+    }
+    return {};
+}
+
+bool IsIncludeNote(analysis::CommandNote note) {
+    return note != analysis::CommandNote::Config;
 }
 
 // A heading and its entries, of which only the first few are shown.
@@ -41,14 +82,18 @@ QString List(const QString& heading, const QStringList& entries) {
     return "\n\n" + heading + "\n" + shown.join('\n');
 }
 
-QString SkipReasonText(analysis::SkipReason reason) {
-    switch (reason) {
+QString SkipReasonText(const analysis::SkippedFilter& s) {
+    switch (s.reason) {
     case analysis::SkipReason::Off:
         return T("switched off in the file");
     case analysis::SkipReason::NotImportable:
         return T("the box has no such filter");
     case analysis::SkipReason::ExtraCrossover:
         return T("the box has one high-pass and one low-pass; the first one was used");
+    case analysis::SkipReason::NoCloseCrossover:
+        return T("no crossover type of the box comes close to it (%1 dB apart)").arg(Number(s.rmsDb));
+    case analysis::SkipReason::NotFollowed:
+        return NoteText(s);
     }
     return {};
 }
@@ -56,7 +101,7 @@ QString SkipReasonText(analysis::SkipReason reason) {
 QString SkippedList(const FilterImportPlan& plan) {
     QStringList entries;
     for (const analysis::SkippedFilter& s : plan.skipped)
-        entries << LineEntry(s.lineNumber, s.text, SkipReasonText(s.reason));
+        entries << LineEntry(s.lineNumber, s.file, s.text, SkipReasonText(s));
     return List(T("Not imported:"), entries);
 }
 
@@ -77,7 +122,7 @@ QString ClampedList(const FilterImportPlan& plan) {
     for (const analysis::ClampedFilter& c : plan.clamped) {
         QStringList values;
         for (const analysis::ClampedValue& v : c.values) values << ClampedValueText(v);
-        entries << LineEntry(c.lineNumber, c.text, values.join(", "));
+        entries << LineEntry(c.lineNumber, {}, c.text, values.join(", "));
     }
     return List(T("Changed to what the box can hold:"), entries);
 }
@@ -89,37 +134,100 @@ QString CrossoverLine(const QString& pass, const analysis::CrossoverChoice& c) {
         .arg(c.freq);
 }
 
+QString ProblemText(analysis::LineProblem problem) {
+    using analysis::LineProblem;
+    switch (problem) {
+    case LineProblem::None:
+        break;
+    case LineProblem::NotAFilterLine:
+        return T("not a filter line, after the filter lines began");
+    case LineProblem::NoColon:
+        return T("a filter line without the colon after its number");
+    case LineProblem::NoOnOff:
+        return T("ON or OFF is missing after the filter's number");
+    case LineProblem::MissingValue:
+        return T("a value the filter needs is missing");
+    case LineProblem::UnknownField:
+        return T("a field this kind of filter does not have");
+    case LineProblem::BadNumber:
+        return T("a number that cannot be read");
+    case LineProblem::BadPreamp:
+        return T("the preamp is not a number of dB");
+    case LineProblem::BadChannel:
+        return T("the Channel: line names no channel");
+    }
+    return {};
+}
+
+// The file named, what to do, and that nothing changed; a file in another
+// encoding than UTF-8 says so.
+QString Closing(const analysis::FilterSet& set, const QString& path, const QString& whatToDo) {
+    QString text = "\n\n" + T("File: %1").arg(path);
+    if (!set.encoding.empty() && set.encoding != "UTF-8")
+        text += "\n" + T("It was read as %1 text.").arg(QString::fromStdString(set.encoding));
+    return text + "\n\n" + whatToDo + " " + T("Nothing was changed.");
+}
+
 }  // namespace
 
 QString FilterFileRefusal(const analysis::FilterSet& set, const QString& path) {
     using analysis::ReadStatus;
+    const QString exportAgain = T("Export the filters from the measurement program again, as text.");
     switch (set.status) {
     case ReadStatus::Ok:
         return {};
     case ReadStatus::Empty:
-        return T("The file is empty:\n%1").arg(path);
+        return T("The file is empty:\n%1").arg(path) + "\n\n" + exportAgain + " " + T("Nothing was changed.");
     case ReadStatus::TooLarge:
-        return T("The file is too large for a filter set:\n%1").arg(path);
+        return T("The file is too large for a filter set:\n%1").arg(path) + "\n\n" +
+               T("A filter set is a small text file: choose the one the measurement program exported.") +
+               " " + T("Nothing was changed.");
+    case ReadStatus::NotText:
+        return T("The file is not text but binary data:\n%1").arg(path) + "\n\n" + exportAgain + " " +
+               T("Nothing was changed.");
     case ReadStatus::NotAFilterSet:
+        return T("The file holds no filters. The first line that is not a filter:") + "\n" +
+               T("Line %1: %2").arg(set.errorLine).arg(Quoted(set.errorText)) +
+               Closing(set, path,
+                       T("Choose REW filter settings, an Equalizer APO configuration or an AutoEQ "
+                         "ParametricEQ.txt."));
     case ReadStatus::BadLine:
         break;
     }
-    const QString first = set.status == ReadStatus::NotAFilterSet
-                              ? T("The file holds no filters. The first line that is not a filter:")
-                              : T("The file is not a filter set that can be read. The first line that "
-                                  "could not be read:");
-    return first + "\n" + T("Line %1: %2").arg(set.errorLine).arg(Quoted(set.errorText)) + "\n\n" +
-           T("Nothing was changed.");
+    return T("The file is not a filter set that can be read. The first line that could not be read:") + "\n" +
+           LineEntry(set.errorLine, set.errorFile, set.errorText, ProblemText(set.problem)) +
+           Closing(set, path, T("Correct that line in a text editor, or export the filters again."));
 }
 
-QString TooManyFiltersText(const FilterImportPlan& plan) {
+QString TooManyFiltersText(const FilterImportPlan& plan, const QString& path) {
     return T("The file has %1 peaking filters, but a channel has only %2 bands. Nothing was changed.")
-        .arg(plan.peakingCount)
-        .arg(kBandCount);
+               .arg(plan.peakingCount)
+               .arg(kBandCount) +
+           "\n\n" + T("File: %1").arg(path) + "\n\n" +
+           T("Switch off or remove the filters that matter least in the measurement program and export "
+             "again.");
 }
 
-QString NothingImportedText(const FilterImportPlan& plan) {
-    return T("The file holds no filter the box can take. Nothing was changed.") + SkippedList(plan);
+QString NothingImportedText(const FilterImportPlan& plan, const QString& path) {
+    bool onlyIncludes = !plan.skipped.empty();
+    for (const analysis::SkippedFilter& s : plan.skipped)
+        onlyIncludes = onlyIncludes && s.reason == analysis::SkipReason::NotFollowed && IsIncludeNote(s.note);
+    if (onlyIncludes)
+        return T("The file's filters are in the files it includes, and none of them could be read. Nothing "
+                 "was changed.") +
+               "\n\n" + T("File: %1").arg(path) + SkippedList(plan);
+    return T("The file holds no filter the box can take. Nothing was changed.") + "\n\n" +
+           T("File: %1").arg(path) + SkippedList(plan);
+}
+
+QString ExportedText(const QString& path, int filterCount, bool rew) {
+    QString text = T("Filters exported:\n%1").arg(path);
+    if (rew && filterCount > static_cast<int>(analysis::kRewGenericFilters))
+        text += "\n\n" + T("The file has %1 filters; REW up to V5.19 holds %2 in its Generic equaliser and "
+                           "leaves the rest out.")
+                             .arg(filterCount)
+                             .arg(analysis::kRewGenericFilters);
+    return text;
 }
 
 QString PreampQuestion(double preampDb, const QString& channel) {

@@ -10,12 +10,18 @@ namespace caraudio::app {
 
 // What the user is told about a filter file, in the active language.
 
-// Why a file was refused: its first unreadable line with number and text.
+// Why a file was refused: the file, its first unreadable line with number,
+// text and why, and what to do.
 QString FilterFileRefusal(const analysis::FilterSet& set, const QString& path);
 
-// More peaking filters than bands, or nothing the box can hold.
-QString TooManyFiltersText(const analysis::FilterImportPlan& plan);
-QString NothingImportedText(const analysis::FilterImportPlan& plan);
+// More peaking filters than bands, or nothing the box can hold, for the
+// file at `path`.
+QString TooManyFiltersText(const analysis::FilterImportPlan& plan, const QString& path);
+QString NothingImportedText(const analysis::FilterImportPlan& plan, const QString& path);
+
+// An export written; a REW file with more filters than REW's Generic
+// equaliser holds says so.
+QString ExportedText(const QString& path, int filterCount, bool rew);
 
 // What an applied import did to the channel.
 struct ImportFacts {

@@ -10,6 +10,7 @@
 #include "FileChooser.h"
 #include "FilterExport.h"
 #include "FilterFileTexts.h"
+#include "FilterIncludes.h"
 #include "FilterSetWriter.h"
 #include "MainWindow.h"
 #include "ParamDatabase.h"
@@ -57,7 +58,8 @@ void CMainDlg::ImportFilters() {
     std::string bytes;
     QString problem;
     if (!ReadFilterFile(chosen.front(), bytes, problem)) return s_.prompter.Inform(this, problem, title);
-    const analysis::FilterSet set = analysis::ReadFilterSet(bytes);
+    const analysis::FilterSet set =
+        analysis::ReadFilterSet(bytes, edits::FilterIncludes(LocalPath(chosen.front())));
     if (!set.Ok()) return s_.prompter.Inform(this, FilterFileRefusal(set, chosen.front()), title);
     std::string section;
     if (!set.sections.empty()) {
@@ -70,15 +72,20 @@ void CMainDlg::ImportFilters() {
     const std::vector<analysis::FilterLine> filters = analysis::FiltersForSection(set, section);
     const int ch = Channel();
     const GainLimits limits = s_.tuning.Gains();
-    analysis::FilterImportPlan plan = analysis::PlanFilterImport(filters, s_.db.Block(), ch, limits, {});
+    // A file of no filter lines at all (an export of a flat channel) makes
+    // the channel flat.
+    const bool flatWhenEmpty = set.filters.empty();
+    analysis::FilterImportPlan plan =
+        analysis::PlanFilterImport(filters, s_.db.Block(), ch, limits, {false, 0, flatWhenEmpty});
     // Refused before the preamp is asked about: the answer would not matter.
     if (plan.outcome == analysis::ImportOutcome::TooManyPeaking)
-        return s_.prompter.Inform(this, TooManyFiltersText(plan), title);
+        return s_.prompter.Inform(this, TooManyFiltersText(plan, chosen.front()), title);
     const double preampDb = analysis::PreampForSection(set, section);
     if (preampDb != 0 && s_.prompter.Ask(this, PreampQuestion(preampDb, Label(ch)), title))
-        plan = analysis::PlanFilterImport(filters, s_.db.Block(), ch, limits, {true, preampDb});
+        plan =
+            analysis::PlanFilterImport(filters, s_.db.Block(), ch, limits, {true, preampDb, flatWhenEmpty});
     if (plan.outcome != analysis::ImportOutcome::Planned)
-        return s_.prompter.Inform(this, NothingImportedText(plan), title);
+        return s_.prompter.Inform(this, NothingImportedText(plan, chosen.front()), title);
     {
         EditSession::Scope step(s_.session, ChannelStep("Import filters %1", ch));
         edits::ApplyFilterImport(s_.db, ch, plan, s_.tuning.scale);
@@ -110,7 +117,7 @@ void CMainDlg::ExportFilters() {
                                            : analysis::WriteRewFilterSettings(filters, note);
     s_.prompter.Inform(this,
                        storage::WriteFileAtomically(LocalPath(path), text)
-                           ? T("Filters exported:\n%1").arg(path)
+                           ? ExportedText(path, static_cast<int>(filters.size()), format != apo)
                            : T("The filter file could not be written:\n%1").arg(path),
                        title);
 }

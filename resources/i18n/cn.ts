@@ -703,6 +703,128 @@ Send %1 to the box, or take the box&apos;s tuning into %1? After taking, Undo br
         <translation>无法写入滤波器文件：
 %1</translation>
     </message>
+    <message>
+        <source>Line %1 of %2: %3 (%4)</source>
+        <translation>%2 第 %1 行：%3（%4）</translation>
+    </message>
+    <message>
+        <source>a configuration line; the box has nothing for it</source>
+        <translation>配置行；设备没有对应的功能</translation>
+    </message>
+    <message>
+        <source>the included file was not read: %1</source>
+        <translation>未读取所包含的文件：%1</translation>
+    </message>
+    <message>
+        <source>the included file is missing: %1</source>
+        <translation>所包含的文件不存在：%1</translation>
+    </message>
+    <message>
+        <source>the included file cannot be read: %1</source>
+        <translation>无法读取所包含的文件：%1</translation>
+    </message>
+    <message>
+        <source>the included file is not text: %1</source>
+        <translation>所包含的文件不是文本：%1</translation>
+    </message>
+    <message>
+        <source>the included file is too large for a filter set: %1</source>
+        <translation>所包含的文件太大，不是滤波器组：%1</translation>
+    </message>
+    <message>
+        <source>the file includes itself: %1</source>
+        <translation>文件包含了它自身：%1</translation>
+    </message>
+    <message>
+        <source>more than %1 levels of included files</source>
+        <translation>包含文件超过 %1 层</translation>
+    </message>
+    <message>
+        <source>more than %1 included files</source>
+        <translation>包含文件超过 %1 个</translation>
+    </message>
+    <message>
+        <source>a path on the computer that wrote the file; put the file beside this one and include it by name: %1</source>
+        <translation>这是写入该文件的电脑上的路径；请把文件放在本文件旁边，并只用文件名包含它：%1</translation>
+    </message>
+    <message>
+        <source>no crossover type of the box comes close to it (%1 dB apart)</source>
+        <translation>设备没有与之接近的分频类型（相差 %1 dB）</translation>
+    </message>
+    <message>
+        <source>not a filter line, after the filter lines began</source>
+        <translation>不是滤波器行，出现在滤波器行之后</translation>
+    </message>
+    <message>
+        <source>a filter line without the colon after its number</source>
+        <translation>滤波器行的编号后缺少冒号</translation>
+    </message>
+    <message>
+        <source>ON or OFF is missing after the filter&apos;s number</source>
+        <translation>滤波器编号后缺少 ON 或 OFF</translation>
+    </message>
+    <message>
+        <source>a value the filter needs is missing</source>
+        <translation>缺少滤波器所需的数值</translation>
+    </message>
+    <message>
+        <source>a field this kind of filter does not have</source>
+        <translation>此类滤波器没有这个字段</translation>
+    </message>
+    <message>
+        <source>a number that cannot be read</source>
+        <translation>无法读取的数字</translation>
+    </message>
+    <message>
+        <source>the preamp is not a number of dB</source>
+        <translation>前级增益不是以 dB 表示的数字</translation>
+    </message>
+    <message>
+        <source>the Channel: line names no channel</source>
+        <translation>Channel: 行没有指明通道</translation>
+    </message>
+    <message>
+        <source>File: %1</source>
+        <translation>文件：%1</translation>
+    </message>
+    <message>
+        <source>Switch off or remove the filters that matter least in the measurement program and export again.</source>
+        <translation>请在测量软件中关闭或删除最不重要的滤波器，然后重新导出。</translation>
+    </message>
+    <message>
+        <source>It was read as %1 text.</source>
+        <translation>已按 %1 文本读取。</translation>
+    </message>
+    <message>
+        <source>Export the filters from the measurement program again, as text.</source>
+        <translation>请从测量软件重新以文本格式导出滤波器。</translation>
+    </message>
+    <message>
+        <source>A filter set is a small text file: choose the one the measurement program exported.</source>
+        <translation>滤波器组是很小的文本文件：请选择测量软件导出的文件。</translation>
+    </message>
+    <message>
+        <source>The file is not text but binary data:
+%1</source>
+        <translation>该文件不是文本，而是二进制数据：
+%1</translation>
+    </message>
+    <message>
+        <source>Choose REW filter settings, an Equalizer APO configuration or an AutoEQ ParametricEQ.txt.</source>
+        <translation>请选择 REW 滤波器设置、Equalizer APO 配置或 AutoEQ 的 ParametricEQ.txt。</translation>
+    </message>
+    <message>
+        <source>Correct that line in a text editor, or export the filters again.</source>
+        <translation>请在文本编辑器中改正该行，或重新导出滤波器。</translation>
+    </message>
+    <message>
+        <source>The file&apos;s filters are in the files it includes, and none of them could be read. Nothing was changed.</source>
+        <translation>该文件的滤波器在它所包含的文件中，但这些文件都无法读取。未做任何更改。</translation>
+    </message>
+    <message>
+        <source>The file has %1 filters; REW up to V5.19 holds %2 in its Generic equaliser and leaves the rest out.</source>
+        <translation>该文件有 %1 个滤波器；REW V5.19 及更早版本的 Generic 均衡器只能容纳 %2 个，其余的会被舍弃。</translation>
+    </message>
 </context>
 <context>
     <name>filter_section</name>

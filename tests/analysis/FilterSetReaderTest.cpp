@@ -252,7 +252,7 @@ TEST(ReadFilterSet, RefusedFilesNameTheirFirstUnreadableLine) {
     } cases[] = {
         {"empty", "", ReadStatus::Empty, 0, ""},
         {"blanks", "\xEF\xBB\xBF \r\n\t\n\n", ReadStatus::Empty, 0, ""},
-        {"binary", binary, ReadStatus::NotAFilterSet, 1, "\x89PNG"},
+        {"binary", binary, ReadStatus::NotText, 0, ""},
         {"measurement",
          "* Measurement data measured by REW V5.20\n* Freq(Hz) SPL(dB) Phase(degrees)\n20.000 68.42 -12.3\n",
          ReadStatus::NotAFilterSet, 1, "* Measurement data measured by REW V5.20"},

@@ -62,7 +62,7 @@ TEST(FilterSetWriter, WritesTheFilesLayouts) {
               "Filter 1: ON PK Fc 45 Hz Gain 3.00 dB Q 1.0000\n"
               "Filter 2: ON PK Fc 3155 Hz Gain -6.50 dB Q 2.5333\n"
               "Filter 3: ON PK Fc 45.80 Hz Gain 0.00 dB Q 0.5000\n");
-    EXPECT_EQ(WriteApoConfig({}), "");
+    EXPECT_EQ(WriteApoConfig({}), "Preamp: 0.00 dB\n") << "a flat channel still makes a configuration";
     EXPECT_EQ(WriteApoConfig(std::vector<PeakingFilter>{{100, -0.001, 1}}),
               "Filter 1: ON PK Fc 100 Hz Gain 0.00 dB Q 1.0000\n");
 }

@@ -328,5 +328,139 @@ TEST_F(FilterFilesTest, ExportedFiltersImportAgainAsTheSameBands) {
     EXPECT_EQ(Texts(), QStringList{"The filter file could not be written:\n" + files.savePath});
 }
 
+// UTF-16 with a byte-order mark, as Windows programs save text.
+QByteArray Utf16Le(const QString& text) {
+    QByteArray bytes("\xFF\xFE", 2);
+    for (const QChar c : text) bytes += char(c.unicode() & 0xFF), bytes += char(c.unicode() >> 8);
+    return bytes;
+}
+
+TEST_F(FilterFilesTest, FilesFromOtherLocalesEncodingsAndConfigurationsImport) {
+    Start();
+    Click(Ctl<SkCheckButton>(1603));
+    // REW in a decimal-comma locale, saved as UTF-16: a no-break space groups
+    // 1 066 Hz, a dot 8.000 Hz.
+    const QString norwegian = QString::fromUtf8(
+        "Filter Settings file\r\n\r\nRoom EQ V5,01\r\nDated: 8. jan. 2025 kl. 11:32:39\r\n\r\n"
+        "Notes: Måling i stua\r\n\r\nEqualiser: Generic\r\nRMS Average\r\n"
+        "Filter  1: ON  PK       Fc   63,8 Hz  Gain  -5,0 dB  Q  8,06\r\n"
+        "Filter  2: ON  PK       Fc  1\u00A0066 Hz  Gain   3,0 dB  Q  2,00\r\n"
+        "Filter  3: ON  PK       Fc   8.000 Hz  Gain  -2,5 dB  Q  1,50\r\n"
+        "Filter  4: ON  None\r\n");
+    Import(Write("norsk.txt", Utf16Le(norwegian)));
+    const std::vector<Band> bands = Bands(Db().Block(), kCh2);
+    EXPECT_EQ(bands[0], (Band{64, 2420, -500}));
+    EXPECT_EQ(bands[1], (Band{1066, 600, 300}));
+    EXPECT_EQ(bands[2], (Band{8000, 450, -250}));
+    EXPECT_TRUE(Texts().value(0).startsWith("Bands imported into CH2: 3."));
+
+    // An Equalizer APO configuration with lines the box cannot hold and
+    // Include: files beside it, one of them missing.
+    QDir(data.path()).mkpath("cfg/sub");
+    Write("cfg/sub/room.txt", "Filter: ON PK Fc 63 Hz Gain -4 dB Q 5\nInclude: ../config.txt\n");
+    const QString config = Write("cfg/config.txt",
+                                 "Device: Speakers\nCopy: L=R\nInclude: sub/room.txt\nInclude: missing.txt\n"
+                                 "Filter: ON NO Fc 60 Hz\nFilter: ON HPQ Fc 40 Hz Q 2.5\n");
+    Import(config);
+    EXPECT_EQ(Bands(Db().Block(), kCh2)[0], (Band{63, 1500, -400}));
+    const QStringList texts = Texts();
+    ASSERT_EQ(texts.size(), 1);
+    const QString missing = QDir::cleanPath(QDir(data.path()).filePath("cfg/missing.txt"));
+    for (const QString& part :
+         {QString("Bands imported into CH2: 1."),
+          QString("Line 1: Device: Speakers (a configuration line; the box has nothing for it)"),
+          "Line 2 of sub/room.txt: Include: ../config.txt (the file includes itself: " +
+              QDir::cleanPath(config) + ")",
+          "Line 4: Include: missing.txt (the included file is missing: " + missing + ")",
+          QString("Line 5: Filter: ON NO Fc 60 Hz (the box has no such filter)"),
+          QString("Line 6: Filter: ON HPQ Fc 40 Hz Q 2.5 (no crossover type of the box comes close to it (")})
+        EXPECT_TRUE(texts[0].contains(part)) << part.toStdString() << "\nin:\n" << texts[0].toStdString();
+
+    // Nothing but includes that cannot be read: told where the filters are.
+    const EffectBlock before = Db().Block();
+    Import(Write("only-includes.txt", "Include: left.txt\nInclude: right.txt\n"));
+    const QString told = Texts().value(0);
+    EXPECT_TRUE(
+        told.startsWith("The file's filters are in the files it includes, and none of them could be read."))
+        << told.toStdString();
+    EXPECT_TRUE(told.contains("Line 2: Include: right.txt (the included file is missing: "))
+        << told.toStdString();
+    EXPECT_EQ(Db().Block(), before);
+}
+
+TEST_F(FilterFilesTest, OwnExportsImportBackToTheSameImageAndTooManyForRewIsSaid) {
+    Start();
+    Click(Ctl<SkCheckButton>(1603));
+    auto exportAndImport = [&](int filterIndex, const char* file) {
+        files.savePath = QDir(data.path()).filePath(file);
+        files.saveFilterIndex = filterIndex;
+        FileMenu("Export filters...");
+        const QString exported = Texts().value(0);
+        Import(files.savePath);
+        return exported;
+    };
+    // Flat, then bands with gain here and there, not in frequency order.
+    for (const std::vector<std::pair<int, const char*>>& gains :
+         {std::vector<std::pair<int, const char*>>{}, {{20, "4.5"}, {3, "-6"}, {30, "1.25"}}}) {
+        for (const auto& [band, gain] : gains) Type(Ctl<SEdit2>(5200 + band), gain);
+        const EffectBlock before = Db().Block();
+        for (const auto& [index, file] : {std::pair{0, "own-rew.txt"}, {1, "own-apo.txt"}}) {
+            exportAndImport(index, file);
+            EXPECT_EQ(Db().Block(), before) << file << " with " << gains.size() << " bands";
+            const QString report = Texts().value(0);
+            EXPECT_TRUE(report.startsWith(QString("Bands imported into CH2: %1.").arg(gains.size())))
+                << report.toStdString();
+            EXPECT_FALSE(report.contains("Line ")) << report.toStdString();
+        }
+    }
+    for (int b = 0; b < 21; ++b) Type(Ctl<SEdit2>(5200 + b), "1");
+    const QString many = exportAndImport(0, "many.txt");
+    EXPECT_EQ(
+        many,
+        "Filters exported:\n" + files.savePath +
+            "\n\nThe file has 22 filters; REW up to V5.19 holds 20 in its Generic equaliser and leaves the "
+            "rest out.");
+    Texts();
+    const QString manyApo = exportAndImport(1, "many-apo.txt");
+    EXPECT_EQ(manyApo, "Filters exported:\n" + files.savePath);
+}
+
+TEST_F(FilterFilesTest, RefusalsNameTheFileTheLineAndWhatToDoInBothLanguages) {
+    Start();
+    const QString noOnOff = Write("no-on-off.txt", "Filter 1: PK Fc 50 Hz Gain 1 dB Q 1\n");
+    const QString utf16 = Write("utf16.txt", Utf16Le("Filter 1: ON PK Fc fifty Hz Gain 1 dB Q 1\r\n"));
+    const QString binary = Write("binary.bin", QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01\0", 20));
+    const struct {
+        decltype(kEnglish) language;
+        QString path;
+        QStringList told;
+    } cases[] = {
+        {kEnglish,
+         noOnOff,
+         {"Line 1: Filter 1: PK Fc 50 Hz Gain 1 dB Q 1 (ON or OFF is missing after the filter's number)",
+          "File: " + noOnOff,
+          "Correct that line in a text editor, or export the filters again. Nothing was changed."}},
+        {kEnglish, utf16, {"(a number that cannot be read)", "It was read as UTF-16 text."}},
+        {kEnglish,
+         binary,
+         {"The file is not text but binary data:\n" + binary,
+          "Export the filters from the measurement program again, as text."}},
+        {kChinese,
+         noOnOff,
+         {"第 1 行：Filter 1: PK Fc 50 Hz Gain 1 dB Q 1（滤波器编号后缺少 ON 或 OFF）", "文件：" + noOnOff,
+          "请在文本编辑器中改正该行，或重新导出滤波器。"}},
+        {kChinese, binary, {"该文件不是文本，而是二进制数据：\n" + binary}},
+    };
+    for (const auto& c : cases) {
+        app->Language().Use(c.language);
+        files.openPaths = {c.path};
+        FileMenu(c.language == kChinese ? "导入滤波器..." : "Import filters...");
+        Settle();
+        const QString text = Texts().value(0);
+        for (const QString& part : c.told)
+            EXPECT_TRUE(text.contains(part)) << part.toStdString() << "\nin:\n" << text.toStdString();
+    }
+}
+
 }  // namespace
 }  // namespace caraudio::app::test

@@ -579,19 +579,25 @@ TEST_F(CliFilterSets, RefusedFilesChangeNothing) {
         std::vector<std::string_view> more;
         std::string said;
     } cases[] = {
-        {"binary.bin", binary, {}, "is not a filter set: it has no filter lines, and line 1 is not one:"},
+        {"binary.bin",
+         binary,
+         {},
+         "is not text but binary data; export the filters from the measurement program as text."},
         {"empty.txt", "", {}, "is empty; there are no filters to import. Nothing was changed.\n"},
         {"blank.txt", " \r\n\t\n", {}, "is empty"},
         {"measurement.txt",
          "* Measurement data measured by REW V5.20\n* Freq(Hz) SPL(dB) Phase(degrees)\n20.000 68.42 -12.3\n",
          {},
          "is not a filter set: it has no filter lines, and line 1 is not one:\n"
-         "  * Measurement data measured by REW V5.20\nNothing was changed.\n"},
+         "  * Measurement data measured by REW V5.20\nChoose REW filter settings, an Equalizer APO "
+         "configuration or "
+         "an AutoEQ ParametricEQ.txt. Nothing was changed.\n"},
         {"bad-line.txt",
          bad,
          {},
-         "cannot be read as a filter set: line 11 cannot be read:\n"
-         "  Filter  2: ON  PK  Fc  abc Hz  Gain 1 dB  Q 1\nNothing was changed.\n"},
+         "cannot be read as a filter set: line 11 (a number that cannot be read):\n"
+         "  Filter  2: ON  PK  Fc  abc Hz  Gain 1 dB  Q 1\nCorrect that line in a text editor, or export the "
+         "filters again. Nothing was changed.\n"},
         {"sections.txt",
          "Channel: L\nFilter: ON PK Fc 50 Hz Gain 1 dB Q 1\nChannel: R SUB\n",
          {},
@@ -631,6 +637,183 @@ TEST_F(CliFilterSets, RefusedFilesChangeNothing) {
     EXPECT_EQ(folder.status, 1);
     EXPECT_EQ(folder.err,
               "caraudio-cli: cannot read " + dir_.string() + ": Is a directory. Nothing was changed.\n");
+}
+
+// UTF-8 text as UTF-16 with a byte-order mark (every character here is in
+// the Basic Multilingual Plane), or as Latin-1.
+std::string Utf16(const std::string& utf8, bool bigEndian) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (size_t i = 0; i < utf8.size();) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        const int n = b < 0x80 ? 1 : b < 0xE0 ? 2 : 3;
+        unsigned c = n == 1 ? b : b & (0x7F >> n);
+        for (int k = 1; k < n; ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += n;
+        const char hi = static_cast<char>(c >> 8), lo = static_cast<char>(c & 0xFF);
+        out += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+    }
+    return out;
+}
+
+std::string Latin1(const std::string& utf8) {
+    std::string out;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        out += b < 0x80 ? utf8[i] : static_cast<char>(((b & 0x1F) << 6) | (utf8[++i] & 0x3F));
+    }
+    return out;
+}
+
+// REW from a decimal-comma locale: a no-break space groups 1 066 Hz, a dot
+// groups 8.000 Hz.
+const std::string kNorwegianRew =
+    "Filter Settings file\r\n\r\nRoom EQ V5,01\r\nDated: 8. jan. 2025 kl. 11:32:39\r\n\r\n"
+    "Notes: Måling i stua\r\n\r\nEqualiser: Generic\r\nRMS Average\r\n"
+    "Filter  1: ON  PK       Fc   63,8 Hz  Gain  -5,0 dB  Q  8,06\r\n"
+    "Filter  2: ON  PK       Fc  1\u00A0066 Hz  Gain   3,0 dB  Q  2,00\r\n"
+    "Filter  3: ON  PK       Fc   8.000 Hz  Gain  -2,5 dB  Q  1,50\r\n"
+    "Filter  4: ON  None\r\n";
+
+TEST_F(CliFilterSets, FilesFromOtherLocalesAndEncodingsImport) {
+    for (const auto& [name, bytes] : {std::pair{"utf8.txt", kNorwegianRew},
+                                      {"latin1.txt", Latin1(kNorwegianRew)},
+                                      {"utf16le.txt", Utf16(kNorwegianRew, false)},
+                                      {"utf16be.txt", Utf16(kNorwegianRew, true)}}) {
+        const std::string path = Write(name, bytes);
+        const Result r = Box({"eq-import", "--channel", "CH2", path});
+        ASSERT_EQ(r.status, 0) << name << ": " << r.err;
+        const auto lines = Lines(r.out);
+        ASSERT_GE(lines.size(), 5u) << r.out;
+        EXPECT_EQ(lines[0], "Imported " + path + " (REW filter settings) into CH2:") << name;
+        EXPECT_EQ(lines[1],
+                  "  band  1     64 Hz   -5.00 dB  Q 24.2 (file Q 8.067)  line 10; rounded from 63.8 Hz, "
+                  "file Q 8.06")
+            << name;
+        EXPECT_EQ(lines[2], "  band  2   1066 Hz   +3.00 dB  Q 6.00 (file Q 2.000)  line 11") << name;
+        EXPECT_EQ(lines[3], "  band  3   8000 Hz   -2.50 dB  Q 4.50 (file Q 1.500)  line 12") << name;
+    }
+}
+
+TEST_F(CliFilterSets, RewTableExportImports) {
+    const std::string header =
+        "Number, Enabled, Control, Type, Frequency(Hz), Gain(dB), Q, Bandwidth(Hz), TargetT60(ms), Shape, "
+        "Slope_dB/oct, Frequency2(Hz), _Q2_, Slope2_dB/oct,\n";
+    const std::string comma = "Notes:\n\nEqualiser: Generic\n\n" + header +
+                              "1, True, Auto, PK, 49.85, 3.00, 4.505, 11.07,\n"
+                              "2, False, Manual, PK, 120.0, -2.00, 2.000, 60.00,\n"
+                              "3, True, Manual, LS, 105.0, 4.00,\n"
+                              "4, True, Auto, None,\n";
+    std::string spaced = comma;
+    for (size_t at = spaced.find(", "); at != std::string::npos; at = spaced.find(", ", at))
+        spaced.replace(at, 2, "  ");
+    for (size_t at = spaced.find(",\n"); at != std::string::npos; at = spaced.find(",\n", at))
+        spaced.erase(at, 1);
+    for (const auto& [name, text] : {std::pair{"table-commas.txt", comma}, {"table-spaces.txt", spaced}}) {
+        const std::string path = Write(name, text);
+        const Result r = Box({"eq-import", "--channel", "CH2", path});
+        ASSERT_EQ(r.status, 0) << name << ": " << r.err;
+        EXPECT_EQ(Lines(r.out)[0], "Imported " + path + " (REW filter table) into CH2:") << name;
+        for (const char* said :
+             {"  band  1     50 Hz   +3.00 dB  Q 13.5 (file Q 4.500)  line 6; rounded from 49.85 Hz, file Q "
+              "4.505\n",
+              "  line 7 (switched off): 2", "  line 8 (a low shelf; the box has no shelf filters): 3"})
+            EXPECT_NE(r.out.find(said), std::string::npos) << name << ": " << said << "\nin\n" << r.out;
+    }
+}
+
+TEST_F(CliFilterSets, ConfigurationsImportWhatTheBoxHoldsAndListTheRest) {
+    std::filesystem::create_directories(dir_ / "cfg" / "sub");
+    std::ofstream(dir_ / "cfg" / "config.txt") << "Device: Speakers\n"
+                                                  "Eval: g = 1\n"
+                                                  "Copy: L=R\n"
+                                                  "Include: sub/room.txt\n"
+                                                  "Include: missing.txt\n"
+                                                  "Filter: ON IIR Order 2 Coefficients 1 0 0 1 0 0\n"
+                                                  "Filter: ON Modal Fc 45 Hz Gain -6 dB Q 8\n"
+                                                  "Filter: ON NO Fc 60 Hz\n"
+                                                  "Filter: ON AP Fc 300 Hz Q 0.7\n"
+                                                  "Filter: ON HPQ Fc 40 Hz Q 2.5\n"
+                                                  "Filter: ON LP Fc 2000 Hz\n";
+    std::ofstream(dir_ / "cfg" / "sub" / "room.txt") << "Filter: ON PK Fc 63 Hz Gain -4 dB Q 5\n"
+                                                        "Include: ../config.txt\n";
+    const std::string config = (dir_ / "cfg" / "config.txt").string();
+    const Result r = Box({"eq-import", "--channel", "CH2", config});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string missing = (dir_ / "cfg" / "missing.txt").lexically_normal().generic_string();
+    for (const std::string& said :
+         {std::string("  band  1     63 Hz   -4.00 dB  Q 15.0 (file Q 5.000)  line 1 of sub/room.txt\n"),
+          std::string("Low-pass (line 11): "),
+          std::string("  line 1 (a configuration line; the box has nothing for it): Device: Speakers\n"),
+          std::string("  line 2 (a configuration line; the box has nothing for it): Eval: g = 1\n"),
+          std::string("  line 3 (a configuration line; the box has nothing for it): Copy: L=R\n"),
+          "  line 2 of sub/room.txt (the file includes itself: " + config + "): Include: ../config.txt\n",
+          "  line 5 (the included file is missing: " + missing + "): Include: missing.txt\n",
+          std::string("  line 6 (IIR: not a filter the box has): "),
+          std::string("  line 7 (Modal: not a filter"),
+          std::string("  line 8 (a notch; the box has no notch filter)"),
+          std::string("  line 9 (an all-pass; the box has no all-pass filter)"),
+          std::string("  line 10 (no crossover type of the box comes close to it (")})
+        EXPECT_NE(r.out.find(said), std::string::npos) << said << "\nin\n" << r.out;
+
+    // A file of nothing but includes that cannot be read says where its
+    // filters are.
+    const std::string only = Write("only-includes.txt", "Include: seat-left.txt\nInclude: seat-right.txt\n");
+    const std::string image = Image();
+    const Result refused = Box({"eq-import", "--channel", "CH2", only});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find(only +
+                               " keeps its filters in the files it includes, and none of them could be "
+                               "read. Nothing was changed.\nNot imported:\n  line 1 (the included file is "
+                               "missing: " +
+                               File("seat-left.txt")),
+              std::string::npos)
+        << refused.err;
+    EXPECT_TRUE(Image() == image);
+}
+
+// Whatever the program writes, it reads back to the same image: a flat
+// channel, and bands with gain anywhere, not in frequency order.
+TEST_F(CliFilterSets, OwnExportsImportBackToTheSameImage) {
+    for (const char* format : {"rew", "apo"}) {
+        const std::string flat = File("flat.txt");
+        ASSERT_EQ(Box({"eq-export", "--channel", "CH2", "--format", format, flat}).status, 0);
+        const std::string before = Image();
+        const Result r = Box({"eq-import", "--channel", "CH2", flat});
+        ASSERT_EQ(r.status, 0) << format << ": " << r.err;
+        EXPECT_NE(r.out.find("  No peaking filters: every band is set to 0 dB.\n"), std::string::npos)
+            << r.out;
+        EXPECT_TRUE(Image() == before) << format;
+    }
+    for (const auto& [param, raw] : {std::pair{"Box3_EQ20_Gain", "900"},
+                                     {"Box3_EQ5_Gain", "-450"},
+                                     {"Box3_EQ30_Gain", "1250"},
+                                     {"Box3_EQ12_Gain", "-1"}})
+        ASSERT_EQ(Box({"set", param, raw}).status, 0);
+    const std::string shaped = Image();
+    for (const char* format : {"rew", "apo"}) {
+        const std::string file = File("shaped.txt");
+        ASSERT_EQ(Box({"eq-export", "--channel", "CH2", "--format", format, file}).status, 0);
+        const Result r = Box({"eq-import", "--channel", "CH2", file});
+        ASSERT_EQ(r.status, 0) << format << ": " << r.err;
+        EXPECT_NE(r.out.find("  The other 27 bands are set to 0 dB and keep their frequency and Q.\n"),
+                  std::string::npos)
+            << r.out;
+        EXPECT_TRUE(Image() == shaped) << format;
+    }
+
+    // More filters than REW's Generic equaliser holds: written, and said.
+    for (int b = 0; b < 22; ++b) {
+        const std::string param = "Box3_EQ" + std::to_string(b) + "_Gain";
+        ASSERT_EQ(Box({"set", param, "100"}).status, 0) << param;
+    }
+    const Result many = Box({"eq-export", "--channel", "CH2", File("many.txt")});
+    EXPECT_EQ(many.status, 0);
+    EXPECT_NE(
+        many.err.find("the file has 23 filters; REW up to V5.19 holds 20 in its Generic equaliser and leaves "
+                      "the rest out.\n"),
+        std::string::npos)
+        << many.err;
+    EXPECT_EQ(Box({"eq-export", "--channel", "CH2", "--format", "apo", File("many-apo.txt")}).err, "");
 }
 
 // A door speaker at the listening position, as a measuring program exports
