@@ -5,6 +5,7 @@
 
 #include "BoxFields.h"
 #include "CrossoverMatch.h"
+#include "CurveApproximation.h"
 
 namespace caraudio::analysis {
 namespace {
@@ -22,6 +23,35 @@ std::array<BandValues, kBandCount> ImageBands(const EffectBlock& image, int chan
             static_cast<int16_t>(image.Get(*FindParam(param::BandGain(channel, b))))};
     }
     return bands;
+}
+
+bool FollowedByBands(FilterKind kind) {
+    return kind == FilterKind::LowShelf || kind == FilterKind::HighShelf || kind == FilterKind::GraphicEq;
+}
+
+// Fits the bands standing in for shelves and curves; false, with the plan
+// told why, when the free bands cannot follow them.
+bool PlanApproximation(const std::vector<const FilterLine*>& curves, std::vector<BandValues>& bands,
+                       std::vector<int>& lines, const EffectBlock& image, int channel, GainLimits limits,
+                       FilterImportPlan& plan) {
+    Approximation& a = plan.approximation;
+    a.freeBands = kBandCount - static_cast<int>(bands.size());
+    const CurveApproximation fit = ApproximateCurves(curves, bands, image, channel, a.freeBands, limits);
+    a.rms = fit.rms;
+    a.deviationDb = fit.deviationDb;
+    a.noFilterLine = fit.failedLine;
+    for (std::size_t k = 0; k < curves.size(); ++k) {
+        const FilterLine& f = *curves[k];
+        const int count = k < fit.bands.size() ? static_cast<int>(fit.bands[k].size()) : 0;
+        a.lines.push_back({f.lineNumber, f.text, f.kind, f.type, count});
+        for (int b = 0; b < count; ++b) {
+            bands.push_back(fit.bands[k][static_cast<std::size_t>(b)]);
+            lines.push_back(f.lineNumber);
+        }
+    }
+    if (fit.status != ApproximationStatus::Done) return false;
+    plan.clamped.insert(plan.clamped.end(), fit.clamped.begin(), fit.clamped.end());
+    return true;
 }
 
 SkippedFilter Skip(const FilterLine& f, SkipReason reason) {
@@ -71,7 +101,7 @@ FilterImportPlan PlanFilterImport(const std::vector<FilterLine>& filters, const 
     }
     plan.bands = ImageBands(image, channel);
 
-    std::vector<const FilterLine*> peaks;
+    std::vector<const FilterLine*> peaks, curves;
     const FilterLine* highPass = nullptr;
     const FilterLine* lowPass = nullptr;
     for (const FilterLine& f : filters) {
@@ -84,6 +114,8 @@ FilterImportPlan PlanFilterImport(const std::vector<FilterLine>& filters, const 
                                                                   : nullptr;
         if (f.kind == FilterKind::Peaking)
             peaks.push_back(&f);
+        else if (FollowedByBands(f.kind))
+            curves.push_back(&f);
         else if (pass && !*pass)
             *pass = &f;
         else
@@ -97,11 +129,30 @@ FilterImportPlan PlanFilterImport(const std::vector<FilterLine>& filters, const 
 
     std::stable_sort(peaks.begin(), peaks.end(),
                      [](const FilterLine* a, const FilterLine* b) { return a->fcHz < b->fcHz; });
+    std::vector<BandValues> bands;
+    std::vector<int> lines;
+    for (const FilterLine* f : peaks) {
+        bands.push_back(PlanBand(*f, limits, plan.clamped));
+        lines.push_back(f->lineNumber);
+    }
+    if (!curves.empty() && !PlanApproximation(curves, bands, lines, image, channel, limits, plan)) {
+        plan.outcome = ImportOutcome::CannotApproximate;
+        plan.clamped.clear();
+        return plan;
+    }
+    // Ascending frequency, peaks before the bands fitted at the same one, so
+    // an exported channel imports again in the same order.
+    std::vector<std::size_t> order(bands.size());
+    for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return bands[a].freq < bands[b].freq; });
     for (std::size_t b = 0; b < plan.bands.size(); ++b) {
-        if (b < peaks.size())
-            plan.bands[b] = PlanBand(*peaks[b], limits, plan.clamped);
-        else
+        if (b < order.size()) {
+            plan.bands[b] = bands[order[b]];
+            plan.bandLines[b] = lines[order[b]];
+        } else {
             plan.bands[b].gain = 0;
+        }
     }
     if (highPass) plan.highPass = PlanCrossover(*highPass, image, channel, plan.clamped);
     if (lowPass) plan.lowPass = PlanCrossover(*lowPass, image, channel, plan.clamped);
@@ -120,7 +171,7 @@ FilterImportPlan PlanFilterImport(const std::vector<FilterLine>& filters, const 
         }
     }
 
-    if (peaks.empty() && !highPass && !lowPass && !plan.volume) {
+    if (peaks.empty() && curves.empty() && !highPass && !lowPass && !plan.volume) {
         plan.outcome = ImportOutcome::NothingToImport;
         plan.bands = ImageBands(image, channel);
     }

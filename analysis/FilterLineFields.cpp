@@ -30,12 +30,33 @@ bool IsShelf(FilterKind kind) {
     return kind == FilterKind::LowShelf || kind == FilterKind::HighShelf;
 }
 
-// "6dB", "12dB": the fixed slope some shelf types name after their code.
-bool IsShelfSlope(std::string_view field) {
-    if (field.size() < 3 || !SameWord(field.substr(field.size() - 2), "dB")) return false;
-    for (char c : field.substr(0, field.size() - 2))
-        if (c < '0' || c > '9') return false;
-    return true;
+// "6", "10.8", "10,8": a slope's number, its unit apart or glued on.
+bool IsSlopeNumber(std::string_view field) {
+    bool digit = false;
+    for (char c : field) {
+        if (c >= '0' && c <= '9')
+            digit = true;
+        else if (c != '.' && c != ',')
+            return false;
+    }
+    return digit;
+}
+
+// "6dB", "12dB", "10.8 dB": the slope some shelf types name after their
+// code. Its fields are added to the type as written.
+void TakeShelfSlope(const std::vector<std::string_view>& fields, std::size_t& i, FilterFields& f) {
+    if (i >= fields.size()) return;
+    const std::string_view field = fields[i];
+    if (field.size() > 2 && SameWord(field.substr(field.size() - 2), "dB") &&
+        IsSlopeNumber(field.substr(0, field.size() - 2))) {
+        f.slope = field;
+        f.type += " " + std::string(field);
+        ++i;
+    } else if (IsSlopeNumber(field) && i + 1 < fields.size() && SameWord(fields[i + 1], "dB")) {
+        f.slope = field;
+        f.type += " " + std::string(field) + " " + std::string(fields[i + 1]);
+        i += 2;
+    }
 }
 
 }  // namespace
@@ -69,7 +90,7 @@ bool ReadFilterFields(std::string_view rest, FilterFields& f) {
             f.order = t.order;
         }
     }
-    if (IsShelf(f.kind) && i < fields.size() && IsShelfSlope(fields[i])) f.type += " " + std::string(next());
+    if (IsShelf(f.kind)) TakeShelfSlope(fields, i, f);
 
     while (i < fields.size()) {
         const std::string_view key = next();

@@ -16,6 +16,7 @@ struct FilterFields {
     FilterKind kind = FilterKind::Other;
     int order = 0;
     std::string_view fc, gain, q, bw;  // value fields; empty when absent
+    std::string_view slope;            // a shelf's "6dB" or "10.8", read with the unit dB
 };
 
 // False when the fields cannot be a filter of their type: no ON/OFF, a key

@@ -5,11 +5,24 @@
 #include <string_view>
 #include <vector>
 
+#include "GraphicEq.h"
+
 namespace caraudio::analysis {
 
 // What a filter line asks for. Only Peaking, HighPass and LowPass have a
-// counterpart in the box.
-enum class FilterKind { Peaking, HighPass, LowPass, LowShelf, HighShelf, Notch, AllPass, Modal, Other };
+// counterpart in the box; shelves and graphic EQ curves are followed by bands.
+enum class FilterKind {
+    Peaking,
+    HighPass,
+    LowPass,
+    LowShelf,
+    HighShelf,
+    Notch,
+    AllPass,
+    Modal,
+    GraphicEq,
+    Other
+};
 
 // One filter line of a filter set, as the file gives it.
 struct FilterLine {
@@ -25,7 +38,11 @@ struct FilterLine {
     // The cookbook Q (alpha = sin(w0) / 2Q), also when the file gives a
     // bandwidth. Second-order pass filters without one get 1/sqrt(2).
     double q = 0;
-    int section = -1;  // index into FilterSet::channelLines; -1 before any
+    // Shelves: the slope some type codes name ("LS 6dB", "LSC 10.8 dB").
+    bool hasSlope = false;
+    double slopeDb = 0;
+    std::vector<GraphicEqPoint> graphicEq;  // GraphicEq: its points by frequency
+    int section = -1;                       // index into FilterSet::channelLines; -1 before any
 };
 
 enum class ReadStatus {

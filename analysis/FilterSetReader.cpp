@@ -16,7 +16,7 @@ constexpr double kMaxBandwidthOct = 10;
 enum class LineClass { Blank, Comment, Filter, BrokenFilter, Command, Text };
 
 // Configuration commands that are filters of a kind the box cannot hold:
-// listed as not imported.
+// listed as not imported, but for a graphic EQ, whose curve bands follow.
 constexpr std::string_view kFilterLikeCommands[] = {"GraphicEQ", "Convolution", "LoudnessCorrection"};
 // Other configuration commands: skipped, but they show the file is one.
 constexpr std::string_view kConfigCommands[] = {"Preamp", "Channel", "Copy", "Delay",  "Include", "Device",
@@ -116,8 +116,11 @@ bool ReadFilterValues(const FilterFields& f, NumberStyle style, FilterLine& out)
     out.order = f.order;
     if (!f.fc.empty() && !ReadFileNumber(f.fc, "Hz", NumberRole::Frequency, style, out.fcHz)) return false;
     if (!f.gain.empty() && !ReadFileNumber(f.gain, "dB", NumberRole::Other, style, out.gainDb)) return false;
+    if (!f.slope.empty() && !ReadFileNumber(f.slope, "dB", NumberRole::Other, style, out.slopeDb))
+        return false;
     out.hasFc = !f.fc.empty();
     out.hasGain = !f.gain.empty();
+    out.hasSlope = !f.slope.empty();
     if (!f.q.empty()) {
         if (!ReadFileNumber(f.q, {}, NumberRole::Other, style, out.q)) return false;
         out.hasQ = true;
@@ -140,6 +143,7 @@ bool UsesDecimalComma(const std::vector<Pending>& lines) {
             if (ShowsDecimalComma(f.fc, "Hz", NumberRole::Frequency) ||
                 ShowsDecimalComma(f.gain, "dB", NumberRole::Other) ||
                 ShowsDecimalComma(f.q, {}, NumberRole::Other) ||
+                ShowsDecimalComma(f.slope, "dB", NumberRole::Other) ||
                 ShowsDecimalComma(f.bw, "Oct", NumberRole::Other))
                 return true;
         } else if (p.cls.cls == LineClass::Command && SameWord(p.cls.command, "Preamp")) {
@@ -244,6 +248,10 @@ FilterSet ReadFilterSet(std::string_view bytes) {
                 configEvidence = true;
             } else if (InList(name, kFilterLikeCommands)) {
                 FilterLine f;
+                if (SameWord(name, "GraphicEQ")) {
+                    if (!ReadGraphicEq(p.cls.rest, f.graphicEq)) return Refused(ReadStatus::BadLine, &p);
+                    f.kind = FilterKind::GraphicEq;
+                }
                 f.lineNumber = p.line.number;
                 f.text = Shown(p.trimmed);
                 f.type = std::string(name);
