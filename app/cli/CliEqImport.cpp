@@ -7,6 +7,7 @@
 #include "ChannelImport.h"
 #include "CliChannelArg.h"
 #include "CliFiles.h"
+#include "CurveApproximation.h"
 #include "FilterImportPlan.h"
 #include "FilterText.h"
 #include "Folders.h"
@@ -182,10 +183,6 @@ std::string SkipReasonText(const SkippedFilter& s) {
         break;
     }
     switch (s.kind) {
-    case FilterKind::LowShelf:
-        return "a low shelf; the box has no shelf filters";
-    case FilterKind::HighShelf:
-        return "a high shelf; the box has no shelf filters";
     case FilterKind::Notch:
         return "a notch; the box has no notch filter";
     case FilterKind::AllPass:
@@ -195,15 +192,22 @@ std::string SkipReasonText(const SkippedFilter& s) {
     }
 }
 
-// The peaking filters in the order the plan gives them bands, so each band
-// can name its line.
-std::vector<const FilterLine*> BandLines(const std::vector<FilterLine>& filters) {
-    std::vector<const FilterLine*> peaks;
+const FilterLine* LineNumbered(const std::vector<FilterLine>& filters, int lineNumber) {
     for (const FilterLine& f : filters)
-        if (f.on && f.kind == FilterKind::Peaking) peaks.push_back(&f);
-    std::stable_sort(peaks.begin(), peaks.end(),
-                     [](const FilterLine* a, const FilterLine* b) { return a->fcHz < b->fcHz; });
-    return peaks;
+        if (f.lineNumber == lineNumber) return &f;
+    return nullptr;
+}
+
+// What the box has no filter for, as bands stand in for it.
+const char* ApproximatedName(FilterKind kind) {
+    switch (kind) {
+    case FilterKind::LowShelf:
+        return "a low shelf";
+    case FilterKind::HighShelf:
+        return "a high shelf";
+    default:
+        return "a graphic EQ curve";
+    }
 }
 
 bool IsClamped(const FilterImportPlan& plan, int lineNumber) {
@@ -228,10 +232,10 @@ std::string RoundedFrom(const FilterLine& f, const BandValues& band) {
 }
 
 void PrintBands(const FilterImportPlan& plan, const std::vector<FilterLine>& filters, std::FILE* out) {
-    const std::vector<const FilterLine*> lines = BandLines(filters);
-    const int used = plan.peakingCount;
+    int used = 0;
+    while (used < kBandCount && plan.bandLines[static_cast<size_t>(used)] != 0) ++used;
     if (used == 0) {
-        std::fprintf(out, "  No peaking filters: every band is set to 0 dB.\n");
+        std::fprintf(out, "  No bands needed: every band is set to 0 dB.\n");
         return;
     }
     // The box shows a band's Q as three times the Q filter-set files write.
@@ -239,16 +243,32 @@ void PrintBands(const FilterImportPlan& plan, const std::vector<FilterLine>& fil
         const BandValues& band = plan.bands[static_cast<size_t>(b)];
         std::fprintf(out, "  band %2d  %5d Hz  %+6.2f dB  Q %-4s (file Q %.3f)", b + 1, band.freq,
                      band.gain / 100.0, FormatQ(band.q).c_str(), CookbookQ(band.q));
-        if (static_cast<size_t>(b) < lines.size()) {
-            const FilterLine& f = *lines[static_cast<size_t>(b)];
-            std::fprintf(out, "  line %d%s", f.lineNumber,
-                         IsClamped(plan, f.lineNumber) ? "; held, see below" : RoundedFrom(f, band).c_str());
+        if (const FilterLine* f = LineNumbered(filters, plan.bandLines[static_cast<size_t>(b)])) {
+            if (f->kind != FilterKind::Peaking)
+                std::fprintf(out, "  line %d, part of %s", f->lineNumber, ApproximatedName(f->kind));
+            else
+                std::fprintf(
+                    out, "  line %d%s", f->lineNumber,
+                    IsClamped(plan, f->lineNumber) ? "; held, see below" : RoundedFrom(*f, band).c_str());
         }
         std::fputc('\n', out);
     }
     if (used < kBandCount)
         std::fprintf(out, "  Bands %d..%d are set to 0 dB and keep their frequency and Q.\n", used + 1,
                      kBandCount);
+}
+
+void PrintApproximated(const Approximation& a, std::FILE* out) {
+    if (a.lines.empty()) return;
+    std::fprintf(
+        out,
+        "The box has no shelf or graphic EQ filter; peaking bands fitted to the file's curve stand in:\n");
+    for (const ApproximatedFilter& f : a.lines)
+        std::fprintf(out, "  line %d (%s, %s): approximated by %d band%s\n", f.lineNumber,
+                     ApproximatedName(f.kind), Printable(f.type).c_str(), f.bandCount,
+                     f.bandCount == 1 ? "" : "s");
+    std::fprintf(out, "  The channel's bands follow the file's curve within %.2f dB%s from 20 to 20000 Hz.\n",
+                 a.deviationDb, a.rms ? " RMS" : "");
 }
 
 void PrintCrossover(const char* side, const std::optional<CrossoverChoice>& c, std::FILE* out) {
@@ -318,8 +338,34 @@ void PrintPreamp(const ImportArgs& a, double preampDb, const FilterImportPlan& p
             preampDb, channel.c_str(), FormatVolume(volumeBefore).c_str());
 }
 
-int PlanRefused(const ImportArgs& a, const FilterImportPlan& plan, std::FILE* err) {
-    if (plan.outcome == ImportOutcome::TooManyPeaking) {
+void PrintCannotApproximate(const ImportArgs& a, const FilterImportPlan& plan,
+                            const std::vector<FilterLine>& filters, std::FILE* err) {
+    const Approximation& ap = plan.approximation;
+    if (const FilterLine* f = ap.noFilterLine ? LineNumbered(filters, ap.noFilterLine) : nullptr) {
+        std::fprintf(
+            err,
+            "caraudio-cli: %s has a shelf that describes no filter on line %d; a shelf needs Fc, a gain "
+            "and a positive Q or a slope its gain allows:\n  %s\nNothing was changed.\n",
+            a.path.c_str(), f->lineNumber, Printable(f->text).c_str());
+        return;
+    }
+    std::string lines;
+    for (const ApproximatedFilter& f : ap.lines)
+        lines += (lines.empty() ? "" : ", ") + std::to_string(f.lineNumber);
+    std::fprintf(
+        err,
+        "caraudio-cli: %s needs more bands than the %d its peaking filters leave to follow its shelves "
+        "and curves (lines %s) within %.1f dB%s; the closest came to %.2f dB. Remove filters from the "
+        "file or import it in parts. Nothing was changed.\n",
+        a.path.c_str(), ap.freeBands, lines.c_str(), kApproximationToleranceDb, ap.rms ? " RMS" : "",
+        ap.deviationDb);
+}
+
+int PlanRefused(const ImportArgs& a, const FilterImportPlan& plan, const std::vector<FilterLine>& filters,
+                std::FILE* err) {
+    if (plan.outcome == ImportOutcome::CannotApproximate) {
+        PrintCannotApproximate(a, plan, filters, err);
+    } else if (plan.outcome == ImportOutcome::TooManyPeaking) {
         std::fprintf(
             err,
             "caraudio-cli: %s has %d peaking filters switched on, but a channel has %d bands. Nothing "
@@ -328,8 +374,8 @@ int PlanRefused(const ImportArgs& a, const FilterImportPlan& plan, std::FILE* er
     } else {
         std::fprintf(
             err,
-            "caraudio-cli: %s has no filter the box can hold (a peaking, high-pass or low-pass filter "
-            "switched on). Nothing was changed.\n",
+            "caraudio-cli: %s has no filter the box can hold or follow (a peaking, high-pass, low-pass or "
+            "shelf filter or a graphic EQ curve, switched on). Nothing was changed.\n",
             a.path.c_str());
         PrintSkipped(plan, err);
     }
@@ -358,7 +404,7 @@ int EqImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
     const int volumeBefore = db.GetParam(param::Volume(a.channel));
     const FilterImportPlan plan =
         PlanFilterImport(filters, db.Block(), a.channel, tuning.Gains(), {a.applyPreamp, preampDb});
-    if (plan.outcome != ImportOutcome::Planned) return PlanRefused(a, plan, err);
+    if (plan.outcome != ImportOutcome::Planned) return PlanRefused(a, plan, filters, err);
 
     // The tuning file's scale is kept already divided by 100, as the window
     // passes it on.
@@ -376,6 +422,7 @@ int EqImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
     if (!a.section.empty()) std::fprintf(out, " from section %s", a.section.c_str());
     std::fprintf(out, ":\n");
     PrintBands(plan, filters, out);
+    PrintApproximated(plan.approximation, out);
     PrintCrossover("High-pass", plan.highPass, out);
     PrintCrossover("Low-pass", plan.lowPass, out);
     PrintClamped(plan, tuning.Gains(), tuningFile, out);
