@@ -16,6 +16,8 @@ QString FilterFileRefusal(const analysis::FilterSet& set, const QString& path);
 // More peaking filters than bands, or nothing the box can hold.
 QString TooManyFiltersText(const analysis::FilterImportPlan& plan);
 QString NothingImportedText(const analysis::FilterImportPlan& plan);
+// Shelves or curves the free bands cannot follow, or a shelf that is no filter.
+QString CannotApproximateText(const analysis::FilterImportPlan& plan);
 
 // What an applied import did to the channel.
 struct ImportFacts {

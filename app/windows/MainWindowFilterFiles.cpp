@@ -74,6 +74,8 @@ void CMainDlg::ImportFilters() {
     // Refused before the preamp is asked about: the answer would not matter.
     if (plan.outcome == analysis::ImportOutcome::TooManyPeaking)
         return s_.prompter.Inform(this, TooManyFiltersText(plan), title);
+    if (plan.outcome == analysis::ImportOutcome::CannotApproximate)
+        return s_.prompter.Inform(this, CannotApproximateText(plan), title);
     const double preampDb = analysis::PreampForSection(set, section);
     if (preampDb != 0 && s_.prompter.Ask(this, PreampQuestion(preampDb, Label(ch)), title))
         plan = analysis::PlanFilterImport(filters, s_.db.Block(), ch, limits, {true, preampDb});
