@@ -1,5 +1,6 @@
 // Filter-set files: any bytes read without a crash; an import planned from
-// whatever was read stays inside the box's ranges, and a planned channel
+// whatever was read stays inside the box's ranges (shelves and graphic EQ
+// curves followed by the bands the peaks leave), and a planned channel
 // exported and imported again keeps its bands.
 #include <cmath>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include "FilterSet.h"
 #include "FilterSetWriter.h"
 #include "FuzzCheck.h"
+#include "GraphicEq.h"
 
 using namespace caraudio;
 using namespace caraudio::analysis;
@@ -29,8 +31,16 @@ void CheckRead(const FilterSet& set) {
     for (const FilterLine& f : set.filters) {
         FUZZ_CHECK(f.lineNumber > last);
         last = f.lineNumber;
-        FUZZ_CHECK(std::isfinite(f.fcHz) && std::isfinite(f.gainDb) && std::isfinite(f.q));
+        FUZZ_CHECK(std::isfinite(f.fcHz) && std::isfinite(f.gainDb) && std::isfinite(f.q) &&
+                   std::isfinite(f.slopeDb));
         FUZZ_CHECK(f.section >= -1 && f.section < static_cast<int>(set.channelLines.size()));
+        FUZZ_CHECK(f.graphicEq.empty() || f.kind == FilterKind::GraphicEq);
+        FUZZ_CHECK(f.graphicEq.size() <= kMaxGraphicEqPoints);
+        for (std::size_t k = 0; k < f.graphicEq.size(); ++k) {
+            FUZZ_CHECK(f.graphicEq[k].hz > 0 && std::isfinite(f.graphicEq[k].hz) &&
+                       std::isfinite(f.graphicEq[k].db));
+            FUZZ_CHECK(k == 0 || f.graphicEq[k - 1].hz <= f.graphicEq[k].hz);
+        }
     }
     FUZZ_CHECK(std::isfinite(set.preampDb));
 }
@@ -65,6 +75,17 @@ void CheckPlan(const FilterImportPlan& plan, const EffectBlock& image) {
         FUZZ_CHECK(pass->slopeIndex >= 0 && pass->slopeIndex < kSlopeOff);
     }
     if (plan.volume) FUZZ_CHECK(*plan.volume >= 0 && *plan.volume <= kVolumeSliderMax);
+    // The bands planned from lines come first, peaks and the bands standing
+    // in for shelves and curves, in ascending frequency.
+    int fromLines = 0;
+    while (fromLines < kBandCount && plan.bandLines[static_cast<size_t>(fromLines)] != 0) ++fromLines;
+    for (int b = fromLines; b < kBandCount; ++b) FUZZ_CHECK(plan.bandLines[static_cast<size_t>(b)] == 0);
+    for (int b = 1; b < fromLines; ++b)
+        FUZZ_CHECK(plan.bands[static_cast<size_t>(b - 1)].freq <= plan.bands[static_cast<size_t>(b)].freq);
+    int approximating = 0;
+    for (const ApproximatedFilter& a : plan.approximation.lines) approximating += a.bandCount;
+    FUZZ_CHECK(plan.peakingCount + approximating == fromLines);
+    if (!plan.approximation.lines.empty()) FUZZ_CHECK(plan.approximation.deviationDb <= 0.5);
 }
 
 }  // namespace
