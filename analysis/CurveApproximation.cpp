@@ -128,51 +128,63 @@ double Deviation(const std::vector<double>& box, const std::vector<double>& file
 
 struct Attempt {
     std::vector<std::vector<BandValues>> bands;
+    int bandsUsed = 0;
     double deviationDb = 0;
+};
+
+// What every attempt follows: the lines' curves on top of the peaks'.
+struct Problem {
+    std::vector<Target> targets;
+    std::span<const BandValues> peakBands;
+    const EffectBlock& image;
+    int channel;
+    int freeBands;
+    GainLimits limits;
+    Judged at;
+    std::vector<double> peaksDb;  // the peaks as the file's convention draws them
+    bool rms = false;
 };
 
 // Every line's bands fitted in turn to what the peaks and the lines before
 // it leave.
-Attempt Fit(const std::vector<Target>& targets, std::span<const BandValues> peakBands,
-            const EffectBlock& image, int channel, int freeBands, GainLimits limits, const Judged& at,
-            std::vector<double> file, bool rms, double goalDb) {
-    std::vector<BandValues> placed(peakBands.begin(), peakBands.end());
-    std::vector<double> box = BoxCurve(placed, image, channel, at);
-    const double highestGain = std::max(limits.minvol, limits.maxvol);
+Attempt Fit(const Problem& p, double goalDb) {
+    std::vector<BandValues> placed(p.peakBands.begin(), p.peakBands.end());
+    std::vector<double> box = BoxCurve(placed, p.image, p.channel, p.at);
+    std::vector<double> file = p.peaksDb;
+    const double highestGain = std::max({p.limits.minvol, p.limits.maxvol, 0});
     FitBounds bounds;
     bounds.loHz = kLoHz;
     bounds.hiHz = kHiHz;
-    bounds.maxCutDb = std::max(0, -std::min(limits.minvol, limits.maxvol));
-    bounds.maxBandBoostDb = std::max(highestGain, 0.0);
+    bounds.maxCutDb = std::max(0, -std::min(p.limits.minvol, p.limits.maxvol));
+    bounds.maxBandBoostDb = highestGain;
     bounds.minQ = kMinQ;
     bounds.maxBoostQ = bounds.maxCutQ = kMaxQ;
     FitGoal goal;
-    (rms ? goal.rmsErrorDb : goal.maxErrorDb) = goalDb;
-    goal.errorPower = rms ? 2 : kMaxErrorPower;
-    goal.jointEvaluations = rms ? 0 : kJointEvaluations;
+    (p.rms ? goal.rmsErrorDb : goal.maxErrorDb) = goalDb;
+    goal.errorPower = p.rms ? 2 : kMaxErrorPower;
+    goal.jointEvaluations = p.rms ? 0 : kJointEvaluations;
     Attempt attempt;
-    for (const Target& t : targets) {
+    for (const Target& t : p.targets) {
         for (std::size_t k = 0; k < file.size(); ++k) file[k] += t.db[k];
-        bounds.maxBoostDb =
-            std::clamp(t.highestDb + kApproximationToleranceDb, 0.0, std::max(highestGain, 0.0));
+        bounds.maxBoostDb = std::min(t.highestDb + kApproximationToleranceDb, highestGain);
         FitPoints points;
-        for (std::size_t k = 0; k < at.hz.size(); k += kPointStep) {
-            points.hz.push_back(at.hz[k]);
+        for (std::size_t k = 0; k < p.at.hz.size(); k += kPointStep) {
+            points.hz.push_back(p.at.hz[k]);
             points.error.push_back(box[k] - file[k]);
             points.weight.push_back(1);
         }
-        const int left = freeBands - static_cast<int>(placed.size() - peakBands.size());
+        const int left = p.freeBands - attempt.bandsUsed;
         std::vector<BandValues> own;
         for (const FitBand& b : FitBands(points, bounds, left, {}, goal)) {
-            const BandValues held{HoldFrequency(b.hz).raw, HoldQ(b.q).raw, HoldGain(b.gainDb, limits).raw};
+            const BandValues held{HoldFrequency(b.hz).raw, HoldQ(b.q).raw, HoldGain(b.gainDb, p.limits).raw};
             if (held.gain != 0) own.push_back(held);
         }
-        placed.insert(placed.end(), own.begin(), own.end());
-        const std::vector<double> added = BoxCurve(own, image, channel, at);
+        const std::vector<double> added = BoxCurve(own, p.image, p.channel, p.at);
         for (std::size_t k = 0; k < box.size(); ++k) box[k] += added[k];
+        attempt.bandsUsed += static_cast<int>(own.size());
         attempt.bands.push_back(std::move(own));
     }
-    attempt.deviationDb = Deviation(box, file, rms);
+    attempt.deviationDb = Deviation(box, file, p.rms);
     return attempt;
 }
 
@@ -183,41 +195,52 @@ CurveApproximation ApproximateCurves(std::span<const FilterLine* const> lines,
                                      int channel, int freeBands, GainLimits limits) {
     CurveApproximation result;
     if (lines.empty()) return result;
-    const Judged at = JudgedPoints();
+    Problem p{{}, peakBands, image, channel, freeBands, limits, JudgedPoints(), {}, false};
     const Limits held{double(std::min(limits.minvol, limits.maxvol)),
                       double(std::max(limits.minvol, limits.maxvol))};
-    std::vector<Target> targets;
     for (const FilterLine* line : lines) {
-        result.rms = result.rms || line->kind == FilterKind::GraphicEq;
+        p.rms = p.rms || line->kind == FilterKind::GraphicEq;
         if (line->kind == FilterKind::GraphicEq) {
-            targets.push_back(CurveTarget(*line, held, at, result.clamped));
-        } else if (std::optional<Target> t = ShelfTarget(*line, held, at, result.clamped)) {
-            targets.push_back(std::move(*t));
+            p.targets.push_back(CurveTarget(*line, held, p.at, result.clamped));
+        } else if (std::optional<Target> t = ShelfTarget(*line, held, p.at, result.clamped)) {
+            p.targets.push_back(std::move(*t));
         } else {
             result.status = ApproximationStatus::NoFilter;
             result.failedLine = line->lineNumber;
             return result;
         }
-        targets.back().highestDb =
-            std::max(0.0, *std::max_element(targets.back().db.begin(), targets.back().db.end()));
+        const std::vector<double>& db = p.targets.back().db;
+        p.targets.back().highestDb = std::max(0.0, *std::max_element(db.begin(), db.end()));
     }
-
-    // The peaks as the file's convention draws the values the box holds.
-    std::vector<double> file(at.hz.size(), 0.0);
+    result.rms = p.rms;
+    p.peaksDb.assign(p.at.hz.size(), 0.0);
     for (const BandValues& b : peakBands) {
         const PeakingFilter peak{double(b.freq), b.gain / 100.0, CookbookQ(b.q)};
-        for (std::size_t k = 0; k < at.hz.size(); ++k) file[k] += PeakingDb(peak, at.hz[k]);
+        for (std::size_t k = 0; k < p.at.hz.size(); ++k) p.peaksDb[k] += PeakingDb(peak, p.at.hz[k]);
+    }
+
+    // More shelves and curves than a channel has bands is no file the bands
+    // could follow; it is refused without fits, so the work stays bounded
+    // whatever a file holds.
+    if (lines.size() > std::size_t{kBandCount}) {
+        std::vector<double> file = p.peaksDb;
+        for (const Target& t : p.targets)
+            for (std::size_t k = 0; k < file.size(); ++k) file[k] += t.db[k];
+        result.status = ApproximationStatus::TooFewBands;
+        result.deviationDb = Deviation(BoxCurve(peakBands, image, channel, p.at), file, p.rms);
+        return result;
     }
     result.deviationDb = std::numeric_limits<double>::infinity();
     for (double share : kGoalShares) {
-        Attempt attempt = Fit(targets, peakBands, image, channel, freeBands, limits, at, file, result.rms,
-                              share * kApproximationToleranceDb);
+        Attempt attempt = Fit(p, share * kApproximationToleranceDb);
         if (attempt.deviationDb <= kApproximationToleranceDb) {
             result.bands = std::move(attempt.bands);
             result.deviationDb = attempt.deviationDb;
             return result;
         }
         result.deviationDb = std::min(result.deviationDb, attempt.deviationDb);
+        // Tighter aims take more bands, and there are none left.
+        if (attempt.bandsUsed == freeBands) break;
     }
     result.status = ApproximationStatus::TooFewBands;
     return result;
