@@ -235,7 +235,11 @@ void PrintBands(const FilterImportPlan& plan, const std::vector<FilterLine>& fil
     int used = 0;
     while (used < kBandCount && plan.bandLines[static_cast<size_t>(used)] != 0) ++used;
     if (used == 0) {
-        std::fprintf(out, "  No bands needed: every band is set to 0 dB.\n");
+        std::fputs(
+            plan.approximation.lines.empty()
+                ? "  No peaking filters: every band is set to 0 dB.\n"
+                : "  No peaking filters, and the shelves and curves are flat: every band is set to 0 dB.\n",
+            out);
         return;
     }
     // The box shows a band's Q as three times the Q filter-set files write.
