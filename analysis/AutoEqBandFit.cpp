@@ -318,7 +318,7 @@ std::vector<FitBand> FitBands(const FitPoints& points, const FitBounds& bounds, 
         }
         Fitter::State before = fitter.Save();
         fitter.Add(band);
-        if (goal.jointEvaluations > 0) {
+        if (goal.jointEvaluations > 0 && static_cast<int>(fitter.Bands().size()) <= goal.jointBands) {
             fitter.SearchJointly(goal.jointEvaluations);
         } else {
             fitter.Search(fitter.Bands().size() - 1);

@@ -36,14 +36,16 @@ struct FitBounds {
 // square error, is down to maxErrorDb or rmsErrorDb (0: no such goal). Each
 // point costs its weight times |error|^errorPower: squares by default,
 // higher powers when the largest error is what counts.
-// With jointEvaluations, every new band is followed by a search of all
-// bands together with that many evaluations of the error, rather than of
-// the new band and its neighbours one at a time.
+// With jointEvaluations, each new band up to the jointBands-th is followed
+// by a search of all bands together with that many evaluations of the
+// error, rather than of the new band and its neighbours one at a time (which
+// later bands get, as the joint search grows with the square of the count).
 struct FitGoal {
     double maxErrorDb = 0;
     double rmsErrorDb = 0;
     int errorPower = 2;
     int jointEvaluations = 0;
+    int jointBands = 0;
 };
 
 // Places up to maxBands bands. With candidates (graphic EQ), a band is one

@@ -32,7 +32,7 @@ constexpr double kMinQ = 0.2, kMaxQ = 6;
 // the one trimming its skirt), which a search of one band at a time does
 // not find: each new band is followed by a search of all of them together.
 // Where the largest error is judged, the fit weighs the worst points most.
-constexpr int kJointEvaluations = 1500;
+constexpr int kJointEvaluations = 1500, kJointBands = 6;
 constexpr int kMaxErrorPower = 8;
 
 // A line as the fit follows it: its level at the judged points.
@@ -163,6 +163,7 @@ Attempt Fit(const Problem& p, double goalDb) {
     (p.rms ? goal.rmsErrorDb : goal.maxErrorDb) = goalDb;
     goal.errorPower = p.rms ? 2 : kMaxErrorPower;
     goal.jointEvaluations = p.rms ? 0 : kJointEvaluations;
+    goal.jointBands = kJointBands;
     Attempt attempt;
     for (const Target& t : p.targets) {
         for (std::size_t k = 0; k < file.size(); ++k) file[k] += t.db[k];
@@ -239,8 +240,10 @@ CurveApproximation ApproximateCurves(std::span<const FilterLine* const> lines,
             return result;
         }
         result.deviationDb = std::min(result.deviationDb, attempt.deviationDb);
-        // Tighter aims take more bands, and there are none left.
-        if (attempt.bandsUsed == freeBands) break;
+        // Tighter aims take more bands, and there are none left; a curve
+        // missed by far was not missed for want of a tighter aim (the fits
+        // stopped before reaching theirs, and would again).
+        if (attempt.bandsUsed == freeBands || attempt.deviationDb > 2 * kApproximationToleranceDb) break;
     }
     result.status = ApproximationStatus::TooFewBands;
     return result;
