@@ -222,7 +222,9 @@ TEST(ShelfImport, FewFreeBandsFitOrChangeNothing) {
          {{{"LS", 12, 200, -12.0, 0}, {"HS", 6, 5000, 12.0, 0}}, {peaks.begin(), peaks.begin() + 30}, {}},
          1},
         {"no band left", {{{"LSC", 0, 105, 6.4, 0.70}}, peaks, {}}, 0},
-        {"more shelves than bands", {std::vector<TextbookShelfLine>(32, {"LSC", 0, 105, 0.5, 0.70}), {}, {}}, 31},
+        {"more shelves than bands",
+         {std::vector<TextbookShelfLine>(32, {"LSC", 0, 105, 0.5, 0.70}), {}, {}},
+         31},
     };
     for (const auto& c : refused) {
         const FilterImportPlan plan = Plan(c.file.Text() + "Filter: ON HP Fc 40 Hz\n", {}, image);
