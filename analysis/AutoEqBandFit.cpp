@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <nlopt.hpp>
 #include <utility>
 
@@ -228,8 +229,13 @@ private:
         opt.set_initial_step(p.step);
         opt.set_min_objective(objective, state);
         double best = 0;
-        // A search that stops on its evaluation limit still leaves its best point in x.
-        (void)opt.optimize(p.x, best);
+        // A search that stops on its evaluation limit still leaves its best
+        // point in x, and so does one NLopt ends on round-off or failure,
+        // which it reports by throwing: that must not leave the fit.
+        try {
+            (void)opt.optimize(p.x, best);
+        } catch (const std::exception&) {
+        }
     }
 
     double MaxQ(const FitBand& band) const { return band.boost ? b_.maxBoostQ : b_.maxCutQ; }
