@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <nlopt.hpp>
 #include <utility>
 
@@ -67,9 +68,10 @@ void BandCurve(const FitBand& band, const Trig& t, std::vector<double>& out) {
 
 class Fitter {
 public:
-    Fitter(const FitPoints& p, const FitBounds& b)
+    Fitter(const FitPoints& p, const FitBounds& b, int errorPower)
         : p_(p),
           b_(b),
+          errorPower_(std::max(errorPower, 1)),
           trig_(TrigOf(p)),
           sum_(p.hz.size(), 0.0),
           boostCeilingDb_(std::max(0.0, b.maxBoostDb - kBoostMarginDb)) {}
@@ -96,6 +98,20 @@ public:
     }
     double ErrorAt(size_t i) const { return p_.error[i] + sum_[i]; }
 
+    bool Reached(const FitGoal& goal) const {
+        if (!(goal.maxErrorDb > 0) && !(goal.rmsErrorDb > 0)) return false;
+        double worst = 0, squares = 0, weights = 0;
+        for (size_t i = 0; i < sum_.size(); ++i) {
+            const double e = ErrorAt(i);
+            worst = std::max(worst, p_.weight[i] * std::fabs(e));
+            squares += p_.weight[i] * e * e;
+            weights += p_.weight[i];
+        }
+        const double rms = weights > 0 ? std::sqrt(squares / weights) : 0;
+        return (!(goal.maxErrorDb > 0) || worst <= goal.maxErrorDb) &&
+               (!(goal.rmsErrorDb > 0) || rms <= goal.rmsErrorDb);
+    }
+
     // A free band at the point, its width from where the error falls to half.
     FitBand FreeBandAt(size_t i) const {
         const double e = ErrorAt(i);
@@ -109,7 +125,7 @@ public:
         band.boost = e < 0;
         band.hz = p_.hz[i];
         band.q = std::clamp(std::sqrt(std::exp2(bw)) / (std::exp2(bw) - 1), b_.minQ, MaxQ(band));
-        band.gainDb = band.boost ? std::min(-e, b_.maxBoostDb) : std::max(-e, -b_.maxCutDb);
+        band.gainDb = band.boost ? std::min(-e, BandBoost()) : std::max(-e, -b_.maxCutDb);
         return band;
     }
 
@@ -136,33 +152,29 @@ public:
     void Search(size_t k) {
         FitBand& band = bands_[k];
         for (size_t i = 0; i < sum_.size(); ++i) sum_[i] -= curves_[k][i];
-        const bool gainOnly = band.fixedFrequencyAndQ;
-        const double gainLo = band.boost ? 0 : -b_.maxCutDb, gainHi = band.boost ? b_.maxBoostDb : 0;
-        std::vector<double> x, lo, hi;
-        if (gainOnly) {
-            x = {band.gainDb};
-            lo = {gainLo};
-            hi = {gainHi};
-        } else {
-            x = {std::log(band.hz), band.gainDb, band.q};
-            lo = {std::log(b_.loHz), gainLo, b_.minQ};
-            hi = {std::log(b_.hiHz), gainHi, MaxQ(band)};
-        }
-        for (size_t j = 0; j < x.size(); ++j) x[j] = std::clamp(x[j], lo[j], hi[j]);
-        nlopt::opt opt(nlopt::LN_SBPLX, static_cast<unsigned>(x.size()));
-        opt.set_lower_bounds(lo);
-        opt.set_upper_bounds(hi);
-        opt.set_xtol_rel(1e-4);
-        opt.set_maxeval(kEvaluationsPerSearch);
-        opt.set_initial_step(gainOnly ? std::vector<double>{0.5} : std::vector<double>{0.05, 0.5, 0.2});
+        Parameters p;
+        AddParameters(band, p);
         SearchState state{this, band, {}};
-        opt.set_min_objective(&Fitter::Objective, &state);
-        double best = 0;
-        // A search that stops on its evaluation limit still leaves its best point in x.
-        (void)opt.optimize(x, best);
-        Apply(band, x);
+        Optimise(p, kEvaluationsPerSearch, &Fitter::Objective, &state);
+        Apply(band, p.x.data());
         BandCurve(band, trig_, curves_[k]);
         for (size_t i = 0; i < sum_.size(); ++i) sum_[i] += curves_[k][i];
+    }
+
+    // Moves every band at once, for curves where bands of both signs have to
+    // work together (a broad band and the one that trims its skirt).
+    void SearchJointly(int evaluations) {
+        Parameters p;
+        for (const FitBand& band : bands_) AddParameters(band, p);
+        JointState state{this, bands_, curves_, {}};
+        Optimise(p, evaluations, &Fitter::JointObjective, &state);
+        const double* x = p.x.data();
+        for (size_t k = 0; k < bands_.size(); ++k) x = Apply(bands_[k], x);
+        std::fill(sum_.begin(), sum_.end(), 0.0);
+        for (size_t k = 0; k < bands_.size(); ++k) {
+            BandCurve(bands_[k], trig_, curves_[k]);
+            for (size_t i = 0; i < sum_.size(); ++i) sum_[i] += curves_[k][i];
+        }
     }
 
     void SearchNear(double hz) {
@@ -181,36 +193,99 @@ private:
         FitBand band;
         std::vector<double> curve;
     };
+    struct JointState {
+        Fitter* self;
+        std::vector<FitBand> bands;
+        std::vector<std::vector<double>> curves;
+        std::vector<double> sum;
+    };
+
+    // A search's start, bounds and first steps: log frequency, gain and Q
+    // of each band, or the gain alone of a graphic band.
+    struct Parameters {
+        std::vector<double> x, lo, hi, step;
+    };
+    void AddParameters(const FitBand& band, Parameters& p) const {
+        const double gainLo = band.boost ? 0 : -b_.maxCutDb, gainHi = band.boost ? BandBoost() : 0;
+        if (band.fixedFrequencyAndQ) {
+            p.x.push_back(band.gainDb);
+            p.lo.push_back(gainLo);
+            p.hi.push_back(gainHi);
+            p.step.push_back(0.5);
+        } else {
+            p.x.insert(p.x.end(), {std::log(band.hz), band.gainDb, band.q});
+            p.lo.insert(p.lo.end(), {std::log(b_.loHz), gainLo, b_.minQ});
+            p.hi.insert(p.hi.end(), {std::log(b_.hiHz), gainHi, MaxQ(band)});
+            p.step.insert(p.step.end(), {0.05, 0.5, 0.2});
+        }
+    }
+    static void Optimise(Parameters& p, int evaluations, nlopt::vfunc objective, void* state) {
+        for (size_t j = 0; j < p.x.size(); ++j) p.x[j] = std::clamp(p.x[j], p.lo[j], p.hi[j]);
+        nlopt::opt opt(nlopt::LN_SBPLX, static_cast<unsigned>(p.x.size()));
+        opt.set_lower_bounds(p.lo);
+        opt.set_upper_bounds(p.hi);
+        opt.set_xtol_rel(1e-4);
+        opt.set_maxeval(evaluations);
+        opt.set_initial_step(p.step);
+        opt.set_min_objective(objective, state);
+        double best = 0;
+        // A search that stops on its evaluation limit still leaves its best
+        // point in x, and so does one NLopt ends on round-off or failure,
+        // which it reports by throwing: that must not leave the fit.
+        try {
+            (void)opt.optimize(p.x, best);
+        } catch (const std::exception&) {
+        }
+    }
 
     double MaxQ(const FitBand& band) const { return band.boost ? b_.maxBoostQ : b_.maxCutQ; }
+    double BandBoost() const { return b_.maxBandBoostDb >= 0 ? b_.maxBandBoostDb : b_.maxBoostDb; }
     static double Sq(double v) { return v * v; }
+    double Power(double v) const { return errorPower_ == 2 ? v * v : std::pow(std::fabs(v), errorPower_); }
     // What point i costs with the bands summing to bandsDb there.
     double Cost(size_t i, double bandsDb) const {
-        return p_.weight[i] * Sq(p_.error[i] + bandsDb) +
+        return p_.weight[i] * Power(p_.error[i] + bandsDb) +
                kOverBoostWeight * Sq(std::max(0.0, bandsDb - boostCeilingDb_));
     }
 
-    static void Apply(FitBand& band, const std::vector<double>& x) {
+    // Takes the band's parameters from x on; returns where the next band's begin.
+    static const double* Apply(FitBand& band, const double* x) {
         if (band.fixedFrequencyAndQ) {
             band.gainDb = x[0];
-            return;
+            return x + 1;
         }
         band.hz = std::exp(x[0]);
         band.gainDb = x[1];
         band.q = x[2];
+        return x + 3;
     }
 
     static double Objective(const std::vector<double>& x, std::vector<double>& /*grad*/, void* data) {
         auto& s = *static_cast<SearchState*>(data);
-        Apply(s.band, x);
+        Apply(s.band, x.data());
         BandCurve(s.band, s.self->trig_, s.curve);
         double e = 0;
         for (size_t i = 0; i < s.curve.size(); ++i) e += s.self->Cost(i, s.self->sum_[i] + s.curve[i]);
         return e;
     }
 
+    static double JointObjective(const std::vector<double>& x, std::vector<double>& /*grad*/, void* data) {
+        auto& s = *static_cast<JointState*>(data);
+        s.sum.assign(s.self->sum_.size(), 0.0);
+        const double* at = x.data();
+        for (size_t k = 0; k < s.bands.size(); ++k) {
+            at = Apply(s.bands[k], at);
+            BandCurve(s.bands[k], s.self->trig_, s.curves[k]);
+            for (size_t i = 0; i < s.sum.size(); ++i) s.sum[i] += s.curves[k][i];
+        }
+        double e = 0;
+        for (size_t i = 0; i < s.sum.size(); ++i) e += s.self->Cost(i, s.sum[i]);
+        return e;
+    }
+
     const FitPoints& p_;
     const FitBounds& b_;
+    int errorPower_;
     Trig trig_;
     std::vector<double> sum_;  // the bands' summed levels at every point
     double boostCeilingDb_;    // what the summed levels aim to stay under
@@ -221,12 +296,12 @@ private:
 }  // namespace
 
 std::vector<FitBand> FitBands(const FitPoints& points, const FitBounds& bounds, int maxBands,
-                              const std::vector<FitBand>& candidates) {
-    Fitter fitter(points, bounds);
+                              const std::vector<FitBand>& candidates, const FitGoal& goal) {
+    Fitter fitter(points, bounds, goal.errorPower);
     if (points.hz.empty()) return {};
     std::vector<bool> taken(candidates.size(), false);
     double error = fitter.Error();
-    while (static_cast<int>(fitter.Bands().size()) < maxBands) {
+    while (static_cast<int>(fitter.Bands().size()) < maxBands && !fitter.Reached(goal)) {
         const size_t worst = fitter.WorstPoint();
         const double e = fitter.ErrorAt(worst);
         if (points.weight[worst] * std::fabs(e) < kSmallestErrorDb) break;
@@ -249,8 +324,12 @@ std::vector<FitBand> FitBands(const FitPoints& points, const FitBounds& bounds, 
         }
         Fitter::State before = fitter.Save();
         fitter.Add(band);
-        fitter.Search(fitter.Bands().size() - 1);
-        fitter.SearchNear(fitter.Bands().back().hz);
+        if (goal.jointEvaluations > 0 && static_cast<int>(fitter.Bands().size()) <= goal.jointBands) {
+            fitter.SearchJointly(goal.jointEvaluations);
+        } else {
+            fitter.Search(fitter.Bands().size() - 1);
+            fitter.SearchNear(fitter.Bands().back().hz);
+        }
         const double after = fitter.Error();
         if (after > error * (1 - kLeastGain)) {
             fitter.Restore(std::move(before));

@@ -5,6 +5,7 @@
 
 #include "BoxFields.h"
 #include "CrossoverMatch.h"
+#include "CurveApproximation.h"
 
 namespace caraudio::analysis {
 namespace {
@@ -22,6 +23,43 @@ std::array<BandValues, kBandCount> ImageBands(const EffectBlock& image, int chan
             static_cast<int16_t>(image.Get(*FindParam(param::BandGain(channel, b))))};
     }
     return bands;
+}
+
+bool FollowedByBands(FilterKind kind) {
+    return kind == FilterKind::LowShelf || kind == FilterKind::HighShelf || kind == FilterKind::GraphicEq;
+}
+
+// A band planned from a line of the file: a peak's, or one standing in for
+// a shelf or curve; `filter` indexes the filters given.
+struct PlannedBand {
+    BandValues band;
+    int filter = -1;
+};
+
+// Fits the bands standing in for shelves and curves, the peaks' bands
+// counting in the sum; false, with the plan told why, when the free bands
+// cannot follow them.
+bool PlanApproximation(const std::vector<FilterLine>& filters, const std::vector<int>& curves,
+                       const std::vector<BandValues>& peakBands, const EffectBlock& image, int channel,
+                       GainLimits limits, std::vector<PlannedBand>& fitted, FilterImportPlan& plan) {
+    std::vector<const FilterLine*> lines;
+    for (const int index : curves) lines.push_back(&filters[static_cast<std::size_t>(index)]);
+    Approximation& a = plan.approximation;
+    a.freeBands = kBandCount - static_cast<int>(peakBands.size());
+    const CurveApproximation fit = ApproximateCurves(lines, peakBands, image, channel, a.freeBands, limits);
+    a.rms = fit.rms;
+    a.deviationDb = fit.deviationDb;
+    a.noFilterLine = fit.failedLine;
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const FilterLine& f = *lines[k];
+        const int count = k < fit.bands.size() ? static_cast<int>(fit.bands[k].size()) : 0;
+        a.lines.push_back({f.lineNumber, f.file, f.text, f.kind, f.type, count});
+        for (int b = 0; b < count; ++b)
+            fitted.push_back({fit.bands[k][static_cast<std::size_t>(b)], curves[k]});
+    }
+    if (fit.status != ApproximationStatus::Done) return false;
+    plan.clamped.insert(plan.clamped.end(), fit.clamped.begin(), fit.clamped.end());
+    return true;
 }
 
 SkippedFilter Skip(const FilterLine& f, SkipReason reason, double rmsDb = 0) {
@@ -93,7 +131,7 @@ FilterImportPlan PlanFilterImport(const std::vector<FilterLine>& filters, const 
     }
     plan.bands = ImageBands(image, channel);
 
-    std::vector<int> peaks;  // indexes into filters
+    std::vector<int> peaks, curves;  // indexes into filters
     const FilterLine* highPass = nullptr;
     const FilterLine* lowPass = nullptr;
     for (std::size_t i = 0; i < filters.size(); ++i) {
@@ -111,6 +149,8 @@ FilterImportPlan PlanFilterImport(const std::vector<FilterLine>& filters, const 
                                                                   : nullptr;
         if (f.kind == FilterKind::Peaking)
             peaks.push_back(static_cast<int>(i));
+        else if (FollowedByBands(f.kind))
+            curves.push_back(static_cast<int>(i));
         else if (pass && !*pass)
             *pass = &f;
         else
@@ -122,32 +162,45 @@ FilterImportPlan PlanFilterImport(const std::vector<FilterLine>& filters, const 
         return plan;
     }
 
+    // Peaks that are a band's own stay in it; every other band planned,
+    // peak or fitted, fills the free bands from the lowest in ascending
+    // frequency.
     const std::array<BandValues, kBandCount> own = plan.bands;
     std::array<bool, kBandCount> taken{};
-    std::vector<int> rest;
-    auto place = [&](int b, int index) {
-        plan.bands[static_cast<std::size_t>(b)] =
-            PlanBand(filters[static_cast<std::size_t>(index)], limits, plan.clamped);
+    std::vector<BandValues> peakBands;
+    std::vector<PlannedBand> rest;
+    for (const int index : peaks) {
+        const FilterLine& f = filters[static_cast<std::size_t>(index)];
+        const BandValues band = PlanBand(f, limits, plan.clamped);
+        peakBands.push_back(band);
+        const int b = SameBand(f, own, taken);
+        if (b < 0) {
+            rest.push_back({band, index});
+            continue;
+        }
+        plan.bands[static_cast<std::size_t>(b)] = band;
         plan.bandFilter[static_cast<std::size_t>(b)] = index;
         taken[static_cast<std::size_t>(b)] = true;
-    };
-    for (const int index : peaks) {
-        const int b = SameBand(filters[static_cast<std::size_t>(index)], own, taken);
-        if (b >= 0)
-            place(b, index);
-        else
-            rest.push_back(index);
     }
-    std::stable_sort(rest.begin(), rest.end(), [&](int a, int b) {
-        return filters[static_cast<std::size_t>(a)].fcHz < filters[static_cast<std::size_t>(b)].fcHz;
-    });
+    if (!curves.empty() &&
+        !PlanApproximation(filters, curves, peakBands, image, channel, limits, rest, plan)) {
+        plan.outcome = ImportOutcome::CannotApproximate;
+        plan.clamped.clear();
+        plan.bands = ImageBands(image, channel);
+        plan.bandFilter.fill(-1);
+        return plan;
+    }
+    std::stable_sort(rest.begin(), rest.end(),
+                     [](const PlannedBand& x, const PlannedBand& y) { return x.band.freq < y.band.freq; });
     std::size_t next = 0;
-    for (int b = 0; b < kBandCount; ++b) {
-        if (taken[static_cast<std::size_t>(b)]) continue;
-        if (next < rest.size())
-            place(b, rest[next++]);
-        else
-            plan.bands[static_cast<std::size_t>(b)].gain = 0;
+    for (std::size_t b = 0; b < plan.bands.size(); ++b) {
+        if (taken[b]) continue;
+        if (next < rest.size()) {
+            plan.bands[b] = rest[next].band;
+            plan.bandFilter[b] = rest[next++].filter;
+        } else {
+            plan.bands[b].gain = 0;
+        }
     }
     if (highPass) plan.highPass = PlanCrossover(*highPass, image, channel, plan.clamped, plan.skipped);
     if (lowPass) plan.lowPass = PlanCrossover(*lowPass, image, channel, plan.clamped, plan.skipped);
@@ -167,7 +220,7 @@ FilterImportPlan PlanFilterImport(const std::vector<FilterLine>& filters, const 
     }
 
     const bool flat = options.flatWhenEmpty && filters.empty();
-    if (peaks.empty() && !plan.highPass && !plan.lowPass && !plan.volume && !flat) {
+    if (peaks.empty() && curves.empty() && !plan.highPass && !plan.lowPass && !plan.volume && !flat) {
         plan.outcome = ImportOutcome::NothingToImport;
         plan.bands = ImageBands(image, channel);
         plan.bandFilter.fill(-1);

@@ -76,8 +76,30 @@ struct ClampedFilter {
 
 enum class ImportOutcome {
     Planned,
-    TooManyPeaking,   // more peaking filters than bands: nothing changes
-    NothingToImport,  // no filter the box can hold, no level change: nothing changes
+    TooManyPeaking,     // more peaking filters than bands: nothing changes
+    NothingToImport,    // no filter the box can hold, no level change: nothing changes
+    CannotApproximate,  // shelves or curves the free bands cannot follow: nothing changes
+};
+
+// A shelf or graphic EQ line, which the box has no filter for, followed by
+// peaking bands fitted to its curve (see CurveApproximation.h).
+struct ApproximatedFilter {
+    int lineNumber = 0;
+    std::string file;  // empty for the file read; else the included file, as FilterLine::file
+    std::string text;
+    FilterKind kind = FilterKind::Other;
+    std::string type;
+    int bandCount = 0;
+};
+struct Approximation {
+    std::vector<ApproximatedFilter> lines;  // in file order
+    int freeBands = 0;                      // the bands the peaking filters leave
+    // How far the channel's band curve lies from the file's, the largest
+    // difference or (with a graphic EQ) the root mean square; with
+    // CannotApproximate the closest reached.
+    bool rms = false;
+    double deviationDb = 0;
+    int noFilterLine = 0;  // CannotApproximate: a shelf line that describes no filter; 0 if none
 };
 
 struct ImportOptions {
@@ -94,9 +116,10 @@ struct FilterImportPlan {
     ImportOutcome outcome = ImportOutcome::Planned;
     int peakingCount = 0;  // ON peaking filters in the file
     std::array<BandValues, kBandCount> bands{};
-    // Which of the filters given each band holds (an index), -1 for a band
-    // set flat.
+    // Which of the filters given each band holds (an index; for a band that
+    // stands in for a shelf or curve, that line's), -1 for a band set flat.
     std::array<int, kBandCount> bandFilter{};
+    Approximation approximation;
     std::optional<CrossoverChoice> highPass, lowPass;
     std::optional<int> volume;  // the channel's new Volume raw value
     int levelChangeDb = 0;      // what the volume change amounts to
@@ -107,9 +130,11 @@ struct FilterImportPlan {
 // Plans importing filters (already chosen for a section) into block 0..5 of
 // the image. A peaking filter whose frequency and Q are a band's own (as in
 // this program's exports) goes into that band; the others fill the remaining
-// bands from the lowest in ascending frequency; the bands left get gain 0
-// and keep frequency and Q. A pass filter sets the crossover when the box
-// has one within kMaxCrossoverMismatchDb of it. With applyPreamp, the
+// bands from the lowest in ascending frequency. Shelves and graphic EQ
+// curves become the bands that follow them (ApproximateCurves), in the bands
+// the peaking filters leave, in ascending frequency; the bands left get
+// gain 0 and keep frequency and Q. A pass filter sets the crossover when the
+// box has one within kMaxCrossoverMismatchDb of it. With applyPreamp, the
 // channel level moves by the preamp in whole dB, toward the lower level.
 FilterImportPlan PlanFilterImport(const std::vector<FilterLine>& filters, const EffectBlock& image,
                                   int channel, GainLimits limits, ImportOptions options);

@@ -50,6 +50,7 @@ void ForEachValue(const Pending& p, Visit visit) {
         visit(f.fc, "Hz", NumberRole::Frequency);
         visit(f.gain, "dB", NumberRole::Other);
         visit(f.q, {}, NumberRole::Other);
+        visit(f.slope, "dB", NumberRole::Other);
         visit(f.bwHz, "Hz", NumberRole::Frequency);
         const std::size_t slash = f.bw.find('/');
         visit(f.bw.substr(0, slash), "Oct", NumberRole::Other);

@@ -64,8 +64,11 @@ bool ReadFilterValues(const FilterFields& f, NumberStyle style, FilterLine& out)
     out.order = f.order;
     if (!f.fc.empty() && !ReadFileNumber(f.fc, "Hz", NumberRole::Frequency, style, out.fcHz)) return false;
     if (!f.gain.empty() && !ReadFileNumber(f.gain, "dB", NumberRole::Other, style, out.gainDb)) return false;
+    if (!f.slope.empty() && !ReadFileNumber(f.slope, "dB", NumberRole::Other, style, out.slopeDb))
+        return false;
     out.hasFc = !f.fc.empty();
     out.hasGain = !f.gain.empty();
+    out.hasSlope = !f.slope.empty();
     if (!f.q.empty()) {
         if (!ReadFileNumber(f.q, {}, NumberRole::Other, style, out.q)) return false;
         out.hasQ = true;
@@ -92,11 +95,31 @@ bool IsShelfKind(FilterKind kind) {
     return kind == FilterKind::LowShelf || kind == FilterKind::HighShelf;
 }
 
-bool IsShelfSlope(std::string_view field) {
-    if (field.size() < 3 || !SameWord(field.substr(field.size() - 2), "dB")) return false;
-    for (char c : field.substr(0, field.size() - 2))
-        if (c < '0' || c > '9') return false;
-    return true;
+// "6", "10.8", "10,8": a slope's number, its unit apart or glued on.
+bool IsSlopeNumber(std::string_view field) {
+    bool digit = false;
+    for (char c : field) {
+        if (c >= '0' && c <= '9')
+            digit = true;
+        else if (c != '.' && c != ',')
+            return false;
+    }
+    return digit;
+}
+
+void TakeShelfSlope(const std::vector<std::string_view>& fields, std::size_t& i, FilterFields& f) {
+    if (i >= fields.size()) return;
+    const std::string_view field = fields[i];
+    if (field.size() > 2 && SameWord(field.substr(field.size() - 2), "dB") &&
+        IsSlopeNumber(field.substr(0, field.size() - 2))) {
+        f.slope = field;
+        f.type += " " + std::string(field);
+        ++i;
+    } else if (IsSlopeNumber(field) && i + 1 < fields.size() && SameWord(fields[i + 1], "dB")) {
+        f.slope = field;
+        f.type += " " + std::string(field) + " " + std::string(fields[i + 1]);
+        i += 2;
+    }
 }
 
 void SetFilterType(std::string_view code, FilterFields& f) {
@@ -141,8 +164,7 @@ LineProblem ReadFilterFields(std::string_view rest, FilterFields& f) {
         return LineProblem::None;
     }
     SetFilterType(code, f);
-    if (IsShelfKind(f.kind) && i < fields.size() && IsShelfSlope(fields[i]))
-        f.type += " " + std::string(next());
+    if (IsShelfKind(f.kind)) TakeShelfSlope(fields, i, f);
 
     while (i < fields.size()) {
         const std::string_view key = next();

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "FilterSet.h"
 #include "FilterText.h"
@@ -19,14 +20,18 @@ struct FilterFields {
     std::string_view fc, gain, q;  // value fields; empty when absent
     std::string_view bw;           // bandwidth in octaves ("0.167", "1/6")
     std::string_view bwHz;         // bandwidth in Hz between the half-gain points
+    std::string_view slope;        // a shelf's "6dB" or "10.8", read with the unit dB
 };
 
 // The type code's kind and order ("PK", "HP1", "LSC"); Other for codes not
 // known.
 void SetFilterType(std::string_view code, FilterFields& fields);
-// "6dB", "12dB": the fixed slope some shelf types name after their code.
-bool IsShelfSlope(std::string_view field);
 bool IsShelfKind(FilterKind kind);
+// "6", "10.8", "10,8": a slope's number without its unit.
+bool IsSlopeNumber(std::string_view field);
+// "6dB", "12dB", "10.8 dB" at fields[i]: the slope some shelf types name
+// after their code, taken into `slope` and added to the type as written.
+void TakeShelfSlope(const std::vector<std::string_view>& fields, std::size_t& i, FilterFields& f);
 
 // A problem when the fields cannot be a filter of their type: no ON/OFF, a
 // key without its value, a value missing that the type needs, or for the

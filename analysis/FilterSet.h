@@ -6,12 +6,14 @@
 #include <string_view>
 #include <vector>
 
+#include "GraphicEq.h"
+
 namespace caraudio::analysis {
 
 // What a filter line asks for. Only Peaking, HighPass and LowPass have a
-// counterpart in the box; Command is a configuration line (Copy:, Eval:,
-// Device:, an Include: that could not be followed, ...) that the box has
-// nothing for.
+// counterpart in the box; shelves and graphic EQ curves are followed by
+// bands; Command is a configuration line (Copy:, Eval:, Device:, an
+// Include: that could not be followed, ...) that the box has nothing for.
 enum class FilterKind {
     Peaking,
     HighPass,
@@ -21,6 +23,7 @@ enum class FilterKind {
     Notch,
     AllPass,
     Modal,
+    GraphicEq,
     Other,
     Command
 };
@@ -56,6 +59,10 @@ struct FilterLine {
     // The cookbook Q (alpha = sin(w0) / 2Q), also when the file gives a
     // bandwidth. Second-order pass filters without one get 1/sqrt(2).
     double q = 0;
+    // Shelves: the slope some type codes name ("LS 6dB", "LSC 10.8 dB").
+    bool hasSlope = false;
+    double slopeDb = 0;
+    std::vector<GraphicEqPoint> graphicEq;   // GraphicEq: its points by frequency
     int section = -1;                        // index into FilterSet::channelLines; -1 before any
     CommandNote note = CommandNote::Config;  // Command lines: why the line was not followed
     std::string includePath;                 // Include: lines: the file looked for

@@ -13,7 +13,7 @@ namespace {
 constexpr std::size_t kMaxErrorText = 200;
 
 // Configuration commands that are filters of a kind the box cannot hold:
-// listed as not imported.
+// listed as not imported, but for a graphic EQ, whose curve bands follow.
 constexpr std::string_view kFilterLikeCommands[] = {"GraphicEQ", "Convolution", "LoudnessCorrection"};
 // Configuration commands the box has nothing for: listed as not followed.
 constexpr std::string_view kConfigCommands[] = {"Copy", "Delay",  "Device", "Stage", "Eval",
@@ -272,6 +272,11 @@ private:
             return Include(p, file, depth, section);
         } else if (InList(name, kFilterLikeCommands)) {
             FilterLine f;
+            if (SameWord(name, "GraphicEQ")) {
+                if (!ReadGraphicEq(p.cls.rest, f.graphicEq))
+                    return Refuse(ReadStatus::BadLine, &p, file, LineProblem::BadNumber);
+                f.kind = FilterKind::GraphicEq;
+            }
             f.lineNumber = p.line.number;
             f.file = file;
             f.text = Shown(p.trimmed);

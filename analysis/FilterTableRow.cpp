@@ -84,20 +84,25 @@ LineProblem ReadFilterTableRow(std::string_view line, const FilterTableLayout& l
         f.emptySlot = true;
         return LineProblem::None;
     }
-    // "LS 6dB": one field of a comma-separated row, two of a spaced one.
-    std::string slope;
+    // "LS 6dB": one field of a comma-separated row, two (or three) of a spaced one.
+    std::string_view slope;
     if (const std::size_t space = code.find(' '); space != std::string_view::npos) {
-        slope = std::string(TrimBlanks(code.substr(space + 1)));
+        slope = TrimBlanks(code.substr(space + 1));
         code = code.substr(0, space);
     }
     SetFilterType(code, f);
     if (IsShelfKind(f.kind)) {
-        const auto next = static_cast<std::size_t>(layout.type) + 1;
-        if (slope.empty() && !layout.commaSeparated && next < fields.size() && IsShelfSlope(fields[next])) {
-            slope = std::string(fields[next]);
-            fields.erase(fields.begin() + static_cast<std::ptrdiff_t>(next));
+        if (!slope.empty()) {
+            const std::vector<std::string_view> parts = SplitFields(slope);
+            std::size_t at = 0;
+            TakeShelfSlope(parts, at, f);
+        } else if (!layout.commaSeparated) {
+            auto next = static_cast<std::size_t>(layout.type) + 1;
+            const std::size_t from = next;
+            TakeShelfSlope(fields, next, f);
+            fields.erase(fields.begin() + static_cast<std::ptrdiff_t>(from),
+                         fields.begin() + static_cast<std::ptrdiff_t>(next));
         }
-        if (IsShelfSlope(slope)) f.type += " " + slope;
     }
     f.fc = At(fields, layout.frequency);
     f.gain = At(fields, layout.gain);

@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "AutoEq.h"
-#include "EditorGrid.h"
 #include "Arrival.h"
+#include "AutoEq.h"
 #include "DelayProposal.h"
+#include "EditorGrid.h"
+#include "FilterImportPlan.h"
+#include "FilterSet.h"
 #include "GridInterpolation.h"
 #include "ImpulseResponse.h"
 #include "LevelAlignment.h"
@@ -115,6 +117,57 @@ void BM_AutoEqOneChannel(benchmark::State& state) {
     state.counters["rms_after_dB"] = after;
 }
 BENCHMARK(BM_AutoEqOneChannel)->Unit(benchmark::kMillisecond);
+// Filter sets with shelves or a graphic EQ curve, planned as the window
+// plans an import: read, peaks into bands, the rest followed by fitted bands.
+void PlanImport(benchmark::State& state, const std::string& text) {
+    const FilterSet set = ReadFilterSet(text);
+    int bands = 0;
+    for (auto _ : state) {
+        const FilterImportPlan plan = PlanFilterImport(set.filters, DefaultEffectBlock(), 3, {}, {});
+        bands = 0;
+        for (const ApproximatedFilter& a : plan.approximation.lines) bands += a.bandCount;
+        benchmark::DoNotOptimize(plan);
+    }
+    state.counters["approximating_bands"] = bands;
+}
+
+// AutoEQ's ParametricEQ.txt for a headphone: a low shelf, five peaks, a high shelf.
+void BM_ImportShelves(benchmark::State& state) {
+    PlanImport(state,
+               "Preamp: -6.1 dB\n"
+               "Filter 1: ON LSC Fc 105 Hz Gain 6.9 dB Q 0.70\n"
+               "Filter 2: ON PK Fc 8865 Hz Gain 4.9 dB Q 1.30\n"
+               "Filter 3: ON PK Fc 197 Hz Gain -2.8 dB Q 0.56\n"
+               "Filter 4: ON PK Fc 1307 Hz Gain -1.7 dB Q 1.67\n"
+               "Filter 5: ON PK Fc 3450 Hz Gain 3.2 dB Q 2.94\n"
+               "Filter 6: ON PK Fc 5905 Hz Gain -3.9 dB Q 4.40\n"
+               "Filter 7: ON HSC Fc 10000 Hz Gain -2.1 dB Q 0.70\n");
+}
+BENCHMARK(BM_ImportShelves)->Unit(benchmark::kMillisecond);
+
+// Steep shelves of 12 dB at both ends, the hardest for few bands to follow.
+void BM_ImportSteepShelves(benchmark::State& state) {
+    PlanImport(state,
+               "Filter 1: ON LS 12dB Fc 200 Hz Gain -12.0 dB\n"
+               "Filter 2: ON HS 6dB Fc 5000 Hz Gain 12.0 dB\n");
+}
+BENCHMARK(BM_ImportSteepShelves)->Unit(benchmark::kMillisecond);
+
+// AutoEQ's GraphicEQ.txt: 127 points from 20 Hz, about 1/12 octave apart.
+void BM_ImportGraphicEq(benchmark::State& state) {
+    std::string text = "GraphicEQ:";
+    char point[40];
+    for (int n = 0; n < 127; ++n) {
+        const double hz = std::round(20 * std::pow(1.0563, n));
+        const double db = 6 * std::exp(-std::pow(std::log2(hz / 40), 2) / 2) -
+                          3 * std::exp(-4 * std::pow(std::log2(hz / 3000), 2)) + 2 * std::sin(n * 0.2);
+        std::snprintf(point, sizeof point, "%s %.0f %.1f", n ? ";" : "", hz, db);
+        text += point;
+    }
+    PlanImport(state, text + "\n");
+}
+BENCHMARK(BM_ImportGraphicEq)->Unit(benchmark::kMillisecond);
+
 // Six channels' impulse responses, one second at 48 kHz each: an 8 kHz
 // band-limited pulse arriving 1 ms later per channel, a reflection 3 ms after
 // it, and noise 35 dB below its peak throughout.

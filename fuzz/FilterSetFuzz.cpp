@@ -1,8 +1,9 @@
 // Filter-set files: any bytes read without a crash (in any encoding, with
 // Include: lines answered by the same bytes, so loops and depth are met);
-// an import planned from whatever was read stays inside the box's ranges,
-// and a planned channel exported in either format and imported again is
-// the same image.
+// an import planned from whatever was read stays inside the box's ranges
+// (shelves and graphic EQ curves followed by the bands the peaks leave), and
+// a planned channel exported in either format and imported again is the
+// same image.
 #include <cmath>
 #include <cstdint>
 #include <string_view>
@@ -13,6 +14,7 @@
 #include "FilterSet.h"
 #include "FilterSetWriter.h"
 #include "FuzzCheck.h"
+#include "GraphicEq.h"
 
 using namespace caraudio;
 using namespace caraudio::analysis;
@@ -34,8 +36,16 @@ void CheckRead(const FilterSet& set) {
             FUZZ_CHECK(f.lineNumber > last);
             last = f.lineNumber;
         }
-        FUZZ_CHECK(std::isfinite(f.fcHz) && std::isfinite(f.gainDb) && std::isfinite(f.q));
+        FUZZ_CHECK(std::isfinite(f.fcHz) && std::isfinite(f.gainDb) && std::isfinite(f.q) &&
+                   std::isfinite(f.slopeDb));
         FUZZ_CHECK(f.section >= -1 && f.section < static_cast<int>(set.channelLines.size()));
+        FUZZ_CHECK(f.graphicEq.empty() || f.kind == FilterKind::GraphicEq);
+        FUZZ_CHECK(f.graphicEq.size() <= kMaxGraphicEqPoints);
+        for (std::size_t k = 0; k < f.graphicEq.size(); ++k) {
+            FUZZ_CHECK(f.graphicEq[k].hz > 0 && std::isfinite(f.graphicEq[k].hz) &&
+                       std::isfinite(f.graphicEq[k].db));
+            FUZZ_CHECK(k == 0 || f.graphicEq[k - 1].hz <= f.graphicEq[k].hz);
+        }
     }
     FUZZ_CHECK(std::isfinite(set.preampDb));
 }
@@ -70,6 +80,19 @@ void CheckPlan(const FilterImportPlan& plan, const EffectBlock& image) {
         FUZZ_CHECK(pass->slopeIndex >= 0 && pass->slopeIndex < kSlopeOff);
     }
     if (plan.volume) FUZZ_CHECK(*plan.volume >= 0 && *plan.volume <= kVolumeSliderMax);
+    // Every peak has its band, and so has every band standing in for a shelf
+    // or a curve; the other bands are flat.
+    int fromLines = 0;
+    for (int b = 0; b < kBandCount; ++b) {
+        if (plan.bandFilter[static_cast<size_t>(b)] >= 0)
+            ++fromLines;
+        else if (plan.outcome == ImportOutcome::Planned)
+            FUZZ_CHECK(plan.bands[static_cast<size_t>(b)].gain == 0);
+    }
+    int approximating = 0;
+    for (const ApproximatedFilter& a : plan.approximation.lines) approximating += a.bandCount;
+    if (plan.outcome == ImportOutcome::Planned) FUZZ_CHECK(plan.peakingCount + approximating == fromLines);
+    if (!plan.approximation.lines.empty()) FUZZ_CHECK(plan.approximation.deviationDb <= 0.5);
 }
 
 EffectBlock ReadBack(const std::string& file, const EffectBlock& planned) {

@@ -8,6 +8,7 @@
 #include "CliChannelArg.h"
 #include "CliFiles.h"
 #include "CliFilterSetTexts.h"
+#include "CurveApproximation.h"
 #include "FilterImportPlan.h"
 #include "FilterIncludes.h"
 #include "FilterText.h"
@@ -163,10 +164,27 @@ std::string RoundedFrom(const FilterLine& f, const BandValues& band) {
     return text;
 }
 
+// What the box has no filter for, as bands stand in for it.
+const char* ApproximatedName(FilterKind kind) {
+    switch (kind) {
+    case FilterKind::LowShelf:
+        return "a low shelf";
+    case FilterKind::HighShelf:
+        return "a high shelf";
+    default:
+        return "a graphic EQ curve";
+    }
+}
+
 void PrintBands(const FilterImportPlan& plan, const std::vector<FilterLine>& filters, std::FILE* out) {
-    const int used = plan.peakingCount;
+    int used = 0;
+    for (const int index : plan.bandFilter) used += index >= 0 ? 1 : 0;
     if (used == 0) {
-        std::fprintf(out, "  No peaking filters: every band is set to 0 dB.\n");
+        std::fputs(
+            plan.approximation.lines.empty()
+                ? "  No peaking filters: every band is set to 0 dB.\n"
+                : "  No peaking filters, and the shelves and curves are flat: every band is set to 0 dB.\n",
+            out);
         return;
     }
     // The box shows a band's Q as three times the Q filter-set files write.
@@ -177,10 +195,14 @@ void PrintBands(const FilterImportPlan& plan, const std::vector<FilterLine>& fil
         inOrder = inOrder && b < used;
         const BandValues& band = plan.bands[static_cast<size_t>(b)];
         const FilterLine& f = filters[static_cast<size_t>(index)];
-        std::fprintf(out, "  band %2d  %5d Hz  %+6.2f dB  Q %-4s (file Q %.3f)  %s%s\n", b + 1, band.freq,
+        std::fprintf(out, "  band %2d  %5d Hz  %+6.2f dB  Q %-4s (file Q %.3f)  %s", b + 1, band.freq,
                      band.gain / 100.0, FormatQ(band.q).c_str(), CookbookQ(band.q),
-                     LineName(f.lineNumber, f.file).c_str(),
-                     IsClamped(plan, f.lineNumber) ? "; held, see below" : RoundedFrom(f, band).c_str());
+                     LineName(f.lineNumber, f.file).c_str());
+        if (f.kind != FilterKind::Peaking)
+            std::fprintf(out, ", part of %s\n", ApproximatedName(f.kind));
+        else
+            std::fprintf(out, "%s\n",
+                         IsClamped(plan, f.lineNumber) ? "; held, see below" : RoundedFrom(f, band).c_str());
     }
     if (used == kBandCount) return;
     if (inOrder)
@@ -189,6 +211,19 @@ void PrintBands(const FilterImportPlan& plan, const std::vector<FilterLine>& fil
     else
         std::fprintf(out, "  The other %d bands are set to 0 dB and keep their frequency and Q.\n",
                      kBandCount - used);
+}
+
+void PrintApproximated(const Approximation& a, std::FILE* out) {
+    if (a.lines.empty()) return;
+    std::fprintf(
+        out,
+        "The box has no shelf or graphic EQ filter; peaking bands fitted to the file's curve stand in:\n");
+    for (const ApproximatedFilter& f : a.lines)
+        std::fprintf(out, "  %s (%s, %s): approximated by %d band%s\n",
+                     LineName(f.lineNumber, f.file).c_str(), ApproximatedName(f.kind),
+                     Printable(f.type).c_str(), f.bandCount, f.bandCount == 1 ? "" : "s");
+    std::fprintf(out, "  The channel's bands follow the file's curve within %.2f dB%s from 20 to 20000 Hz.\n",
+                 a.deviationDb, a.rms ? " RMS" : "");
 }
 
 void PrintCrossover(const char* side, const std::optional<CrossoverChoice>& c, std::FILE* out) {
@@ -258,8 +293,32 @@ void PrintPreamp(const ImportArgs& a, double preampDb, const FilterImportPlan& p
             preampDb, channel.c_str(), FormatVolume(volumeBefore).c_str());
 }
 
+void PrintCannotApproximate(const ImportArgs& a, const FilterImportPlan& plan, std::FILE* err) {
+    const Approximation& ap = plan.approximation;
+    for (const ApproximatedFilter& f : ap.lines) {
+        if (ap.noFilterLine == 0 || f.lineNumber != ap.noFilterLine) continue;
+        std::fprintf(err,
+                     "caraudio-cli: %s has a shelf that describes no filter on %s; a shelf needs Fc, a gain "
+                     "and a positive Q or a slope its gain allows:\n  %s\nNothing was changed.\n",
+                     a.path.c_str(), LineName(f.lineNumber, f.file).c_str(), Printable(f.text).c_str());
+        return;
+    }
+    std::string lines;
+    for (const ApproximatedFilter& f : ap.lines)
+        lines += (lines.empty() ? "" : ", ") + LineName(f.lineNumber, f.file);
+    std::fprintf(
+        err,
+        "caraudio-cli: %s needs more bands than the %d its peaking filters leave to follow its shelves "
+        "and curves (%s) within %.1f dB%s; the closest came to %.2f dB. Remove filters from the "
+        "file or import it in parts. Nothing was changed.\n",
+        a.path.c_str(), ap.freeBands, lines.c_str(), kApproximationToleranceDb, ap.rms ? " RMS" : "",
+        ap.deviationDb);
+}
+
 int PlanRefused(const ImportArgs& a, const FilterImportPlan& plan, std::FILE* err) {
-    if (plan.outcome == ImportOutcome::TooManyPeaking) {
+    if (plan.outcome == ImportOutcome::CannotApproximate) {
+        PrintCannotApproximate(a, plan, err);
+    } else if (plan.outcome == ImportOutcome::TooManyPeaking) {
         std::fprintf(
             err,
             "caraudio-cli: %s has %d peaking filters switched on, but a channel has %d bands. Nothing "
@@ -277,11 +336,11 @@ int PlanRefused(const ImportArgs& a, const FilterImportPlan& plan, std::FILE* er
                 "read. Nothing was changed.\n",
                 a.path.c_str());
         else
-            std::fprintf(
-                err,
-                "caraudio-cli: %s has no filter the box can hold (a peaking, high-pass or low-pass filter "
-                "switched on). Nothing was changed.\n",
-                a.path.c_str());
+            std::fprintf(err,
+                         "caraudio-cli: %s has no filter the box can hold or follow (a peaking, high-pass, "
+                         "low-pass or "
+                         "shelf filter or a graphic EQ curve, switched on). Nothing was changed.\n",
+                         a.path.c_str());
         PrintSkipped(plan, err);
     }
     return kExitFailed;
@@ -327,6 +386,7 @@ int EqImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
     if (!a.section.empty()) std::fprintf(out, " from section %s", a.section.c_str());
     std::fprintf(out, ":\n");
     PrintBands(plan, filters, out);
+    PrintApproximated(plan.approximation, out);
     PrintCrossover("High-pass", plan.highPass, out);
     PrintCrossover("Low-pass", plan.lowPass, out);
     PrintClamped(plan, tuning.Gains(), tuningFile, out);

@@ -132,10 +132,6 @@ std::string SkipReasonText(const SkippedFilter& s) {
         break;
     }
     switch (s.kind) {
-    case FilterKind::LowShelf:
-        return "a low shelf; the box has no shelf filters";
-    case FilterKind::HighShelf:
-        return "a high shelf; the box has no shelf filters";
     case FilterKind::Notch:
         return "a notch; the box has no notch filter";
     case FilterKind::AllPass:

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "CurveApproximation.h"
 #include "FilterSetWriter.h"
 #include "Translation.h"
 #include "ValueScales.h"
@@ -127,6 +128,34 @@ QString ClampedList(const FilterImportPlan& plan) {
     return List(T("Changed to what the box can hold:"), entries);
 }
 
+QString ApproximatedKind(analysis::FilterKind kind) {
+    switch (kind) {
+    case analysis::FilterKind::LowShelf:
+        return T("a low shelf");
+    case analysis::FilterKind::HighShelf:
+        return T("a high shelf");
+    default:
+        return T("a graphic EQ curve");
+    }
+}
+
+// The shelves and curves bands stand in for, with how many each took.
+QString ApproximatedList(const FilterImportPlan& plan) {
+    const analysis::Approximation& a = plan.approximation;
+    QStringList entries;
+    for (const analysis::ApproximatedFilter& f : a.lines) {
+        const QString kind = ApproximatedKind(f.kind);
+        entries << LineEntry(f.lineNumber, f.file, f.text,
+                             f.bandCount == 1 ? T("%1, approximated by 1 band").arg(kind)
+                                              : T("%1, approximated by %2 bands").arg(kind).arg(f.bandCount));
+    }
+    const QString heading = a.rms ? T("The box has no shelf or graphic EQ filter; bands fitted to the file's "
+                                      "curve stand in, within %1 dB RMS of it:")
+                                  : T("The box has no shelf or graphic EQ filter; bands fitted to the file's "
+                                      "curve stand in, within %1 dB of it:");
+    return List(heading.arg(QString::number(a.deviationDb, 'f', 2)), entries);
+}
+
 QString CrossoverLine(const QString& pass, const analysis::CrossoverChoice& c) {
     return pass.arg(c.lineNumber)
         .arg(QString::fromLatin1(CrossoverTypeLabel(c.typeField)),
@@ -230,6 +259,31 @@ QString ExportedText(const QString& path, int filterCount, bool rew) {
     return text;
 }
 
+QString CannotApproximateText(const FilterImportPlan& plan, const QString& path) {
+    const analysis::Approximation& a = plan.approximation;
+    QStringList entries;
+    for (const analysis::ApproximatedFilter& f : a.lines) {
+        if (f.lineNumber != a.noFilterLine) {
+            entries << LineEntry(f.lineNumber, f.file, f.text, ApproximatedKind(f.kind));
+            continue;
+        }
+        const QString why =
+            T("The shelf on line %1 describes no filter: a shelf needs Fc, a gain and a "
+              "positive Q or a slope its gain allows.");
+        return why.arg(f.lineNumber) + "\n" + Quoted(f.text) + "\n\n" + T("File: %1").arg(path) + "\n\n" +
+               T("Nothing was changed.");
+    }
+    const QString within = Number(analysis::kApproximationToleranceDb) + (a.rms ? " RMS" : "");
+    const QString heading = T("Bands the peaking filters leave free: %1, too few to follow these shelves and "
+                              "curves within %2 dB (the closest came to %3 dB):")
+                                .arg(a.freeBands)
+                                .arg(within, QString::number(a.deviationDb, 'f', 2));
+    // List() starts with the blank line that parts it from a text before it.
+    return (List(heading, entries) + "\n\n" + T("File: %1").arg(path) + "\n\n" +
+            T("Remove filters from the file or import it in parts.") + " " + T("Nothing was changed."))
+        .mid(2);
+}
+
 QString PreampQuestion(double preampDb, const QString& channel) {
     return T("The file sets a preamp of %1 dB. Change the level of %2 by it (in whole dB)?")
         .arg(Number(preampDb), channel);
@@ -237,9 +291,9 @@ QString PreampQuestion(double preampDb, const QString& channel) {
 
 QString ImportReport(const FilterImportPlan& plan, const ImportFacts& facts) {
     QStringList lines;
-    lines << T("Bands imported into %1: %2. The other bands are flat.")
-                 .arg(facts.channel)
-                 .arg(plan.peakingCount);
+    int bands = plan.peakingCount;
+    for (const analysis::ApproximatedFilter& f : plan.approximation.lines) bands += f.bandCount;
+    lines << T("Bands imported into %1: %2. The other bands are flat.").arg(facts.channel).arg(bands);
     if (!facts.linked.isEmpty()) lines << T("Linked channels follow: %1.").arg(facts.linked.join(", "));
     if (plan.highPass) lines << CrossoverLine(T("High-pass (line %1): %2, %3, %4 Hz"), *plan.highPass);
     if (plan.lowPass) lines << CrossoverLine(T("Low-pass (line %1): %2, %3, %4 Hz"), *plan.lowPass);
@@ -248,7 +302,7 @@ QString ImportReport(const FilterImportPlan& plan, const ImportFacts& facts) {
                                     .arg(Number(facts.preampDb))
                                     .arg(plan.levelChangeDb)
                               : T("Preamp %1 dB: not applied.").arg(Number(facts.preampDb)));
-    return lines.join('\n') + SkippedList(plan) + ClampedList(plan);
+    return lines.join('\n') + ApproximatedList(plan) + SkippedList(plan) + ClampedList(plan);
 }
 
 }  // namespace caraudio::app

@@ -18,6 +18,8 @@ QString FilterFileRefusal(const analysis::FilterSet& set, const QString& path);
 // file at `path`.
 QString TooManyFiltersText(const analysis::FilterImportPlan& plan, const QString& path);
 QString NothingImportedText(const analysis::FilterImportPlan& plan, const QString& path);
+// Shelves or curves the free bands cannot follow, or a shelf that is no filter.
+QString CannotApproximateText(const analysis::FilterImportPlan& plan, const QString& path);
 
 // An export written; a REW file with more filters than REW's Generic
 // equaliser holds says so.

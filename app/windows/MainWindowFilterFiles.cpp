@@ -80,6 +80,8 @@ void CMainDlg::ImportFilters() {
     // Refused before the preamp is asked about: the answer would not matter.
     if (plan.outcome == analysis::ImportOutcome::TooManyPeaking)
         return s_.prompter.Inform(this, TooManyFiltersText(plan, chosen.front()), title);
+    if (plan.outcome == analysis::ImportOutcome::CannotApproximate)
+        return s_.prompter.Inform(this, CannotApproximateText(plan, chosen.front()), title);
     const double preampDb = analysis::PreampForSection(set, section);
     if (preampDb != 0 && s_.prompter.Ask(this, PreampQuestion(preampDb, Label(ch)), title))
         plan =

@@ -688,6 +688,46 @@ Send %1 to the box, or take the box&apos;s tuning into %1? After taking, Undo br
         <translation>Q %1 保存为 %2</translation>
     </message>
     <message>
+        <source>a low shelf</source>
+        <translation>低架滤波器</translation>
+    </message>
+    <message>
+        <source>a high shelf</source>
+        <translation>高架滤波器</translation>
+    </message>
+    <message>
+        <source>a graphic EQ curve</source>
+        <translation>图示均衡曲线</translation>
+    </message>
+    <message>
+        <source>%1, approximated by 1 band</source>
+        <translation>%1，用 1 个频段近似</translation>
+    </message>
+    <message>
+        <source>%1, approximated by %2 bands</source>
+        <translation>%1，用 %2 个频段近似</translation>
+    </message>
+    <message>
+        <source>The box has no shelf or graphic EQ filter; bands fitted to the file's curve stand in, within %1 dB of it:</source>
+        <translation>设备没有架式滤波器或图示均衡器；改用按文件曲线拟合的频段代替，偏差在 %1 dB 以内：</translation>
+    </message>
+    <message>
+        <source>The box has no shelf or graphic EQ filter; bands fitted to the file's curve stand in, within %1 dB RMS of it:</source>
+        <translation>设备没有架式滤波器或图示均衡器；改用按文件曲线拟合的频段代替，均方根偏差在 %1 dB 以内：</translation>
+    </message>
+    <message>
+        <source>The shelf on line %1 describes no filter: a shelf needs Fc, a gain and a positive Q or a slope its gain allows.</source>
+        <translation>第 %1 行的架式滤波器不构成滤波器：架式滤波器需要 Fc、增益，以及正的 Q 值或其增益允许的斜率。</translation>
+    </message>
+    <message>
+        <source>Bands the peaking filters leave free: %1, too few to follow these shelves and curves within %2 dB (the closest came to %3 dB):</source>
+        <translation>峰值滤波器剩下的空闲频段：%1 个，不足以在 %2 dB 以内跟随以下架式滤波器和曲线（最接近时相差 %3 dB）：</translation>
+    </message>
+    <message>
+        <source>Remove filters from the file or import it in parts.</source>
+        <translation>请从文件中删除一些滤波器，或分几次导入。</translation>
+    </message>
+    <message>
         <source>... and %1 more</source>
         <translation>……另外还有 %1 行</translation>
     </message>

@@ -131,13 +131,16 @@ TEST(PlanFilterImport, RewFileWithCommasOffShelfAndOutOfRangeFilter) {
     const FilterImportPlan plan = Plan(text);
     ASSERT_EQ(plan.outcome, ImportOutcome::Planned);
     EXPECT_EQ(plan.peakingCount, 18);
-    ASSERT_EQ(plan.skipped.size(), 2u);
+    ASSERT_EQ(plan.skipped.size(), 1u);
     EXPECT_EQ(plan.skipped[0].lineNumber, 14);
     EXPECT_EQ(plan.skipped[0].reason, SkipReason::Off);
-    EXPECT_EQ(plan.skipped[1].lineNumber, 17);
-    EXPECT_EQ(plan.skipped[1].reason, SkipReason::NotImportable);
-    EXPECT_EQ(plan.skipped[1].kind, FilterKind::LowShelf);
-    EXPECT_EQ(plan.skipped[1].type, "LS 6dB");
+    // The shelf is followed by bands of its own (ShelfImportTest holds them
+    // to its curve).
+    ASSERT_EQ(plan.approximation.lines.size(), 1u);
+    EXPECT_EQ(plan.approximation.lines[0].lineNumber, 17);
+    EXPECT_EQ(plan.approximation.lines[0].kind, FilterKind::LowShelf);
+    EXPECT_EQ(plan.approximation.lines[0].type, "LS 6dB");
+    const int used = 18 + plan.approximation.lines[0].bandCount;
     ASSERT_EQ(plan.clamped.size(), 1u);
     EXPECT_EQ(plan.clamped[0].lineNumber, 29);
     ASSERT_EQ(plan.clamped[0].values.size(), 1u);
@@ -145,16 +148,24 @@ TEST(PlanFilterImport, RewFileWithCommasOffShelfAndOutOfRangeFilter) {
     EXPECT_EQ(plan.clamped[0].values[0].asked, 25000);
     EXPECT_EQ(plan.clamped[0].values[0].held, 20000);
 
-    // Bands 0..17 in ascending frequency, the clamped one last.
-    for (int b = 1; b < 18; ++b) EXPECT_LT(plan.bands[b - 1].freq, plan.bands[b].freq) << b;
-    EXPECT_EQ(plan.bands[0].freq, 31);  // 30.80 from "30,80", rounded
-    EXPECT_EQ(plan.bands[0].gain, 225);
-    EXPECT_EQ(plan.bands[0].q, 300);
-    EXPECT_EQ(plan.bands[17].freq, 20000);
-    EXPECT_EQ(plan.bands[17].gain, -400);
-    EXPECT_EQ(plan.bands[17].q, 600);
+    // The used bands in ascending frequency, each naming its line; the
+    // first peak (line 10) and the clamped one (line 29) as the box holds them.
+    const std::vector<FilterLine> lines = ReadFilterSet(text).filters;
+    auto lineOf = [&](int b) {
+        const int index = plan.bandFilter[static_cast<size_t>(b)];
+        return index < 0 ? 0 : lines[static_cast<size_t>(index)].lineNumber;
+    };
+    for (int b = 0; b < used; ++b) EXPECT_NE(lineOf(b), 0) << b;
+    for (int b = 1; b < used; ++b) EXPECT_LE(plan.bands[b - 1].freq, plan.bands[b].freq) << b;
+    auto bandOf = [&](int line) {
+        for (int b = 0; b < used; ++b)
+            if (lineOf(b) == line) return plan.bands[b];
+        return BandValues{};
+    };
+    EXPECT_EQ(bandOf(10), (BandValues{31, 300, 225}));  // 30.80 from "30,80", rounded
+    EXPECT_EQ(bandOf(29), (BandValues{20000, 600, -400}));
     const EffectBlock& d = DefaultEffectBlock();
-    for (int b = 18; b < kBandCount; ++b) {
+    for (int b = used; b < kBandCount; ++b) {
         EXPECT_EQ(plan.bands[b].gain, 0) << b;
         EXPECT_EQ(plan.bands[b].freq, d.Get(P(param::BandFreq(kCh2, b)))) << b;
         EXPECT_EQ(plan.bands[b].q, d.Get(P(param::BandQ(kCh2, b)))) << b;
@@ -210,9 +221,9 @@ TEST(PlanFilterImport, MorePeakingFiltersThanBandsChangeNothing) {
     EXPECT_EQ(fits.outcome, ImportOutcome::Planned);
     EXPECT_EQ(fits.peakingCount, 31);
 
-    const FilterImportPlan shelfOnly = Plan("Filter: ON LSC Fc 80 Hz Gain 3 dB Q 0.7\n", image);
-    EXPECT_EQ(shelfOnly.outcome, ImportOutcome::NothingToImport);
-    EXPECT_EQ(Applied(image, kCh2, shelfOnly), image);
+    const FilterImportPlan notchOnly = Plan("Filter: ON NO Fc 80 Hz\n", image);
+    EXPECT_EQ(notchOnly.outcome, ImportOutcome::NothingToImport);
+    EXPECT_EQ(Applied(image, kCh2, notchOnly), image);
 }
 
 // The box's types as the EQ response model draws a 12 dB/oct section:

@@ -128,7 +128,7 @@ TEST(ReadFilterSet, TypeCodesAndBandwidths) {
         {"Filter 1: ON AP Fc 60 Hz Q 1", FilterKind::AllPass, 0, "AP", 1},
         {"Filter 1: ON Modal Fc 45 Hz Gain -6 dB T60 target 300 ms", FilterKind::Modal, 0, "Modal", 0},
         {"Filter 1: ON BP Fc 45 Hz Q 2", FilterKind::Other, 0, "BP", 2},
-        {"GraphicEQ: 25 0; 40 -3; 63 2", FilterKind::Other, 0, "GraphicEQ", 0},
+        {"GraphicEQ: 25 0; 40 -3; 63 2", FilterKind::GraphicEq, 0, "GraphicEQ", 0},
         {"filter 1: on pk fc 100hz gain 1db q 2", FilterKind::Peaking, 0, "pk", 2},
     };
     for (const auto& c : cases) {

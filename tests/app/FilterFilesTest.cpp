@@ -45,16 +45,17 @@ const PkLine kLines[] = {
 constexpr int kOnLines = 19;
 
 // REW filter settings in a decimal-comma locale: the 20 peaking lines in the
-// order above, a low shelf after the first five (file line 16), and empty
+// order above, a notch after the first five (file line 16), and empty
 // slots up to 24. Filter n is on file line 9 + n: the OFF one on line 12,
-// the shelf on 15, the 25000 Hz one on 16.
+// the notch on 15, the 25000 Hz one on 16. (FilterFileShelvesTest imports
+// shelves.)
 QByteArray RewFile() {
     QByteArray text =
         "Filter Settings file\r\n\r\nRoom EQ V5.31.3\r\nDated: 08.01.2025 11:32:39\r\n\r\nNotes:\r\n\r\n"
         "Equaliser: Generic\r\nRMS Average\r\n";
     int n = 1;
     for (const PkLine& l : kLines) {
-        if (n == 6) text += "Filter  6: ON  LS 6dB  Fc   80,00 Hz  Gain   4,00 dB\r\n", ++n;
+        if (n == 6) text += "Filter  6: ON  NO       Fc   80,00 Hz\r\n", ++n;
         text += QString("Filter %1: %2 PK       Fc %3 Hz  Gain %4 dB  Q %5\r\n")
                     .arg(n++, 2)
                     .arg(l.on ? "ON " : "OFF")
@@ -165,14 +166,14 @@ TEST_F(FilterFilesTest, RewFileBecomesTheBandsOfTheSelectedChannelAndItsLinkGrou
         EXPECT_LT(worst, 0.1) << "channel " << ch;
     }
 
-    // One report: the count, the shelf and OFF line left out, the clamp.
+    // One report: the count, the notch and OFF line left out, the clamp.
     const QStringList texts = Texts();
     ASSERT_EQ(texts.size(), 1);
     const QString& report = texts[0];
     for (const char* part :
          {"Bands imported into CH2: 19.", "Linked channels follow: CH3.", "Not imported:",
           "Line 12: Filter 3: OFF PK Fc 120 Hz Gain -2,00 dB Q 2,000 (switched off in the file)",
-          "Line 15: Filter 6: ON LS 6dB Fc 80,00 Hz Gain 4,00 dB (the box has no such filter)",
+          "Line 15: Filter 6: ON NO Fc 80,00 Hz (the box has no such filter)",
           "Changed to what the box can hold:",
           "Line 16: Filter 7: ON PK Fc 25000 Hz Gain -4,00 dB Q 2,000 "
           "(frequency 25000 Hz held as 20000 Hz)"})
@@ -265,8 +266,7 @@ TEST_F(FilterFilesTest, RefusedFilesAreNamedWithTheirFirstBadLineAndChangeNothin
         {"too-many.txt", tooMany,
          "The file has 32 peaking filters, but a channel has only 31 bands. Nothing was changed."},
         {"huge.txt", QByteArray(1 << 20, 'x') + "\n", "The file is too large for a filter set:"},
-        {"only-shelves.txt", "Filter 1: ON LS Fc 80 Hz Gain 3 dB\n",
-         "The file holds no filter the box can take."},
+        {"only-notches.txt", "Filter 1: ON NO Fc 80 Hz\n", "The file holds no filter the box can take."},
         {"", {}, "The file could not be read:"},
     };
     Type(Ctl<SEdit2>(5203), "4.5");  // something of the user's own in the channel
