@@ -12,7 +12,7 @@
 namespace caraudio::analysis {
 namespace {
 
-constexpr int kMinBandHz = 20, kMaxBandHz = 20000;
+constexpr int kMinBandHz = kFrequencyRaw.lo, kMaxBandHz = kFrequencyRaw.hi;
 // A dip the boost would leave more than this short of the target is not filled.
 constexpr double kUnfilledDb = 1.5;
 // How close to the target a deep dip's edges come before the fit counts them
