@@ -182,6 +182,14 @@ It is left as it is: settings changed now are kept only until the program ends.<
 %1
 该文件将保持原样：现在更改的设置只保留到程序退出。</translation>
     </message>
+    <message>
+        <source>The scene holds values outside what the box may be given (allowed in brackets), so it was neither loaded nor sent:</source>
+        <translation>该场景的参数超出设备允许的范围（括号内为允许值），因此既未载入也未发送：</translation>
+    </message>
+    <message>
+        <source> and %1 more</source>
+        <translation>，另有%1项</translation>
+    </message>
 </context>
 <context>
     <name>editmenu</name>
