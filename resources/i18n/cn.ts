@@ -1348,6 +1348,42 @@ It is left as it is: settings changed now are kept only until the program ends.<
         <translation>反相？</translation>
     </message>
     <message>
+        <source>too short</source>
+        <translation>太短</translation>
+    </message>
+    <message>
+        <source>no lead-in</source>
+        <translation>无前导</translation>
+    </message>
+    <message>
+        <source>no clear peak</source>
+        <translation>无明显峰值</translation>
+    </message>
+    <message>
+        <source>no decay</source>
+        <translation>无衰减</translation>
+    </message>
+    <message>
+        <source>It ends less than %1 ms after its direct sound, too soon to see the response die away.</source>
+        <translation>文件在直达声之后不到 %1 ms 就结束了，看不到响应衰减。</translation>
+    </message>
+    <message>
+        <source>Its direct sound comes within %1 ms of the start: the file was cut there or measured without a timing reference.</source>
+        <translation>直达声出现在文件开头 %1 ms 之内：文件在此处被截断，或测量时没有时间基准。</translation>
+    </message>
+    <message>
+        <source>No peak stands %1 dB clear of the rest; it looks like noise, music, a sweep or DC.</source>
+        <translation>没有比其余部分高出 %1 dB 的峰值；看起来像噪声、音乐、扫频或直流。</translation>
+    </message>
+    <message>
+        <source>Something within %1 dB of the direct sound comes more than %2 ms after it; it looks like more than one impulse, or noise.</source>
+        <translation>直达声之后超过 %2 ms 仍有与其相差不到 %1 dB 的声音；看起来像不止一个脉冲，或是噪声。</translation>
+    </message>
+    <message>
+        <source>CH%1: %2 does not look like an impulse response. %3 Clear it or choose another file.</source>
+        <translation>CH%1：%2 看起来不是脉冲响应。%3 请清除它或选择其他文件。</translation>
+    </message>
+    <message>
         <source>Choose the impulse responses of at least two channels.</source>
         <translation>请至少为两个通道选择脉冲响应。</translation>
     </message>

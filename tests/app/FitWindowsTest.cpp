@@ -6,7 +6,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <cmath>
+#include <random>
 
+#include "AlignDialog.h"
 #include "AppRig.h"
 #include "AutoEqDialog.h"
 #include "EditSession.h"
@@ -256,6 +258,50 @@ TEST_F(FitWindowsTest, FieldsRefitAndBadValuesAreRefused) {
     EXPECT_GT(moved, 0);
     EXPECT_LE(moved, 5);
     EXPECT_EQ(applied, shown.bands);
+}
+
+// A target file over part of the fit range, and a measurement over a fifth
+// of an octave: the dialog fits what both cover and says so, or says why it
+// cannot; the panel says over what the level was set.
+// A file that is no impulse response stays in its row, which says why, and
+// keeps Apply off until it is cleared.
+TEST_F(FitWindowsTest, AFileThatIsNoImpulseResponseKeepsApplyOff) {
+    namespace syn = analysis::synthetic;
+    std::mt19937 random(3);
+    std::normal_distribution<double> gauss(0, 0.2);
+    std::vector<double> noise(48000);
+    for (double& v : noise) v = gauss(random);
+    auto response = [&](double startMs) {
+        syn::Room room;
+        room.arrivalS = startMs / 1000;
+        room.snrDb = 45;
+        return syn::Wav(syn::Render(syn::LowPassPulse(8000), room, 48000), 48000, SF_FORMAT_PCM_16);
+    };
+    InDialog("btnAlign", [&](QWidget* dialog) {
+        const struct {
+            int row;
+            std::string wav;
+        } rows[] = {{1, response(3)}, {2, syn::Wav(noise, 48000, SF_FORMAT_FLOAT)}, {5, response(6)}};
+        for (const auto& r : rows) {
+            const QString n = QString::number(r.row);
+            files.openPaths = {Write("ch" + n + ".wav", QByteArray::fromStdString(r.wav))};
+            Click(Named<QPushButton>(dialog, ("choose" + n).toLatin1().constData()));
+        }
+        EXPECT_TRUE(prompter.messages.empty()) << "the row says it, not a message";
+        EXPECT_EQ(Named<QLabel>(dialog, "path2")->text(), "ch2.wav");
+        EXPECT_EQ(Named<QLabel>(dialog, "arrival2")->text(), "no clear peak");
+        EXPECT_EQ(Named<QLabel>(dialog, "delay2")->text(), "");
+        EXPECT_EQ(
+            Named<QLabel>(dialog, "status")->text(),
+            "CH2: ch2.wav does not look like an impulse response. No peak stands 20 dB clear of the rest; it "
+            "looks like noise, music, a sweep or DC. Clear it or choose another file.");
+        EXPECT_FALSE(Named<QPushButton>(dialog, "btnApply")->isEnabled());
+        EXPECT_TRUE(static_cast<AlignDialog*>(dialog)->Delays().empty());
+        Click(Named<QPushButton>(dialog, "clear2"));
+        EXPECT_EQ(Named<QLabel>(dialog, "arrival2")->text(), "");
+        EXPECT_TRUE(Named<QPushButton>(dialog, "btnApply")->isEnabled());
+        EXPECT_EQ(static_cast<AlignDialog*>(dialog)->Delays().size(), 2u);
+    });
 }
 
 TEST_F(FitWindowsTest, DelaysFromImpulseResponsesApplyAsOneStep) {

@@ -477,6 +477,15 @@ TEST_F(CliWithBox, AlignRefusesWhatItCannotUse) {
     const std::string early = wavAt("early.wav", 2), late = wavAt("late.wav", 27), text = File("notes.txt");
     std::ofstream(text) << "not a sound\n";
     const std::string a = "CH1=" + early, b = "CH2=" + late, t = "CH3=" + text, twice = "CH1=" + late;
+    // Files that read but hold no impulse response: noise, and a single sample.
+    std::mt19937 random(9);
+    std::normal_distribution<double> gauss(0, 0.2);
+    std::vector<double> hiss(48000);
+    for (double& v : hiss) v = gauss(random);
+    const std::string noise = File("noise.wav"), click = File("click.wav");
+    std::ofstream(noise, std::ios::binary) << syn::Wav(hiss, 48000, SF_FORMAT_FLOAT);
+    std::ofstream(click, std::ios::binary) << syn::Wav({0.9}, 48000, SF_FORMAT_PCM_16);
+    const std::string n = "CH4=" + noise, c1 = "CH5=" + click;
     const std::string before = Box({"dump"}).out;
     const struct {
         std::vector<std::string_view> args;
@@ -485,6 +494,18 @@ TEST_F(CliWithBox, AlignRefusesWhatItCannotUse) {
     } cases[] = {
         {{"align", a, b}, 1, "the arrivals lie 25.000 ms apart; the box delays a channel by 20 ms at most"},
         {{"align", a, t}, 1, "notes.txt: not a sound file"},
+        {{"align", a, n},
+         1,
+         "caraudio-cli: CH4: " + noise +
+             " does not look like an impulse response: no peak stands 20 dB clear of the rest; it looks like "
+             "noise, "
+             "music, a sweep or DC. Nothing was changed.\n"},
+        {{"align", c1, a},
+         1,
+         "caraudio-cli: CH5: " + click +
+             " does not look like an impulse response: it ends less than 50 ms after its direct sound, too "
+             "soon to "
+             "see the response die away. Nothing was changed.\n"},
         {{"align", a, twice}, 2, "CH1 is given twice"},
         {{"align", "CH7=x.wav"}, 2, "give each response as CHn=FILE"},
     };
