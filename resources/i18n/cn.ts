@@ -718,6 +718,10 @@ It is left as it is: settings changed now are kept only until the program ends.<
 <context>
     <name>measurement</name>
     <message>
+        <source>The measurement's level is set over %1..%2 Hz only, as much of the reference range as it and the target cover.</source>
+        <translation>测量曲线的电平只按 %1..%2 Hz 设定，即参考范围中测量曲线和目标曲线都覆盖的部分。</translation>
+    </message>
+    <message>
         <source>Measurement</source>
         <translation>测量曲线</translation>
     </message>
@@ -1193,6 +1197,22 @@ It is left as it is: settings changed now are kept only until the program ends.<
 </context>
 <context>
     <name>autoeq</name>
+    <message>
+        <source>every frequency</source>
+        <translation>所有频率</translation>
+    </message>
+    <message>
+        <source>%1..%2 Hz</source>
+        <translation>%1..%2 Hz</translation>
+    </message>
+    <message>
+        <source>The measurement covers %1 and the target %2: they share less than an octave of the fit range, too little to fit.</source>
+        <translation>测量曲线覆盖 %1，目标曲线覆盖 %2：两者在拟合范围内的重叠不足一个倍频程，无法拟合。</translation>
+    </message>
+    <message>
+        <source>Only %1 of the fit range is fitted: the measurement covers %2 and the target %3.</source>
+        <translation>只拟合了拟合范围中的 %1：测量曲线覆盖 %2，目标曲线覆盖 %3。</translation>
+    </message>
     <message>
         <source>GEQ mode: only the gains move.</source>
         <translation>GEQ 模式：只调整增益。</translation>

@@ -263,6 +263,70 @@ TEST_F(FitWindowsTest, FieldsRefitAndBadValuesAreRefused) {
 // A target file over part of the fit range, and a measurement over a fifth
 // of an octave: the dialog fits what both cover and says so, or says why it
 // cannot; the panel says over what the level was set.
+// A curve a measuring program has from fromHz to toHz only, at one level.
+QByteArray PartialCurve(double fromHz, double toHz, int points, double db) {
+    QByteArray text = "* Freq(Hz) SPL(dB)\n";
+    for (int k = 0; k < points; ++k)
+        text += QString("%1 %2\n").arg(fromHz * std::pow(toHz / fromHz, k / (points - 1.0))).arg(db).toUtf8();
+    return text;
+}
+
+// The panel's word on the range the level was set over.
+QString LevelledOver(const char* range) {
+    return QString(
+               "The measurement's level is set over %1 Hz only, as much of the reference range as it and the "
+               "target cover.")
+        .arg(range);
+}
+
+TEST_F(FitWindowsTest, AutoEqKeepsToWhatTheMeasurementAndTheTargetCover) {
+    Click(Ctl<SkCheckButton>(1501));  // PEQ: the fit places the bands
+    LoadMeasurement();
+    files.openPaths = {Write("mid-target.txt", PartialCurve(500, 2000, 25, 0))};
+    Click(Panel<QPushButton>("btnTargetFile"));
+    QTest::qWait(20);
+    EXPECT_EQ(Panel<QLabel>("status")->text(), LevelledOver("500..2000"));
+    analysis::AutoEqResult shown;
+    InDialog("btnAutoEq", [&](QWidget* dialog) {
+        ASSERT_TRUE(Fitted(dialog));
+        const QString result = Named<QLabel>(dialog, "result")->text();
+        EXPECT_TRUE(
+            result.startsWith("Only 500..2000 Hz of the fit range is fitted: the measurement covers 20.."))
+            << result.toStdString();
+        EXPECT_TRUE(result.contains(" and the target 500..2000 Hz. ")) << result.toStdString();
+        EXPECT_TRUE(result.contains("from 500 to 2000 Hz")) << result.toStdString();
+        EXPECT_FALSE(result.contains("nan", Qt::CaseInsensitive)) << result.toStdString();
+        shown = *static_cast<AutoEqDialog*>(dialog)->Proposal();
+        int withGain = 0;
+        for (const analysis::BandValues& b : shown.bands) withGain += b.gain != 0;
+        EXPECT_TRUE(result.contains(QString(" %1 of 31 bands used.").arg(withGain))) << result.toStdString();
+        Click(Named<QPushButton>(dialog, "btnApply"));
+    });
+    for (const analysis::BandValues& b : Bands(SentBox(), kCh2)) {
+        if (b.gain == 0) continue;
+        EXPECT_GE(b.freq, 500);
+        EXPECT_LE(b.freq, 2000);
+    }
+    EXPECT_EQ(Bands(SentBox(), kCh2), shown.bands);
+
+    files.openPaths = {Write("narrow.txt", PartialCurve(900, 1100, 11, 80))};
+    Click(Panel<QPushButton>("btnLoad"));
+    QTest::qWait(20);
+    EXPECT_EQ(Panel<QLabel>("status")->text(), LevelledOver("900..1100"));
+    const EffectBlock before = Pc();
+    InDialog("btnAutoEq", [&](QWidget* dialog) {
+        auto* result = Named<QLabel>(dialog, "result");
+        ASSERT_TRUE(WaitFor([&] { return result->text() != "Fitting..."; }, 60000));
+        EXPECT_EQ(result->text(),
+                  "The measurement covers 900..1100 Hz and the target 500..2000 Hz: they share less "
+                  "than an octave of the fit range, too little to fit.");
+        EXPECT_FALSE(Named<QPushButton>(dialog, "btnApply")->isEnabled());
+        Click(Named<QPushButton>(dialog, "btnApply"));
+        EXPECT_TRUE(dialog->isVisible());
+    });
+    EXPECT_EQ(Pc(), before);
+}
+
 // A file that is no impulse response stays in its row, which says why, and
 // keeps Apply off until it is cleared.
 TEST_F(FitWindowsTest, AFileThatIsNoImpulseResponseKeepsApplyOff) {

@@ -885,6 +885,81 @@ TEST_F(CliWithBox, AutoEqFitsTheChannelAndTheBoxHoldsWhatItPrints) {
     }
 }
 
+// Points from fromHz to toHz exactly, 48 to the octave, at `db`, as a
+// measuring program writes a curve it has only in part.
+std::string PartialCurve(double fromHz, double toHz, double db) {
+    std::ostringstream text;
+    text << "* Freq(Hz) SPL(dB)\n";
+    const int steps = std::max(2, static_cast<int>(std::ceil(48 * std::log2(toHz / fromHz))));
+    for (int i = 0; i <= steps; ++i)
+        text << fromHz * std::pow(toHz / fromHz, double(i) / steps) << ' ' << db << '\n';
+    return text.str();
+}
+
+bool SaysNan(const std::string& text) {
+    std::string lower = text;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.find("nan") != std::string::npos;
+}
+
+// A target or a measurement over part of the range: the fit keeps to what
+// both cover and says so; what shares less than an octave is not fitted.
+TEST_F(CliWithBox, AutoEqKeepsToWhereTheMeasurementAndTheTargetHaveLevels) {
+    const std::string door = File("door.txt"), target = File("mid-target.txt"), narrow = File("narrow.txt");
+    std::ofstream(door) << CarMeasurement();
+    std::ofstream(target) << PartialCurve(500, 2000, 75);
+    std::ofstream(narrow) << PartialCurve(900, 1100, 82);
+
+    const Result r = Box({"autoeq", "--channel", "CH2", "--measurement", door, "--target", target});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(SaysNan(r.out)) << r.out;
+    // The car's curve runs in 1/48 octaves from 20 Hz to the last step below 20 kHz, 19897 Hz.
+    EXPECT_NE(r.out.find("* Only 500..2000 Hz of the range 40..16000 Hz was fitted: " + door +
+                         " covers 20..19897 Hz and the target " + target + " 500..2000 Hz.\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("onto the target over 500..2000 Hz (as much of 200..2000 Hz as both cover)\n"),
+              std::string::npos)
+        << r.out;
+    double before = 0, after = 0;
+    int used = -1;
+    for (const std::string& line : Lines(r.out)) {
+        std::sscanf(line.c_str(),
+                    "* RMS error over 500..2000 Hz after 1/6-octave smoothing: before %lf dB, after %lf dB",
+                    &before, &after);
+        std::sscanf(line.c_str(), "* Bands used: %d", &used);
+    }
+    EXPECT_GT(before, after);
+    EXPECT_GT(after, 0);
+    const std::vector<PrintedBand> printed = PrintedBands(r.out);
+    ASSERT_FALSE(printed.empty());
+    EXPECT_EQ(used, static_cast<int>(printed.size())) << "bands used are the bands with a gain";
+    for (const PrintedBand& b : printed) {
+        EXPECT_GE(b.freq, 500);
+        EXPECT_LE(b.freq, 2000);
+    }
+    EXPECT_EQ(BoxBands(Box({"dump"}).out), printed);
+
+    // 900..1100 Hz is levelled over just that, and is too little to fit.
+    const Result curve = Box({"curve", "--channel", "CH2", "--measurement", narrow});
+    ASSERT_EQ(curve.status, 0) << curve.err;
+    EXPECT_NE(
+        curve.out.find("moved -82.00 dB onto the target over 900..1100 Hz (as much of 200..2000 Hz as both "
+                       "cover)\n"),
+        std::string::npos)
+        << curve.out;
+    const std::string before2 = Box({"dump"}).out;
+    const Result refused = Box({"autoeq", "--channel", "CH2", "--measurement", narrow});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err,
+              "caraudio-cli: " + narrow +
+                  " covers 900..1100 Hz and the target every frequency: of the fit range 40..16000 Hz "
+                  "they share only 900..1100 Hz, less than an octave; there is too little to fit. "
+                  "Nothing was changed.\n");
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(Box({"dump"}).out, before2) << "nothing was sent";
+}
+
 TEST_F(CliWithBox, AutoEqRefusesWhatItCannotUseAndChangesNothing) {
     const std::string measured = File("door.txt"), midrange = File("midrange.txt"),
                       treble = File("treble.txt");
@@ -930,11 +1005,13 @@ TEST_F(CliWithBox, AutoEqRefusesWhatItCannotUseAndChangesNothing) {
         {{"--channel", "CH2", "--measurement", missing}, 1, "cannot read " + missing},
         {{"--channel", "CH2", "--measurement", treble},
          1,
-         treble + " has no level between 200 and 2000 Hz where the target has one"},
+         treble + " covers 5000..20000 Hz and the target every frequency, so they share nothing of the "
+                  "reference range 200..2000 Hz and the measurement cannot be set against the target."},
         {{"--channel", "CH2", "--measurement", midrange, "--range", "5000-16000"},
          1,
-         midrange + " has no measured level between 5000 and 16000 Hz; there is nothing to fit. Nothing was "
-                    "changed."},
+         midrange +
+             " covers 100..2977 Hz and the target every frequency: they share nothing of the fit range "
+             "5000..16000 Hz; there is nothing to fit. Nothing was changed."},
     };
     for (const auto& c : cases) {
         std::vector<std::string_view> args{"autoeq"};
