@@ -176,7 +176,7 @@ void AutoEqDialog::ShowProposal() {
     }
     const analysis::AutoEqResult& r = *proposal_;
     curves.push_back({EqOverlayRole::Predicted, T("With Auto EQ"), r.predicted, true});
-    preview_->SetCurves(std::move(curves), o.loHz, o.hiHz);
+    preview_->SetCurves(std::move(curves), r.fitted.lowHz, r.fitted.highHz);
     QString text =
         T("%1 of %2 bands used. Error against the target from %3 to %4 Hz, smoothed to 1/6 octave: "
           "%5 dB now, %6 dB with these bands.")
