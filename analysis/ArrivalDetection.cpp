@@ -72,23 +72,21 @@ Arrival DetectArrival(const ImpulseResponse& response) {
         const double v = up(i);
         if (v > topValue) top = i, topValue = v;
     }
-    arrival.status = ArrivalStatus::Found;
     arrival.polarity = sign;
     if (!(topValue > 0)) {
         // Only a lobe too ragged to smooth gets here: its raw peak is the best guess.
         arrival.ms = static_cast<double>(peak) * 1000.0 / response.rate;
-        return arrival;
+    } else {
+        const double level = kArrivalLevel * topValue;
+        // The last sample below the level before the top, then linear between it and the next.
+        size_t below = top;
+        double belowValue = topValue;
+        while (below > 0 && belowValue >= level) belowValue = up(--below);
+        double at = static_cast<double>(below);
+        if (belowValue < level) at += (level - belowValue) / (up(below + 1) - belowValue);
+        arrival.ms = at * 1000.0 / response.rate;
     }
-    const double level = kArrivalLevel * topValue;
-
-    // The last sample below the level before the top, then linear between it and the next.
-    size_t below = top;
-    double belowValue = topValue;
-    while (below > 0 && belowValue >= level) belowValue = up(--below);
-    double at = static_cast<double>(below);
-    if (belowValue < level) at += (level - belowValue) / (up(below + 1) - belowValue);
-
-    arrival.ms = at * 1000.0 / response.rate;
+    arrival.status = JudgeImpulseResponse(response, first, arrival.ms);
     return arrival;
 }
 

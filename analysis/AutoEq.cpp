@@ -12,7 +12,7 @@
 namespace caraudio::analysis {
 namespace {
 
-constexpr int kMinBandHz = 20, kMaxBandHz = 20000;
+constexpr int kMinBandHz = kFrequencyRaw.lo, kMaxBandHz = kFrequencyRaw.hi;
 // A dip the boost would leave more than this short of the target is not filled.
 constexpr double kUnfilledDb = 1.5;
 // How close to the target a deep dip's edges come before the fit counts them
@@ -80,21 +80,27 @@ EffectBlock WithBands(EffectBlock image, int channel, const std::array<BandValue
 }
 
 AutoEqResult FitAutoEq(const Response& alignedMeasured, const Response& target, const EffectBlock& image,
-                       int channel, const AutoEqOptions& options) {
+                       int channel, const AutoEqOptions& options, FrequencySpan covered) {
     AutoEqResult result;
     if (channel < 0 || channel >= kChannelCount) {
         result.status = AutoEqStatus::BadChannel;
         return result;
     }
-    const double lo = std::max(options.loHz, double{kMinBandHz}),
-                 hi = std::min(options.hiHz, double{kMaxBandHz});
-    const int loHz = static_cast<int>(std::ceil(lo)), hiHz = static_cast<int>(std::floor(hi));
+    const FrequencySpan asked{std::max(options.loHz, double{kMinBandHz}),
+                              std::min(options.hiHz, double{kMaxBandHz})};
     const std::array<BandValues, kBandCount> imageBands = ImageBands(image, channel);
     result.bands = imageBands;
-    if (!(lo < hi) || loHz > hiHz) {
+    if (asked.Empty() || std::ceil(asked.lowHz) > std::floor(asked.highHz)) {
         result.status = AutoEqStatus::BadRange;
         return result;
     }
+    result.fitted = Overlap(asked, covered);
+    if (result.fitted.Octaves() < kAutoEqMinOctaves) {
+        result.status = AutoEqStatus::NotCovered;
+        return result;
+    }
+    const double lo = result.fitted.lowHz, hi = result.fitted.highHz;
+    const int loHz = static_cast<int>(std::ceil(lo)), hiHz = static_cast<int>(std::floor(hi));
 
     // The channel as it will sound with no band lifting or cutting: the crossovers only.
     std::array<BandValues, kBandCount> flat = imageBands;
@@ -160,7 +166,8 @@ AutoEqResult FitAutoEq(const Response& alignedMeasured, const Response& target, 
             result.bands[k] = {std::clamp(HoldFrequency(fitted[k].hz).raw, loHz, hiHz),
                                HoldQ(fitted[k].q).raw, gainRaw(fitted[k].gainDb)};
     }
-    result.bandsUsed = static_cast<int>(fitted.size());
+    result.bandsUsed = static_cast<int>(std::count_if(result.bands.begin(), result.bands.end(),
+                                                      [](const BandValues& b) { return b.gain != 0; }));
 
     result.predicted = Predicted(alignedMeasured, WithBands(image, channel, result.bands), channel);
     result.rmsBeforeDb = AutoEqRmsError(Predicted(alignedMeasured, image, channel), target, lo, hi);

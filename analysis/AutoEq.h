@@ -5,6 +5,7 @@
 #include "EffectBlock.h"
 #include "EqCurveModel.h"
 #include "FilterImportPlan.h"
+#include "FrequencySpan.h"
 #include "ValueScales.h"
 
 namespace caraudio::analysis {
@@ -21,15 +22,23 @@ enum class AutoEqStatus {
     Fitted,
     BadChannel,     // not a block 0..5
     BadRange,       // lo not below hi, or the range misses 20..20000 Hz
+    NotCovered,     // the measurement and the target share less than kAutoEqMinOctaves of the range
     NoMeasurement,  // no measured level inside the range
 };
+
+// Over less than an octave a fit has too little to go by: even its narrowest
+// band's skirts reach well past what was measured.
+inline constexpr double kAutoEqMinOctaves = 1;
 
 struct AutoEqResult {
     AutoEqStatus status = AutoEqStatus::Fitted;
     // All 31 bands as the image would store them; the bands not used are
     // flat (gain 0) and keep the image's frequency and Q.
     std::array<BandValues, kBandCount> bands{};
-    int bandsUsed = 0;
+    int bandsUsed = 0;  // bands with a gain
+    // What was fitted: the range as far as the measurement and the target
+    // both cover it (for NotCovered, the little they share of it).
+    FrequencySpan fitted{0, 0};
     // AutoEqRmsError before (the channel's bands as they are) and after (the
     // proposed bands, rounded to what the box holds, through the program's
     // own response model).
@@ -48,14 +57,16 @@ Response SixthOctaveOnGrid(const Response& curve);
 // octave over its finite grid points (SmoothMeasurement), then the root mean
 // square of smoothed minus target is taken over the grid points from loHz to
 // hiHz where the predicted curve is finite, every point weighing the same
-// (the grid is log-spaced, so every octave counts alike). NaN when no point
-// is left.
+// (the grid is log-spaced, so every octave counts alike); points without a
+// target do not count. NaN when no point is left.
 double AutoEqRmsError(const Response& predicted, const Response& target, double loHz, double hiHz);
 
 // Fits the channel's bands so the predicted response follows the target.
 // alignedMeasured and target lie on the editor grid (NaN where nothing was
-// measured); the channel's crossovers in the image stay and count in the
-// prediction. The same inputs always give the same bands.
+// measured); `covered` is where both have levels (the measurement's span
+// and the target's): only the range's part inside it is fitted, and no band
+// goes outside it. The channel's crossovers in the image stay and count in
+// the prediction. The same inputs always give the same bands.
 //
 // Deep dips are left alone: where the measurement lies further below the
 // target than maxBoostDb + 1.5 dB, that dip (out to where it is within 1 dB
@@ -66,6 +77,6 @@ double AutoEqRmsError(const Response& predicted, const Response& target, double 
 // broad; cuts may be narrower (kAutoEqMaxCutQ).
 inline constexpr double kAutoEqMinQ = 0.4, kAutoEqMaxBoostQ = 3, kAutoEqMaxCutQ = 8;
 AutoEqResult FitAutoEq(const Response& alignedMeasured, const Response& target, const EffectBlock& image,
-                       int channel, const AutoEqOptions& options);
+                       int channel, const AutoEqOptions& options, FrequencySpan covered = kEverywhere);
 
 }  // namespace caraudio::analysis

@@ -30,7 +30,9 @@ double AutoEqRmsError(const Response& predicted, const Response& target, double 
     int count = 0;
     for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
         const auto k = static_cast<size_t>(i);
-        if (!std::isfinite(smoothed[k]) || grid.Hz(i) < loHz || grid.Hz(i) > hiHz) continue;
+        if (!std::isfinite(smoothed[k]) || !std::isfinite(target[k]) || grid.Hz(i) < loHz ||
+            grid.Hz(i) > hiHz)
+            continue;
         sum += (smoothed[k] - target[k]) * (smoothed[k] - target[k]);
         ++count;
     }

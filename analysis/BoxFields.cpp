@@ -6,8 +6,8 @@
 namespace caraudio::analysis {
 namespace {
 
-constexpr int kMinHz = 20, kMaxHz = 20000;
-constexpr int kMinQRaw = 40, kMaxQRaw = 12800;
+constexpr int kMinHz = kFrequencyRaw.lo, kMaxHz = kFrequencyRaw.hi;
+constexpr int kMinQRaw = kQRaw.lo, kMaxQRaw = kQRaw.hi;
 // Shown Q = 3 x cookbook Q, and the field keeps hundredths of the shown Q.
 constexpr double kQRawPerCookbookQ = 300;
 
@@ -26,9 +26,8 @@ HeldValue HoldFrequency(double hz) {
 }
 
 HeldValue HoldGain(double db, GainLimits limits) {
-    const int lo = std::min(limits.minvol, limits.maxvol) * 100;
-    const int hi = std::max(limits.minvol, limits.maxvol) * 100;
-    return Hold(db * 100, lo, hi);
+    const RawRange gains = GainRaw(limits);
+    return Hold(db * 100, gains.lo, gains.hi);
 }
 
 HeldValue HoldQ(double cookbookQ) {

@@ -2,11 +2,13 @@
 
 #include <vector>
 
+#include "ValueScales.h"
+
 namespace caraudio::analysis {
 
 // The box delays each output in whole samples at 48 kHz, 0..20 ms.
-inline constexpr int kDelayStepsPerMs = 48;
-inline constexpr int kMaxDelayRaw = 960;
+inline constexpr int kDelayStepsPerMs = kDelaySamplesPerMs;
+inline constexpr int kMaxDelayRaw = kDelayRaw.hi;
 
 enum class DelayProposalStatus {
     Proposed,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EqCurveModel.h"
+#include "FrequencySpan.h"
 
 namespace caraudio::analysis {
 
@@ -19,12 +20,17 @@ struct LevelAlignment {
     Status status = Status::BadRange;
     double offsetDb = 0;  // added to every measured level
     Response aligned{};   // the measurement moved by offsetDb; unmoved when not aligned
+    // The part of the range where both curves have levels: where the level
+    // was set, to be named rather than the range asked for.
+    FrequencySpan used{0, 0};
 };
 
 // Moves a measurement (on the grid, NaN where it has none) up or down so that
 // its mean over the grid points inside the range equals the target's mean
-// over the same points. Points where either curve is NaN do not count.
+// over the same points. `covered` is where both curves have levels (the
+// measurement's span and the target's); only the range's part inside it
+// counts, and points where either curve is NaN do not count either.
 LevelAlignment AlignLevel(const Response& measured, const Response& target, const FrequencyGrid& grid,
-                          ReferenceRange range = {});
+                          ReferenceRange range = {}, FrequencySpan covered = kEverywhere);
 
 }  // namespace caraudio::analysis

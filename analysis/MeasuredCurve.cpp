@@ -5,8 +5,10 @@
 namespace caraudio::analysis {
 
 LevelAlignment MeasuredCurveOnGrid(const Measurement& m, Smoothing smoothing, const Response& target,
-                                   const FrequencyGrid& grid, ReferenceRange range) {
-    return AlignLevel(InterpolateOntoGrid(SmoothMeasurement(m, smoothing), grid), target, grid, range);
+                                   const FrequencyGrid& grid, ReferenceRange range,
+                                   FrequencySpan targetSpan) {
+    return AlignLevel(InterpolateOntoGrid(SmoothMeasurement(m, smoothing), grid), target, grid, range,
+                      Overlap(SpanOf(m), targetSpan));
 }
 
 }  // namespace caraudio::analysis

@@ -24,10 +24,10 @@ bool IsOff(std::string_view text) {
 }
 
 constexpr std::string_view kOff = "OFF";
-constexpr int kMinDb = -60;
-constexpr int kMaxDb = 6;
-constexpr int kMinFreq = 20;
-constexpr int kMaxFreq = 20000;
+constexpr int kMinDb = kMinVolumeDb;
+constexpr int kMaxDb = kMaxVolumeDb;
+constexpr int kMinFreq = kFrequencyRaw.lo;
+constexpr int kMaxFreq = kFrequencyRaw.hi;
 
 std::string Hz(int v) {
     return FormatInt(v) + "Hz";
@@ -39,7 +39,7 @@ ParsedValue VolumeFromDb(double db) {
 }
 
 ParsedValue HighPassFromHz(double hz) {
-    if (hz < kMinFreq) return {0, std::string(kOff)};
+    if (hz < kMinFreq) return {kHighPassOff, std::string(kOff)};
     const int whole = TruncToInt(std::min<double>(hz, kMaxFreq));
     return {whole, Hz(whole)};
 }
@@ -55,13 +55,13 @@ ParsedValue GainFromDb(double db, GainLimits limits) {
 }
 
 ParsedValue ThresholdFromDbu(double dbu) {
-    const int tenths = TruncToInt(Limit(dbu, -30.0, 6.0) * 10.0);
+    const int tenths = TruncToInt(Limit(dbu, kThresholdRaw.lo / 100.0, kThresholdRaw.hi / 100.0) * 10.0);
     return {tenths * 10, FormatFixed(tenths / 10.0, 1) + "dBu"};
 }
 
 ParsedValue AttackFromMs(double ms) {
-    if (ms > 100.0) return {10000, FormatInt(100) + "ms"};
-    ms = std::max(ms, 0.3);
+    if (ms > kAttackRaw.hi / 100.0) return {kAttackRaw.hi, FormatInt(kAttackRaw.hi / 100) + "ms"};
+    ms = std::max(ms, kAttackRaw.lo / 100.0);
     if (ms < 1.0) {
         const int raw = TruncToInt(ms * 10.0) * 10;
         return {raw, FormatFixed(raw / 100.0, 1) + "ms"};
@@ -79,9 +79,9 @@ struct DelayScale {
 };
 
 constexpr std::array<DelayScale, kDelayUnitCount> kDelayScales = {{
-    {"MS", 1.0, 20.0, 0.021, 3},
-    {"CM", 34.6, 692.0, 0.72, 2},
-    {"IN", 13.622, 272.44, 0.285, 2},
+    {"MS", 1.0, kMaxDelayMs * 1.0, 0.021, 3},
+    {"CM", 34.6, kMaxDelayMs * 34.6, 0.72, 2},
+    {"IN", 13.622, kMaxDelayMs * 13.622, 0.285, 2},
 }};
 
 const DelayScale& ScaleOf(int unit) {
@@ -92,7 +92,7 @@ ParsedValue DelayFromValue(double value, int unit) {
     const DelayScale& s = ScaleOf(unit);
     value = Limit(value, 0.0, s.limit);
     const double ms = value / s.perMs;
-    return {static_cast<uint16_t>(TruncToInt(ms * 48.0)), FormatFixed(value, s.decimals)};
+    return {TruncToInt(ms * kDelaySamplesPerMs), FormatFixed(value, s.decimals)};
 }
 
 constexpr std::array<std::string_view, kCrossoverTypeCount> kTypeLabels = {"Butterworth", "Bessel",
@@ -190,10 +190,10 @@ std::string FormatBandFreq(int raw) {
 ParsedValue ParseQ(std::string_view text) {
     const double v = ReadLeadingNumber(text);
     int raw;
-    if (v > 128.0)
-        raw = 12800;
-    else if (v < 0.4)
-        raw = 40;
+    if (v > kQRaw.hi / 100.0)
+        raw = kQRaw.hi;
+    else if (v < kQRaw.lo / 100.0)
+        raw = kQRaw.lo;
     else if (v < 10.0)
         raw = TruncToInt(v * 100.0);
     else if (v < 100.0)
@@ -204,7 +204,7 @@ ParsedValue ParseQ(std::string_view text) {
 }
 
 ParsedValue StepQ(std::string_view text, int delta) {
-    const int raw = TruncToInt(Limit(ReadLeadingNumber(text), 0.4, 128.0) * 100.0);
+    const int raw = TruncToInt(Limit(ReadLeadingNumber(text), kQRaw.lo / 100.0, kQRaw.hi / 100.0) * 100.0);
     const int index = LimitInt(NearestQIndex(raw) + delta, 0, kQStepCount - 1);
     const int stepped = kQStepTable[static_cast<size_t>(index)];
     return {stepped, FormatQ(stepped)};
@@ -243,6 +243,10 @@ ParsedValue StepGain(std::string_view text, int delta, GainLimits limits) {
     const int typed = GainFromDb(ReadLeadingNumber(text), limits).raw;
     const int raw = LimitInt(delta * 10 + typed, limits.minvol * 100, limits.maxvol * 100);
     return {raw, FormatGain(raw)};
+}
+
+RawRange GainRaw(GainLimits limits) {
+    return {std::min(limits.minvol, limits.maxvol) * 100, std::max(limits.minvol, limits.maxvol) * 100};
 }
 
 std::string FormatGain(int raw) {
@@ -315,7 +319,7 @@ ParsedValue StepDelay(std::string_view text, int delta, int unit) {
 
 std::string FormatDelay(int raw, int unit) {
     const DelayScale& s = ScaleOf(unit);
-    const double ms = raw / 48.0;
+    const double ms = raw / static_cast<double>(kDelaySamplesPerMs);
     return FormatFixed(ms * s.perMs, s.decimals);
 }
 

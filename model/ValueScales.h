@@ -27,6 +27,15 @@ struct GainLimits {
     int maxvol = 20;
 };
 
+// The raw values a kind's Parse and Step functions give, ends included. An
+// image from elsewhere is held to the same before it may reach the box
+// (ImageLimits.h), so these are the one statement of every kind's range.
+struct RawRange {
+    int lo;
+    int hi;
+    constexpr bool Holds(int raw) const { return raw >= lo && raw <= hi; }
+};
+
 // Scale the EQ curve editor is given in place of its layout's values.
 struct EqCurveScale {
     int dbMax;
@@ -43,10 +52,17 @@ int BlockOfChannel(int number);
 std::string ChannelLabel(int block);
 
 // Volumes (MainVol, Volume_N): raw = dB + 60, raw 0 is "OFF".
+inline constexpr int kMinVolumeDb = -60, kMaxVolumeDb = 6;
+inline constexpr RawRange kVolumeRaw{kMinVolumeDb + 60, kMaxVolumeDb + 60};
 ParsedValue ParseVolume(std::string_view text);
 ParsedValue StepVolume(std::string_view text, int delta);
 std::string FormatVolume(int raw);
-inline constexpr int kVolumeSliderMax = 66;
+inline constexpr int kVolumeSliderMax = kVolumeRaw.hi;
+
+// Band, high-pass and low-pass frequencies in whole Hz; a high-pass may
+// also be 0, off.
+inline constexpr RawRange kFrequencyRaw{20, 20000};
+inline constexpr int kHighPassOff = 0;
 
 // High-pass frequency: 0 is off, else 20..20000 Hz.
 ParsedValue ParseHighPassFreq(std::string_view text);
@@ -65,6 +81,7 @@ std::string FormatBandFreq(int raw);
 
 // EQ band Q, raw = Q x 100, 40..12800. Typed values are kept; only
 // stepping moves along the step table.
+inline constexpr RawRange kQRaw{40, 12800};
 inline constexpr int kQStepCount = 101;
 extern const std::array<int, kQStepCount> kQStepTable;
 ParsedValue ParseQ(std::string_view text);
@@ -72,7 +89,9 @@ ParsedValue StepQ(std::string_view text, int delta);
 std::string FormatQ(int raw);
 int NearestQIndex(int raw);
 
-// EQ band gain, raw = dB x 100 (signed), limited by the tuning file.
+// EQ band gain, raw = dB x 100 (signed), limited by the tuning file
+// (limits the wrong way round hold between the two).
+RawRange GainRaw(GainLimits limits);
 ParsedValue ParseGain(std::string_view text, GainLimits limits = {});
 ParsedValue StepGain(std::string_view text, int delta, GainLimits limits = {});
 std::string FormatGain(int raw);
@@ -86,16 +105,21 @@ int GainToSliderPos(int raw);
 int SliderPosToGain(int position);
 
 // Dynamics threshold, raw = dBu x 100 (signed), -30..6 dBu.
+inline constexpr RawRange kThresholdRaw{-3000, 600};
 ParsedValue ParseThreshold(std::string_view text);
 ParsedValue StepThreshold(std::string_view text, int delta);
 std::string FormatThreshold(int raw);
 
 // Dynamics attack, raw = ms x 100 (signed), 0.3..100 ms.
+inline constexpr RawRange kAttackRaw{30, 10000};
 ParsedValue ParseAttack(std::string_view text);
 ParsedValue StepAttack(std::string_view text, int delta);
 std::string FormatAttack(int raw);
 
-// Delay, raw = samples at 48 kHz, shown in the chosen unit.
+// Delay, raw = samples at 48 kHz, up to 20 ms, shown in the chosen unit.
+inline constexpr int kDelaySamplesPerMs = 48;
+inline constexpr int kMaxDelayMs = 20;
+inline constexpr RawRange kDelayRaw{0, (kMaxDelayMs * kDelaySamplesPerMs)};
 enum DelayUnit : int { kDelayMs = 0, kDelayCm = 1, kDelayInch = 2 };
 inline constexpr int kDelayUnitCount = 3;
 std::string_view DelayUnitLabel(int unit);  // "MS", "CM", "IN"
@@ -118,6 +142,12 @@ std::string_view SlopeLabel(int slope);         // empty outside the list
 // Slope the curve draws, in dB per octave; 0 (not drawn) for "OFF" and for
 // indexes the list does not offer.
 int SlopeDbPerOctave(int slope);
+
+// Mute, phase, EQ bypass and channel reset: one bit per channel.
+inline constexpr RawRange kChannelMaskRaw{0, (1 << 6) - 1};
+
+// An input's level in a channel's mix, 0..100.
+inline constexpr RawRange kInputLevelRaw{0, 100};
 
 // Release: list position 0..5.
 inline constexpr int kReleaseCount = 6;

@@ -1,5 +1,7 @@
 #include "SceneFile.h"
 
+#include <algorithm>
+
 #include "AtomicFile.h"
 #include "DebugLog.h"
 #include "HexBlock.h"
@@ -11,6 +13,20 @@ namespace {
 std::string FileName(const std::string& path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Each file with the first of its values; a message box has room for no more.
+constexpr size_t kValuesShownPerFile = 3;
+
+std::string RefusedList(const std::vector<RefusedSceneFile>& files, bool chinese) {
+    std::string text;
+    for (const RefusedSceneFile& f : files) {
+        const size_t more = f.outside.size() - std::min(f.outside.size(), kValuesShownPerFile);
+        text += f.fileName + (chinese ? "（" : " (") + OutOfLimitList(f.outside, kValuesShownPerFile);
+        if (more > 0) text += chinese ? FormatText("，另有%zu项", more) : FormatText(" and %zu more", more);
+        text += chinese ? "）" : ") ";
+    }
+    return text;
 }
 
 }  // namespace
@@ -39,7 +55,7 @@ std::optional<SceneRecord> ParseSceneFile(std::string_view text) {
 }
 
 ImportReport ImportSceneFiles(const std::vector<std::string>& paths, SceneList& list, Settings& settings,
-                              const AskDuplicate& ask) {
+                              GainLimits gains, const AskDuplicate& ask) {
     enum class Decision { Unasked, ImportAll, SkipAll } decision = Decision::Unasked;
     ImportReport report;
     for (const std::string& path : paths) {
@@ -48,6 +64,10 @@ ImportReport ImportSceneFiles(const std::vector<std::string>& paths, SceneList& 
         if (!scene) {
             report.readFailureList += name + " ";
             ++report.readFailures;
+            continue;
+        }
+        if (std::vector<OutOfLimit> outside = OutOfLimitParams(scene->block, gains); !outside.empty()) {
+            report.outOfLimits.push_back({name, std::move(outside)});
             continue;
         }
         if (HasSceneNamed(list, scene->name)) {
@@ -95,6 +115,16 @@ std::string ImportSummary(const ImportReport& r, int language) {
         text += chinese
                     ? FormatText("%d个场景文件添加失败：%s\n", r.addFailures, r.addFailureList.c_str())
                     : FormatText("%d scene file add failures:%s\n", r.addFailures, r.addFailureList.c_str());
+    if (!r.outOfLimits.empty()) {
+        const int n = static_cast<int>(r.outOfLimits.size());
+        const std::string files = RefusedList(r.outOfLimits, chinese);
+        text += chinese ? FormatText("%d个场景文件的参数超出设备允许的范围（括号内为允许值），未导入：%s\n",
+                                     n, files.c_str())
+                        : FormatText(
+                              "%d scene files hold values outside what the box may be given (allowed in "
+                              "brackets) and were not imported: %s\n",
+                              n, files.c_str());
+    }
     if (r.alreadyExisting > 0)
         text += chinese ? FormatText("%d个场景已经存在：%s", r.alreadyExisting, r.existingList.c_str())
                         : FormatText("%d scenes have already existed：%s", r.alreadyExisting,

@@ -26,11 +26,19 @@ enum class DuplicateAnswer { Yes, No, Closed };
 // in the store.
 using AskDuplicate = std::function<DuplicateAnswer()>;
 
+// A scene file whose image holds values the program's controls could not
+// give: it came from something else, or was changed by hand.
+struct RefusedSceneFile {
+    std::string fileName;
+    std::vector<OutOfLimit> outside;
+};
+
 struct ImportReport {
     int imported = 0;
     int readFailures = 0;
     int addFailures = 0;
     int alreadyExisting = 0;
+    std::vector<RefusedSceneFile> outOfLimits;  // neither stored nor sent
     // File names, each followed by a blank.
     std::string readFailureList;
     std::string addFailureList;
@@ -40,9 +48,10 @@ struct ImportReport {
 };
 
 // Reads each file and appends its scene to the store; every file ends in
-// exactly one of the four outcomes.
+// exactly one of the five outcomes. A scene outside the gain limits (or any
+// other parameter's) is refused before the question about its name.
 ImportReport ImportSceneFiles(const std::vector<std::string>& paths, SceneList& list, Settings& settings,
-                              const AskDuplicate& ask);
+                              GainLimits gains, const AskDuplicate& ask);
 
 // The summary shown after an import, in the interface language (0 Chinese,
 // 1 English).

@@ -95,10 +95,17 @@ bool DeleteScene(SceneList& list, int index, Settings& settings, bool* saved) {
     return true;
 }
 
-RecallOutcome RecallScene(const SceneList& list, int index, ParamDatabase& db) {
+RecallOutcome RecallScene(const SceneList& list, int index, ParamDatabase& db, GainLimits gains,
+                          std::vector<OutOfLimit>* outside) {
     if (index < 0 || index >= static_cast<int>(list.size())) return RecallOutcome::NoSelection;
+    const EffectBlock& image = list[static_cast<size_t>(index)].block;
+    std::vector<OutOfLimit> bad = OutOfLimitParams(image, gains);
+    if (!bad.empty()) {
+        if (outside) *outside = std::move(bad);
+        return RecallOutcome::OutOfLimits;
+    }
     const bool connected = db.IsDeviceReady();
-    const bool sent = db.LoadBlock(list[static_cast<size_t>(index)].block);
+    const bool sent = db.LoadBlock(image);
     db.ClearLinks();
     db.RebuildCurveModels();
     if (sent) return RecallOutcome::Sent;

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ImageLimits.h"
 #include "SceneRecord.h"
 #include "Settings.h"
 
@@ -19,6 +20,8 @@ using SceneList = std::vector<SceneRecord>;
 
 inline constexpr size_t kMaxAddedNameUnits = 20;
 
+// Every readable scene is listed, whatever its values: nothing the user had
+// is dropped, and RecallScene refuses one outside the limits.
 SceneList LoadSceneStore(const IniDocument& doc);
 // Replaces both sections in the document with the list.
 void PutSceneStore(const SceneList& list, IniDocument& doc);
@@ -46,9 +49,13 @@ bool DeleteScene(SceneList& list, int index, Settings& settings, bool* saved = n
 // Whether a scene of this name is in the list, without regard to case.
 bool HasSceneNamed(const SceneList& list, std::u16string_view name);
 
-enum class RecallOutcome { Sent, SendFailed, NotConnected, NoSelection };
+enum class RecallOutcome { Sent, SendFailed, NotConnected, NoSelection, OutOfLimits };
 // Loads the scene into the model (and the box when connected), clears the
-// links and rebuilds the curves. The window then refreshes itself.
-RecallOutcome RecallScene(const SceneList& list, int index, ParamDatabase& db);
+// links and rebuilds the curves. The window then refreshes itself. A scene
+// holding values the controls could not give (config.ini edited by hand,
+// or written by something else) is neither loaded nor sent: OutOfLimits,
+// and `outside` receives them.
+RecallOutcome RecallScene(const SceneList& list, int index, ParamDatabase& db, GainLimits gains,
+                          std::vector<OutOfLimit>* outside = nullptr);
 
 }  // namespace caraudio::storage

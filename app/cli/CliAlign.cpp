@@ -41,6 +41,41 @@ const char* ReadProblem(ImpulseResponseStatus s) {
     return "not readable";
 }
 
+// Why a file that read is no impulse response; empty for one that is.
+std::string NotAnImpulse(ArrivalStatus s) {
+    char text[200] = "";
+    switch (s) {
+    case ArrivalStatus::Found:
+    case ArrivalStatus::Silent:
+        break;
+    case ArrivalStatus::TooShort:
+        std::snprintf(
+            text, sizeof text,
+            "it ends less than %.0f ms after its direct sound, too soon to see the response die away",
+            kDecayWindowMs);
+        break;
+    case ArrivalStatus::NoLeadIn:
+        std::snprintf(text, sizeof text,
+                      "its direct sound comes within %.1f ms of the start: the file was cut there or "
+                      "measured without a timing reference",
+                      kMinArrivalMs);
+        break;
+    case ArrivalStatus::NoPeak:
+        std::snprintf(text, sizeof text,
+                      "no peak stands %.0f dB clear of the rest; it looks like noise, music, a sweep or DC",
+                      kMinPeakOverBackgroundDb);
+        break;
+    case ArrivalStatus::NoDecay:
+        std::snprintf(
+            text, sizeof text,
+            "something within %.0f dB of the direct sound comes more than %.0f ms after it; it looks "
+            "like more than one impulse, or noise",
+            -kMaxLateLevelDb, kDecayWindowMs);
+        break;
+    }
+    return text;
+}
+
 int ParseAlignArgs(CommandArgs args, std::vector<ChannelFile>& files, bool& dryRun, std::FILE* err) {
     std::array<bool, kChannelCount> taken{};
     for (std::string_view a : args) {
@@ -83,9 +118,16 @@ int Align(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE
             return kExitFailed;
         }
         const Arrival arrival = DetectArrival(read.response);
-        if (arrival.status != ArrivalStatus::Found) {
+        if (arrival.status == ArrivalStatus::Silent) {
             std::fprintf(err, "caraudio-cli: %s is silent: no direct sound to time. Nothing was changed.\n",
                          f.path.c_str());
+            return kExitFailed;
+        }
+        if (arrival.status != ArrivalStatus::Found) {
+            std::fprintf(err,
+                         "caraudio-cli: %s: %s does not look like an impulse response: %s. Nothing was "
+                         "changed.\n",
+                         ChannelLabel(f.block).c_str(), f.path.c_str(), NotAnImpulse(arrival.status).c_str());
             return kExitFailed;
         }
         arrivals.push_back(arrival.ms);

@@ -119,6 +119,12 @@ int ParseAutoEqArgs(CommandArgs args, AutoEqArgs& a, std::FILE* err) {
     return kExitOk;
 }
 
+std::string SpanText(FrequencySpan s) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%g..%g Hz", s.lowHz, s.highHz);
+    return text;
+}
+
 std::string FittedNote(const AutoEqArgs& a) {
     return ChannelLabel(a.channel) + " auto EQ against the " +
            (a.source.target.empty() ? std::string("flat") : a.source.target) + " target";
@@ -130,7 +136,7 @@ void PrintProposal(const AutoEqArgs& a, const AutoEqResult& r, const EffectBlock
                    std::FILE* out) {
     std::fprintf(out,
                  "* RMS error over %g..%g Hz after 1/6-octave smoothing: before %.2f dB, after %.2f dB\n",
-                 a.fit.loHz, a.fit.hiHz, r.rmsBeforeDb, r.rmsAfterDb);
+                 r.fitted.lowHz, r.fitted.highHz, r.rmsBeforeDb, r.rmsAfterDb);
     std::fprintf(out, "* Bands used: %d of %d; boost at most %+.2f dB%s\n", r.bandsUsed, a.fit.maxBands,
                  heldBoostDb, heldBoostDb < a.fit.maxBoostDb ? " (the tuning file's gain limit)" : "");
     const std::vector<PeakingFilter> filters =
@@ -140,8 +146,20 @@ void PrintProposal(const AutoEqArgs& a, const AutoEqResult& r, const EffectBlock
     std::fwrite(text.data(), 1, text.size(), out);
 }
 
-int FitRefused(const AutoEqArgs& a, const AutoEqResult& r, std::FILE* err) {
-    if (r.status == AutoEqStatus::NoMeasurement)
+int FitRefused(const AutoEqArgs& a, const AutoEqResult& r, const MeasurementAgainstTarget& source,
+               std::FILE* err) {
+    if (r.status == AutoEqStatus::NotCovered && r.fitted.Empty())
+        std::fprintf(
+            err,
+            "caraudio-cli: %s: they share nothing of the fit range %g..%g Hz; there is nothing to fit. "
+            "Nothing was changed.\n",
+            source.CoverageText().c_str(), a.fit.loHz, a.fit.hiHz);
+    else if (r.status == AutoEqStatus::NotCovered)
+        std::fprintf(err,
+                     "caraudio-cli: %s: of the fit range %g..%g Hz they share only %s, less than an octave; "
+                     "there is too little to fit. Nothing was changed.\n",
+                     source.CoverageText().c_str(), a.fit.loHz, a.fit.hiHz, SpanText(r.fitted).c_str());
+    else if (r.status == AutoEqStatus::NoMeasurement)
         std::fprintf(err,
                      "caraudio-cli: %s has no measured level between %g and %g Hz; there is nothing to fit. "
                      "Nothing was changed.\n",
@@ -171,12 +189,16 @@ int AutoEq(const CliOptions& options, CommandArgs args, std::FILE* out, std::FIL
     if (c.status != kExitOk) return c.status;
     ParamDatabase& db = c.session->Db();
     const EffectBlock image = db.Block();
-    const AutoEqResult r = FitAutoEq(source.Measured(), source.Target(), image, a.channel, a.fit);
-    if (r.status != AutoEqStatus::Fitted) return FitRefused(a, r, err);
+    const AutoEqResult r =
+        FitAutoEq(source.Measured(), source.Target(), image, a.channel, a.fit, source.Covered());
+    if (r.status != AutoEqStatus::Fitted) return FitRefused(a, r, source, err);
 
     const std::string channel = ChannelLabel(a.channel);
-    std::fprintf(out, "* %s: %s, fitted over %g..%g Hz\n", FittedNote(a).c_str(), source.Path().c_str(),
-                 a.fit.loHz, a.fit.hiHz);
+    std::fprintf(out, "* %s: %s, fitted over %s\n", FittedNote(a).c_str(), source.Path().c_str(),
+                 SpanText(r.fitted).c_str());
+    if (r.fitted != FrequencySpan{a.fit.loHz, a.fit.hiHz})
+        std::fprintf(out, "* Only %s of the range %g..%g Hz was fitted: %s.\n", SpanText(r.fitted).c_str(),
+                     a.fit.loHz, a.fit.hiHz, source.CoverageText().c_str());
     source.PrintMeasuredLine(out);
     if (a.dryRun) {
         std::fprintf(out, "* Dry run: nothing was sent to the box.\n");

@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "Folders.h"
+#include "ImageLimits.h"
+#include "TuningSettings.h"
+
 namespace caraudio::cli {
 namespace {
 
@@ -135,6 +139,24 @@ int TakeImage(const CliOptions& options, const std::string& imagePath, EffectBlo
     return kExitOk;
 }
 
+GainLimits TuningGainLimits() {
+    return storage::LoadTuningSettings(storage::ReadOnlyFolders()).Gains();
+}
+
+void SayOutOfLimits(const std::string& what, const std::vector<OutOfLimit>& outside, std::FILE* err) {
+    std::fprintf(err,
+                 "caraudio-cli: %s holds %zu value%s outside what the box may be given (allowed in "
+                 "brackets); nothing was sent:\n",
+                 what.c_str(), outside.size(), outside.size() == 1 ? "" : "s");
+    for (const OutOfLimit& p : outside) std::fprintf(err, "  %s\n", OutOfLimitLine(p).c_str());
+}
+
+bool ImageWithinLimits(const EffectBlock& image, const std::string& path, std::FILE* err) {
+    const std::vector<OutOfLimit> outside = OutOfLimitParams(image, TuningGainLimits());
+    if (!outside.empty()) SayOutOfLimits(path, outside, err);
+    return outside.empty();
+}
+
 std::string ModeName(int index) {
     if (index >= 0 && index < 8) return "USER-" + std::to_string(index + 1);
     if (index == 8) return "Factory settings";
@@ -202,7 +224,7 @@ int ReadImage(const CliOptions& options, CommandArgs args, std::FILE* out, std::
 int WriteImage(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err) {
     const std::string path(args[0]);
     EffectBlock image;
-    if (!ReadImageFile(path, image, err)) return kExitFailed;
+    if (!ReadImageFile(path, image, err) || !ImageWithinLimits(image, path, err)) return kExitFailed;
     Connected c = ConnectBox(options, err);
     if (c.status != kExitOk) return c.status;
     if (!c.session->Db().SendBlock(image)) {
@@ -265,10 +287,16 @@ int Set(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* 
                      "caraudio-cli: RAW must be a whole number from -32768 to 65535 (or 0x0000..0xFFFF).\n");
         return kExitUsage;
     }
+    // A raw tool still sends only what the controls could: the speakers do
+    // not care which command a value came from. Every one-byte parameter
+    // takes less than 256, so no value is cut to its low byte either.
     const auto value = static_cast<uint16_t>(raw);
-    if (param->size == 1 && value > 0xFF)
-        std::fprintf(err, "caraudio-cli: %s is one byte; only the low byte %u is stored.\n", param->name,
-                     value & 0xFFu);
+    const ParamLimit limit = LimitOf(*param, TuningGainLimits());
+    if (const int limited = LimitedValue(limit, value); !Allows(limit, limited)) {
+        std::fprintf(err, "caraudio-cli: %s takes %s, not %d. Nothing was sent.\n", param->name,
+                     AllowedText(limit).c_str(), limited);
+        return kExitFailed;
+    }
     Connected c = ConnectBox(options, err);
     if (c.status != kExitOk) return c.status;
     ParamDatabase& db = c.session->Db();

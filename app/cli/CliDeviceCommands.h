@@ -5,8 +5,10 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "CliSession.h"
+#include "ImageLimits.h"
 
 namespace caraudio::cli {
 
@@ -48,6 +50,15 @@ bool ReadImageFile(const std::string& path, EffectBlock& image, std::FILE* err);
 // The image of FILE when a path is given, else the connected box's; the exit
 // status says why there is none.
 int TakeImage(const CliOptions& options, const std::string& imagePath, EffectBlock& image, std::FILE* err);
+
+// The EQ gain limits of the tuning file beside the program or in its share folder.
+GainLimits TuningGainLimits();
+// Says on err which parameters of `what` lie outside their limits, one a
+// line, and that nothing was sent.
+void SayOutOfLimits(const std::string& what, const std::vector<OutOfLimit>& outside, std::FILE* err);
+// Says on err which parameters of the image (from `path`) lie outside what
+// the program's controls can give, and that nothing was sent; true when none.
+bool ImageWithinLimits(const EffectBlock& image, const std::string& path, std::FILE* err);
 
 // "USER-1".."USER-8", "Factory settings", or "mode N" for the others.
 std::string ModeName(int index);

@@ -102,24 +102,46 @@ bool MeasurementAgainstTarget::PutOnGrid(const FrequencyGrid& grid, std::FILE* e
     targetCurve_ = target_.kind == TargetKind::File ? InterpolateOntoGrid(targetFile_, grid)
                                                     : HouseCurveOnGrid(target_.house, grid);
     const ReferenceRange range;
-    const LevelAlignment aligned = MeasuredCurveOnGrid(measurement_, smoothing_, targetCurve_, grid, range);
+    const LevelAlignment aligned =
+        MeasuredCurveOnGrid(measurement_, smoothing_, targetCurve_, grid, range,
+                            target_.kind == TargetKind::File ? SpanOf(targetFile_) : kEverywhere);
     if (aligned.status != LevelAlignment::Status::Aligned) {
         std::fprintf(err,
-                     "caraudio-cli: %s has no level between %.0f and %.0f Hz where the target has one, so it "
-                     "cannot be set against the target.\n",
-                     measurementPath_.c_str(), range.lowHz, range.highHz);
+                     "caraudio-cli: %s, so they share nothing of the reference range %.0f..%.0f Hz and the "
+                     "measurement cannot be set against the target.\n",
+                     CoverageText().c_str(), range.lowHz, range.highHz);
         return false;
     }
     offsetDb_ = aligned.offsetDb;
+    levelledOver_ = aligned.used;
     measured_ = aligned.aligned;
     return true;
 }
 
+FrequencySpan MeasurementAgainstTarget::Covered() const {
+    return Overlap(SpanOf(measurement_),
+                   target_.kind == TargetKind::File ? SpanOf(targetFile_) : kEverywhere);
+}
+
+std::string MeasurementAgainstTarget::CoverageText() const {
+    auto span = [](FrequencySpan s) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.0f..%.0f Hz", s.lowHz, s.highHz);
+        return std::string(text);
+    };
+    return measurementPath_ + " covers " + span(SpanOf(measurement_)) + " and the target " +
+           (target_.kind == TargetKind::File ? target_.path + " " + span(SpanOf(targetFile_))
+                                             : std::string("every frequency"));
+}
+
 void MeasurementAgainstTarget::PrintMeasuredLine(std::FILE* out) const {
     const ReferenceRange range;
-    std::fprintf(out, "* Measured: %s, %s smoothing, moved %+.2f dB onto the target over %.0f..%.0f Hz\n",
+    std::fprintf(out, "* Measured: %s, %s smoothing, moved %+.2f dB onto the target over %.0f..%.0f Hz",
                  measurementPath_.c_str(), std::string(SmoothingText(smoothing_)).c_str(), offsetDb_,
-                 range.lowHz, range.highHz);
+                 levelledOver_.lowHz, levelledOver_.highHz);
+    if (levelledOver_ != FrequencySpan{range.lowHz, range.highHz})
+        std::fprintf(out, " (as much of %.0f..%.0f Hz as both cover)", range.lowHz, range.highHz);
+    std::fputc('\n', out);
 }
 
 }  // namespace caraudio::cli

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "EqCurveModel.h"
+#include "FrequencySpan.h"
 #include "Measurement.h"
 #include "Smoothing.h"
 #include "Target.h"
@@ -21,8 +22,13 @@ public:
     // Puts the target on the grid and the measurement onto the target over
     // the reference range; says why not on err.
     bool PutOnGrid(const FrequencyGrid& grid, std::FILE* err);
-    // The "* Measured: ..." comment line naming the file, smoothing and move.
+    // The "* Measured: ..." comment line naming the file, smoothing, move and
+    // the range it was set over.
     void PrintMeasuredLine(std::FILE* out) const;
+    // Where both the measurement and the target have levels.
+    analysis::FrequencySpan Covered() const;
+    // "ch2.txt covers 900..1100 Hz and the target every frequency".
+    std::string CoverageText() const;
 
     const std::string& Path() const { return measurementPath_; }
     const Response& Measured() const { return measured_; }  // NaN where nothing was measured
@@ -35,6 +41,7 @@ private:
     analysis::TargetText target_;
     analysis::Measurement targetFile_;
     double offsetDb_ = 0;
+    analysis::FrequencySpan levelledOver_{0, 0};
     Response measured_{}, targetCurve_{};
 };
 

@@ -121,6 +121,8 @@ int SceneAdd(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
     EffectBlock image;
     if (const int status = TakeImage(options, std::string(imagePath), image, err); status != kExitOk)
         return status;
+    // A file from elsewhere becomes a scene only if it could be sent later.
+    if (!imagePath.empty() && !ImageWithinLimits(image, std::string(imagePath), err)) return kExitFailed;
     PcScenes store(Settings::Access::ReadWrite, err);
     const AddSceneResult r = AddScene(store.list, Utf8ToUtf16(name), image, store.settings);
     switch (r.outcome) {
@@ -181,12 +183,13 @@ int SceneImport(const CliOptions&, CommandArgs args, std::FILE* out, std::FILE* 
     if (files.empty()) return kExitUsage;
     if (ProgramRunning(err)) return kExitFailed;
     PcScenes store(Settings::Access::ReadWrite, err);
-    const ImportReport r = ImportSceneFiles(files, store.list, store.settings, ask);
+    const ImportReport r = ImportSceneFiles(files, store.list, store.settings, TuningGainLimits(), ask);
     std::string summary = ImportSummary(r, 1);
     if (summary.back() != '\n') summary += '\n';
     std::fputs(summary.c_str(), out);
     WarnIfNotSaved(r.allSaved, store, err);
-    return r.readFailures + r.addFailures > 0 || !r.allSaved ? kExitFailed : kExitOk;
+    return r.readFailures + r.addFailures > 0 || !r.outOfLimits.empty() || !r.allSaved ? kExitFailed
+                                                                                       : kExitOk;
 }
 
 int SceneRecall(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err) {
@@ -197,7 +200,8 @@ int SceneRecall(const CliOptions& options, CommandArgs args, std::FILE* out, std
     if (!session.Open()) return kExitFailed;
     const ConnectStatus status = session.Connect();
     if (status != ConnectStatus::Connected) return ExitStatusFor(status);
-    switch (RecallScene(store.list, index, session.Db())) {
+    std::vector<OutOfLimit> outside;
+    switch (RecallScene(store.list, index, session.Db(), TuningGainLimits(), &outside)) {
     case RecallOutcome::Sent:
         std::fprintf(out, "Call the computer scene successfully!\n");
         return kExitOk;
@@ -206,6 +210,9 @@ int SceneRecall(const CliOptions& options, CommandArgs args, std::FILE* out, std
         return kExitFailed;
     case RecallOutcome::NotConnected:
         std::fprintf(err, "caraudio-cli: Device not connected\n");
+        return kExitFailed;
+    case RecallOutcome::OutOfLimits:
+        SayOutOfLimits("scene " + std::to_string(index + 1), outside, err);
         return kExitFailed;
     case RecallOutcome::NoSelection:
         break;

@@ -42,6 +42,51 @@ QString ReadProblem(analysis::ImpulseResponseStatus s) {
     return T("It is not a sound file this program can read.");
 }
 
+// What the row says of a file that is no impulse response, and the whole reason.
+QString ShortReason(analysis::ArrivalStatus s) {
+    using analysis::ArrivalStatus;
+    switch (s) {
+    case ArrivalStatus::TooShort:
+        return T("too short");
+    case ArrivalStatus::NoLeadIn:
+        return T("no lead-in");
+    case ArrivalStatus::NoPeak:
+        return T("no clear peak");
+    case ArrivalStatus::NoDecay:
+        return T("no decay");
+    case ArrivalStatus::Found:
+    case ArrivalStatus::Silent:
+        break;
+    }
+    return {};
+}
+
+QString Reason(analysis::ArrivalStatus s) {
+    using analysis::ArrivalStatus;
+    switch (s) {
+    case ArrivalStatus::TooShort:
+        return T("It ends less than %1 ms after its direct sound, too soon to see the response die away.")
+            .arg(analysis::kDecayWindowMs);
+    case ArrivalStatus::NoLeadIn:
+        return T("Its direct sound comes within %1 ms of the start: the file was cut there or measured "
+                 "without "
+                 "a timing reference.")
+            .arg(analysis::kMinArrivalMs);
+    case ArrivalStatus::NoPeak:
+        return T("No peak stands %1 dB clear of the rest; it looks like noise, music, a sweep or DC.")
+            .arg(analysis::kMinPeakOverBackgroundDb);
+    case ArrivalStatus::NoDecay:
+        return T("Something within %1 dB of the direct sound comes more than %2 ms after it; it looks like "
+                 "more than one impulse, or noise.")
+            .arg(-analysis::kMaxLateLevelDb)
+            .arg(analysis::kDecayWindowMs);
+    case ArrivalStatus::Found:
+    case ArrivalStatus::Silent:
+        break;
+    }
+    return {};
+}
+
 QString Ms(double ms) {
     return QString::number(ms, 'f', 3);
 }
@@ -85,7 +130,16 @@ std::vector<std::pair<int, int>> AlignDialog::Delays() const {
 }
 
 bool AlignDialog::Applicable() const {
-    return proposal_.status == analysis::DelayProposalStatus::Proposed && proposed_.size() >= 2;
+    return proposal_.status == analysis::DelayProposalStatus::Proposed && proposed_.size() >= 2 &&
+           RefusedRow() < 0;
+}
+
+int AlignDialog::RefusedRow() const {
+    for (int k = 0; k < 6; ++k)
+        if (const auto& found = rows_[static_cast<size_t>(k)].found;
+            found && found->status != analysis::ArrivalStatus::Found)
+            return k;
+    return -1;
 }
 
 void AlignDialog::Choose(int row) {
@@ -100,7 +154,7 @@ void AlignDialog::Choose(int row) {
         return prompter_.Inform(this, T("%1 was not taken.").arg(path) + "\n\n" + ReadProblem(read.status),
                                 title);
     const analysis::Arrival arrival = analysis::DetectArrival(read.response);
-    if (arrival.status != analysis::ArrivalStatus::Found)
+    if (arrival.status == analysis::ArrivalStatus::Silent)
         return prompter_.Inform(this, T("%1 is silent: there is no direct sound to time.").arg(path), title);
     Row& r = rows_[static_cast<size_t>(row)];
     r.file = path;
@@ -120,7 +174,8 @@ void AlignDialog::ShowRows() {
     std::vector<int> polarities;
     proposed_.clear();
     for (int k = 0; k < 6; ++k)
-        if (const auto& found = rows_[static_cast<size_t>(k)].found) {
+        if (const auto& found = rows_[static_cast<size_t>(k)].found;
+            found && found->status == analysis::ArrivalStatus::Found) {
             proposed_.push_back(k);
             arrivals.push_back(found->ms);
             polarities.push_back(found->polarity);
@@ -132,9 +187,11 @@ void AlignDialog::ShowRows() {
     for (Row& r : rows_) {
         r.path->setText(r.file.isEmpty() ? T("(none)") : QFileInfo(r.file).fileName());
         r.path->setToolTip(r.file);
-        r.arrival->clear();
         r.delay->clear();
         r.polarity->clear();
+        const bool refused = r.found && r.found->status != analysis::ArrivalStatus::Found;
+        r.arrival->setText(refused ? ShortReason(r.found->status) : QString());
+        r.arrival->setToolTip(refused ? Reason(r.found->status) : QString());
     }
     for (size_t i = 0; i < proposed_.size(); ++i) {
         Row& r = rows_[static_cast<size_t>(proposed_[i])];
@@ -142,7 +199,13 @@ void AlignDialog::ShowRows() {
         if (proposed) r.delay->setText(Ms(proposal_.raw[i] / double(analysis::kDelayStepsPerMs)));
         if (inverted[i]) r.polarity->setText(T("inverted?"));
     }
-    if (proposed_.size() < 2)
+    if (const int refused = RefusedRow(); refused >= 0) {
+        const Row& r = rows_[static_cast<size_t>(refused)];
+        status_->setText(T("CH%1: %2 does not look like an impulse response. %3 Clear it or choose another "
+                           "file.")
+                             .arg(refused + 1)
+                             .arg(QFileInfo(r.file).fileName(), Reason(r.found->status)));
+    } else if (proposed_.size() < 2)
         status_->setText(T("Choose the impulse responses of at least two channels."));
     else if (!proposed)
         status_->setText(

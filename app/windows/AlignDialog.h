@@ -20,7 +20,9 @@ class Prompter;
 // Channel delays from measured impulse responses (layout XML_ALIGN): a file
 // per channel, read at once; the table shows each arrival, the delay that
 // makes every channel arrive with the latest, and a hint where a channel's
-// polarity looks inverted against the others. Apply ends the dialog with
+// polarity looks inverted against the others. A file that does not look
+// like an impulse response stays in its row, which says why, and keeps
+// Apply off until it is cleared or replaced. Apply ends the dialog with
 // kOk; Cancel, Escape or the close button change nothing.
 class AlignDialog final : public CCommonDlg {
     Q_OBJECT
@@ -38,13 +40,16 @@ private:
     struct Row {
         QLabel *path = nullptr, *arrival = nullptr, *delay = nullptr, *polarity = nullptr;
         QString file;
-        std::optional<analysis::Arrival> found;
+        std::optional<analysis::Arrival> found;  // Found, or why the file is refused
     };
     void Choose(int row);
     void Clear(int row);
     void ShowRows();
-    // Delays for at least two channels, within what the box can delay.
+    // Delays for at least two channels, within what the box can delay, and
+    // no refused file among the rows.
     bool Applicable() const;
+    // The first row holding a file that is no impulse response, or -1.
+    int RefusedRow() const;
 
     FileChooser& files_;
     Prompter& prompter_;

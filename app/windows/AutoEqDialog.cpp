@@ -26,6 +26,16 @@ QString T(const char* text) {
 // A fit usually ends before anyone notices; the bar shows only after this.
 constexpr int kSlowFitMs = 150;
 
+// A frequency of a file or a field, without digits that say nothing.
+QString Hz(double v) {
+    return QString::number(v, 'g', 6);
+}
+
+QString SpanText(analysis::FrequencySpan s) {
+    if (s == analysis::kEverywhere) return T("every frequency");
+    return T("%1..%2 Hz").arg(Hz(s.lowHz), Hz(s.highHz));
+}
+
 }  // namespace
 
 AutoEqDialog::AutoEqDialog(const AutoEqInputs& inputs, Prompter& prompter, QWidget* parent)
@@ -122,7 +132,8 @@ void AutoEqDialog::Fit() {
     auto out = std::make_shared<analysis::AutoEqResult>();
     done_ = out;
     worker_ = QThread::create([in = inputs_, out] {
-        *out = analysis::FitAutoEq(in.measured, in.target, in.image, in.channel, in.options);
+        *out = analysis::FitAutoEq(in.measured, in.target, in.image, in.channel, in.options,
+                                   analysis::Overlap(in.measuredSpan, in.targetSpan));
     });
     connect(worker_, &QThread::finished, this, &AutoEqDialog::FitDone, Qt::QueuedConnection);
     QTimer::singleShot(kSlowFitMs, progress_, [this, running = worker_] {
@@ -150,8 +161,14 @@ void AutoEqDialog::ShowProposal() {
     std::vector<widgets::EqOverlayCurve> curves{
         {EqOverlayRole::Measured, T("Measured"), inputs_.measured, true},
         {EqOverlayRole::Target, T("Target"), inputs_.target, true}};
+    const QString measuredSpan = SpanText(inputs_.measuredSpan), targetSpan = SpanText(inputs_.targetSpan);
     if (!proposal_ || proposal_->status != analysis::AutoEqStatus::Fitted) {
-        if (proposal_)
+        if (proposal_ && proposal_->status == analysis::AutoEqStatus::NotCovered)
+            result_->setText(
+                T("The measurement covers %1 and the target %2: they share less than an octave of "
+                  "the fit range, too little to fit.")
+                    .arg(measuredSpan, targetSpan));
+        else if (proposal_)
             result_->setText(T("The measurement has no level inside the fit range: nothing to fit."));
         apply_->setEnabled(false);
         preview_->SetCurves(std::move(curves), o.loHz, o.hiHz);
@@ -159,15 +176,21 @@ void AutoEqDialog::ShowProposal() {
     }
     const analysis::AutoEqResult& r = *proposal_;
     curves.push_back({EqOverlayRole::Predicted, T("With Auto EQ"), r.predicted, true});
-    preview_->SetCurves(std::move(curves), o.loHz, o.hiHz);
-    result_->setText(
+    preview_->SetCurves(std::move(curves), r.fitted.lowHz, r.fitted.highHz);
+    QString text =
         T("%1 of %2 bands used. Error against the target from %3 to %4 Hz, smoothed to 1/6 octave: "
           "%5 dB now, %6 dB with these bands.")
             .arg(r.bandsUsed)
             .arg(kBandCount)
-            .arg(PlainNumber(o.loHz), PlainNumber(o.hiHz))
+            .arg(Hz(r.fitted.lowHz), Hz(r.fitted.highHz))
             .arg(r.rmsBeforeDb, 0, 'f', 2)
-            .arg(r.rmsAfterDb, 0, 'f', 2));
+            .arg(r.rmsAfterDb, 0, 'f', 2);
+    // Only part of the range has both curves: say so before anything else.
+    if (r.fitted != analysis::FrequencySpan{o.loHz, o.hiHz})
+        text = T("Only %1 of the fit range is fitted: the measurement covers %2 and the target %3.")
+                   .arg(SpanText(r.fitted), measuredSpan, targetSpan) +
+               " " + text;
+    result_->setText(text);
     apply_->setEnabled(true);
 }
 

@@ -27,6 +27,7 @@ class Prompter;
 struct AutoEqInputs {
     int channel = 0;
     Response measured{}, target{};
+    analysis::FrequencySpan measuredSpan, targetSpan;  // where each has levels
     EffectBlock image;
     analysis::AutoEqOptions options;  // the fields' first values, the mode and the limits
 };

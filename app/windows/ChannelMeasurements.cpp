@@ -68,11 +68,16 @@ void ChannelMeasurements::Update(int channel, const FrequencyGrid& grid) {
         g.target.fill(0);
     g.measured.fill(std::numeric_limits<double>::quiet_NaN());
     g.alignment = analysis::LevelAlignment::Status::Aligned;
+    g.targetSpan =
+        c.setup.target == TargetKind::File && c.target ? analysis::SpanOf(*c.target) : analysis::kEverywhere;
+    g.levelledOver = g.measuredSpan = {0, 0};
     if (!c.measured) return;
-    analysis::LevelAlignment aligned =
-        analysis::MeasuredCurveOnGrid(*c.measured, c.setup.smoothing, g.target, grid, c.setup.range);
+    analysis::LevelAlignment aligned = analysis::MeasuredCurveOnGrid(*c.measured, c.setup.smoothing, g.target,
+                                                                     grid, c.setup.range, g.targetSpan);
     g.measured = aligned.aligned;
     g.alignment = aligned.status;
+    g.levelledOver = aligned.used;
+    g.measuredSpan = analysis::SpanOf(*c.measured);
 }
 
 std::optional<ChannelMeasurements::FitCurves> ChannelMeasurements::CurvesForFit(int channel,
@@ -80,7 +85,7 @@ std::optional<ChannelMeasurements::FitCurves> ChannelMeasurements::CurvesForFit(
     if (!At(channel).measured) return std::nullopt;
     if (grid_[Index(channel)].stale) Update(channel, grid);
     const OnGrid& g = grid_[Index(channel)];
-    return FitCurves{g.measured, g.target, g.alignment};
+    return FitCurves{g.measured, g.target, g.alignment, g.measuredSpan, g.targetSpan};
 }
 
 std::vector<widgets::EqOverlayCurve> ChannelMeasurements::Overlays(int channel, const EqCurveModel& model,

@@ -58,10 +58,13 @@ public:
     struct FitCurves {
         Response measured{}, target{};
         analysis::LevelAlignment::Status alignment = analysis::LevelAlignment::Status::Aligned;
+        analysis::FrequencySpan measuredSpan, targetSpan;  // where each has levels
     };
     std::optional<FitCurves> CurvesForFit(int channel, const FrequencyGrid& grid);
-    // How the last measured curve was set against the target.
+    // How the last measured curve was set against the target, and over
+    // which part of the reference range.
     analysis::LevelAlignment::Status Alignment(int channel) const { return grid_[Index(channel)].alignment; }
+    analysis::FrequencySpan LevelledOver(int channel) const { return grid_[Index(channel)].levelledOver; }
 
 private:
     struct OnGrid {
@@ -69,6 +72,8 @@ private:
         Response target{};
         Response measured{};
         analysis::LevelAlignment::Status alignment = analysis::LevelAlignment::Status::Aligned;
+        analysis::FrequencySpan levelledOver{0, 0};
+        analysis::FrequencySpan measuredSpan{0, 0}, targetSpan;
     };
     static size_t Index(int channel) { return static_cast<size_t>(channel); }
     void Update(int channel, const FrequencyGrid& grid);

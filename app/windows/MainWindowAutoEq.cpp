@@ -41,6 +41,8 @@ void CMainDlg::RunAutoEq() {
     inputs.channel = ch;
     inputs.measured = curves->measured;
     inputs.target = curves->target;
+    inputs.measuredSpan = curves->measuredSpan;
+    inputs.targetSpan = curves->targetSpan;
     inputs.image = s_.db.Block();
     inputs.options = autoEqOptions_;
     inputs.options.geq = !peq_;

@@ -148,6 +148,12 @@ void MeasurementDialog::ShowStatus() {
         text = T("The target file could not be read; it is read again at the next start.");
     else if (c.measured && state_.Alignment(channel_) != analysis::LevelAlignment::Status::Aligned)
         text = T("The measurement has no level inside the reference range: its level is not moved.");
+    else if (const analysis::FrequencySpan used = state_.LevelledOver(channel_);
+             c.measured && used != analysis::FrequencySpan{c.setup.range.lowHz, c.setup.range.highHz})
+        text =
+            T("The measurement's level is set over %1..%2 Hz only, as much of the reference range as it and "
+              "the target cover.")
+                .arg(QString::number(used.lowHz, 'g', 6), QString::number(used.highHz, 'g', 6));
     status_->setText(text);
 }
 

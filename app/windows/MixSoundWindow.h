@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "AppServices.h"
+#include "ValueScales.h"
 
 class QWidget;
 
@@ -25,7 +26,7 @@ class CDlgMixSoundEventHandler final : public QObject {
     Q_OBJECT
 public:
     static constexpr int kInputs = 4;
-    static constexpr int kLevelMax = 100;
+    static constexpr int kLevelMax = kInputLevelRaw.hi;
 
     CDlgMixSoundEventHandler(CCommonDlg& dialog, const AppServices& services);
 

@@ -48,6 +48,8 @@ private:
     void ImportScenes();
     void ExportScene();
 
+    // The message for a scene refused for its values.
+    static QString OutOfLimitsText(const std::vector<OutOfLimit>& outside);
     void ShowSending(bool on);
     void Inform(const char* text);
     void WarnIfNotSaved(bool saved);

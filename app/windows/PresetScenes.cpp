@@ -14,6 +14,7 @@
 #include "SceneNameField.h"
 #include "StepLabels.h"
 #include "Translation.h"
+#include "TuningSettings.h"
 
 namespace caraudio::app {
 
@@ -42,10 +43,11 @@ void CDlgSysSettingEventHandler::RecallScene() {
     const bool overlay = Connected() && sending_;
     if (overlay) ShowSending(true);
     storage::RecallOutcome outcome;
+    std::vector<OutOfLimit> outside;
     {
         const QString name = QString::fromStdU16String(scenes_[static_cast<size_t>(index)].name);
         EditSession::Scope step(s_.session, StepLabel("Load scene %1", {name}));
-        outcome = storage::RecallScene(scenes_, index, s_.db);
+        outcome = storage::RecallScene(scenes_, index, s_.db, s_.tuning.Gains(), &outside);
     }
     if (refreshMain_) refreshMain_();
     if (overlay) ShowSending(false);
@@ -58,7 +60,20 @@ void CDlgSysSettingEventHandler::RecallScene() {
         return Inform("Device not connected");
     case storage::RecallOutcome::NoSelection:
         return Inform("Unselected scene!");
+    case storage::RecallOutcome::OutOfLimits:
+        return s_.prompter.Inform(&dialog_, OutOfLimitsText(outside));
     }
+}
+
+QString CDlgSysSettingEventHandler::OutOfLimitsText(const std::vector<OutOfLimit>& outside) {
+    constexpr size_t kShown = 6;
+    QString text = Tr("messagebox",
+                      "The scene holds values outside what the box may be given (allowed in brackets), so it "
+                      "was neither loaded nor sent:") +
+                   "\n" + QString::fromStdString(OutOfLimitList(outside, kShown));
+    if (outside.size() > kShown)
+        text += Tr("messagebox", " and %1 more").arg(static_cast<qulonglong>(outside.size() - kShown));
+    return text;
 }
 
 void CDlgSysSettingEventHandler::AddScene() {
@@ -102,19 +117,20 @@ void CDlgSysSettingEventHandler::ImportScenes() {
     if (chosen.isEmpty()) return;
     std::vector<std::string> paths;
     for (const QString& path : chosen) paths.push_back(LocalPath(path));
-    const storage::ImportReport report = storage::ImportSceneFiles(paths, scenes_, s_.settings, [this] {
-        switch (s_.prompter.Question(&dialog_, Tr("messagebox",
-                                                  "A scenario with the same name already "
-                                                  "exists,Do you want to continue importing?"))) {
-        case Answer::Yes:
-            return storage::DuplicateAnswer::Yes;
-        case Answer::No:
-            return storage::DuplicateAnswer::No;
-        case Answer::Closed:
-            break;
-        }
-        return storage::DuplicateAnswer::Closed;
-    });
+    const storage::ImportReport report =
+        storage::ImportSceneFiles(paths, scenes_, s_.settings, s_.tuning.Gains(), [this] {
+            switch (s_.prompter.Question(&dialog_, Tr("messagebox",
+                                                      "A scenario with the same name already "
+                                                      "exists,Do you want to continue importing?"))) {
+            case Answer::Yes:
+                return storage::DuplicateAnswer::Yes;
+            case Answer::No:
+                return storage::DuplicateAnswer::No;
+            case Answer::Closed:
+                break;
+            }
+            return storage::DuplicateAnswer::Closed;
+        });
     if (pcmode_) {
         const int selected = pcmode_->currentIndex();
         {

@@ -198,6 +198,14 @@ Send %1 to the box, or take the box&apos;s tuning into %1? After taking, Undo br
         <source>Take the box&apos;s tuning</source>
         <translation>取设备的调音</translation>
     </message>
+    <message>
+        <source>The scene holds values outside what the box may be given (allowed in brackets), so it was neither loaded nor sent:</source>
+        <translation>该场景的参数超出设备允许的范围（括号内为允许值），因此既未载入也未发送：</translation>
+    </message>
+    <message>
+        <source> and %1 more</source>
+        <translation>，另有%1项</translation>
+    </message>
 </context>
 <context>
     <name>editmenu</name>
@@ -888,6 +896,10 @@ Send %1 to the box, or take the box&apos;s tuning into %1? After taking, Undo br
 <context>
     <name>measurement</name>
     <message>
+        <source>The measurement's level is set over %1..%2 Hz only, as much of the reference range as it and the target cover.</source>
+        <translation>测量曲线的电平只按 %1..%2 Hz 设定，即参考范围中测量曲线和目标曲线都覆盖的部分。</translation>
+    </message>
+    <message>
         <source>Measurement</source>
         <translation>测量曲线</translation>
     </message>
@@ -1368,6 +1380,22 @@ Send %1 to the box, or take the box&apos;s tuning into %1? After taking, Undo br
 <context>
     <name>autoeq</name>
     <message>
+        <source>every frequency</source>
+        <translation>所有频率</translation>
+    </message>
+    <message>
+        <source>%1..%2 Hz</source>
+        <translation>%1..%2 Hz</translation>
+    </message>
+    <message>
+        <source>The measurement covers %1 and the target %2: they share less than an octave of the fit range, too little to fit.</source>
+        <translation>测量曲线覆盖 %1，目标曲线覆盖 %2：两者在拟合范围内的重叠不足一个倍频程，无法拟合。</translation>
+    </message>
+    <message>
+        <source>Only %1 of the fit range is fitted: the measurement covers %2 and the target %3.</source>
+        <translation>只拟合了拟合范围中的 %1：测量曲线覆盖 %2，目标曲线覆盖 %3。</translation>
+    </message>
+    <message>
         <source>GEQ mode: only the gains move.</source>
         <translation>GEQ 模式：只调整增益。</translation>
     </message>
@@ -1520,6 +1548,42 @@ Send %1 to the box, or take the box&apos;s tuning into %1? After taking, Undo br
     <message>
         <source>inverted?</source>
         <translation>反相？</translation>
+    </message>
+    <message>
+        <source>too short</source>
+        <translation>太短</translation>
+    </message>
+    <message>
+        <source>no lead-in</source>
+        <translation>无前导</translation>
+    </message>
+    <message>
+        <source>no clear peak</source>
+        <translation>无明显峰值</translation>
+    </message>
+    <message>
+        <source>no decay</source>
+        <translation>无衰减</translation>
+    </message>
+    <message>
+        <source>It ends less than %1 ms after its direct sound, too soon to see the response die away.</source>
+        <translation>文件在直达声之后不到 %1 ms 就结束了，看不到响应衰减。</translation>
+    </message>
+    <message>
+        <source>Its direct sound comes within %1 ms of the start: the file was cut there or measured without a timing reference.</source>
+        <translation>直达声出现在文件开头 %1 ms 之内：文件在此处被截断，或测量时没有时间基准。</translation>
+    </message>
+    <message>
+        <source>No peak stands %1 dB clear of the rest; it looks like noise, music, a sweep or DC.</source>
+        <translation>没有比其余部分高出 %1 dB 的峰值；看起来像噪声、音乐、扫频或直流。</translation>
+    </message>
+    <message>
+        <source>Something within %1 dB of the direct sound comes more than %2 ms after it; it looks like more than one impulse, or noise.</source>
+        <translation>直达声之后超过 %2 ms 仍有与其相差不到 %1 dB 的声音；看起来像不止一个脉冲，或是噪声。</translation>
+    </message>
+    <message>
+        <source>CH%1: %2 does not look like an impulse response. %3 Clear it or choose another file.</source>
+        <translation>CH%1：%2 看起来不是脉冲响应。%3 请清除它或选择其他文件。</translation>
     </message>
     <message>
         <source>Choose the impulse responses of at least two channels.</source>

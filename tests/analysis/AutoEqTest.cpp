@@ -81,8 +81,12 @@ double BandsDb(const std::array<BandValues, kBandCount>& bands, double hz) {
     return db;
 }
 
-// Every used band as the box's fields hold it.
+// Every used band as the box's fields hold it, and counted as used only
+// when it has a gain.
 void ExpectHeldByTheBox(const AutoEqResult& r, const AutoEqOptions& o) {
+    int withGain = 0;
+    for (const BandValues& b : r.bands) withGain += b.gain != 0;
+    EXPECT_EQ(r.bandsUsed, withGain);
     for (const BandValues& b : r.bands) {
         EXPECT_GE(b.freq, 20);
         EXPECT_LE(b.freq, 20000);
@@ -277,6 +281,93 @@ TEST(AutoEq, FewerBandsStillHelp) {
         std::printf("[ %d bands ] RMS %.2f dB -> %.2f dB\n", n, r.rmsBeforeDb, r.rmsAfterDb);
         EXPECT_LT(r.rmsAfterDb, r.rmsBeforeDb * (n == 1 ? 0.95 : 0.7)) << n;
     }
+}
+
+// NaN outside [fromHz, toHz], as a curve on the grid is where its file ends.
+Response Only(Response r, double fromHz, double toHz) {
+    for (int i = 0; i < FrequencyGrid::kPoints; ++i)
+        if (EditorGridHz(i) < fromHz || EditorGridHz(i) > toHz) r[static_cast<size_t>(i)] = std::nan("");
+    return r;
+}
+
+// A target or a measurement over part of the fit range: only the part both
+// cover is fitted, its errors are numbers, and no band leaves it; less than
+// an octave of it is not fitted at all.
+TEST(AutoEq, KeepsToWhereTheMeasurementAndTheTargetBothHaveLevels) {
+    const Response measured = Measure({55, 15000, 4, kCabin, 1.5, 0.2, 7});
+    const struct {
+        const char* what;
+        Response measured, target;
+        FrequencySpan covered;
+        double lo, hi;
+        AutoEqStatus status;
+        FrequencySpan fitted;
+    } cases[] = {
+        {"a target over 500..2000 Hz",
+         measured,
+         Only(Flat(), 500, 2000),
+         {500, 2000},
+         40,
+         16000,
+         AutoEqStatus::Fitted,
+         {500, 2000}},
+        {"a measurement over 300..5000 Hz",
+         Only(measured, 300, 5000),
+         Flat(),
+         {300, 5000},
+         40,
+         16000,
+         AutoEqStatus::Fitted,
+         {300, 5000}},
+        {"a range inside both", measured, Flat(), {20, 20000}, 100, 8000, AutoEqStatus::Fitted, {100, 8000}},
+        {"a measurement over 900..1100 Hz",
+         Only(measured, 900, 1100),
+         Flat(),
+         {900, 1100},
+         40,
+         16000,
+         AutoEqStatus::NotCovered,
+         {900, 1100}},
+        {"a measurement beside the range",
+         Only(measured, 5000, 20000),
+         Flat(),
+         {5000, 20000},
+         40,
+         3000,
+         AutoEqStatus::NotCovered,
+         {5000, 3000}},
+    };
+    EffectBlock image = DefaultEffectBlock();
+    image.Set(*FindParam(param::BandGain(kCh2, 4)), static_cast<uint16_t>(-250));
+    for (const auto& c : cases) {
+        for (const bool geq : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (geq ? ", GEQ" : ", PEQ"));
+            AutoEqOptions o;
+            o.loHz = c.lo;
+            o.hiHz = c.hi;
+            o.geq = geq;
+            const AutoEqResult r = FitAutoEq(c.measured, c.target, image, kCh2, o, c.covered);
+            ASSERT_EQ(r.status, c.status);
+            EXPECT_EQ(r.fitted, c.fitted);
+            if (c.status != AutoEqStatus::Fitted) {
+                EXPECT_EQ(r.bands[4].gain, -250) << "the image's own bands come back";
+                continue;
+            }
+            EXPECT_TRUE(std::isfinite(r.rmsBeforeDb) && std::isfinite(r.rmsAfterDb));
+            EXPECT_LT(r.rmsAfterDb, r.rmsBeforeDb);
+            int withGain = 0;
+            for (const BandValues& b : r.bands) {
+                if (b.gain == 0) continue;
+                ++withGain;
+                EXPECT_GE(b.freq, c.fitted.lowHz);
+                EXPECT_LE(b.freq, c.fitted.highHz);
+            }
+            EXPECT_GT(withGain, 0);
+        }
+    }
+    // A caller that cannot say where the target ends still gets numbers.
+    const AutoEqResult r = FitAutoEq(measured, Only(Flat(), 500, 2000), DefaultEffectBlock(), kCh2, {});
+    EXPECT_TRUE(std::isfinite(r.rmsBeforeDb) && std::isfinite(r.rmsAfterDb));
 }
 
 TEST(AutoEq, RefusesWhatCannotBeFitted) {

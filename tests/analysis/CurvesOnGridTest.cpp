@@ -208,5 +208,42 @@ TEST(MeasuredCurve, SmoothedOnTheGridAndOnTheTarget) {
     EXPECT_NEAR(thirdLowest, -20.0 / 48 * 3, 1e-9);
 }
 
+// The level is set over as much of the reference range as the measurement
+// and the target both cover, and that is the range named.
+TEST(MeasuredCurve, LevelledOverWhatBothCover) {
+    Grid g;
+    auto slope = [](double hz) { return 80 + 6 * std::log2(hz / 1000); };  // 6 dB per octave
+    const struct {
+        double fromHz, toHz;   // measured
+        FrequencySpan target;  // where the target file has levels
+        FrequencySpan used;
+    } cases[] = {
+        {20, 20000, kEverywhere, {200, 2000}},
+        {900, 1100, kEverywhere, {900, 1100}},
+        {20, 20000, {500, 2000}, {500, 2000}},
+        {300, 20000, {20, 1500}, {300, 1500}},
+    };
+    for (const auto& c : cases) {
+        Measurement m;
+        for (int k = 0; k <= 100; ++k) {
+            const double hz = c.fromHz * std::pow(c.toHz / c.fromHz, k / 100.0);
+            m.points.push_back({hz, slope(hz), NAN});
+        }
+        const Response target = CurveOf(
+            g.grid, [](double) { return 3; }, c.target.lowHz, c.target.highHz);
+        const LevelAlignment a =
+            MeasuredCurveOnGrid(m, Smoothing::None, target, g.grid, {200, 2000}, c.target);
+        ASSERT_EQ(a.status, LevelAlignment::Status::Aligned) << c.fromHz;
+        EXPECT_EQ(a.used, c.used) << c.fromHz << ".." << c.toHz;
+        // The mean over the grid points of the range used, worked out here.
+        double sum = 0;
+        int n = 0;
+        for (int i = 0; i < FrequencyGrid::kPoints; ++i)
+            if (g.grid.Hz(i) >= c.used.lowHz && g.grid.Hz(i) <= c.used.highHz)
+                sum += slope(g.grid.Hz(i)), ++n;
+        EXPECT_NEAR(a.offsetDb, 3 - sum / n, 1e-6) << c.fromHz << ".." << c.toHz;
+    }
+}
+
 }  // namespace
 }  // namespace caraudio::analysis

@@ -6,7 +6,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <cmath>
+#include <random>
 
+#include "AlignDialog.h"
 #include "AppRig.h"
 #include "AutoEqDialog.h"
 #include "EditSession.h"
@@ -256,6 +258,114 @@ TEST_F(FitWindowsTest, FieldsRefitAndBadValuesAreRefused) {
     EXPECT_GT(moved, 0);
     EXPECT_LE(moved, 5);
     EXPECT_EQ(applied, shown.bands);
+}
+
+// A target file over part of the fit range, and a measurement over a fifth
+// of an octave: the dialog fits what both cover and says so, or says why it
+// cannot; the panel says over what the level was set.
+// A curve a measuring program has from fromHz to toHz only, at one level.
+QByteArray PartialCurve(double fromHz, double toHz, int points, double db) {
+    QByteArray text = "* Freq(Hz) SPL(dB)\n";
+    for (int k = 0; k < points; ++k)
+        text += QString("%1 %2\n").arg(fromHz * std::pow(toHz / fromHz, k / (points - 1.0))).arg(db).toUtf8();
+    return text;
+}
+
+// The panel's word on the range the level was set over.
+QString LevelledOver(const char* range) {
+    return QString(
+               "The measurement's level is set over %1 Hz only, as much of the reference range as it and the "
+               "target cover.")
+        .arg(range);
+}
+
+TEST_F(FitWindowsTest, AutoEqKeepsToWhatTheMeasurementAndTheTargetCover) {
+    Click(Ctl<SkCheckButton>(1501));  // PEQ: the fit places the bands
+    LoadMeasurement();
+    files.openPaths = {Write("mid-target.txt", PartialCurve(500, 2000, 25, 0))};
+    Click(Panel<QPushButton>("btnTargetFile"));
+    QTest::qWait(20);
+    EXPECT_EQ(Panel<QLabel>("status")->text(), LevelledOver("500..2000"));
+    analysis::AutoEqResult shown;
+    InDialog("btnAutoEq", [&](QWidget* dialog) {
+        ASSERT_TRUE(Fitted(dialog));
+        const QString result = Named<QLabel>(dialog, "result")->text();
+        EXPECT_TRUE(
+            result.startsWith("Only 500..2000 Hz of the fit range is fitted: the measurement covers 20.."))
+            << result.toStdString();
+        EXPECT_TRUE(result.contains(" and the target 500..2000 Hz. ")) << result.toStdString();
+        EXPECT_TRUE(result.contains("from 500 to 2000 Hz")) << result.toStdString();
+        EXPECT_FALSE(result.contains("nan", Qt::CaseInsensitive)) << result.toStdString();
+        shown = *static_cast<AutoEqDialog*>(dialog)->Proposal();
+        int withGain = 0;
+        for (const analysis::BandValues& b : shown.bands) withGain += b.gain != 0;
+        EXPECT_TRUE(result.contains(QString(" %1 of 31 bands used.").arg(withGain))) << result.toStdString();
+        Click(Named<QPushButton>(dialog, "btnApply"));
+    });
+    for (const analysis::BandValues& b : Bands(SentBox(), kCh2)) {
+        if (b.gain == 0) continue;
+        EXPECT_GE(b.freq, 500);
+        EXPECT_LE(b.freq, 2000);
+    }
+    EXPECT_EQ(Bands(SentBox(), kCh2), shown.bands);
+
+    files.openPaths = {Write("narrow.txt", PartialCurve(900, 1100, 11, 80))};
+    Click(Panel<QPushButton>("btnLoad"));
+    QTest::qWait(20);
+    EXPECT_EQ(Panel<QLabel>("status")->text(), LevelledOver("900..1100"));
+    const EffectBlock before = Pc();
+    InDialog("btnAutoEq", [&](QWidget* dialog) {
+        auto* result = Named<QLabel>(dialog, "result");
+        ASSERT_TRUE(WaitFor([&] { return result->text() != "Fitting..."; }, 60000));
+        EXPECT_EQ(result->text(),
+                  "The measurement covers 900..1100 Hz and the target 500..2000 Hz: they share less "
+                  "than an octave of the fit range, too little to fit.");
+        EXPECT_FALSE(Named<QPushButton>(dialog, "btnApply")->isEnabled());
+        Click(Named<QPushButton>(dialog, "btnApply"));
+        EXPECT_TRUE(dialog->isVisible());
+    });
+    EXPECT_EQ(Pc(), before);
+}
+
+// A file that is no impulse response stays in its row, which says why, and
+// keeps Apply off until it is cleared.
+TEST_F(FitWindowsTest, AFileThatIsNoImpulseResponseKeepsApplyOff) {
+    namespace syn = analysis::synthetic;
+    std::mt19937 random(3);
+    std::normal_distribution<double> gauss(0, 0.2);
+    std::vector<double> noise(48000);
+    for (double& v : noise) v = gauss(random);
+    auto response = [&](double startMs) {
+        syn::Room room;
+        room.arrivalS = startMs / 1000;
+        room.snrDb = 45;
+        return syn::Wav(syn::Render(syn::LowPassPulse(8000), room, 48000), 48000, SF_FORMAT_PCM_16);
+    };
+    InDialog("btnAlign", [&](QWidget* dialog) {
+        const struct {
+            int row;
+            std::string wav;
+        } rows[] = {{1, response(3)}, {2, syn::Wav(noise, 48000, SF_FORMAT_FLOAT)}, {5, response(6)}};
+        for (const auto& r : rows) {
+            const QString n = QString::number(r.row);
+            files.openPaths = {Write("ch" + n + ".wav", QByteArray::fromStdString(r.wav))};
+            Click(Named<QPushButton>(dialog, ("choose" + n).toLatin1().constData()));
+        }
+        EXPECT_TRUE(prompter.messages.empty()) << "the row says it, not a message";
+        EXPECT_EQ(Named<QLabel>(dialog, "path2")->text(), "ch2.wav");
+        EXPECT_EQ(Named<QLabel>(dialog, "arrival2")->text(), "no clear peak");
+        EXPECT_EQ(Named<QLabel>(dialog, "delay2")->text(), "");
+        EXPECT_EQ(
+            Named<QLabel>(dialog, "status")->text(),
+            "CH2: ch2.wav does not look like an impulse response. No peak stands 20 dB clear of the rest; it "
+            "looks like noise, music, a sweep or DC. Clear it or choose another file.");
+        EXPECT_FALSE(Named<QPushButton>(dialog, "btnApply")->isEnabled());
+        EXPECT_TRUE(static_cast<AlignDialog*>(dialog)->Delays().empty());
+        Click(Named<QPushButton>(dialog, "clear2"));
+        EXPECT_EQ(Named<QLabel>(dialog, "arrival2")->text(), "");
+        EXPECT_TRUE(Named<QPushButton>(dialog, "btnApply")->isEnabled());
+        EXPECT_EQ(static_cast<AlignDialog*>(dialog)->Delays().size(), 2u);
+    });
 }
 
 TEST_F(FitWindowsTest, DelaysFromImpulseResponsesApplyAsOneStep) {

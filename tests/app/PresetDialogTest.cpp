@@ -8,6 +8,7 @@
 
 #include "AppRig.h"
 #include "CommonDialog.h"
+#include "HexBlock.h"
 #include "PresetDialog.h"
 #include "SceneFile.h"
 #include "SceneStore.h"
@@ -379,6 +380,45 @@ TEST_F(PresetTest, ExportDeleteImportAndRecallGiveTheSceneBack) {
     files.savePath.clear();
     d->Press("btnExport");
     EXPECT_EQ(Texts(), QStringList({T("Failed to export effect to file")}));
+}
+
+// Scene files written elsewhere, and config.ini edited by hand, may hold
+// values no control gives: such a scene is not imported, and one already
+// in the store is neither loaded nor sent.
+TEST_F(PresetTest, ScenesOutsideTheLimitsAreNeitherImportedNorLoaded) {
+    Start();
+    EffectBlock loud = DefaultEffectBlock();
+    loud.Set(*FindParam(param::MainVol), 153);
+    loud.Set(*FindParam(param::BandGain(2, 4)), 23472);
+    std::array<uint8_t, storage::SceneRecord::kSize> record{};
+    record[0] = 'L';
+    std::copy(loud.data(), loud.data() + kEffectBlockSize, record.end() - kEffectBlockSize);
+    QFile f(DataFile("loud.cae"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[CAEConfig]\r\ndata=" +
+            QByteArray::fromStdString(storage::EncodeProfileStruct(record.data(), record.size())) + "\r\n");
+    f.close();
+    auto d = Open("XML_MY_PRESET");
+    files.openPaths = {DataFile("loud.cae")};
+    d->Press("btnImport");
+    EXPECT_EQ(Texts(),
+              QStringList({"0 scene files imported successfully.\n1 scene files hold values outside "
+                           "what the box may be given (allowed in brackets) and were not imported: "
+                           "loud.cae (MainVol = 153 (0..66), Box2_EQ4_Gain = 23472 (-2000..2000)) \n"}));
+    EXPECT_EQ(d->Scenes()->count(), 0);
+    EXPECT_TRUE(StoredScenes().empty());
+
+    storage::SaveSceneStore({storage::SceneRecord::Make(u"Edited", loud)}, app->Settings());
+    d = Open("XML_MY_PRESET");
+    d->Scenes()->setCurrentIndex(0);
+    const EffectBlock pc = Db().Block(), box = BoxImage();
+    d->Press("btnRecallPCMode");
+    EXPECT_EQ(Texts(), QStringList({T("The scene holds values outside what the box may be given (allowed in "
+                                      "brackets), so it was neither loaded nor sent:") +
+                                    "\nMainVol = 153 (0..66), Box2_EQ4_Gain = 23472 (-2000..2000)"}));
+    EXPECT_EQ(Db().Block(), pc);
+    EXPECT_EQ(BoxImage(), box);
+    EXPECT_FALSE(app->Session().CanUndo());
 }
 
 TEST_F(PresetTest, ASettingsFileThatCannotBeWrittenIsTold) {

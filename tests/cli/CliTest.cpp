@@ -10,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -154,7 +155,9 @@ TEST_F(CliWithBox, TheEmulatedBoxRemembersBetweenRuns) {
     EXPECT_EQ(Box({"set", "Box3_EQ17_Gain", "0xFF38"}).out, "Box3_EQ17_Gain is already 65336(-200).\n");
     EXPECT_EQ(Box({"store", "8"}).status, 0);
     EXPECT_EQ(Box({"set", "MainVol", "300"}).err,
-              "caraudio-cli: MainVol is one byte; only the low byte 44 is stored.\n");
+              "caraudio-cli: MainVol takes 0..66, not 300. Nothing was sent.\n");
+    EXPECT_EQ(Lines(Box({"dump"}).out)[4], "CarAudio:          MainVol =   66(66) = 0x0042  (1 bytes)");
+    ASSERT_EQ(Box({"set", "MainVol", "44"}).status, 0);
     EXPECT_EQ(Lines(Box({"dump"}).out)[4], "CarAudio:          MainVol =   44(44) = 0x002C  (1 bytes)");
     const Result recalled = Box({"recall", "8"});
     EXPECT_EQ(recalled.out, "Recalled USER-8.\n");
@@ -180,6 +183,99 @@ TEST_F(CliWithBox, ImagesGoToFilesAndBack) {
     const Result bad = Box({"write", shortFile});
     EXPECT_EQ(bad.status, 1);
     EXPECT_NE(bad.err.find("is 4 bytes; an image is exactly 1230 bytes"), std::string::npos);
+}
+
+// Bytes as the testers sent them: random, and a sound image with three
+// values past what any control gives. Nothing of either reaches the box.
+TEST_F(CliWithBox, ImagesOutsideTheLimitsAreRefusedWithTheirValues) {
+    EffectBlock three = DefaultEffectBlock();
+    three.Set(*FindParam(param::MainVol), 153);
+    three.Set(*FindParam(param::BandGain(0, 3)), 23472);
+    three.Set(*FindParam(param::Delay(0)), 11612);
+    std::mt19937 random(1230);
+    EffectBlock noise;
+    for (int i = 0; i < kEffectBlockSize; ++i) noise.SetByte(i, static_cast<uint8_t>(random()));
+    const std::string threeFile = File("three.bin"), noiseFile = File("noise.bin");
+    std::ofstream(threeFile, std::ios::binary)
+        .write(reinterpret_cast<const char*>(three.data()), kEffectBlockSize);
+    std::ofstream(noiseFile, std::ios::binary)
+        .write(reinterpret_cast<const char*>(noise.data()), kEffectBlockSize);
+    const std::string before = Box({"dump"}).out;
+
+    const Result r = Box({"write", threeFile});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "caraudio-cli: " + threeFile +
+                  " holds 3 values outside what the box may be given (allowed in brackets); nothing was "
+                  "sent:\n  MainVol = 153 (0..66)\n  Delay_0 = 11612 (0..960)\n  Box0_EQ3_Gain = 23472 "
+                  "(-2000..2000)\n");
+    EXPECT_EQ(r.out, "");
+    const Result n = Box({"write", noiseFile});
+    EXPECT_EQ(n.status, 1);
+    EXPECT_GT(Lines(n.err).size(), 300u);
+    EXPECT_EQ(Box({"dump"}).out, before) << "nothing was sent";
+
+    // Every kind at the end of its range is sent as it is.
+    EffectBlock ends = DefaultEffectBlock();
+    const std::pair<int, int> atEnds[] = {
+        {param::MuteCtrl, 0x3F},        {param::MainVol, 0},
+        {param::Volume(5), 66},         {param::Delay(0), 960},
+        {param::HighPassType(1), 0x88}, {param::HighPassFreq(1), 20000},
+        {param::LowPassFreq(2), 20},    {param::BandFreq(3, 0), 20},
+        {param::BandQ(3, 0), 12800},    {param::BandGain(3, 1), -2000},
+        {param::Threshold(4), -3000},   {param::Attack(4), 30},
+        {param::Release(4), 5},         {param::NoiseGate, 20},
+        {param::Input(5, 3), 0},
+    };
+    for (const auto& [index, value] : atEnds) ends.Set(*FindParam(index), static_cast<uint16_t>(value));
+    const std::string endsFile = File("ends.bin");
+    std::ofstream(endsFile, std::ios::binary)
+        .write(reinterpret_cast<const char*>(ends.data()), kEffectBlockSize);
+    ASSERT_EQ(Box({"write", endsFile}).status, 0);
+    const std::string readBack = File("back.bin");
+    ASSERT_EQ(Box({"read", readBack}).status, 0);
+    std::ifstream in(readBack, std::ios::binary);
+    const std::string back((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_TRUE(back == std::string(reinterpret_cast<const char*>(ends.data()), kEffectBlockSize));
+}
+
+// A raw value goes to the box only if some control could have set it.
+TEST_F(CliWithBox, SetSendsOnlyValuesWithinTheLimits) {
+    const struct {
+        const char* name;
+        const char* raw;
+        int status;
+        std::string says;
+    } cases[] = {
+        {"MainVol", "67", 1, "caraudio-cli: MainVol takes 0..66, not 67. Nothing was sent.\n"},
+        {"Delay_0", "961", 1, "caraudio-cli: Delay_0 takes 0..960, not 961. Nothing was sent.\n"},
+        {"Box0_EQ3_Gain", "23472", 1,
+         "caraudio-cli: Box0_EQ3_Gain takes -2000..2000, not 23472. Nothing was sent.\n"},
+        {"Box0_EQ3_Gain", "0xF82F", 1,
+         "caraudio-cli: Box0_EQ3_Gain takes -2000..2000, not -2001. Nothing was sent.\n"},
+        {"Box0_HFliter_Freq", "5", 1,
+         "caraudio-cli: Box0_HFliter_Freq takes 0 or 20..20000, not 5. Nothing was sent.\n"},
+        {"Box0_HFliter_Type_Xoct", "0x20", 1,
+         "caraudio-cli: Box0_HFliter_Type_Xoct takes type 0..2, slope 0..8, not 32. Nothing was sent.\n"},
+        {"Box1_Param_Attack", "-1", 1,
+         "caraudio-cli: Box1_Param_Attack takes 30..10000, not -1. Nothing was sent.\n"},
+        {"Box2_Input3", "101", 1, "caraudio-cli: Box2_Input3 takes 0..100, not 101. Nothing was sent.\n"},
+        {"Delay_0", "960", 0, "Delay_0 = 960(960) sent.\n"},
+        {"Box0_EQ3_Gain", "-2000", 0, "Box0_EQ3_Gain = 63536(-2000) sent.\n"},
+        {"Box0_EQ3_Gain", "0xF830", 0, "Box0_EQ3_Gain is already 63536(-2000).\n"},
+        {"Box0_HFliter_Freq", "20", 0, "Box0_HFliter_Freq = 20(20) sent.\n"},
+        {"Box0_HFliter_Type_Xoct", "0x88", 0, "Box0_HFliter_Type_Xoct = 136(136) sent.\n"},
+        {"MainVol", "0", 0, "MainVol = 0(0) sent.\n"},
+    };
+    for (const auto& c : cases) {
+        const std::string before = Box({"dump"}).out;
+        const Result r = Box({"set", c.name, c.raw});
+        EXPECT_EQ(r.status, c.status) << c.name << " " << c.raw;
+        EXPECT_EQ(c.status == 0 ? r.out : r.err, c.says);
+        if (c.status != 0) {
+            EXPECT_EQ(Box({"dump"}).out, before) << c.name << " " << c.raw;
+        }
+    }
 }
 
 TEST_F(CliWithBox, CurveIsATextCurveOfTheChannel) {
@@ -382,6 +478,15 @@ TEST_F(CliWithBox, AlignRefusesWhatItCannotUse) {
     const std::string early = wavAt("early.wav", 2), late = wavAt("late.wav", 27), text = File("notes.txt");
     std::ofstream(text) << "not a sound\n";
     const std::string a = "CH1=" + early, b = "CH2=" + late, t = "CH3=" + text, twice = "CH1=" + late;
+    // Files that read but hold no impulse response: noise, and a single sample.
+    std::mt19937 random(9);
+    std::normal_distribution<double> gauss(0, 0.2);
+    std::vector<double> hiss(48000);
+    for (double& v : hiss) v = gauss(random);
+    const std::string noise = File("noise.wav"), click = File("click.wav");
+    std::ofstream(noise, std::ios::binary) << syn::Wav(hiss, 48000, SF_FORMAT_FLOAT);
+    std::ofstream(click, std::ios::binary) << syn::Wav({0.9}, 48000, SF_FORMAT_PCM_16);
+    const std::string n = "CH4=" + noise, c1 = "CH5=" + click;
     const std::string before = Box({"dump"}).out;
     const struct {
         std::vector<std::string_view> args;
@@ -390,6 +495,18 @@ TEST_F(CliWithBox, AlignRefusesWhatItCannotUse) {
     } cases[] = {
         {{"align", a, b}, 1, "the arrivals lie 25.000 ms apart; the box delays a channel by 20 ms at most"},
         {{"align", a, t}, 1, "notes.txt: not a sound file"},
+        {{"align", a, n},
+         1,
+         "caraudio-cli: CH4: " + noise +
+             " does not look like an impulse response: no peak stands 20 dB clear of the rest; it looks like "
+             "noise, "
+             "music, a sweep or DC. Nothing was changed.\n"},
+        {{"align", c1, a},
+         1,
+         "caraudio-cli: CH5: " + click +
+             " does not look like an impulse response: it ends less than 50 ms after its direct sound, too "
+             "soon to "
+             "see the response die away. Nothing was changed.\n"},
         {{"align", a, twice}, 2, "CH1 is given twice"},
         {{"align", "CH7=x.wav"}, 2, "give each response as CHn=FILE"},
     };
@@ -983,6 +1100,81 @@ TEST_F(CliWithBox, AutoEqFitsTheChannelAndTheBoxHoldsWhatItPrints) {
     }
 }
 
+// Points from fromHz to toHz exactly, 48 to the octave, at `db`, as a
+// measuring program writes a curve it has only in part.
+std::string PartialCurve(double fromHz, double toHz, double db) {
+    std::ostringstream text;
+    text << "* Freq(Hz) SPL(dB)\n";
+    const int steps = std::max(2, static_cast<int>(std::ceil(48 * std::log2(toHz / fromHz))));
+    for (int i = 0; i <= steps; ++i)
+        text << fromHz * std::pow(toHz / fromHz, double(i) / steps) << ' ' << db << '\n';
+    return text.str();
+}
+
+bool SaysNan(const std::string& text) {
+    std::string lower = text;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.find("nan") != std::string::npos;
+}
+
+// A target or a measurement over part of the range: the fit keeps to what
+// both cover and says so; what shares less than an octave is not fitted.
+TEST_F(CliWithBox, AutoEqKeepsToWhereTheMeasurementAndTheTargetHaveLevels) {
+    const std::string door = File("door.txt"), target = File("mid-target.txt"), narrow = File("narrow.txt");
+    std::ofstream(door) << CarMeasurement();
+    std::ofstream(target) << PartialCurve(500, 2000, 75);
+    std::ofstream(narrow) << PartialCurve(900, 1100, 82);
+
+    const Result r = Box({"autoeq", "--channel", "CH2", "--measurement", door, "--target", target});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_FALSE(SaysNan(r.out)) << r.out;
+    // The car's curve runs in 1/48 octaves from 20 Hz to the last step below 20 kHz, 19897 Hz.
+    EXPECT_NE(r.out.find("* Only 500..2000 Hz of the range 40..16000 Hz was fitted: " + door +
+                         " covers 20..19897 Hz and the target " + target + " 500..2000 Hz.\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("onto the target over 500..2000 Hz (as much of 200..2000 Hz as both cover)\n"),
+              std::string::npos)
+        << r.out;
+    double before = 0, after = 0;
+    int used = -1;
+    for (const std::string& line : Lines(r.out)) {
+        std::sscanf(line.c_str(),
+                    "* RMS error over 500..2000 Hz after 1/6-octave smoothing: before %lf dB, after %lf dB",
+                    &before, &after);
+        std::sscanf(line.c_str(), "* Bands used: %d", &used);
+    }
+    EXPECT_GT(before, after);
+    EXPECT_GT(after, 0);
+    const std::vector<PrintedBand> printed = PrintedBands(r.out);
+    ASSERT_FALSE(printed.empty());
+    EXPECT_EQ(used, static_cast<int>(printed.size())) << "bands used are the bands with a gain";
+    for (const PrintedBand& b : printed) {
+        EXPECT_GE(b.freq, 500);
+        EXPECT_LE(b.freq, 2000);
+    }
+    EXPECT_EQ(BoxBands(Box({"dump"}).out), printed);
+
+    // 900..1100 Hz is levelled over just that, and is too little to fit.
+    const Result curve = Box({"curve", "--channel", "CH2", "--measurement", narrow});
+    ASSERT_EQ(curve.status, 0) << curve.err;
+    EXPECT_NE(
+        curve.out.find("moved -82.00 dB onto the target over 900..1100 Hz (as much of 200..2000 Hz as both "
+                       "cover)\n"),
+        std::string::npos)
+        << curve.out;
+    const std::string before2 = Box({"dump"}).out;
+    const Result refused = Box({"autoeq", "--channel", "CH2", "--measurement", narrow});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err,
+              "caraudio-cli: " + narrow +
+                  " covers 900..1100 Hz and the target every frequency: of the fit range 40..16000 Hz "
+                  "they share only 900..1100 Hz, less than an octave; there is too little to fit. "
+                  "Nothing was changed.\n");
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(Box({"dump"}).out, before2) << "nothing was sent";
+}
+
 TEST_F(CliWithBox, AutoEqRefusesWhatItCannotUseAndChangesNothing) {
     const std::string measured = File("door.txt"), midrange = File("midrange.txt"),
                       treble = File("treble.txt");
@@ -1028,11 +1220,13 @@ TEST_F(CliWithBox, AutoEqRefusesWhatItCannotUseAndChangesNothing) {
         {{"--channel", "CH2", "--measurement", missing}, 1, "cannot read " + missing},
         {{"--channel", "CH2", "--measurement", treble},
          1,
-         treble + " has no level between 200 and 2000 Hz where the target has one"},
+         treble + " covers 5000..20000 Hz and the target every frequency, so they share nothing of the "
+                  "reference range 200..2000 Hz and the measurement cannot be set against the target."},
         {{"--channel", "CH2", "--measurement", midrange, "--range", "5000-16000"},
          1,
-         midrange + " has no measured level between 5000 and 16000 Hz; there is nothing to fit. Nothing was "
-                    "changed."},
+         midrange +
+             " covers 100..2977 Hz and the target every frequency: they share nothing of the fit range "
+             "5000..16000 Hz; there is nothing to fit. Nothing was changed."},
     };
     for (const auto& c : cases) {
         std::vector<std::string_view> args{"autoeq"};
@@ -1081,9 +1275,11 @@ protected:
         std::ofstream(ConfigIni(), std::ios::binary) << damaged;
         return damaged;
     }
-    // A scene file whose record holds these name units.
-    std::string SceneFile(const char* file, const std::u16string& name) const {
+    // A scene file whose record holds these name units and the image.
+    std::string SceneFile(const char* file, const std::u16string& name,
+                          const EffectBlock& image = DefaultEffectBlock()) const {
         std::array<uint8_t, storage::SceneRecord::kSize> bytes{};
+        std::copy(image.data(), image.data() + kEffectBlockSize, bytes.end() - kEffectBlockSize);
         for (size_t i = 0; i < name.size(); ++i) {
             bytes[2 * i] = static_cast<uint8_t>(name[i] & 0xFF);
             bytes[2 * i + 1] = static_cast<uint8_t>(name[i] >> 8);
@@ -1124,6 +1320,47 @@ TEST_F(CliScenes, ScenesFromAnImageFile) {
     EXPECT_EQ(RunCli({"scene-add", "From file", "--image", image}).out, "Added scene 1: From file\n");
     EXPECT_EQ(RunCli({"scene-add", "--image", File("missing.bin"), "x"}).status, 1);
     EXPECT_EQ(RunCli({"scene-add", "a", "b"}).status, 2);
+}
+
+// Scene files and scenes from elsewhere hold whatever their writer put
+// there: values no control gives are neither stored nor sent.
+TEST_F(CliScenes, ScenesOutsideTheLimitsAreRefused) {
+    EffectBlock loud = DefaultEffectBlock();
+    loud.Set(*FindParam(param::MainVol), 153);
+    loud.Set(*FindParam(param::Delay(2)), 11612);
+    const std::string cae = SceneFile("loud.cae", u"Loud", loud);
+    const Result imported = RunCli({"scene-import", cae});
+    EXPECT_EQ(imported.status, 1);
+    EXPECT_EQ(imported.out,
+              "0 scene files imported successfully.\n1 scene files hold values outside what the box may be "
+              "given (allowed in brackets) and were not imported: loud.cae (MainVol = 153 (0..66), Delay_2 = "
+              "11612 (0..960)) \n");
+    EXPECT_NE(RunCli({"scenes"}).out.find("No PC scenes"), std::string::npos);
+
+    const std::string image = File("loud.bin");
+    std::ofstream(image, std::ios::binary)
+        .write(reinterpret_cast<const char*>(loud.data()), kEffectBlockSize);
+    const Result added = RunCli({"scene-add", "Loud", "--image", image});
+    EXPECT_EQ(added.status, 1);
+    EXPECT_EQ(added.err,
+              "caraudio-cli: " + image +
+                  " holds 2 values outside what the box may be given (allowed in brackets); nothing "
+                  "was sent:\n  MainVol = 153 (0..66)\n  Delay_2 = 11612 (0..960)\n");
+    EXPECT_NE(RunCli({"scenes"}).out.find("No PC scenes"), std::string::npos);
+
+    // config.ini edited by hand: listed, but never sent.
+    std::filesystem::create_directories(std::filesystem::path(ConfigIni()).parent_path());
+    std::ofstream(ConfigIni(), std::ios::binary)
+        << "[PCMode]\nCount=1\n0=" << storage::EncodeHexBlock(loud.data(), kEffectBlockSize)
+        << "\n[PCModeName]\n0=Edited\n";
+    EXPECT_EQ(RunCli({"scenes"}).out, "  1  Edited\n");
+    const std::string before = Box({"dump"}).out;
+    const Result recalled = Box({"scene-recall", "1"});
+    EXPECT_EQ(recalled.status, 1);
+    EXPECT_EQ(recalled.err,
+              "caraudio-cli: scene 1 holds 2 values outside what the box may be given (allowed in brackets); "
+              "nothing was sent:\n  MainVol = 153 (0..66)\n  Delay_2 = 11612 (0..960)\n");
+    EXPECT_EQ(Box({"dump"}).out, before);
 }
 
 // A name that held a line break would start a new line, or a new section,

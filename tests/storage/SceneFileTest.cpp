@@ -1,3 +1,5 @@
+#include <random>
+
 #include "HexBlock.h"
 #include "ProfileText.h"
 #include "SceneFile.h"
@@ -122,7 +124,7 @@ protected:
 TEST_F(Import, DuplicatesAreAskedAboutOnce) {
     const std::vector<std::string> files = {Export("a.cae", u"bass"), Export("b.cae", u"Treble"),
                                             Export("c.cae", u"VOCAL")};
-    const ImportReport r = ImportSceneFiles(files, list, *settings, Answer(DuplicateAnswer::No));
+    const ImportReport r = ImportSceneFiles(files, list, *settings, {}, Answer(DuplicateAnswer::No));
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(r.imported, 1);
     EXPECT_EQ(r.alreadyExisting, 2);
@@ -138,7 +140,7 @@ TEST_F(Import, DuplicatesAreAskedAboutOnce) {
 
 TEST_F(Import, AnsweringYesImportsEveryDuplicate) {
     const std::vector<std::string> files = {Export("a.cae", u"Bass", 1), Export("b.cae", u"vocal", 2)};
-    const ImportReport r = ImportSceneFiles(files, list, *settings, Answer(DuplicateAnswer::Yes));
+    const ImportReport r = ImportSceneFiles(files, list, *settings, {}, Answer(DuplicateAnswer::Yes));
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(r.imported, 2);
     ASSERT_EQ(list.size(), 4u);
@@ -148,7 +150,7 @@ TEST_F(Import, AnsweringYesImportsEveryDuplicate) {
 
 TEST_F(Import, ClosingTheQuestionAsksAgainNextTime) {
     const std::vector<std::string> files = {Export("a.cae", u"Bass"), Export("b.cae", u"Vocal")};
-    const ImportReport r = ImportSceneFiles(files, list, *settings, Answer(DuplicateAnswer::Closed));
+    const ImportReport r = ImportSceneFiles(files, list, *settings, {}, Answer(DuplicateAnswer::Closed));
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(r.alreadyExisting, 2);
     EXPECT_EQ(r.imported, 0);
@@ -159,7 +161,7 @@ TEST_F(Import, EveryFileEndsInExactlyOneOutcome) {
     const std::vector<std::string> files = {Export("new1.cae", u"New"), Path("broken.cae"),
                                             Export("dup.cae", u"bass"), Path("missing.cae"),
                                             Export("new2.cae", u"new"), Export("other.cae", u"Other")};
-    const ImportReport r = ImportSceneFiles(files, list, *settings, Answer(DuplicateAnswer::No));
+    const ImportReport r = ImportSceneFiles(files, list, *settings, {}, Answer(DuplicateAnswer::No));
     EXPECT_EQ(r.imported + r.readFailures + r.addFailures + r.alreadyExisting,
               static_cast<int>(files.size()));
     EXPECT_EQ(r.imported, 2);
@@ -171,6 +173,64 @@ TEST_F(Import, EveryFileEndsInExactlyOneOutcome) {
     EXPECT_EQ(ImportSummary(r, 1),
               "2 scene files imported successfully.\n2 scene file reads failed:broken.cae missing.cae \n"
               "2 scenes have already existed：dup.cae new2.cae ");
+}
+
+// A scene file as another program writes it: the record (the name in
+// UTF-16LE units, then the image) in the profile encoding.
+std::string ForeignSceneFile(const char* name, const EffectBlock& image) {
+    std::array<uint8_t, SceneRecord::kSize> bytes{};
+    for (size_t i = 0; name[i]; ++i) bytes[2 * i] = static_cast<uint8_t>(name[i]);
+    std::copy(image.data(), image.data() + kEffectBlockSize, bytes.begin() + 2 * SceneRecord::kNameUnits);
+    return "[CAEConfig]\r\ndata=" + EncodeProfileStruct(bytes.data(), bytes.size()) + "\r\n";
+}
+
+EffectBlock With(EffectBlock image, int index, uint16_t value) {
+    image.Set(*FindParam(index), value);
+    return image;
+}
+
+TEST_F(Import, ScenesOutsideTheLimitsAreNeitherStoredNorAsked) {
+    std::mt19937 random(7);
+    EffectBlock noise;
+    for (int i = 0; i < kEffectBlockSize; ++i) noise.SetByte(i, static_cast<uint8_t>(random()));
+    const EffectBlock loud = With(With(DefaultEffectBlock(), param::MainVol, 153), param::Delay(0), 11612);
+    WriteText("loud.cae", ForeignSceneFile("Bass", loud));  // a name the store has: not asked about
+    WriteText("boost.cae",
+              ForeignSceneFile("Boost", With(DefaultEffectBlock(), param::BandGain(3, 17), 900)));
+    WriteText("noise.cae", ForeignSceneFile("Noise", noise));
+    WriteText("fine.cae", ForeignSceneFile("Fine", With(DefaultEffectBlock(), param::BandGain(3, 17), 600)));
+    const std::vector<std::string> files = {Path("loud.cae"), Path("boost.cae"), Path("noise.cae"),
+                                            Path("fine.cae")};
+    const GainLimits tuning{-12, 6};  // a dealer's tuning file allows +6 dB at most
+    const ImportReport r = ImportSceneFiles(files, list, *settings, tuning, Answer(DuplicateAnswer::Yes));
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(r.imported, 1);
+    ASSERT_EQ(r.outOfLimits.size(), 3u);
+    EXPECT_EQ(r.outOfLimits[0].fileName, "loud.cae");
+    EXPECT_EQ(OutOfLimitList(r.outOfLimits[0].outside, 9), "MainVol = 153 (0..66), Delay_0 = 11612 (0..960)");
+    EXPECT_EQ(OutOfLimitList(r.outOfLimits[1].outside, 9), "Box3_EQ17_Gain = 900 (-1200..600)");
+    EXPECT_GT(r.outOfLimits[2].outside.size(), 300u);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[2].NameUtf8(), "Fine");
+    Settings fresh(Folder());
+    fresh.Load();
+    EXPECT_EQ(LoadSceneStore(fresh.Document()).size(), 3u) << "only the scene within the limits was kept";
+
+    ImportReport one;
+    one.outOfLimits = {r.outOfLimits[0], {"many.cae", r.outOfLimits[2].outside}};
+    one.outOfLimits[1].outside.resize(5);
+    const std::string first3 = OutOfLimitList(one.outOfLimits[1].outside, 3);
+    EXPECT_EQ(
+        ImportSummary(one, 1),
+        "0 scene files imported successfully.\n2 scene files hold values outside what the box may be given "
+        "(allowed in brackets) and were not imported: loud.cae (MainVol = 153 (0..66), Delay_0 = 11612 "
+        "(0..960)) many.cae (" +
+            first3 + " and 2 more) \n");
+    EXPECT_EQ(ImportSummary(one, 0),
+              "0个场景文件导入成功。\n2个场景文件的参数超出设备允许的范围（括号内为允许值），未导入：loud."
+              "cae（MainVol = "
+              "153 (0..66), Delay_0 = 11612 (0..960)）many.cae（" +
+                  first3 + "，另有2项）\n");
 }
 
 TEST(ImportSummary, AddFailuresLine) {

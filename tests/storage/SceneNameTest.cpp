@@ -42,7 +42,7 @@ protected:
     std::u16string Imported(const std::u16string& units) {
         WriteText("in.cae", SceneFileText(units));
         const ImportReport r =
-            ImportSceneFiles({Path("in.cae")}, list, *settings, [] { return DuplicateAnswer::Yes; });
+            ImportSceneFiles({Path("in.cae")}, list, *settings, {}, [] { return DuplicateAnswer::Yes; });
         return r.imported == 1 ? list.back().name : u"<not imported>";
     }
     std::u16string Loaded(const std::string& utf8) {

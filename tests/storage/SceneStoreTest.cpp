@@ -184,7 +184,7 @@ TEST_F(Store, RecallLoadsTheSceneAndClearsLinks) {
         db.LinkChannel(3, 2);
         if (!c.answer) box.failRequest = static_cast<int>(box.sent.size());
         seen->rebuilt.clear();
-        EXPECT_EQ(RecallScene(list, 0, db), c.outcome);
+        EXPECT_EQ(RecallScene(list, 0, db, {}), c.outcome);
         EXPECT_EQ(db.Block(), ImageWithVolume(60)) << "the PC image takes the scene in every case";
         EXPECT_FALSE(db.IsLinked(2));
         EXPECT_FALSE(db.IsLinked(3));
@@ -194,8 +194,35 @@ TEST_F(Store, RecallLoadsTheSceneAndClearsLinks) {
         }
     }
     ParamDatabase db;
-    EXPECT_EQ(RecallScene(list, 1, db), RecallOutcome::NoSelection);
-    EXPECT_EQ(RecallScene(list, -1, db), RecallOutcome::NoSelection);
+    EXPECT_EQ(RecallScene(list, 1, db, {}), RecallOutcome::NoSelection);
+    EXPECT_EQ(RecallScene(list, -1, db, {}), RecallOutcome::NoSelection);
+}
+
+// config.ini edited by hand: the scene stays listed, but neither reaches
+// the PC's image nor the box, and the values at fault are named.
+TEST_F(Store, RecallRefusesASceneOutsideTheLimits) {
+    EffectBlock loud = ImageWithVolume(153);
+    loud.Set(*FindParam(param::BandGain(0, 3)), 2500);
+    WriteText("config.ini", "[PCMode]\nCount=1\n0=" + EncodeHexBlock(loud.data(), kEffectBlockSize) +
+                                "\n[PCModeName]\n0=edited\n");
+    ASSERT_EQ(settings->Load(), Settings::LoadResult::Loaded);
+    const SceneList list = LoadSceneStore(settings->Document());
+    ASSERT_EQ(Names(list), std::vector<std::string>{"edited"});
+    for (const GainLimits gains : {GainLimits{}, GainLimits{-30, 30}}) {
+        caraudio::test::FakeBox box;
+        ParamDatabase db;
+        db.SetDeviceLink(&box);
+        ASSERT_EQ(db.Connect(), ConnectStatus::Connected);
+        const size_t framesBefore = box.sent.size();
+        const EffectBlock pcBefore = db.Block();
+        std::vector<OutOfLimit> outside;
+        EXPECT_EQ(RecallScene(list, 0, db, gains, &outside), RecallOutcome::OutOfLimits);
+        EXPECT_EQ(db.Block(), pcBefore);
+        EXPECT_EQ(box.sent.size(), framesBefore) << "nothing went to the box";
+        EXPECT_EQ(OutOfLimitList(outside, 9),
+                  gains.maxvol == 20 ? "MainVol = 153 (0..66), Box0_EQ3_Gain = 2500 (-2000..2000)"
+                                     : "MainVol = 153 (0..66)");
+    }
 }
 
 }  // namespace
