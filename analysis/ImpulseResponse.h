@@ -26,6 +26,9 @@ enum class ImpulseResponseStatus {
 
 // Far longer than any room's decay; keeps a wrong file from filling the memory.
 inline constexpr double kMaxImpulseResponseSeconds = 10;
+// A file of that length at 96 kHz in 64-bit samples is 7.7 MB; one far larger
+// is not read into memory at all.
+inline constexpr size_t kMaxImpulseResponseBytes = 32u << 20;
 
 struct ImpulseResponseRead {
     ImpulseResponseStatus status = ImpulseResponseStatus::NotSoundFile;

@@ -2,37 +2,34 @@
 
 #include <string>
 
+#include "FileLock.h"
+
 namespace caraudio::storage {
 
 // The name of the one-copy lock; fixed for every build of the program.
 inline constexpr const char* kInstanceLockName = "5E0B3C71-9A4D-4F2E-8C61-2D7A94B0E3F5";
 
 // One copy of the program at a time: a lock file in the user's runtime
-// folder, write-locked (an open file description lock) while the program
-// runs. The system lets go of it when the holder ends, however it ends, so a
-// lock is never left stale. The command-line tool looks at the same lock
-// before it changes config.ini, without taking it.
+// folder, held (a FileLock) while the program runs, so it is never left
+// stale. The command-line tool looks at the same lock before it changes
+// config.ini, without taking it.
 class InstanceLock {
 public:
     // The lock in `folder`; empty uses the runtime folder.
     explicit InstanceLock(const std::string& folder = {});
-    ~InstanceLock();
-    InstanceLock(const InstanceLock&) = delete;
-    InstanceLock& operator=(const InstanceLock&) = delete;
 
     // False when another copy holds it.
     bool TryLock();
-    void Release();
-    bool Held() const { return fd_ >= 0; }
-    const std::string& Path() const { return path_; }
+    void Release() { lock_.Release(); }
+    bool Held() const { return lock_.Held(); }
+    const std::string& Path() const { return lock_.Path(); }
 
     // Whether a running program holds the lock in `folder` (empty: the
     // runtime folder). Takes nothing: only looks.
     static bool HeldByAnother(const std::string& folder = {});
 
 private:
-    std::string path_;
-    int fd_ = -1;
+    FileLock lock_;
 };
 
 }  // namespace caraudio::storage

@@ -1,6 +1,7 @@
 #include "SceneFile.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "AtomicFile.h"
 #include "DebugLog.h"
@@ -31,18 +32,28 @@ std::string RefusedList(const std::vector<RefusedSceneFile>& files, bool chinese
 
 }  // namespace
 
-bool ExportSceneFile(const SceneRecord& scene, const std::string& path) {
-    // A file that is there but cannot be read is not replaced by a new one.
+SceneExportResult ExportSceneFile(const SceneRecord& scene, const std::string& path) {
+    SceneExportResult result;
     std::string text;
-    if (ReadFile(path, text) == ReadStatus::Failed) return false;
+    result.target = ReadFile(path, text, kMaxSceneFileBytes);
+    if (!result.target.Ok() && result.target.status != ReadStatus::Missing) {
+        result.outcome = SceneExportResult::Outcome::TargetUnreadable;
+        return result;
+    }
     const auto bytes = scene.ToBytes();
     const std::string value = EncodeProfileStruct(bytes.data(), bytes.size());
-    return WriteFileAtomically(path, WriteProfileValue(text, kSceneSection, kSceneKey, value));
+    if (WriteFileAtomically(path, WriteProfileValue(text, kSceneSection, kSceneKey, value)))
+        result.outcome = SceneExportResult::Outcome::Written;
+    else
+        result.error = errno;
+    return result;
 }
 
-std::optional<SceneRecord> ReadSceneFile(const std::string& path) {
+std::optional<SceneRecord> ReadSceneFile(const std::string& path, ReadResult* why) {
     std::string text;
-    if (ReadFile(path, text) != ReadStatus::Read) return std::nullopt;
+    const ReadResult read = ReadFile(path, text, kMaxSceneFileBytes);
+    if (why) *why = read;
+    if (!read.Ok()) return std::nullopt;
     return ParseSceneFile(text);
 }
 
@@ -60,8 +71,10 @@ ImportReport ImportSceneFiles(const std::vector<std::string>& paths, SceneList& 
     ImportReport report;
     for (const std::string& path : paths) {
         const std::string name = FileName(path);
-        const std::optional<SceneRecord> scene = ReadSceneFile(path);
+        ReadResult read;
+        const std::optional<SceneRecord> scene = ReadSceneFile(path, &read);
         if (!scene) {
+            report.unreadable.push_back({path, read});
             report.readFailureList += name + " ";
             ++report.readFailures;
             continue;
@@ -91,7 +104,7 @@ ImportReport ImportSceneFiles(const std::vector<std::string>& paths, SceneList& 
         }
         bool saved = false;
         const int index = AppendScene(list, *scene, settings, &saved);
-        if (index >= 0 && !saved) report.allSaved = false;
+        if (index >= 0) report.allSaved = saved;
         if (index < 0) {
             report.addFailureList += name + " ";
             ++report.addFailures;

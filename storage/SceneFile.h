@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "AtomicFile.h"
 #include "SceneStore.h"
 
 namespace caraudio::storage {
@@ -14,10 +15,29 @@ namespace caraudio::storage {
 inline constexpr const char* kSceneSection = "CAEConfig";
 inline constexpr const char* kSceneKey = "data";
 
+// A scene file is a few lines; other programs' lines in one are kept, within reason.
+inline constexpr size_t kMaxSceneFileBytes = 1u << 20;
+
+struct SceneExportResult {
+    enum class Outcome {
+        Written,
+        // Something has that name but cannot be read (target says why): what
+        // it holds may matter, so it is not replaced.
+        TargetUnreadable,
+        WriteFailed,  // error says why
+    };
+    Outcome outcome = Outcome::WriteFailed;
+    ReadResult target;
+    int error = 0;
+    bool Ok() const { return outcome == Outcome::Written; }
+};
+
 // Writes the scene into the file, keeping every other line of an existing
 // file; the file is replaced as a whole, so a failed write leaves it as it was.
-bool ExportSceneFile(const SceneRecord& scene, const std::string& path);
-std::optional<SceneRecord> ReadSceneFile(const std::string& path);
+SceneExportResult ExportSceneFile(const SceneRecord& scene, const std::string& path);
+// The scene in a scene file; `why` tells a file that could not be read
+// from one that was read but holds no scene (then it is Ok).
+std::optional<SceneRecord> ReadSceneFile(const std::string& path, ReadResult* why = nullptr);
 // The same from a file's text.
 std::optional<SceneRecord> ParseSceneFile(std::string_view text);
 
@@ -43,8 +63,11 @@ struct ImportReport {
     std::string readFailureList;
     std::string addFailureList;
     std::string existingList;
-    std::vector<int> importedIndices;  // where the imported scenes went in the list
-    bool allSaved = true;              // whether config.ini took every imported scene
+    std::vector<int> importedIndices;     // where the imported scenes went in the list
+    std::vector<RefusedFile> unreadable;  // each read failure, and why (Ok: no scene in it)
+    // Whether config.ini holds every imported scene: the last save, which
+    // writes the whole list, succeeded.
+    bool allSaved = true;
 };
 
 // Reads each file and appends its scene to the store; every file ends in

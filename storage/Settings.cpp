@@ -80,7 +80,35 @@ void IniDocument::DeleteSection(std::string_view section) {
 
 Settings::Settings(std::string dataFolder, Access access)
     : path_(dataFolder.empty() ? std::string("/") + kConfigFileName : dataFolder + "/" + kConfigFileName),
-      readOnly_(access == Access::ReadOnly) {}
+      readOnly_(access == Access::ReadOnly),
+      lock_(path_ + ".lock") {}
+
+// The lock for one Load() or Save(), unless a change holds it already. A
+// lock file that cannot be made (a folder without write access) leaves the
+// call unlocked: then nobody can change config.ini there anyway. Reading
+// only takes no lock: config.ini is replaced by rename, so any read sees
+// one whole file.
+class Settings::LockForThisCall {
+public:
+    LockForThisCall(FileLock& lock, bool wanted) : lock_(lock) {
+        if (!wanted || lock.Held()) return;
+        result_ = lock.Take(kLockWait);
+        took_ = result_ == FileLock::Result::Taken;
+    }
+    ~LockForThisCall() {
+        if (took_) lock_.Release();
+    }
+    bool Busy() const { return result_ == FileLock::Result::Busy; }
+
+private:
+    FileLock& lock_;
+    FileLock::Result result_ = FileLock::Result::Taken;
+    bool took_ = false;
+};
+
+FileLock::Result Settings::Lock(std::chrono::milliseconds wait) {
+    return lock_.Take(wait);
+}
 
 namespace {
 
@@ -99,17 +127,28 @@ std::string KeepCopy(const std::string& path, std::string_view text) {
 }  // namespace
 
 Settings::LoadResult Settings::Load() {
+    const LockForThisCall lock(lock_, !readOnly_);
     std::string text;
-    switch (ReadFile(path_, text)) {
-    case ReadStatus::Missing:
-        return LoadResult::Missing;
+    loadProblem_ = ReadFile(path_, text, kMaxSettingsBytes);
+    switch (loadProblem_.status) {
     case ReadStatus::Failed:
+    case ReadStatus::NotRegular:
+    case ReadStatus::TooLarge:
         keepFile_ = true;
         return LoadResult::Unreadable;
+    case ReadStatus::Missing:
     case ReadStatus::Read:
         break;
     }
-    if (doc_.Parse(text)) return LoadResult::Loaded;
+    const bool whole = loadProblem_.Ok() ? doc_.Parse(text) : true;
+    // What the other program is writing, maybe the very first config.ini,
+    // would be lost at this copy's next save.
+    if (lock.Busy()) {
+        keepFile_ = true;
+        return LoadResult::Busy;
+    }
+    if (loadProblem_.status == ReadStatus::Missing) return LoadResult::Missing;
+    if (whole) return LoadResult::Loaded;
     if (readOnly_) return LoadResult::Damaged;
     setAside_ = KeepCopy(path_, text);
     if (setAside_.empty()) {
@@ -123,8 +162,13 @@ Settings::LoadResult Settings::Load() {
 }
 
 bool Settings::Save(const WriteFault& fault) {
+    saveError_ = 0;
     if (readOnly_ || keepFile_) return false;
-    return WriteFileAtomically(path_, doc_.Serialize(), fault);
+    const LockForThisCall lock(lock_, true);
+    if (lock.Busy()) return false;
+    if (WriteFileAtomically(path_, doc_.Serialize(), fault)) return true;
+    saveError_ = errno;
+    return false;
 }
 
 int Settings::Language() const {

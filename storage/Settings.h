@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "AtomicFile.h"
+#include "FileLock.h"
 
 namespace caraudio::storage {
 
@@ -37,6 +38,8 @@ inline constexpr std::string_view kShowTarget = "ShowTarget";
 }  // namespace key
 
 inline constexpr const char* kConfigFileName = "config.ini";
+// Far more than any number of scenes makes; a file beyond it is not read.
+inline constexpr size_t kMaxSettingsBytes = 32u << 20;
 
 // One INI document (case-insensitive sections and keys, UTF-8 text, read
 // with or without a byte-order mark), held in memory and written back whole.
@@ -69,6 +72,8 @@ private:
 };
 
 // config.ini in the data folder: read once, saved whole after every change.
+// Whoever changes it holds config.ini.lock beside it from load to save
+// (a FileLock), so two programs never write over each other's change.
 class Settings {
 public:
     // What loading found, so the program can tell the user.
@@ -80,10 +85,15 @@ public:
         // name, SetAsidePath(), and config.ini now holds that part; only
         // reading, the file is left as it is.
         Damaged,
-        // There but it cannot be read (no permission, a folder), or damaged
-        // where no copy of it can be kept. It may hold everything the user
-        // has, so it is never replaced: Save() writes nothing this run.
+        // There but it cannot be read (no permission, not a regular file,
+        // larger than kMaxSettingsBytes; LoadProblem() says which), or
+        // damaged where no copy of it can be kept. It may hold everything
+        // the user has, so it is never replaced: Save() writes nothing this run.
         Unreadable,
+        // Another program held the lock for the whole wait: what the file
+        // held is in use, but nothing is saved this run, so that program's
+        // change is not written over.
+        Busy,
     };
 
     // Whether this copy may write config.ini at all. A command that only
@@ -93,11 +103,21 @@ public:
 
     explicit Settings(std::string dataFolder, Access access = Access::ReadWrite);
 
+    // Takes the lock until Unlock(), for a change from load to save; Load()
+    // and Save() take it only for themselves when it is not held.
+    FileLock::Result Lock(std::chrono::milliseconds wait = kLockWait);
+    void Unlock() { lock_.Release(); }
+    const FileLock& LockFile() const { return lock_; }
+
     LoadResult Load();
+    // Why the file could not be read, after Load() said Unreadable.
+    const ReadResult& LoadProblem() const { return loadProblem_; }
     // Writes the whole document, replacing config.ini atomically. False when
-    // it could not be written, or must not be (only reading, or see
-    // Unreadable); the file then stays as it was.
+    // it could not be written (SaveError() says why), or must not be (only
+    // reading, see Unreadable and Busy, or the lock stayed busy; SaveError()
+    // is 0); the file then stays as it was.
     bool Save(const WriteFault& fault = {});
+    int SaveError() const { return saveError_; }
 
     IniDocument& Document() { return doc_; }
     const IniDocument& Document() const { return doc_; }
@@ -109,10 +129,15 @@ public:
     void SetLanguage(int language);
 
 private:
+    class LockForThisCall;
+
     std::string path_;
     std::string setAside_;
     const bool readOnly_;
     bool keepFile_ = false;  // the file on disk must not be replaced
+    ReadResult loadProblem_{ReadStatus::Read};
+    int saveError_ = 0;
+    FileLock lock_;
     IniDocument doc_;
 };
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "AtomicFile.h"
 #include "Settings.h"
 
 namespace caraudio::storage {
@@ -35,11 +34,16 @@ TuningSettings ParseTuningSettings(std::string_view text) {
     return t;
 }
 
-TuningSettings LoadTuningSettings(const std::vector<std::string>& folders, std::string* found) {
+TuningSettings LoadTuningSettings(const std::vector<std::string>& folders, std::string* found,
+                                  std::vector<RefusedFile>* refused) {
     for (const std::string& folder : folders) {
         const std::string path = folder + "/" + kTuningFileName;
         std::string text;
-        if (ReadFile(path, text) != ReadStatus::Read) continue;
+        const ReadResult read = ReadFile(path, text, kMaxTuningFileBytes);
+        if (!read.Ok()) {
+            if (refused && read.status != ReadStatus::Missing) refused->push_back({path, read});
+            continue;
+        }
         if (found) *found = path;
         return ParseTuningSettings(text);
     }

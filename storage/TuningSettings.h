@@ -4,11 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "AtomicFile.h"
 #include "ValueScales.h"
 
 namespace caraudio::storage {
 
 inline constexpr const char* kTuningFileName = "caedata.dat";
+// A tuning file is a few lines; anything far larger is not one.
+inline constexpr size_t kMaxTuningFileBytes = 1u << 20;
 // The alert's text when the tuning file gives none.
 inline constexpr const char* kDefaultAlertMessage = "EQ增益调得太大，可能会爆音！";
 
@@ -27,9 +30,11 @@ struct TuningSettings {
     GainLimits Gains() const { return {minvol, maxvol}; }
 };
 
-// Reads caedata.dat from the first of `folders` that has one; a missing file
-// gives the defaults. `found` receives the file used (empty for none).
-TuningSettings LoadTuningSettings(const std::vector<std::string>& folders, std::string* found = nullptr);
+// Reads caedata.dat from the first of `folders` that has one it can read; a
+// missing file gives the defaults. `found` receives the file used (empty for
+// none), `refused` each one passed over (not a regular file, unreadable, too large).
+TuningSettings LoadTuningSettings(const std::vector<std::string>& folders, std::string* found = nullptr,
+                                  std::vector<RefusedFile>* refused = nullptr);
 // The same from the text of a tuning file.
 TuningSettings ParseTuningSettings(std::string_view text);
 

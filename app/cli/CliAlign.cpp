@@ -6,6 +6,7 @@
 
 #include "Arrival.h"
 #include "CliChannelArg.h"
+#include "CliFiles.h"
 #include "DelayProposal.h"
 #include "ImpulseResponse.h"
 #include "ParamDatabase.h"
@@ -111,7 +112,19 @@ int Align(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE
     std::vector<double> arrivals;
     std::vector<int> polarities;
     for (const ChannelFile& f : files) {
-        const ImpulseResponseRead read = ReadImpulseResponseFile(f.path);
+        std::string bytes, problem;
+        switch (ReadFileUpTo(f.path, kMaxImpulseResponseBytes, bytes, problem)) {
+        case FileRead::Read:
+            break;
+        case FileRead::CannotRead:
+            std::fprintf(err, "caraudio-cli: %s. Nothing was changed.\n", problem.c_str());
+            return kExitFailed;
+        case FileRead::TooLarge:
+            std::fprintf(err, "caraudio-cli: %s: %s. Nothing was changed.\n", f.path.c_str(),
+                         ReadProblem(ImpulseResponseStatus::TooLong));
+            return kExitFailed;
+        }
+        const ImpulseResponseRead read = ReadImpulseResponseBytes(bytes);
         if (read.status != ImpulseResponseStatus::Read) {
             std::fprintf(err, "caraudio-cli: %s: %s. Nothing was changed.\n", f.path.c_str(),
                          ReadProblem(read.status));

@@ -1,9 +1,11 @@
 #include "CliCommands.h"
 
 #include <array>
+#include <cstring>
 #include <string>
 
 #include "CliDeviceCommands.h"
+#include "CliOutput.h"
 #include "CliSession.h"
 
 #ifndef CARAUDIO_VERSION
@@ -100,10 +102,7 @@ void PrintHelp(std::FILE* out) {
         "4 the box could not be opened, 5 the box did not answer, 6 the box refused the handshake.\n");
 }
 
-}  // namespace
-
-int Run(std::span<const std::string_view> args, std::FILE* out, std::FILE* err) {
-    CliOptions options;
+int RunCommand(std::span<const std::string_view> args, CliOptions& options, std::FILE* out, std::FILE* err) {
     size_t at = 0;
     for (; at < args.size() && args[at].starts_with("--"); ++at) {
         const std::string_view a = args[at];
@@ -154,6 +153,26 @@ int Run(std::span<const std::string_view> args, std::FILE* out, std::FILE* err) 
     std::fprintf(err, "caraudio-cli: unknown command '%.*s'; try caraudio-cli --help\n",
                  static_cast<int>(name.size()), name.data());
     return kExitUsage;
+}
+
+}  // namespace
+
+int Run(std::span<const std::string_view> args, std::FILE* out, std::FILE* err) {
+    int emulatorSaveError = 0;
+    CliOptions options;
+    options.emulatorSaveError = &emulatorSaveError;
+    CheckedOutput checked(out);
+    int status = RunCommand(args, options, checked.Stream(), err);
+    // The emulated box said so when it could not save; the command did not
+    // do all it was asked to.
+    if (emulatorSaveError != 0 && status == kExitOk) status = kExitFailed;
+    // What was printed counts only once it is out: a full disk under a
+    // redirected standard output shows here.
+    if (const int error = checked.Finish(); error != 0) {
+        std::fprintf(err, "caraudio-cli: cannot write the standard output: %s.\n", std::strerror(error));
+        return kExitFailed;
+    }
+    return status;
 }
 
 }  // namespace caraudio::cli

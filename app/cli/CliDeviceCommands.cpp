@@ -1,15 +1,11 @@
 #include "CliDeviceCommands.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
+
+#include "AtomicFile.h"
 
 #include "Folders.h"
 #include "ImageLimits.h"
@@ -63,16 +59,11 @@ std::string ValueText(uint16_t v) {
 // Written beside the target and renamed over it, so a failed write never
 // leaves half an image where an old file was.
 bool WriteImageFile(const std::string& path, const EffectBlock& image, std::FILE* err) {
-    const std::string temp = path + ".part";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    bool ok = fd >= 0 && ::write(fd, image.data(), kEffectBlockSize) == kEffectBlockSize;
-    if (fd >= 0) ok = ::close(fd) == 0 && ok;
-    if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) {
-        std::fprintf(err, "caraudio-cli: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
-        ::unlink(temp.c_str());
-    }
-    return ok;
+    if (storage::WriteFileAtomically(
+            path, std::string_view(reinterpret_cast<const char*>(image.data()), kEffectBlockSize)))
+        return true;
+    std::fprintf(err, "caraudio-cli: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
+    return false;
 }
 
 const char* InputModeName(int mode) {
@@ -108,19 +99,21 @@ Connected ConnectToChange(const CliOptions& options, std::FILE* err) {
 }
 
 bool ReadImageFile(const std::string& path, EffectBlock& image, std::FILE* err) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::fprintf(err, "caraudio-cli: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
+    std::string bytes;
+    const storage::ReadResult read = storage::ReadFile(path, bytes, kEffectBlockSize);
+    if (read.status == storage::ReadStatus::TooLarge) {
+        std::fprintf(err, "caraudio-cli: %s is more than %d bytes; an image is exactly %d bytes.\n",
+                     path.c_str(), kEffectBlockSize, kEffectBlockSize);
         return false;
     }
-    std::vector<char> bytes;
-    bytes.reserve(kEffectBlockSize + 1);
-    // Reads one byte past an image at most, so a huge file is not loaded.
-    for (char c; bytes.size() <= kEffectBlockSize && in.get(c);) bytes.push_back(c);
+    if (!read.Ok()) {
+        std::fprintf(err, "caraudio-cli: %s\n",
+                     storage::ReadProblemText(path, read, kEffectBlockSize).c_str());
+        return false;
+    }
     if (bytes.size() != kEffectBlockSize) {
-        std::fprintf(err, "caraudio-cli: %s is %s%zu bytes; an image is exactly %d bytes.\n", path.c_str(),
-                     bytes.size() > kEffectBlockSize ? "more than " : "",
-                     std::min<size_t>(bytes.size(), kEffectBlockSize), kEffectBlockSize);
+        std::fprintf(err, "caraudio-cli: %s is %zu bytes; an image is exactly %d bytes.\n", path.c_str(),
+                     bytes.size(), kEffectBlockSize);
         return false;
     }
     std::memcpy(image.data(), bytes.data(), kEffectBlockSize);

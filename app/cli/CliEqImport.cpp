@@ -57,8 +57,7 @@ bool ReadFilterFile(const std::string& path, std::string& bytes, std::FILE* err)
     case FileRead::Read:
         return true;
     case FileRead::CannotRead:
-        std::fprintf(err, "caraudio-cli: cannot read %s: %s. Nothing was changed.\n", path.c_str(),
-                     why.c_str());
+        std::fprintf(err, "caraudio-cli: %s. Nothing was changed.\n", why.c_str());
         return false;
     case FileRead::TooLarge:
         std::fprintf(err,

@@ -40,7 +40,7 @@ bool ReadMeasurementFile(const std::string& path, Measurement& m, std::FILE* err
     std::string bytes, why;
     switch (ReadFileUpTo(path, limits.bytes, bytes, why)) {
     case FileRead::CannotRead:
-        std::fprintf(err, "caraudio-cli: cannot read %s: %s.\n", path.c_str(), why.c_str());
+        std::fprintf(err, "caraudio-cli: %s.\n", why.c_str());
         return false;
     case FileRead::TooLarge:
         std::fprintf(err, "caraudio-cli: %s: %s.\n", path.c_str(), StatusText(MeasurementStatus::TooLarge));

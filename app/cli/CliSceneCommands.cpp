@@ -21,37 +21,46 @@ using namespace caraudio::storage;
 // that only reads writes nothing there: the program may be running, and a
 // damaged file waits for a change (or the program) to be kept and mended.
 struct PcScenes {
-    PcScenes(Settings::Access access, std::FILE* err) : settings(DataFolder(), access) {
-        switch (settings.Load()) {
-        case Settings::LoadResult::Damaged:
-            if (access == Settings::Access::ReadOnly)
-                std::fprintf(
-                    err,
-                    "caraudio-cli: %s is damaged; what could be read of it is used, and the file is left "
-                    "as it is.\n",
-                    settings.Path().c_str());
-            else
-                std::fprintf(
-                    err,
-                    "caraudio-cli: %s was damaged; what could be read of it is in use, and the whole file "
-                    "was kept as %s.\n",
-                    settings.Path().c_str(), settings.SetAsidePath().c_str());
-            break;
-        case Settings::LoadResult::Unreadable:
-            std::fprintf(
-                err,
-                "caraudio-cli: %s cannot be read; it is left as it is, and no change can be saved to it.\n",
-                settings.Path().c_str());
-            break;
-        case Settings::LoadResult::Loaded:
-        case Settings::LoadResult::Missing:
-            break;
-        }
-        list = LoadSceneStore(settings.Document());
-    }
+    explicit PcScenes(Settings::Access a) : access(a), settings(DataFolder(), a) {}
+    void Load(std::FILE* err);
+    const Settings::Access access;
     Settings settings;
     SceneList list;
 };
+
+void PcScenes::Load(std::FILE* err) {
+    switch (settings.Load()) {
+    case Settings::LoadResult::Damaged:
+        if (access == Settings::Access::ReadOnly)
+            std::fprintf(
+                err,
+                "caraudio-cli: %s is damaged; what could be read of it is used, and the file is left "
+                "as it is.\n",
+                settings.Path().c_str());
+        else
+            std::fprintf(
+                err,
+                "caraudio-cli: %s was damaged; what could be read of it is in use, and the whole file "
+                "was kept as %s.\n",
+                settings.Path().c_str(), settings.SetAsidePath().c_str());
+        break;
+    case Settings::LoadResult::Unreadable: {
+        // Read but damaged, where no copy of it could be kept.
+        const std::string problem =
+            settings.LoadProblem().Ok()
+                ? settings.Path() + " is damaged, and no copy of it can be kept"
+                : ReadProblemText(settings.Path(), settings.LoadProblem(), kMaxSettingsBytes);
+        std::fprintf(err, "caraudio-cli: %s; it is left as it is, and no change can be saved to it.\n",
+                     problem.c_str());
+        break;
+    }
+    case Settings::LoadResult::Loaded:
+    case Settings::LoadResult::Missing:
+    case Settings::LoadResult::Busy:
+        break;
+    }
+    list = LoadSceneStore(settings.Document());
+}
 
 // The program keeps its own copy of the scenes and writes config.ini whole:
 // a change made here while it runs would be lost at its next save.
@@ -61,6 +70,31 @@ bool ProgramRunning(std::FILE* err) {
         err,
         "caraudio-cli: the program is running and keeps its own copy of the PC scenes; close it before "
         "changing them here.\n");
+    return true;
+}
+
+// A change holds the settings lock from the load to the save, so another
+// copy of this tool changing the scenes meanwhile waits instead of writing
+// over this change. The program is looked for once the lock is held: one
+// starting after that waits for the lock before it reads the file.
+bool LoadForChange(PcScenes& store, std::FILE* err) {
+    switch (store.settings.Lock()) {
+    case FileLock::Result::Taken:
+        break;
+    case FileLock::Result::Busy:
+        std::fprintf(err,
+                     "caraudio-cli: another program is changing the settings in %s; try again when it has "
+                     "finished. Nothing was changed.\n",
+                     store.settings.Path().c_str());
+        return false;
+    case FileLock::Result::Failed:
+        std::fprintf(err, "caraudio-cli: cannot lock %s: %s. Nothing was changed.\n",
+                     store.settings.LockFile().Path().c_str(),
+                     std::strerror(store.settings.LockFile().Error()));
+        return false;
+    }
+    if (ProgramRunning(err)) return false;
+    store.Load(err);
     return true;
 }
 
@@ -78,10 +112,16 @@ bool SceneIndex(std::string_view text, const SceneList& list, int& index, std::F
     return true;
 }
 
-void WarnIfNotSaved(bool saved, const PcScenes& store, std::FILE* err) {
-    if (!saved)
+// Says why a change did not reach config.ini; false when it did not.
+bool Kept(bool saved, const PcScenes& store, std::FILE* err) {
+    if (saved) return true;
+    if (store.settings.SaveError() != 0)
+        std::fprintf(err, "caraudio-cli: %s could not be written: %s; the change is not kept.\n",
+                     store.settings.Path().c_str(), std::strerror(store.settings.SaveError()));
+    else
         std::fprintf(err, "caraudio-cli: %s could not be written; the change is not kept.\n",
                      store.settings.Path().c_str());
+    return false;
 }
 
 // Without a terminal to ask, duplicates are skipped.
@@ -96,10 +136,19 @@ DuplicateAnswer AskOnTerminal(std::FILE* out) {
                                                                      : DuplicateAnswer::No;
 }
 
+// Why the scene file was not written, naming it.
+std::string ExportProblem(const SceneExportResult& r, const std::string& path) {
+    if (r.outcome == SceneExportResult::Outcome::WriteFailed)
+        return "cannot write " + path + ": " + std::strerror(r.error);
+    return ReadProblemText(path, r.target, kMaxSceneFileBytes) +
+           "; a file that cannot be read is not replaced";
+}
+
 }  // namespace
 
 int Scenes(const CliOptions&, CommandArgs, std::FILE* out, std::FILE* err) {
-    PcScenes store(Settings::Access::ReadOnly, err);
+    PcScenes store(Settings::Access::ReadOnly);
+    store.Load(err);
     if (store.list.empty()) std::fprintf(out, "No PC scenes in %s.\n", store.settings.Path().c_str());
     for (size_t i = 0; i < store.list.size(); ++i)
         std::fprintf(out, "%3zu  %s\n", i + 1, store.list[i].NameUtf8().c_str());
@@ -117,13 +166,15 @@ int SceneAdd(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
         else
             return kExitUsage;
     }
+    // Asked before the box is: no wait for an image that could not be kept.
     if (ProgramRunning(err)) return kExitFailed;
     EffectBlock image;
     if (const int status = TakeImage(options, std::string(imagePath), image, err); status != kExitOk)
         return status;
     // A file from elsewhere becomes a scene only if it could be sent later.
     if (!imagePath.empty() && !ImageWithinLimits(image, std::string(imagePath), err)) return kExitFailed;
-    PcScenes store(Settings::Access::ReadWrite, err);
+    PcScenes store(Settings::Access::ReadWrite);
+    if (!LoadForChange(store, err)) return kExitFailed;
     const AddSceneResult r = AddScene(store.list, Utf8ToUtf16(name), image, store.settings);
     switch (r.outcome) {
     case AddSceneResult::EmptyName:
@@ -138,31 +189,35 @@ int SceneAdd(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
     case AddSceneResult::Added:
         break;
     }
-    WarnIfNotSaved(r.saved, store, err);
+    if (!Kept(r.saved, store, err)) return kExitFailed;
     std::fprintf(out, "Added scene %d: %s\n", r.index + 1,
                  store.list[static_cast<size_t>(r.index)].NameUtf8().c_str());
-    return r.saved ? kExitOk : kExitFailed;
+    return kExitOk;
 }
 
 int SceneDelete(const CliOptions&, CommandArgs args, std::FILE* out, std::FILE* err) {
-    if (ProgramRunning(err)) return kExitFailed;
-    PcScenes store(Settings::Access::ReadWrite, err);
+    PcScenes store(Settings::Access::ReadWrite);
+    if (!LoadForChange(store, err)) return kExitFailed;
     int index;
     if (!SceneIndex(args[0], store.list, index, err)) return kExitFailed;
     const std::string name = store.list[static_cast<size_t>(index)].NameUtf8();
     bool saved = false;
     DeleteScene(store.list, index, store.settings, &saved);
-    WarnIfNotSaved(saved, store, err);
+    if (!Kept(saved, store, err)) return kExitFailed;
     std::fprintf(out, "Deleted scene %d: %s\n", index + 1, name.c_str());
-    return saved ? kExitOk : kExitFailed;
+    return kExitOk;
 }
 
 int SceneExport(const CliOptions&, CommandArgs args, std::FILE* out, std::FILE* err) {
-    PcScenes store(Settings::Access::ReadOnly, err);
+    PcScenes store(Settings::Access::ReadOnly);
+    store.Load(err);
     int index;
     if (!SceneIndex(args[0], store.list, index, err)) return kExitFailed;
-    if (!ExportSceneFile(store.list[static_cast<size_t>(index)], std::string(args[1]))) {
-        std::fprintf(err, "caraudio-cli: Failed to export effect to file\n");
+    const std::string path(args[1]);
+    const SceneExportResult exported = ExportSceneFile(store.list[static_cast<size_t>(index)], path);
+    if (!exported.Ok()) {
+        std::fprintf(err, "caraudio-cli: Failed to export effect to file: %s.\n",
+                     ExportProblem(exported, path).c_str());
         return kExitFailed;
     }
     std::fprintf(out, "Exporting the scene successfully\n");
@@ -182,18 +237,27 @@ int SceneImport(const CliOptions&, CommandArgs args, std::FILE* out, std::FILE* 
     }
     if (files.empty()) return kExitUsage;
     if (ProgramRunning(err)) return kExitFailed;
-    PcScenes store(Settings::Access::ReadWrite, err);
+    PcScenes store(Settings::Access::ReadWrite);
+    if (!LoadForChange(store, err)) return kExitFailed;
     const ImportReport r = ImportSceneFiles(files, store.list, store.settings, TuningGainLimits(), ask);
+    for (const RefusedFile& f : r.unreadable) {
+        if (f.why.Ok())
+            std::fprintf(err, "caraudio-cli: %s is not a scene file.\n", f.path.c_str());
+        else
+            std::fprintf(err, "caraudio-cli: %s.\n",
+                         ReadProblemText(f.path, f.why, kMaxSceneFileBytes).c_str());
+    }
+    // "imported successfully" only for scenes config.ini holds.
+    if (!Kept(r.allSaved, store, err)) return kExitFailed;
     std::string summary = ImportSummary(r, 1);
     if (summary.back() != '\n') summary += '\n';
     std::fputs(summary.c_str(), out);
-    WarnIfNotSaved(r.allSaved, store, err);
-    return r.readFailures + r.addFailures > 0 || !r.outOfLimits.empty() || !r.allSaved ? kExitFailed
-                                                                                       : kExitOk;
+    return r.readFailures + r.addFailures > 0 || !r.outOfLimits.empty() ? kExitFailed : kExitOk;
 }
 
 int SceneRecall(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err) {
-    PcScenes store(Settings::Access::ReadOnly, err);
+    PcScenes store(Settings::Access::ReadOnly);
+    store.Load(err);
     int index;
     if (!SceneIndex(args[0], store.list, index, err)) return kExitFailed;
     CliSession session(options, err);

@@ -1,5 +1,7 @@
 #include "CliSession.h"
 
+#include <cstring>
+
 #include "AccessAdvice.h"
 #include "BoxIds.h"
 #include "EmulatedBoxSetup.h"
@@ -25,15 +27,9 @@ CliSession::~CliSession() {
 bool CliSession::Open() {
     if (options_.emulate) {
         std::unique_ptr<emulator::EmulatedHidBackend> bus;
-        if (emulator::MakeEmulatedBus(
-                options_.emulatorFile, [this] { WarnSaveFailed(); }, bus) !=
-            emulator::EmulatedSetupResult::Ready) {
-            std::fprintf(err_,
-                         "caraudio-cli: %s is not the memory of an emulated box, or it is damaged; "
-                         "move it away to start a new box.\n",
-                         options_.emulatorFile.c_str());
-            return false;
-        }
+        const emulator::EmulatedSetup setup = emulator::MakeEmulatedBus(
+            options_.emulatorFile, [this](int error) { WarnSaveFailed(error); }, bus);
+        if (!ExplainSetup(setup)) return false;
         backend_ = std::move(bus);
     } else {
         backend_ = std::make_unique<HidrawBackend>(linkLog_);
@@ -48,11 +44,46 @@ bool CliSession::Open() {
     return true;
 }
 
-void CliSession::WarnSaveFailed() {
+// Says why there is no emulated box; true when there is one.
+bool CliSession::ExplainSetup(const emulator::EmulatedSetup& setup) {
+    const char* file = options_.emulatorFile.c_str();
+    switch (setup.result) {
+    case emulator::EmulatedSetupResult::Ready:
+        return true;
+    case emulator::EmulatedSetupResult::DamagedFile:
+        std::fprintf(err_,
+                     "caraudio-cli: %s is not the memory of an emulated box, or it is damaged; "
+                     "move it away to start a new box.\n",
+                     file);
+        break;
+    case emulator::EmulatedSetupResult::Unreadable:
+        std::fprintf(
+            err_,
+            "caraudio-cli: %s; --emulate=FILE keeps the emulated box's memory in a regular file, and "
+            "this one is left as it is.\n",
+            storage::ReadProblemText(options_.emulatorFile, setup.read, 0).c_str());
+        break;
+    case emulator::EmulatedSetupResult::InUse:
+        std::fprintf(
+            err_,
+            "caraudio-cli: %s is in use by another program (an emulated box keeps its memory there); "
+            "try again when it has finished.\n",
+            file);
+        break;
+    case emulator::EmulatedSetupResult::LockFailed:
+        std::fprintf(err_, "caraudio-cli: cannot lock %s: %s.\n", setup.lockPath.c_str(),
+                     std::strerror(setup.lockError));
+        break;
+    }
+    return false;
+}
+
+void CliSession::WarnSaveFailed(int error) {
+    if (options_.emulatorSaveError) *options_.emulatorSaveError = error;
     if (saveWarned_) return;
     saveWarned_ = true;
-    std::fprintf(err_, "caraudio-cli: cannot save the emulated box's memory to %s.\n",
-                 options_.emulatorFile.c_str());
+    std::fprintf(err_, "caraudio-cli: cannot save the emulated box's memory to %s: %s.\n",
+                 options_.emulatorFile.c_str(), std::strerror(error));
 }
 
 ConnectStatus CliSession::Connect() {

@@ -12,6 +12,7 @@
 
 namespace caraudio::emulator {
 class EmulatedHidBackend;
+struct EmulatedSetup;
 }  // namespace caraudio::emulator
 
 namespace caraudio::cli {
@@ -20,6 +21,9 @@ struct CliOptions {
     bool emulate = false;
     std::string emulatorFile;  // empty: the emulated box forgets at exit
     bool verbose = false;      // traces and link errors to stderr
+    // Where a session puts the errno of an emulated box's memory that could
+    // not be saved: the command then ends with 1, whatever it printed.
+    int* emulatorSaveError = nullptr;
 };
 
 // Everything one command needs to talk to a box: the model, the connection
@@ -39,7 +43,8 @@ public:
     CDeviceManager& Manager() { return *manager_; }
 
 private:
-    void WarnSaveFailed();
+    void WarnSaveFailed(int error);
+    bool ExplainSetup(const emulator::EmulatedSetup& setup);
 
     CliOptions options_;
     std::FILE* err_;

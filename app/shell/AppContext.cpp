@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <cstring>
 
 #include "AccessAdvice.h"
 #include "AppLogger.h"
@@ -18,6 +19,7 @@
 #include "DeviceManager.h"
 #include "EmulatedBoxSetup.h"
 #include "FileChooser.h"
+#include "FileReadTexts.h"
 #include "Folders.h"
 #include "HidrawDevices.h"
 #include "Look.h"
@@ -61,6 +63,32 @@ const char* const kFontFamilies[] = {"Microsoft YaHei", "WenQuanYi Micro Hei", "
 
 QString ToQ(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+// A dealer's logo or watermark is a picture of a few hundred kilobytes.
+constexpr size_t kMaxSkinBytes = 16u << 20;
+
+// Why the emulated box cannot start on its memory file; the program then ends.
+QString EmulatorFileRefusal(const emulator::EmulatedSetup& setup, const QString& file) {
+    switch (setup.result) {
+    case emulator::EmulatedSetupResult::Ready:
+        break;
+    case emulator::EmulatedSetupResult::DamagedFile:
+        return Tr("messagebox", "%1 is not the memory of an emulated box, or it is damaged.").arg(file);
+    case emulator::EmulatedSetupResult::Unreadable:
+        return Tr("messagebox",
+                  "The emulated box's memory cannot be read:\n%1\n\n%2\n\nThe file is left as it is.")
+            .arg(file, FileReadReason(setup.read));
+    case emulator::EmulatedSetupResult::InUse:
+        return Tr("messagebox",
+                  "The emulated box's memory is in use by another program:\n%1\n\nClose that program, or "
+                  "give this one a file of its own.")
+            .arg(file);
+    case emulator::EmulatedSetupResult::LockFailed:
+        return Tr("messagebox", "The emulated box's memory cannot be locked:\n%1\n\n%2")
+            .arg(ToQ(setup.lockPath), FileReadReason({storage::ReadStatus::Failed, setup.lockError}));
+    }
+    return {};
 }
 
 }  // namespace
@@ -130,7 +158,11 @@ bool AppContext::Init(Prompter* prompter, FileChooser* files) {
     std::string tuningFile;
     std::vector<std::string> folders;
     for (const QString& f : options_.programFolders) folders.push_back(f.toStdString());
-    tuning_ = storage::LoadTuningSettings(folders, &tuningFile);
+    std::vector<storage::RefusedFile> refused;
+    tuning_ = storage::LoadTuningSettings(folders, &tuningFile, &refused);
+    for (const storage::RefusedFile& r : refused)
+        logger_->Log(LogLevel::Warn,
+                     storage::ReadProblemText(r.path, r.why, storage::kMaxTuningFileBytes) + "; passed over");
     logger_->Log(LogLevel::Info,
                  tuningFile.empty() ? "no tuning file; defaults in use" : "tuning file " + tuningFile);
     return InitDevice();
@@ -150,17 +182,27 @@ void AppContext::InitToolkit() {
     if (settingsLoad_ == storage::Settings::LoadResult::Damaged)
         logger_->Log(LogLevel::Warn, "config.ini was damaged; kept as " + settings_->SetAsidePath());
     else if (settingsLoad_ == storage::Settings::LoadResult::Unreadable)
-        logger_->Log(LogLevel::Warn,
-                     "cannot read " + settings_->Path() + "; it will not be written this run");
+        logger_->Log(LogLevel::Warn, storage::ReadProblemText(settings_->Path(), settings_->LoadProblem(),
+                                                              storage::kMaxSettingsBytes) +
+                                         "; it will not be written this run");
+    else if (settingsLoad_ == storage::Settings::LoadResult::Busy)
+        logger_->Log(LogLevel::Warn, "another program is changing " + settings_->Path() +
+                                         "; it will not be written this run");
     translation_.Use(settings_->Language());
     // A dealer's own pictures beside the program replace ours.
     for (const auto& [file, skin] :
          {std::pair{"skin/logo.png", "skin_logo_png"}, {"skin/watermark.png", "skin_watermark_png"}}) {
         const QString path = FindProgramFile(file);
         if (path.isEmpty()) continue;
-        QImage image(path);
-        if (image.isNull())
-            logger_->Log(LogLevel::Warn, "cannot read " + path.toStdString());
+        std::string bytes;
+        const storage::ReadResult read = storage::ReadFile(path.toStdString(), bytes, kMaxSkinBytes);
+        const QImage image = read.Ok() ? QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()),
+                                                          static_cast<int>(bytes.size()))
+                                       : QImage();
+        if (!read.Ok())
+            logger_->Log(LogLevel::Warn, storage::ReadProblemText(path.toStdString(), read, kMaxSkinBytes));
+        else if (image.isNull())
+            logger_->Log(LogLevel::Warn, path.toStdString() + " is not a picture this program can read");
         else
             widgets::RegisterSkin(skin, widgets::Skin(image, 1));
     }
@@ -176,11 +218,15 @@ bool AppContext::InitDevice() {
         std::unique_ptr<emulator::EmulatedHidBackend> bus;
         AppLogger* log = logger_.get();
         const std::string file = options_.emulatorFile;
-        if (emulator::MakeEmulatedBus(
-                file, [log, file] { log->Log(LogLevel::Error, "cannot save the emulated box to " + file); },
-                bus) != emulator::EmulatedSetupResult::Ready) {
-            prompter_->Inform(nullptr, ToQ(file + " is not the memory of an emulated box, or it is damaged."),
-                              "ERROR");
+        const emulator::EmulatedSetup setup = emulator::MakeEmulatedBus(
+            file,
+            [log, file](int error) {
+                log->Log(LogLevel::Error,
+                         "cannot save the emulated box to " + file + ": " + std::strerror(error));
+            },
+            bus);
+        if (setup.result != emulator::EmulatedSetupResult::Ready) {
+            prompter_->Inform(nullptr, EmulatorFileRefusal(setup, ToQ(file)), "ERROR");
             return false;
         }
         emulated_ = bus.get();
@@ -258,6 +304,12 @@ void AppContext::TellAboutTheSettingsFile() {
         prompter_->Inform(compact_, Tr("messagebox",
                                        "The settings file cannot be read:\n%1\nIt is left as it is: "
                                        "settings changed now are kept only until the program ends.")
+                                        .arg(ToQ(settings_->Path())));
+    else if (settingsLoad_ == Settings::LoadResult::Busy)
+        prompter_->Inform(compact_, Tr("messagebox",
+                                       "Another program is changing the settings file:\n%1\nSo that its "
+                                       "change is kept, settings changed now are kept only until the "
+                                       "program ends.")
                                         .arg(ToQ(settings_->Path())));
     settingsLoad_ = Settings::LoadResult::Loaded;
 }

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cstdio>
 
 namespace caraudio::app {
@@ -32,7 +33,10 @@ void AppLogger::Log(LogLevel level, std::string_view message, const char* functi
     std::lock_guard lock(mutex_);
     if (echo_) std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
     if (folder_.isEmpty()) return;
-    QFile out(QDir(folder_).filePath("main_" + now.toString("yyyyMMdd") + ".log"));
+    const QString path = QDir(folder_).filePath("main_" + now.toString("yyyyMMdd") + ".log");
+    // Opening a FIFO to write would wait for a reader for ever.
+    if (const QFileInfo info(path); info.exists() && !info.isFile()) return;
+    QFile out(path);
     if (out.open(QIODevice::Append)) out.write(bytes);
 }
 

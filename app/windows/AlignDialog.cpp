@@ -7,7 +7,9 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "AtomicFile.h"
 #include "FileChooser.h"
+#include "FileReadTexts.h"
 #include "ImpulseResponse.h"
 #include "Layouts.h"
 #include "Prompter.h"
@@ -87,6 +89,25 @@ QString Reason(analysis::ArrivalStatus s) {
     return {};
 }
 
+// The impulse response in the file, read as bytes first: no FIFO or device
+// is handed to the sound library. `problem` says why there is none.
+analysis::ImpulseResponseRead ReadResponse(const QString& path, QString& problem) {
+    std::string bytes;
+    const storage::ReadResult file =
+        storage::ReadFile(QFile::encodeName(path).toStdString(), bytes, analysis::kMaxImpulseResponseBytes);
+    analysis::ImpulseResponseRead read;  // not a sound file until it is read
+    if (file.Ok()) {
+        read = analysis::ReadImpulseResponseBytes(bytes);
+    } else if (file.status == storage::ReadStatus::TooLarge) {
+        read.status = analysis::ImpulseResponseStatus::TooLong;
+    } else {
+        problem = FileReadReason(file);
+        return read;
+    }
+    problem = ReadProblem(read.status);
+    return read;
+}
+
 QString Ms(double ms) {
     return QString::number(ms, 'f', 3);
 }
@@ -148,11 +169,10 @@ void AlignDialog::Choose(int row) {
         files_.OpenFiles(this, title, T("Impulse responses") + " (*.wav);;" + T("All files") + " (*)");
     if (chosen.isEmpty()) return;
     const QString path = chosen.front();
-    const analysis::ImpulseResponseRead read =
-        analysis::ReadImpulseResponseFile(QFile::encodeName(path).toStdString());
+    QString problem;
+    const analysis::ImpulseResponseRead read = ReadResponse(path, problem);
     if (read.status != analysis::ImpulseResponseStatus::Read)
-        return prompter_.Inform(this, T("%1 was not taken.").arg(path) + "\n\n" + ReadProblem(read.status),
-                                title);
+        return prompter_.Inform(this, T("%1 was not taken.").arg(path) + "\n\n" + problem, title);
     const analysis::Arrival arrival = analysis::DetectArrival(read.response);
     if (arrival.status == analysis::ArrivalStatus::Silent)
         return prompter_.Inform(this, T("%1 is silent: there is no direct sound to time.").arg(path), title);

@@ -1,7 +1,6 @@
 #include "ChannelMeasurements.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <limits>
 
 #include "AtomicFile.h"
@@ -16,22 +15,23 @@ using analysis::TargetKind;
 MeasurementFile ReadMeasurementFile(const QString& path) {
     MeasurementFile file;
     const analysis::MeasurementLimits limits;
-    // A file far beyond any measurement is not read into memory at all.
-    if (QFileInfo(path).size() > static_cast<qint64>(limits.bytes)) {
-        file.access = MeasurementFile::Access::Read;
-        file.read.status = analysis::MeasurementStatus::TooLarge;
-        return file;
-    }
     std::string bytes;
-    switch (storage::ReadFile(QFile::encodeName(path).toStdString(), bytes)) {
+    file.source = storage::ReadFile(QFile::encodeName(path).toStdString(), bytes, limits.bytes);
+    switch (file.source.status) {
     case storage::ReadStatus::Read:
         file.access = MeasurementFile::Access::Read;
         file.read = analysis::ReadMeasurement(bytes, limits);
         break;
+    case storage::ReadStatus::TooLarge:
+        // Not read into memory at all: far beyond any measurement.
+        file.access = MeasurementFile::Access::Read;
+        file.read.status = analysis::MeasurementStatus::TooLarge;
+        break;
     case storage::ReadStatus::Missing:
         file.access = MeasurementFile::Access::Missing;
         break;
-    default:
+    case storage::ReadStatus::Failed:
+    case storage::ReadStatus::NotRegular:
         file.access = MeasurementFile::Access::Unreadable;
         break;
     }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "AtomicFile.h"
 #include "EqCurveModel.h"
 #include "LevelAlignment.h"
 #include "Measurement.h"
@@ -18,6 +19,7 @@ namespace caraudio::app {
 struct MeasurementFile {
     enum class Access { Read, Missing, Unreadable };
     Access access = Access::Missing;
+    storage::ReadResult source;  // why the bytes could not be had
     analysis::MeasurementRead read;
     bool Ok() const { return access == Access::Read && read.status == analysis::MeasurementStatus::Read; }
 };

@@ -9,6 +9,7 @@
 #include <pugixml.hpp>
 #include <sstream>
 
+#include "AtomicFile.h"
 #include "ChannelCurves.h"
 #include "EditMenu.h"
 #include "Layouts.h"
@@ -217,15 +218,20 @@ void CMainDlg::BuildThumbs() {
                      {{"data", "-6"}, {"id", "934"}, {"skin", "q_right"}, {"canYMove", "0"}});
 }
 
-// freqstyle.xml beside the program replaces the frequency-range labels.
+// freqstyle.xml beside the program replaces the frequency-range labels. It
+// is read as any file from outside is: a FIFO or a device in its place is
+// passed over, as a missing file is.
 void CMainDlg::ApplyFreqStyle() {
     if (!bandFreqs_) return;
+    constexpr size_t kMostBytes = 1u << 20;  // a few labels; nothing near this
     for (const QString& folder : s_.programFolders) {
-        QFile file(QDir(folder).filePath("freqstyle.xml"));
-        if (!file.open(QIODevice::ReadOnly)) continue;
-        const QByteArray xml = file.readAll();
+        std::string xml;
+        if (!storage::ReadFile(QFile::encodeName(QDir(folder).filePath("freqstyle.xml")).toStdString(), xml,
+                               kMostBytes)
+                 .Ok())
+            continue;
         pugi::xml_document doc;
-        if (!doc.load_buffer(xml.constData(), static_cast<size_t>(xml.size()))) return;  // not XML: keep ours
+        if (!doc.load_buffer(xml.data(), xml.size())) return;  // not XML: keep ours
         // The root element alone, without the declaration, is the fragment.
         std::ostringstream root;
         doc.document_element().print(root, "", pugi::format_raw);

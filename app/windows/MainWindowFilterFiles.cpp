@@ -1,13 +1,13 @@
 // The main window's filter files: a measurement program's filter set
 // imported into the selected channel, and the channel's bands exported.
 #include <QFile>
-#include <QFileInfo>
 #include <optional>
 
 #include "AtomicFile.h"
 #include "ChannelImport.h"
 #include "EditSession.h"
 #include "FileChooser.h"
+#include "FileReadTexts.h"
 #include "FilterExport.h"
 #include "FilterFileTexts.h"
 #include "FilterIncludes.h"
@@ -39,12 +39,12 @@ QString Label(int channel) {
 
 // The file's bytes, or the message saying why there are none.
 bool ReadFilterFile(const QString& path, std::string& bytes, QString& problem) {
-    if (QFileInfo(path).size() > static_cast<qint64>(analysis::kMaxFilterSetBytes)) {
+    const storage::ReadResult read = storage::ReadFile(LocalPath(path), bytes, analysis::kMaxFilterSetBytes);
+    if (read.Ok()) return true;
+    if (read.status == storage::ReadStatus::TooLarge)
         problem = T("The file is too large for a filter set:\n%1").arg(path);
-        return false;
-    }
-    if (storage::ReadFile(LocalPath(path), bytes) == storage::ReadStatus::Read) return true;
-    problem = T("The file could not be read:\n%1").arg(path);
+    else
+        problem = T("The file could not be read:\n%1").arg(path) + "\n\n" + FileReadReason(read);
     return false;
 }
 

@@ -1,5 +1,6 @@
 #include "MeasurementFileTexts.h"
 
+#include "FileReadTexts.h"
 #include "Target.h"
 #include "Translation.h"
 
@@ -50,7 +51,7 @@ QString Reason(analysis::MeasurementStatus status) {
 QString MeasurementFileRefusal(const MeasurementFile& file, const QString& path) {
     if (file.access == MeasurementFile::Access::Missing) return T("The file is not there:\n%1").arg(path);
     if (file.access == MeasurementFile::Access::Unreadable)
-        return T("The file could not be read:\n%1").arg(path);
+        return T("The file could not be read:\n%1").arg(path) + "\n\n" + FileReadReason(file.source);
     if (file.Ok()) return {};
     QString text = T("The file is not a measurement:\n%1\n\n%2").arg(path, Reason(file.read.status));
     if (file.read.line > 0)

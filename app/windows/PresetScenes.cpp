@@ -157,8 +157,8 @@ void CDlgSysSettingEventHandler::ExportScene() {
     const QString path =
         s_.files.SaveFile(&dialog_, QString::fromStdU16String(scene.name), SceneFileFilter(), "cae");
     if (path.isEmpty()) return;
-    Inform(storage::ExportSceneFile(scene, LocalPath(path)) ? "Exporting the scene successfully"
-                                                            : "Failed to export effect to file");
+    Inform(storage::ExportSceneFile(scene, LocalPath(path)).Ok() ? "Exporting the scene successfully"
+                                                                 : "Failed to export effect to file");
 }
 
 }  // namespace caraudio::app

@@ -206,6 +206,52 @@ Send %1 to the box, or take the box&apos;s tuning into %1? After taking, Undo br
         <source> and %1 more</source>
         <translation>，另有%1项</translation>
     </message>
+    <message>
+        <source>Another program is changing the settings file:
+%1
+So that its change is kept, settings changed now are kept only until the program ends.</source>
+        <translation>另一个程序正在修改设置文件：
+%1
+为保留它的修改，现在更改的设置只保留到程序退出。</translation>
+    </message>
+    <message>
+        <source>%1 is not the memory of an emulated box, or it is damaged.</source>
+        <translation>%1 不是模拟设备的存储文件，或已损坏。</translation>
+    </message>
+    <message>
+        <source>The emulated box's memory cannot be read:
+%1
+
+%2
+
+The file is left as it is.</source>
+        <translation>无法读取模拟设备的存储文件：
+%1
+
+%2
+
+该文件保持原样。</translation>
+    </message>
+    <message>
+        <source>The emulated box's memory is in use by another program:
+%1
+
+Close that program, or give this one a file of its own.</source>
+        <translation>模拟设备的存储文件正被另一个程序使用：
+%1
+
+请关闭那个程序，或为本程序指定另一个文件。</translation>
+    </message>
+    <message>
+        <source>The emulated box's memory cannot be locked:
+%1
+
+%2</source>
+        <translation>无法锁定模拟设备的存储文件：
+%1
+
+%2</translation>
+    </message>
 </context>
 <context>
     <name>editmenu</name>
@@ -1600,6 +1646,41 @@ Send %1 to the box, or take the box&apos;s tuning into %1? After taking, Undo br
     <message>
         <source>The latest channel gets no delay; the others wait for it.</source>
         <translation>最晚到达的通道不加延时；其他通道等待它。</translation>
+    </message>
+</context>
+<context>
+    <name>files</name>
+    <message>
+        <source>It is not a regular file (a folder).</source>
+        <translation>它不是普通文件（是文件夹）。</translation>
+    </message>
+    <message>
+        <source>It is not a regular file (a FIFO).</source>
+        <translation>它不是普通文件（是命名管道 FIFO）。</translation>
+    </message>
+    <message>
+        <source>It is not a regular file (a device).</source>
+        <translation>它不是普通文件（是设备）。</translation>
+    </message>
+    <message>
+        <source>It is not a regular file (a socket).</source>
+        <translation>它不是普通文件（是套接字）。</translation>
+    </message>
+    <message>
+        <source>It is not a regular file.</source>
+        <translation>它不是普通文件。</translation>
+    </message>
+    <message>
+        <source>It is not there.</source>
+        <translation>文件不存在。</translation>
+    </message>
+    <message>
+        <source>The system says: %1</source>
+        <translation>系统提示：%1</translation>
+    </message>
+    <message>
+        <source>It is far larger than a file of its kind.</source>
+        <translation>文件远大于此类文件应有的大小。</translation>
     </message>
 </context>
 </TS>

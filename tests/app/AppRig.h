@@ -5,6 +5,7 @@
 // messages the windows would show collected instead of shown.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QDir>
@@ -237,6 +238,18 @@ protected:
         QFile f(path);
         EXPECT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(content);
+        return path;
+    }
+    // What a user may pick where a file belongs, in this test's data folder:
+    // a FIFO (reading one would wait for a writer for ever) or /dev/zero
+    // (which never ends).
+    enum class NotAFile { Fifo, Zero };
+    QString Place(const QString& name, NotAFile kind) {
+        const QString path = QDir(data.path()).filePath(name);
+        if (kind == NotAFile::Fifo)
+            EXPECT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else
+            EXPECT_TRUE(QFile::link("/dev/zero", path));
         return path;
     }
     // The messages shown since the last call, their texts only.

@@ -257,6 +257,7 @@ TEST_F(FilterFilesTest, RefusedFilesAreNamedWithTheirFirstBadLineAndChangeNothin
         const char* file;
         QByteArray content;
         const char* told;
+        std::optional<NotAFile> special = std::nullopt;
     } cases[] = {
         {"words.txt", "Shopping list\nmilk\n",
          "The file holds no filters. The first line that is not a filter:\nLine 1: Shopping list"},
@@ -268,12 +269,16 @@ TEST_F(FilterFilesTest, RefusedFilesAreNamedWithTheirFirstBadLineAndChangeNothin
         {"huge.txt", QByteArray(1 << 20, 'x') + "\n", "The file is too large for a filter set:"},
         {"only-notches.txt", "Filter 1: ON NO Fc 80 Hz\n", "The file holds no filter the box can take."},
         {"", {}, "The file could not be read:"},
+        {"fifo.txt", {}, "It is not a regular file (a FIFO).", NotAFile::Fifo},
+        {"dev-zero.txt", {}, "It is not a regular file (a device).", NotAFile::Zero},
     };
     Type(Ctl<SEdit2>(5203), "4.5");  // something of the user's own in the channel
     const EffectBlock before = Db().Block();
     const EffectBlock sentBefore = SentImage();
     for (const auto& c : cases) {
-        const QString path = *c.file ? Write(c.file, c.content) : QDir(data.path()).filePath("gone.txt");
+        const QString path = c.special ? Place(c.file, *c.special)
+                             : *c.file ? Write(c.file, c.content)
+                                       : QDir(data.path()).filePath("gone.txt");
         Box().Firmware().ClearRequests();
         Import(path);
         const QStringList texts = Texts();

@@ -309,6 +309,7 @@ TEST_F(MeasurementPanelTest, RefusedFilesAreToldByLineAndKeepWhatWasLoaded) {
         const char* file;
         QByteArray content;
         QStringList told;
+        std::optional<NotAFile> special = std::nullopt;
     } cases[] = {
         {"words.txt",
          "* REW\n100 80\n200 81\nhello world\n",
@@ -320,9 +321,19 @@ TEST_F(MeasurementPanelTest, RefusedFilesAreToldByLineAndKeepWhatWasLoaded) {
         {"zero.txt", "0 80\n100 80\n", {"Line 1: 0 80", "not above 0 Hz"}},
         {"empty.txt", "", {"no measured points"}},
         {"", {}, {"The file is not there:"}},
+        {"fifo.txt",
+         {},
+         {"The file could not be read:", "It is not a regular file (a FIFO)."},
+         NotAFile::Fifo},
+        {"dev-zero.txt",
+         {},
+         {"The file could not be read:", "It is not a regular file (a device)."},
+         NotAFile::Zero},
     };
     for (const auto& c : cases) {
-        const QString path = *c.file ? Write(c.file, c.content) : QDir(data.path()).filePath("gone.txt");
+        const QString path = c.special ? Place(c.file, *c.special)
+                             : *c.file ? Write(c.file, c.content)
+                                       : QDir(data.path()).filePath("gone.txt");
         for (const char* button : {"btnLoad", "btnTargetFile"}) {
             Load(button, path);
             const QStringList texts = Texts();

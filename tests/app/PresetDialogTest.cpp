@@ -69,7 +69,8 @@ protected:
     QString WriteSceneFile(const QString& file, const char16_t* name) {
         const QString path = DataFile(file);
         EXPECT_TRUE(
-            storage::ExportSceneFile(storage::SceneRecord::Make(name, Db().Block()), path.toStdString()));
+            storage::ExportSceneFile(storage::SceneRecord::Make(name, Db().Block()), path.toStdString())
+                .Ok());
         return path;
     }
     int refreshes = 0;
@@ -278,6 +279,7 @@ TEST_F(PresetTest, ImportCountsEveryFileOnceAndAsksAboutDuplicatesOnce) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("[CAEConfig]\r\ndata=" + QByteArray(2589, '0') + "\r\n");
     f.close();
+    const QString fifo = Place("fifo.cae", NotAFile::Fifo);  // refused unread: it would wait for a writer
 
     struct Case {
         Answer answer;
@@ -286,19 +288,20 @@ TEST_F(PresetTest, ImportCountsEveryFileOnceAndAsksAboutDuplicatesOnce) {
     };
     const Case cases[] = {
         {Answer::No, 1, 1,
-         "1 scene files imported successfully.\n1 scene file reads failed:damaged.cae \n"
+         "1 scene files imported successfully.\n2 scene file reads failed:damaged.cae fifo.cae \n"
          "2 scenes have already existed：dup1.cae dup2.cae "},
         {Answer::Closed, 2, 1,  // a closed question stays unasked
-         "1 scene files imported successfully.\n1 scene file reads failed:damaged.cae \n"
+         "1 scene files imported successfully.\n2 scene file reads failed:damaged.cae fifo.cae \n"
          "2 scenes have already existed：dup1.cae dup2.cae "},
-        {Answer::Yes, 1, 3, "3 scene files imported successfully.\n1 scene file reads failed:damaged.cae \n"},
+        {Answer::Yes, 1, 3,
+         "3 scene files imported successfully.\n2 scene file reads failed:damaged.cae fifo.cae \n"},
     };
     for (const Case& c : cases) {
         storage::SceneList keep = list;
         storage::SaveSceneStore(keep, app->Settings());
         auto d = Open("XML_MY_PRESET");
         files.calls.clear();
-        files.openPaths = {good, dup1, DataFile("damaged.cae"), dup2};
+        files.openPaths = {good, dup1, DataFile("damaged.cae"), fifo, dup2};
         prompter.answer = c.answer;
         d->Press("btnImport");
         ASSERT_EQ(files.calls.size(), 1u);

@@ -8,6 +8,7 @@
 
 #include "AppOptions.h"
 #include "AppRig.h"
+#include "FileLock.h"
 #include "InstanceLock.h"
 #include "SEdit2.h"
 #include "SkSlider.h"
@@ -190,6 +191,97 @@ TEST_F(SettingsFileTest, AFileThatCannotBeReadIsToldAndLeftAsItIs) {
     Start({}, false);
     Main().Command(52);  // English: a change that is saved at once
     EXPECT_TRUE(QFileInfo(ConfigIni() + "/inside").exists());
+}
+
+// A FIFO or /dev/zero in config.ini's place would hold the start up for
+// ever: it is told as a file that cannot be read, and stays what it was.
+TEST_F(SettingsFileTest, AFifoOrADeviceInItsPlaceIsToldAndLeftAsItIs) {
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(ConfigIni()).path()));
+    for (const NotAFile kind : {NotAFile::Fifo, NotAFile::Zero}) {
+        QFile::remove(ConfigIni());
+        Place("CarAudioHalvern/config.ini", kind);
+        EXPECT_EQ(StartAndRead(), QStringList({"无法读取设置文件：\n" + ConfigIni() +
+                                               "\n该文件将保持原样：现在更改的设置只保留到程序退出。"}));
+        Start({}, false);
+        Main().Command(52);  // English: a change that is saved at once
+        app.reset();
+        EXPECT_EQ(QFileInfo(ConfigIni()).isSymLink(), kind == NotAFile::Zero);
+        EXPECT_FALSE(QFileInfo(ConfigIni()).isFile());
+    }
+}
+
+// The command-line tool changing the scenes as the program starts: the
+// program waits, then reads the file, but never writes over the change.
+TEST_F(SettingsFileTest, AFileAnotherProgramIsChangingIsReadButNotWrittenOver) {
+    WriteConfigIni("[Config]\nLang=1\n");
+    storage::FileLock tool(QFile::encodeName(ConfigIni() + ".lock").toStdString());
+    ASSERT_EQ(tool.Take(std::chrono::milliseconds(0)), storage::FileLock::Result::Taken);
+    EXPECT_EQ(StartAndRead(),
+              QStringList({"Another program is changing the settings file:\n" + ConfigIni() +
+                           "\nSo that its change is kept, settings changed now are kept only until the "
+                           "program ends."}));
+    tool.Release();
+    QFile f(ConfigIni());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "[Config]\nLang=1\n");
+}
+
+// The emulated box's memory in a file the program cannot use: it says why
+// and does not start, and the file stays what it was.
+TEST_F(StartUpTest, AnEmulatorFileItCannotUseStopsTheStartWithTheReason) {
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    ASSERT_TRUE(QDir(data.path()).mkpath("CarAudioHalvern"));
+    Write("CarAudioHalvern/config.ini", "[Config]\nLang=1\n");
+    const QString fifo = Place("box.fifo", NotAFile::Fifo);
+    const QString zero = Place("box.zero", NotAFile::Zero);
+    const QString inUse = Write("box.used", {});
+    storage::FileLock other(QFile::encodeName(inUse + ".lock").toStdString());
+    ASSERT_EQ(other.Take(std::chrono::milliseconds(0)), storage::FileLock::Result::Taken);
+    const QString unread =
+        "The emulated box's memory cannot be read:\n%1\n\n%2\n\nThe file is left as it is.";
+    const struct {
+        QString file, told;
+    } cases[] = {
+        {fifo, unread.arg(fifo, "It is not a regular file (a FIFO).")},
+        {zero, unread.arg(zero, "It is not a regular file (a device).")},
+        {data.path(), unread.arg(data.path(), "It is not a regular file (a folder).")},
+        {inUse, "The emulated box's memory is in use by another program:\n" + inUse +
+                    "\n\nClose that program, or give this one a file of its own."},
+    };
+    for (const auto& c : cases) {
+        AppOptions options = RigOptions();
+        options.emulatorFile = QFile::encodeName(c.file).toStdString();
+        app = std::make_unique<AppContext>(options);
+        ASSERT_TRUE(app->TakeInstanceLock());
+        prompter.messages.clear();
+        EXPECT_FALSE(app->Init(&prompter, &files)) << c.file.toStdString();
+        ASSERT_EQ(prompter.messages.size(), 1u) << c.file.toStdString();
+        EXPECT_EQ(prompter.messages[0].text, c.told);
+        app.reset();
+    }
+    EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+    EXPECT_TRUE(QFileInfo(zero).isSymLink());
+    EXPECT_EQ(QFileInfo(inUse).size(), 0);
+}
+
+// The dealer's files beside the program, each a FIFO: the program starts
+// with its own, and the log says which were passed over.
+TEST_F(StartUpTest, TheDealersFilesAsFifosHoldNothingUp) {
+    ASSERT_TRUE(QDir(program.path()).mkpath("skin"));
+    for (const char* name : {"caedata.dat", "freqstyle.xml", "skin/logo.png", "skin/watermark.png"})
+        ASSERT_EQ(::mkfifo(QFile::encodeName(QDir(program.path()).filePath(name)).constData(), 0600), 0);
+    const widgets::Skin original = *widgets::FindSkin("skin_logo_png");
+    Start({}, false);
+    EXPECT_EQ(app->Tuning().maxvol, 20) << "the defaults";
+    EXPECT_EQ(widgets::FindSkin("skin_logo_png")->Frame(0).size(), original.Frame(0).size());
+    const QDir logs(QDir(data.path()).filePath("CarAudioHalvern/log"));
+    QFile log(logs.filePath(logs.entryList({"main_*.log"}).value(0)));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(log.readAll());
+    for (const char* name : {"caedata.dat", "skin/logo.png", "skin/watermark.png"})
+        EXPECT_TRUE(text.contains(QDir(program.path()).filePath(name) + " is not a regular file (a FIFO)"))
+            << name << "\n"
+            << text.toStdString();
 }
 
 // The program told to stop while the user types in a field: the field

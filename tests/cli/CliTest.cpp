@@ -11,11 +11,12 @@
 #include <iterator>
 #include <optional>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "CliCommands.h"
+#include "CliRig.h"
 #include "HexBlock.h"
 #include "InstanceLock.h"
 #include "SceneRecord.h"
@@ -26,35 +27,7 @@
 namespace caraudio::cli {
 namespace {
 
-struct Result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string Drain(std::FILE* f) {
-    std::rewind(f);
-    std::string s;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-    std::fclose(f);
-    return s;
-}
-
-Result RunCli(std::vector<std::string_view> args) {
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    const int status = Run(args, out, err);
-    return {status, Drain(out), Drain(err)};
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string l; std::getline(in, l);) lines.push_back(l);
-    return lines;
-}
+using namespace rig;
 
 TEST(Cli, DumpWithoutABoxPrintsTheFactoryImage) {
     const Result r = RunCli({"dump"});
@@ -121,26 +94,6 @@ TEST(Cli, HelpListsEveryCommand) {
         EXPECT_NE(r.out.find(std::string("  ") + command + " "), std::string::npos) << command;
     EXPECT_EQ(RunCli({"--version"}).out.rfind("caraudio-cli ", 0), 0u);
 }
-
-class CliWithBox : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("cli-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
-        memory_ = "--emulate=" + (dir_ / "box.mem").string();
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    Result Box(std::vector<std::string_view> args) {
-        args.insert(args.begin(), memory_);
-        return RunCli(args);
-    }
-    std::string File(const char* name) const { return (dir_ / name).string(); }
-
-    std::filesystem::path dir_;
-    std::string memory_;
-};
 
 TEST_F(CliWithBox, InfoShowsTheEmulatedBox) {
     const Result r = Box({"info"});
@@ -785,7 +738,7 @@ TEST_F(CliFilterSets, RefusedFilesChangeNothing) {
     const Result folder = Box({"eq-import", "--channel", "CH2", dir_.string()});
     EXPECT_EQ(folder.status, 1);
     EXPECT_EQ(folder.err,
-              "caraudio-cli: cannot read " + dir_.string() + ": Is a directory. Nothing was changed.\n");
+              "caraudio-cli: " + dir_.string() + " is not a regular file (a folder). Nothing was changed.\n");
 }
 
 // UTF-8 text as UTF-16 with a byte-order mark (every character here is in
@@ -1239,58 +1192,6 @@ TEST_F(CliWithBox, AutoEqRefusesWhatItCannotUseAndChangesNothing) {
     EXPECT_EQ(Box({"dump"}).out, before) << "nothing changed";
 }
 
-// PC scenes live in the data folder, and the program's lock in the runtime
-// folder; each test has its own.
-class CliScenes : public CliWithBox {
-protected:
-    void SetUp() override {
-        CliWithBox::SetUp();
-        for (const auto& [name, folder] :
-             {std::pair{"XDG_DATA_HOME", "data"}, {"XDG_RUNTIME_DIR", "runtime"}}) {
-            const char* old = std::getenv(name);
-            saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-            std::filesystem::create_directories(dir_ / folder);
-            ::setenv(name, (dir_ / folder).c_str(), 1);
-        }
-    }
-    void TearDown() override {
-        for (const auto& [name, value] : saved_) {
-            if (value)
-                ::setenv(name, value->c_str(), 1);
-            else
-                ::unsetenv(name);
-        }
-        CliWithBox::TearDown();
-    }
-    std::string ConfigIni() const { return (dir_ / "data" / "CarAudioHalvern" / "config.ini").string(); }
-    std::string ReadConfigIni() const {
-        std::ifstream in(ConfigIni(), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    // config.ini holding the scene "First" and, after a NUL, what the INI
-    // library cannot read; returns what the file now holds.
-    std::string DamagedSettingsHoldingFirst(const std::string& image) {
-        EXPECT_EQ(RunCli({"scene-add", "First", "--image", image}).status, 0);
-        const std::string damaged = ReadConfigIni() + std::string("\0\0junk", 6);
-        std::ofstream(ConfigIni(), std::ios::binary) << damaged;
-        return damaged;
-    }
-    // A scene file whose record holds these name units and the image.
-    std::string SceneFile(const char* file, const std::u16string& name,
-                          const EffectBlock& image = DefaultEffectBlock()) const {
-        std::array<uint8_t, storage::SceneRecord::kSize> bytes{};
-        std::copy(image.data(), image.data() + kEffectBlockSize, bytes.end() - kEffectBlockSize);
-        for (size_t i = 0; i < name.size(); ++i) {
-            bytes[2 * i] = static_cast<uint8_t>(name[i] & 0xFF);
-            bytes[2 * i + 1] = static_cast<uint8_t>(name[i] >> 8);
-        }
-        std::ofstream(File(file), std::ios::binary)
-            << "[CAEConfig]\r\ndata=" << storage::EncodeProfileStruct(bytes.data(), bytes.size()) << "\r\n";
-        return File(file);
-    }
-    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
-};
-
 TEST_F(CliScenes, AddExportDeleteImportRecall) {
     EXPECT_NE(RunCli({"scenes"}).out.find("No PC scenes"), std::string::npos);
     ASSERT_EQ(Box({"set", "MainVol", "33"}).status, 0);
@@ -1412,13 +1313,13 @@ TEST_F(CliScenes, ASettingsFileThatCannotBeWrittenFailsEveryChange) {
     std::filesystem::create_directories(ConfigIni());
     const std::string unreadable =
         "caraudio-cli: " + ConfigIni() +
-        " cannot be read; it is left as it is, and no change can be saved to it.\n";
+        " is not a regular file (a folder); it is left as it is, and no change can be saved to it.\n";
     const std::string notKept =
         "caraudio-cli: " + ConfigIni() + " could not be written; the change is not kept.\n";
     const Result imported = RunCli({"scene-import", cae});
     EXPECT_EQ(imported.status, 1);
     EXPECT_EQ(imported.err, unreadable + notKept);
-    EXPECT_EQ(imported.out, "1 scene files imported successfully.\n");
+    EXPECT_EQ(imported.out, "") << "nothing was imported";
     const Result listed = RunCli({"scenes"});
     EXPECT_EQ(listed.status, 0);
     EXPECT_EQ(listed.err, unreadable);
@@ -1455,9 +1356,9 @@ TEST_F(CliScenes, ReadingCommandsLeaveADamagedSettingsFileAlone) {
             EXPECT_EQ(r.out, read.out);
             EXPECT_EQ(r.err, said) << read.args[0];
             EXPECT_TRUE(ReadConfigIni() == damaged) << read.args[0] << ", program runs: " << programRuns;
-            EXPECT_EQ(
-                std::distance(std::filesystem::directory_iterator(dir_ / "data" / "CarAudioHalvern"), {}), 1)
-                << "nothing beside config.ini after " << read.args[0];
+            EXPECT_EQ(DataFiles(), std::set<std::string>({"config.ini", "config.ini.lock"}))
+                << "nothing beside config.ini and the lock of the change that made it, after "
+                << read.args[0];
         }
     }
 }

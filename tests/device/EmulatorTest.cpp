@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -9,6 +10,8 @@
 
 #include "BoxMemoryFile.h"
 #include "CheckByte.h"
+#include "EmulatedBoxSetup.h"
+#include "FileLock.h"
 
 namespace caraudio::emulator {
 namespace {
@@ -266,6 +269,78 @@ TEST_F(MemoryFile, MissingAndDamagedFilesAreToldApart) {
     EXPECT_EQ(LoadBoxMemory(path_, m), BoxMemoryLoad::Damaged);
     EXPECT_EQ(m, untouched) << "a damaged file changes nothing";
     EXPECT_FALSE(SaveBoxMemory((dir_ / "no" / "such" / "dir" / "x").string(), m));
+}
+
+// Only a regular file of a box memory's exact size is read: a FIFO would
+// wait for a writer, /dev/zero never ends, and a file that cannot be read is
+// told apart from a missing one (a missing one starts a new box).
+TEST_F(MemoryFile, WhatIsNotARegularReadableFileIsRefused) {
+    ASSERT_TRUE(SaveBoxMemory(path_, BoxMemory{}));
+    const auto size = std::filesystem::file_size(path_);
+    std::filesystem::resize_file(path_, size + 1);
+    BoxMemory m;
+    EXPECT_EQ(LoadBoxMemory(path_, m), BoxMemoryLoad::Damaged) << "one byte too many";
+    const std::string fifo = (dir_ / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string zero = (dir_ / "zero").string();
+    std::filesystem::create_symlink("/dev/zero", zero);
+    // Reading the start of a process's memory fails, whoever reads it.
+    const std::string failing = (dir_ / "failing").string();
+    std::filesystem::create_symlink("/proc/self/mem", failing);
+    const struct {
+        std::string path;
+        storage::ReadStatus status;
+        storage::FileKind kind;
+    } cases[] = {
+        {fifo, storage::ReadStatus::NotRegular, storage::FileKind::Fifo},
+        {zero, storage::ReadStatus::NotRegular, storage::FileKind::CharacterDevice},
+        {dir_.string(), storage::ReadStatus::NotRegular, storage::FileKind::Folder},
+        {failing, storage::ReadStatus::Failed, storage::FileKind::Regular},
+    };
+    for (const auto& c : cases) {
+        storage::ReadResult why;
+        EXPECT_EQ(LoadBoxMemory(c.path, m, &why), BoxMemoryLoad::Unreadable) << c.path;
+        EXPECT_EQ(why.status, c.status) << c.path;
+        EXPECT_EQ(why.kind, c.kind) << c.path;
+    }
+}
+
+// The bus holds the memory file's lock for as long as it lives, and never
+// starts on a file it could not read: that file is not saved over.
+TEST_F(MemoryFile, TheBusHoldsItsFileAndStartsOnlyOnOneItCouldRead) {
+    std::unique_ptr<EmulatedHidBackend> bus;
+    std::vector<int> saveErrors;
+    auto heard = [&](int error) { saveErrors.push_back(error); };
+    ASSERT_EQ(MakeEmulatedBus(path_, heard, bus).result, EmulatedSetupResult::Ready);
+    EXPECT_TRUE(storage::FileLock::HeldByAnother(path_ + ".lock"));
+    std::unique_ptr<EmulatedHidBackend> second;
+    const EmulatedSetup busy = MakeEmulatedBus(path_, heard, second, std::chrono::milliseconds(50));
+    EXPECT_EQ(busy.result, EmulatedSetupResult::InUse);
+    EXPECT_EQ(busy.lockPath, path_ + ".lock");
+    EXPECT_EQ(second, nullptr);
+    bus.reset();
+    EXPECT_FALSE(storage::FileLock::HeldByAnother(path_ + ".lock")) << "let go with the bus";
+
+    const std::string failing = (dir_ / "failing").string();
+    std::filesystem::create_symlink("/proc/self/mem", failing);
+    const EmulatedSetup unreadable = MakeEmulatedBus(failing, heard, bus);
+    EXPECT_EQ(unreadable.result, EmulatedSetupResult::Unreadable);
+    EXPECT_EQ(unreadable.read.error, EIO);
+    EXPECT_EQ(bus, nullptr);
+    EXPECT_TRUE(std::filesystem::is_symlink(failing)) << "never saved over";
+
+    const EmulatedSetup folder = MakeEmulatedBus(dir_.string(), heard, bus);
+    EXPECT_EQ(folder.result, EmulatedSetupResult::Unreadable);
+    EXPECT_EQ(folder.read.kind, storage::FileKind::Folder);
+    EXPECT_FALSE(std::filesystem::exists(dir_.string() + ".lock")) << "nothing made beside a folder";
+
+    // A save that fails is heard with its reason.
+    const std::filesystem::path gone = dir_ / "gone";
+    std::filesystem::create_directories(gone);
+    ASSERT_EQ(MakeEmulatedBus((gone / "box.bin").string(), heard, bus).result, EmulatedSetupResult::Ready);
+    std::filesystem::remove_all(gone);
+    bus->FindBox("emulator:0")->Firmware().Handle(Request({{0, 0x9E}, {4, 2}}));
+    EXPECT_EQ(saveErrors, std::vector<int>{ENOENT});
 }
 
 }  // namespace

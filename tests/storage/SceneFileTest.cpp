@@ -19,7 +19,7 @@ std::string DataValue(const std::string& text) {
 }
 
 TEST_F(TempFolder, ExportWritesTheRecordInTheProfileEncoding) {
-    ASSERT_TRUE(ExportSceneFile(Scene(u"Bass"), Path("bass.cae")));
+    ASSERT_TRUE(ExportSceneFile(Scene(u"Bass"), Path("bass.cae")).Ok());
     const std::string text = ReadText("bass.cae");
     EXPECT_EQ(text.substr(0, 18), "[CAEConfig]\r\ndata=");
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
@@ -38,7 +38,7 @@ TEST_F(TempFolder, ExportIntoAnExistingFileKeepsEveryOtherLine) {
         "; notes of the "
         "installer\r\n[Other]\r\nkey=value\r\n\r\n[caeconfig]\r\nDATA=old\r\nextra=1\r\n[Last]\r\nx=y";
     WriteText("scene.cae", before);
-    ASSERT_TRUE(ExportSceneFile(Scene(u"New"), Path("scene.cae")));
+    ASSERT_TRUE(ExportSceneFile(Scene(u"New"), Path("scene.cae")).Ok());
     const std::string after = ReadText("scene.cae");
     const std::string value = DataValue(after);
     EXPECT_EQ(after, "; notes of the installer\r\n[Other]\r\nkey=value\r\n\r\n[caeconfig]\r\ndata=" + value +
@@ -67,7 +67,7 @@ TEST(ProfileText, KeysAreAddedWhereTheyBelong) {
 }
 
 TEST_F(TempFolder, DamagedFilesDoNotRead) {
-    ASSERT_TRUE(ExportSceneFile(Scene(u"Good"), Path("good.cae")));
+    ASSERT_TRUE(ExportSceneFile(Scene(u"Good"), Path("good.cae")).Ok());
     const std::string value = DataValue(ReadText("good.cae"));
     std::string wrongSum = value;
     wrongSum.back() = wrongSum.back() == '0' ? '1' : '0';
@@ -107,7 +107,7 @@ protected:
         AddScene(list, u"Vocal", DefaultEffectBlock(), *settings);
     }
     std::string Export(const char* file, const char16_t* name, uint8_t volume = 66) {
-        EXPECT_TRUE(ExportSceneFile(Scene(name, volume), Path(file)));
+        EXPECT_TRUE(ExportSceneFile(Scene(name, volume), Path(file)).Ok());
         return Path(file);
     }
     AskDuplicate Answer(DuplicateAnswer answer) {

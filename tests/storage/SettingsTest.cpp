@@ -2,6 +2,7 @@
 #include <functional>
 #include <iostream>
 #include <set>
+#include <thread>
 
 #include "DelayLayout.h"
 #include "HexBlock.h"
@@ -90,8 +91,7 @@ TEST_F(TempFolder, AnInterruptedSaveLeavesTheOldFile) {
             });
             EXPECT_FALSE(saved);
             EXPECT_EQ(ReadText("config.ini"), old);
-            EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1)
-                << "no temporary file left";
+            EXPECT_EQ(FilesBesideTheLock(), 1) << "no temporary file left";
             if (step != WriteStep::Write) break;
         }
     }
@@ -191,7 +191,7 @@ TEST_F(TempFolder, AFileThatCannotBeOpenedIsNeverReplaced) {
         EXPECT_EQ(settings.Load(), Settings::LoadResult::Unreadable) << c.what;
         settings.SetLanguage(1);
         EXPECT_FALSE(settings.Save()) << c.what;
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1) << c.what;
+        EXPECT_EQ(FilesBesideTheLock(), 1) << c.what;
         if (std::filesystem::is_directory(Path("config.ini"))) {
             EXPECT_TRUE(std::filesystem::exists(Path("config.ini/inside"))) << c.what;
         } else {
@@ -201,22 +201,27 @@ TEST_F(TempFolder, AFileThatCannotBeOpenedIsNeverReplaced) {
     }
 }
 
-// Two saves at the same moment (the program and the command-line tool, say)
-// each write a temporary file of their own: the file ends up as one of them,
-// whole.
+// Two saves at the same moment (the program and the command-line tool, say):
+// the second waits for the first to finish, and the file ends up as the
+// second, whole, with no temporary file left.
 TEST_F(TempFolder, SavesAtTheSameTimeDoNotMixTheirFiles) {
     Settings first(Folder()), second(Folder());
     first.Document().SetText("PCMode", "0", std::string(20000, 'A'));
     second.Document().SetText("PCMode", "0", std::string(20000, 'B'));
     bool secondSaved = false;
+    std::thread other;
     const bool firstSaved = first.Save([&](WriteStep step, size_t written) {
-        if (step == WriteStep::Write && written == 8192) secondSaved = second.Save();
+        if (step == WriteStep::Write && written == 8192) {
+            other = std::thread([&] { secondSaved = second.Save(); });
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the second is waiting now
+        }
         return true;
     });
+    other.join();
     EXPECT_TRUE(secondSaved);
     EXPECT_TRUE(firstSaved);
-    EXPECT_TRUE(ReadText("config.ini") == first.Document().Serialize()) << "the last one to finish, whole";
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1) << "no temporary file left";
+    EXPECT_TRUE(ReadText("config.ini") == second.Document().Serialize()) << "the last one to finish, whole";
+    EXPECT_EQ(FilesBesideTheLock(), 1) << "no temporary file left";
 }
 
 TEST_F(TempFolder, AFileThatCannotBeWrittenLeavesTheOldOne) {

@@ -32,6 +32,15 @@ protected:
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
 
+    // What the folder holds but the settings lock file, which a change makes
+    // once and leaves (it holds nothing).
+    long FilesBesideTheLock() const {
+        long n = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_))
+            n += entry.path().filename() != "config.ini.lock";
+        return n;
+    }
+
     std::filesystem::path dir_;
 };
 
