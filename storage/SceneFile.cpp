@@ -4,6 +4,7 @@
 #include "DebugLog.h"
 #include "HexBlock.h"
 #include "ProfileText.h"
+#include "TextDecoding.h"
 
 namespace caraudio::storage {
 namespace {
@@ -15,13 +16,22 @@ std::string FileName(const std::string& path) {
 
 }  // namespace
 
+std::string SceneFileText(const SceneRecord& scene, std::string_view existing) {
+    const DecodedText text = DecodeText(existing);
+    // UTF-8 stays byte for byte, a byte-order mark included.
+    const std::string_view kept = !text.Ok()                            ? std::string_view()
+                                  : text.encoding == TextEncoding::Utf8 ? existing
+                                                                        : text.text;
+    const auto record = scene.ToBytes();
+    const std::string value = EncodeProfileStruct(record.data(), record.size());
+    return WriteProfileValue(kept, kSceneSection, kSceneKey, value);
+}
+
 bool ExportSceneFile(const SceneRecord& scene, const std::string& path) {
     // A file that is there but cannot be read is not replaced by a new one.
-    std::string text;
-    if (ReadFile(path, text) == ReadStatus::Failed) return false;
-    const auto bytes = scene.ToBytes();
-    const std::string value = EncodeProfileStruct(bytes.data(), bytes.size());
-    return WriteFileAtomically(path, WriteProfileValue(text, kSceneSection, kSceneKey, value));
+    std::string bytes;
+    if (ReadFile(path, bytes) == ReadStatus::Failed) return false;
+    return WriteFileAtomically(path, SceneFileText(scene, bytes));
 }
 
 std::optional<SceneRecord> ReadSceneFile(const std::string& path) {
@@ -30,8 +40,11 @@ std::optional<SceneRecord> ReadSceneFile(const std::string& path) {
     return ParseSceneFile(text);
 }
 
-std::optional<SceneRecord> ParseSceneFile(std::string_view text) {
-    const std::optional<std::string> value = ReadProfileValue(text, kSceneSection, kSceneKey);
+std::optional<SceneRecord> ParseSceneFile(std::string_view file) {
+    // Windows programs may save the file as UTF-16.
+    const DecodedText text = DecodeText(file);
+    if (!text.Ok()) return std::nullopt;
+    const std::optional<std::string> value = ReadProfileValue(text.text, kSceneSection, kSceneKey);
     if (!value) return std::nullopt;
     std::array<uint8_t, SceneRecord::kSize> bytes{};
     if (!DecodeProfileStruct(*value, bytes.data(), bytes.size())) return std::nullopt;

@@ -14,12 +14,17 @@ namespace caraudio::storage {
 inline constexpr const char* kSceneSection = "CAEConfig";
 inline constexpr const char* kSceneKey = "data";
 
-// Writes the scene into the file, keeping every other line of an existing
-// file; the file is replaced as a whole, so a failed write leaves it as it was.
+// The text of a scene file holding the scene: every other line of the
+// existing file's text kept, in UTF-8 whatever the file was written in (a
+// file that is not text keeps nothing).
+std::string SceneFileText(const SceneRecord& scene, std::string_view existing);
+// Writes that into the file; the file is replaced as a whole, so a failed
+// write leaves it as it was.
 bool ExportSceneFile(const SceneRecord& scene, const std::string& path);
+// Files in UTF-8, UTF-16 or an 8-bit code page (see DecodeText).
 std::optional<SceneRecord> ReadSceneFile(const std::string& path);
-// The same from a file's text.
-std::optional<SceneRecord> ParseSceneFile(std::string_view text);
+// The same from a file's bytes.
+std::optional<SceneRecord> ParseSceneFile(std::string_view file);
 
 enum class DuplicateAnswer { Yes, No, Closed };
 // Asked once per import run, when a file's scene has the name of one already

@@ -44,6 +44,51 @@ TEST_F(TempFolder, ExportIntoAnExistingFileKeepsEveryOtherLine) {
     EXPECT_EQ(ReadSceneFile(Path("scene.cae"))->NameUtf8(), "New");
 }
 
+// A text as Windows programs save it: UTF-16 with a byte-order mark.
+std::string Utf16(std::string_view ascii, bool bigEndian) {
+    std::string s = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char c : ascii) {
+        s += bigEndian ? '\0' : c;
+        s += bigEndian ? c : '\0';
+    }
+    return s;
+}
+
+TEST_F(TempFolder, FilesSavedAsUtf16OrAnEightBitCodePageRead) {
+    ASSERT_TRUE(ExportSceneFile(Scene(u"Road", 41), Path("road.cae")));
+    const std::string utf8 = "; Einstellung f\xC3\xBCr die T\xC3\xBCr\r\n" + ReadText("road.cae");
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"UTF-16 little-endian", Utf16(ReadText("road.cae"), false)},
+        {"UTF-16 big-endian", Utf16(ReadText("road.cae"), true)},
+        {"Windows-1252 comment", "; Einstellung f\xFCr die T\xFCr\r\n" + ReadText("road.cae")},
+        {"UTF-8 comment", utf8},
+    };
+    for (const auto& c : cases) {
+        WriteText("copy.cae", c.bytes);
+        const auto scene = ReadSceneFile(Path("copy.cae"));
+        ASSERT_TRUE(scene) << c.what;
+        EXPECT_EQ(scene->NameUtf8(), "Road") << c.what;
+        EXPECT_EQ(scene->block, Scene(u"Road", 41).block) << c.what;
+    }
+
+    // Writing into such a file keeps its lines, as UTF-8; a file that is not
+    // text keeps nothing of itself.
+    WriteText("utf16.cae", Utf16("; installer's notes\r\n[Other]\r\nkey=value\r\n", false));
+    ASSERT_TRUE(ExportSceneFile(Scene(u"New"), Path("utf16.cae")));
+    const std::string after = ReadText("utf16.cae");
+    const std::string kept = "; installer's notes\r\n[Other]\r\nkey=value\r\n[CAEConfig]\r\ndata=";
+    EXPECT_EQ(after.substr(0, kept.size()), kept);
+    EXPECT_EQ(ReadSceneFile(Path("utf16.cae"))->NameUtf8(), "New");
+    WriteText("binary.cae", std::string("\x7F"
+                                        "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0",
+                                        16));
+    ASSERT_TRUE(ExportSceneFile(Scene(u"New"), Path("binary.cae")));
+    EXPECT_EQ(ReadText("binary.cae").substr(0, 18), "[CAEConfig]\r\ndata=");
+}
+
 TEST(ProfileText, KeysAreAddedWhereTheyBelong) {
     const struct {
         const char* what;
