@@ -10,18 +10,26 @@
 
 namespace caraudio::cli {
 
+// The options that name a measurement and what it is set against.
+struct OverlayArgs {
+    std::string measurementPath;
+    std::string column;     // empty: the automatic choice
+    std::string smoothing;  // empty: none
+    std::string target;     // empty: flat
+};
+
 // A measurement file and a target as the command line names them, read
 // before the box is asked for anything, so a bad file costs nothing; then
 // both on a grid, the measurement moved onto the target's level.
 class MeasurementAgainstTarget {
 public:
-    // smoothing: empty is none; target: empty is flat. Says why not on err.
-    bool Read(const std::string& measurementPath, const std::string& smoothing, const std::string& target,
-              std::FILE* err);
+    // Says why not on err.
+    bool Read(const OverlayArgs& args, std::FILE* err);
     // Puts the target on the grid and the measurement onto the target over
     // the reference range; says why not on err.
     bool PutOnGrid(const FrequencyGrid& grid, std::FILE* err);
-    // The "* Measured: ..." comment line naming the file, smoothing and move.
+    // The "* Measured: ..." comment line naming the file, its column,
+    // smoothing and move, and "* Note: ..." lines on how the files were read.
     void PrintMeasuredLine(std::FILE* out) const;
 
     const std::string& Path() const { return measurementPath_; }
@@ -31,9 +39,11 @@ public:
 private:
     std::string measurementPath_;
     analysis::Measurement measurement_;
+    analysis::MeasurementSource source_;
     analysis::Smoothing smoothing_ = analysis::Smoothing::None;
     analysis::TargetText target_;
     analysis::Measurement targetFile_;
+    analysis::MeasurementSource targetSource_;
     double offsetDb_ = 0;
     Response measured_{}, targetCurve_{};
 };
