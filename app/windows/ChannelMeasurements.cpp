@@ -13,7 +13,7 @@ namespace caraudio::app {
 
 using analysis::TargetKind;
 
-MeasurementFile ReadMeasurementFile(const QString& path) {
+MeasurementFile ReadMeasurementFile(const QString& path, const analysis::ColumnChoice& choice) {
     MeasurementFile file;
     const analysis::MeasurementLimits limits;
     // A file far beyond any measurement is not read into memory at all.
@@ -26,7 +26,7 @@ MeasurementFile ReadMeasurementFile(const QString& path) {
     switch (storage::ReadFile(QFile::encodeName(path).toStdString(), bytes)) {
     case storage::ReadStatus::Read:
         file.access = MeasurementFile::Access::Read;
-        file.read = analysis::ReadMeasurement(bytes, limits);
+        file.read = analysis::ReadMeasurement(bytes, limits, choice);
         break;
     case storage::ReadStatus::Missing:
         file.access = MeasurementFile::Access::Missing;
@@ -36,6 +36,10 @@ MeasurementFile ReadMeasurementFile(const QString& path) {
         break;
     }
     return file;
+}
+
+MeasurementFile ReadTargetFile(const QString& path) {
+    return ReadMeasurementFile(path, {"", analysis::CurveRole::Target});
 }
 
 ChannelMeasurements::Channel& ChannelMeasurements::Change(int channel) {

@@ -414,6 +414,37 @@ TEST_F(PresetTest, EnterInTheNameFieldSavesTheScene) {
     EXPECT_EQ(StoredScenes().size(), 1u);
 }
 
+// Scene files as a Windows editor saves them, in UTF-16 with a byte-order
+// mark, import as any other.
+TEST_F(PresetTest, SceneFilesSavedAsUtf16Import) {
+    Start();
+    auto d = Open("XML_MY_PRESET");
+    QStringList paths;
+    for (const auto& [file, name, bigEndian] :
+         {std::tuple{"little.cae", u"Little", false}, std::tuple{"big.cae", u"Big", true}}) {
+        const QString path = WriteSceneFile(file, name);
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray text = "; saved by a Windows editor\r\n" + f.readAll();
+        f.close();
+        QByteArray wide = bigEndian ? QByteArray("\xFE\xFF", 2) : QByteArray("\xFF\xFE", 2);
+        for (const char c : text) {
+            wide.append(bigEndian ? '\0' : c);
+            wide.append(bigEndian ? c : '\0');
+        }
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(wide);
+        f.close();
+        paths << path;
+    }
+    files.openPaths = paths;
+    d->Press("btnImport");
+    EXPECT_EQ(Texts(), QStringList({"2 scene files imported successfully.\n"}));
+    ASSERT_EQ(d->Scenes()->count(), 2);
+    EXPECT_EQ(d->Scenes()->itemText(0), "Little");
+    EXPECT_EQ(d->Scenes()->itemText(1), "Big");
+}
+
 // Several files imported into an empty list leave it without selection; an
 // imported name longer than a typed one may be shows whole when chosen.
 TEST_F(PresetTest, ImportedScenesAreSelectedOnlyAloneAndShownWhole) {
