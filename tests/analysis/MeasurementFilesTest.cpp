@@ -11,11 +11,13 @@
 #include <vector>
 
 #include "Measurement.h"
+#include "Utf16Text.h"
 
 namespace caraudio::analysis {
 namespace {
 
 using storage::TextEncoding;
+using test::Utf16WithMark;
 
 // Third-octave steps from `startHz`, to two decimals as the files write them.
 double RowHz(int row, double startHz = 20) {
@@ -318,17 +320,6 @@ TEST(MeasurementFiles, TheFileDecidesItsDecimalMark) {
     }
 }
 
-// UTF-16 with a byte-order mark, as Windows programs save it.
-std::string Utf16(std::u16string_view text, bool bigEndian) {
-    std::string s;
-    for (const char16_t c : std::u16string(u"\uFEFF") + std::u16string(text)) {
-        const char hi = static_cast<char>(c >> 8), lo = static_cast<char>(c & 0xFF);
-        s += bigEndian ? hi : lo;
-        s += bigEndian ? lo : hi;
-    }
-    return s;
-}
-
 TEST(MeasurementFiles, TextInUtf16AndEightBitCodePagesIsRead) {
     const std::u16string rew =
         u"* Measurement data measured by a sweep program\r\n* Mikrofon: Messmikrofon, T\u00fcr vorne\r\n"
@@ -339,8 +330,8 @@ TEST(MeasurementFiles, TextInUtf16AndEightBitCodePagesIsRead) {
         std::string file;
         TextEncoding encoding;
     } cases[] = {
-        {"UTF-16 little-endian", Utf16(rew, false), TextEncoding::Utf16LE},
-        {"UTF-16 big-endian", Utf16(rew, true), TextEncoding::Utf16BE},
+        {"UTF-16 little-endian", Utf16WithMark(rew), TextEncoding::Utf16LE},
+        {"UTF-16 big-endian", Utf16WithMark(rew, true), TextEncoding::Utf16BE},
         {"Windows-1252", "* Mikrofon: T\xFCr vorne\n* Freq(Hz) SPL(dB)\n20 60\n25.2 60.25\n31.75 60.5\n",
          TextEncoding::Latin1},
         {"UTF-8 with a mark", "\xEF\xBB\xBF* T\xC3\xBCr\n20 60\n25.2 60.25\n31.75 60.5\n",
@@ -353,16 +344,14 @@ TEST(MeasurementFiles, TextInUtf16AndEightBitCodePagesIsRead) {
     }
 
     // Lines are told as the text they are, whatever the file's encoding.
-    const MeasurementRead bad = ReadMeasurement(Utf16(u"20 60\r\n30 nan\r\n", false));
+    const MeasurementRead bad = ReadMeasurement(Utf16WithMark(u"20 60\r\n30 nan\r\n"));
     EXPECT_EQ(bad.status, MeasurementStatus::NotFinite);
     EXPECT_EQ(bad.line, 2);
     EXPECT_EQ(bad.lineText, "30 nan");
     EXPECT_EQ(bad.source.encoding, TextEncoding::Utf16LE);
     const MeasurementRead summary = ReadMeasurement("20 60\n30 61\nGesamtpegel: 85 dB(A), T\xFCr\n");
     EXPECT_EQ(summary.source.endText, "Gesamtpegel: 85 dB(A), T\xC3\xBCr");
-    const std::string csv = ResultsCsv(3);
-    const MeasurementRead results =
-        ReadMeasurement(Utf16(std::u16string(csv.begin(), csv.end()), true), {}, {"smoothed"});
+    const MeasurementRead results = ReadMeasurement(Utf16WithMark(ResultsCsv(3), true), {}, {"smoothed"});
     ExpectCurve(results, {3, 3}, "UTF-16 results");
 
     // Bytes of no text: told as such, not as a line of garbage.

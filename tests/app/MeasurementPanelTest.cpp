@@ -14,6 +14,7 @@
 #include "SMoveThumb.h"
 #include "SkButtons.h"
 #include "SkEQ.h"
+#include "Utf16Text.h"
 #include "WidgetInput.h"
 
 namespace caraudio::app::test {
@@ -432,11 +433,9 @@ QByteArray AnalyserCsv() {
     return text;
 }
 
-// A text as Windows programs save it: UTF-16 with a byte-order mark.
+// A text as Windows programs save it.
 QByteArray Utf16(const QByteArray& ascii) {
-    QByteArray bytes("\xFF\xFE", 2);
-    for (const char c : ascii) bytes.append(c).append('\0');
-    return bytes;
+    return QByteArray::fromStdString(caraudio::test::Utf16WithMark(ascii.toStdString()));
 }
 
 class MeasurementFilesTest : public MeasurementPanelTest {

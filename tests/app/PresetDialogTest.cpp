@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <tuple>
 
 #include "AppRig.h"
 #include "CommonDialog.h"
@@ -15,6 +16,7 @@
 #include "TextCodec.h"
 #include "TextContrast.h"
 #include "Translation.h"
+#include "Utf16Text.h"
 #include "ValueScales.h"
 
 namespace caraudio::app::test {
@@ -427,13 +429,8 @@ TEST_F(PresetTest, SceneFilesSavedAsUtf16Import) {
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         const QByteArray text = "; saved by a Windows editor\r\n" + f.readAll();
         f.close();
-        QByteArray wide = bigEndian ? QByteArray("\xFE\xFF", 2) : QByteArray("\xFF\xFE", 2);
-        for (const char c : text) {
-            wide.append(bigEndian ? '\0' : c);
-            wide.append(bigEndian ? c : '\0');
-        }
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(wide);
+        f.write(QByteArray::fromStdString(caraudio::test::Utf16WithMark(text.toStdString(), bigEndian)));
         f.close();
         paths << path;
     }

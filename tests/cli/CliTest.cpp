@@ -20,9 +20,12 @@
 #include "SceneRecord.h"
 #include "SyntheticImpulse.h"
 #include "Textbook.h"
+#include "Utf16Text.h"
 
 namespace caraudio::cli {
 namespace {
+
+using test::Utf16WithMark;
 
 struct Result {
     int status;
@@ -301,16 +304,6 @@ TEST_F(CliWithBox, CurveRefusesBadMeasurementOptions) {
     }
 }
 
-// Text as a Windows program saves it: UTF-16 with a byte-order mark.
-std::string Utf16(const std::string& ascii, bool bigEndian = false) {
-    std::string s = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char c : ascii) {
-        s += bigEndian ? '\0' : c;
-        s += bigEndian ? c : '\0';
-    }
-    return s;
-}
-
 // Level columns that differ in their slope: column c falls by 0.5 * c - 2 dB
 // per octave from 80 dB at 1 kHz, so the curve printed tells the column read.
 double ColumnSlope(int column) {
@@ -485,8 +478,8 @@ TEST_F(CliWithBox, CurveReadsFilesInTheirOwnEncodingAndNumbersAndSaysWhereTheDat
     const std::string plain = File("plain.txt"), utf16 = File("utf16.txt"), utf16be = File("utf16be.txt"),
                       latin = File("latin1.csv"), words = File("words.txt");
     std::ofstream(plain) << points;
-    std::ofstream(utf16, std::ios::binary) << Utf16("* Freq(Hz) SPL(dB)\r\n" + points);
-    std::ofstream(utf16be, std::ios::binary) << Utf16("* Freq(Hz) SPL(dB)\r\n" + points, true);
+    std::ofstream(utf16, std::ios::binary) << Utf16WithMark("* Freq(Hz) SPL(dB)\r\n" + points);
+    std::ofstream(utf16be, std::ios::binary) << Utf16WithMark("* Freq(Hz) SPL(dB)\r\n" + points, true);
     std::ofstream(latin, std::ios::binary) << "Fr\xE9quence;Niveau\r\n" + commas;
     std::ofstream(words) << summary << "overall dB 0.0 dB\nEnd of data\n1025\n";
     const auto expected = PrintedColumn(Box({"curve", "--measurement", plain}).out, kMeasuredColumn);
@@ -513,7 +506,7 @@ TEST_F(CliWithBox, CurveReadsFilesInTheirOwnEncodingAndNumbersAndSaysWhereTheDat
 
     // Refusals tell the line as text and the encoding it was read in.
     const std::string bad = File("bad16.txt"), binary = File("binary.frd");
-    std::ofstream(bad, std::ios::binary) << Utf16("* UTF-16\r\n20 60\r\n30 nan\r\n");
+    std::ofstream(bad, std::ios::binary) << Utf16WithMark("* UTF-16\r\n20 60\r\n30 nan\r\n");
     std::ofstream(binary, std::ios::binary) << std::string(
         "\x7F"
         "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0",
@@ -1143,7 +1136,8 @@ TEST_F(CliScenes, SceneFilesSavedAsUtf16AreImported) {
             std::ifstream in(path, std::ios::binary);
             text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         }
-        std::ofstream(path, std::ios::binary) << Utf16("; saved by a Windows editor\r\n" + text, bigEndian);
+        std::ofstream(path, std::ios::binary)
+            << Utf16WithMark("; saved by a Windows editor\r\n" + text, bigEndian);
         const Result r = RunCli({"scene-import", path});
         EXPECT_EQ(r.out, "1 scene files imported successfully.\n") << r.err;
     }

@@ -2,6 +2,7 @@
 #include "ProfileText.h"
 #include "SceneFile.h"
 #include "StorageTestSupport.h"
+#include "Utf16Text.h"
 
 namespace caraudio::storage::test {
 namespace {
@@ -44,16 +45,6 @@ TEST_F(TempFolder, ExportIntoAnExistingFileKeepsEveryOtherLine) {
     EXPECT_EQ(ReadSceneFile(Path("scene.cae"))->NameUtf8(), "New");
 }
 
-// A text as Windows programs save it: UTF-16 with a byte-order mark.
-std::string Utf16(std::string_view ascii, bool bigEndian) {
-    std::string s = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char c : ascii) {
-        s += bigEndian ? '\0' : c;
-        s += bigEndian ? c : '\0';
-    }
-    return s;
-}
-
 TEST_F(TempFolder, FilesSavedAsUtf16OrAnEightBitCodePageRead) {
     ASSERT_TRUE(ExportSceneFile(Scene(u"Road", 41), Path("road.cae")));
     const std::string utf8 = "; Einstellung f\xC3\xBCr die T\xC3\xBCr\r\n" + ReadText("road.cae");
@@ -61,8 +52,8 @@ TEST_F(TempFolder, FilesSavedAsUtf16OrAnEightBitCodePageRead) {
         const char* what;
         std::string bytes;
     } cases[] = {
-        {"UTF-16 little-endian", Utf16(ReadText("road.cae"), false)},
-        {"UTF-16 big-endian", Utf16(ReadText("road.cae"), true)},
+        {"UTF-16 little-endian", caraudio::test::Utf16WithMark(ReadText("road.cae"))},
+        {"UTF-16 big-endian", caraudio::test::Utf16WithMark(ReadText("road.cae"), true)},
         {"Windows-1252 comment", "; Einstellung f\xFCr die T\xFCr\r\n" + ReadText("road.cae")},
         {"UTF-8 comment", utf8},
     };
@@ -76,7 +67,7 @@ TEST_F(TempFolder, FilesSavedAsUtf16OrAnEightBitCodePageRead) {
 
     // Writing into such a file keeps its lines, as UTF-8; a file that is not
     // text keeps nothing of itself.
-    WriteText("utf16.cae", Utf16("; installer's notes\r\n[Other]\r\nkey=value\r\n", false));
+    WriteText("utf16.cae", caraudio::test::Utf16WithMark("; installer's notes\r\n[Other]\r\nkey=value\r\n"));
     ASSERT_TRUE(ExportSceneFile(Scene(u"New"), Path("utf16.cae")));
     const std::string after = ReadText("utf16.cae");
     const std::string kept = "; installer's notes\r\n[Other]\r\nkey=value\r\n[CAEConfig]\r\ndata=";
