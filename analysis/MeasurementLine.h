@@ -65,10 +65,8 @@ struct FieldValue {
 FieldValue ReadMarkedField(std::string_view field, DecimalMark& mark);
 inline FieldValue ReadField(std::string_view field, DecimalMark& mark) {
     // Most files: a plain number with a point, read at once.
-    if (mark == DecimalMark::Point) {
-        const FieldNumber n = ReadFieldNumber(field);
-        if (n.value) return {FieldValue::Kind::Number, *n.value};
-    }
+    if (mark == DecimalMark::Point)
+        if (const std::optional<double> n = ReadPlainDecimal(field)) return {FieldValue::Kind::Number, *n};
     return ReadMarkedField(field, mark);
 }
 

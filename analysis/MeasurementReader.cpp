@@ -1,5 +1,7 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <optional>
 
@@ -87,6 +89,22 @@ private:
     int number_ = 0;
 };
 
+// Tabs may be doubled to line columns up; other separators may not: false
+// for an empty field between them.
+bool DropDoubledTabs(LineFields& f, FieldSeparator separator) {
+    int kept = 0;
+    for (int i = 0; i < f.count; ++i) {
+        const LineFields::Place place = f.places[static_cast<size_t>(i)];
+        if (place.size == 0) {
+            if (separator != FieldSeparator::Tab) return false;
+            continue;
+        }
+        f.places[static_cast<size_t>(kept++)] = place;
+    }
+    f.count = kept;
+    return true;
+}
+
 // What one line of data holds for the curve read.
 enum class Row {
     Point,
@@ -160,7 +178,10 @@ private:
             return r;
         }
         s.column = chosen;
-        curve_ = columns_.levels[static_cast<size_t>(chosen)];
+        const LevelColumn& curve = columns_.levels[static_cast<size_t>(chosen)];
+        roles_.fill(-1);
+        for (const auto& [field, role] : {std::pair{curve.frequency, 0}, {curve.level, 1}, {curve.phase, 2}})
+            if (field >= 0) roles_[static_cast<size_t>(field)] = static_cast<int8_t>(role);
         return std::nullopt;
     }
 
@@ -228,20 +249,12 @@ private:
     Row ReadRow(std::string_view line, MeasuredPoint& p) {
         LineFields f = SplitFields(line, separator_);
         if (f.tooMany) return Row::NotData;
-        if (!columns_.byPlace) {
-            // Two or three numbers; tabs may be doubled, other separators not.
-            int kept = 0;
-            for (int i = 0; i < f.count; ++i) {
-                if (f.places[static_cast<size_t>(i)].size == 0) {
-                    if (separator_ != FieldSeparator::Tab) return Row::NotData;
-                    continue;
-                }
-                f.places[static_cast<size_t>(kept++)] = f.places[static_cast<size_t>(i)];
-            }
-            f.count = kept;
+        if (columns_.byPlace) {
+            if (f.count > fields_) return Row::NotData;
+        } else {
+            // Two or three numbers (runs of blanks leave no empty field).
+            if (separator_ != FieldSeparator::Blanks && !DropDoubledTabs(f, separator_)) return Row::NotData;
             if (f.count < 2 || f.count > 3) return Row::NotData;
-        } else if (f.count > fields_) {
-            return Row::NotData;
         }
         DecimalMark mark = mark_;
         bool mixed = false, notFinite = false;
@@ -257,7 +270,7 @@ private:
             ++numbers;
             mixed = mixed || v.kind == FieldValue::Kind::OtherMark;
             // Other columns only have to be numbers.
-            const int role = i == curve_.frequency ? 0 : i == curve_.level ? 1 : i == curve_.phase ? 2 : -1;
+            const int role = roles_[static_cast<size_t>(i)];
             if (role < 0) continue;
             if (v.kind == FieldValue::Kind::NotFinite) {
                 notFinite = true;
@@ -281,7 +294,8 @@ private:
     FieldSeparator separator_ = FieldSeparator::Blanks;
     DecimalMark mark_ = DecimalMark::Unknown;
     FileColumns columns_;
-    LevelColumn curve_;
+    // What each field is to the curve read: 0 frequency, 1 level, 2 phase, -1 nothing.
+    std::array<int8_t, kMostFields> roles_{};
     int fields_ = 0;
     bool everyPhase_ = true;
 };
