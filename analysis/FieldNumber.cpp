@@ -12,10 +12,11 @@ namespace {
 // Longer fields are not numbers any file writes.
 constexpr size_t kLongestField = 64;
 
-// Plain decimals as measurement files write them ("-12.345", "2e1"), read
-// exactly: up to 15 digits are an exact integer and a power of ten up to
-// 1e22 is an exact double, so one multiplication or division rounds
-// correctly. Anything else is left to from_chars (nothing is returned).
+}  // namespace
+
+// Read exactly: up to 15 digits are an exact integer and a power of ten up
+// to 1e22 is an exact double, so one multiplication or division rounds
+// correctly.
 std::optional<double> ReadPlainDecimal(std::string_view s) {
     static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
@@ -57,8 +58,6 @@ std::optional<double> ReadPlainDecimal(std::string_view s) {
     const double value = scale < 0 ? m / kPowers[-scale] : m * kPowers[scale];
     return negative ? -value : value;
 }
-
-}  // namespace
 
 FieldNumber ReadFieldNumber(std::string_view field, bool decimalComma) {
     // from_chars takes no plus sign; a minus after a plus is not a number.

@@ -16,4 +16,9 @@ struct FieldNumber {
 };
 FieldNumber ReadFieldNumber(std::string_view field, bool decimalComma = false);
 
+// The common case alone, for readers of large files: a plain decimal with a
+// point and up to 15 digits, no plus sign ("-12.345", "2e1"). Nothing for
+// anything else, which ReadFieldNumber then reads.
+std::optional<double> ReadPlainDecimal(std::string_view field);
+
 }  // namespace caraudio::analysis

@@ -1,96 +1,200 @@
 #include "MeasurementLine.h"
 
+#include <string>
+
 #include "FieldNumber.h"
 
 namespace caraudio::analysis {
 namespace {
 
-bool IsSpace(char c) {
+// Longer fields are no number a file writes (FieldNumber refuses them too).
+constexpr size_t kLongestField = 64;
+
+bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::string_view TrimSpaces(std::string_view s) {
-    while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsSpace(s.back())) s.remove_suffix(1);
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
     return s;
 }
 
-// Fields split at `separator`. With `runs`, runs of separators and spaces
-// count as one; otherwise each separator ends a field and the spaces around
-// it are dropped. One separator at the end of the line is allowed, as some
-// spreadsheets write it.
-struct Fields {
-    static constexpr int kMost = 3;
-    std::array<std::string_view, kMost> text;
-    int count = 0;
-    bool tooMany = false;
-};
+char SeparatorChar(FieldSeparator separator) {
+    switch (separator) {
+    case FieldSeparator::Semicolon:
+        return ';';
+    case FieldSeparator::Comma:
+        return ',';
+    case FieldSeparator::Tab:
+    case FieldSeparator::Blanks:
+        break;
+    }
+    return '\t';
+}
 
-Fields Split(std::string_view line, char separator, bool runs) {
-    Fields f;
-    auto add = [&f](std::string_view field) {
-        if (f.count == Fields::kMost) {
-            f.tooMany = true;
-            return;
+void Add(LineFields& f, std::string_view field) {
+    if (f.count == kMostFields) {
+        f.tooMany = true;
+        return;
+    }
+    const auto begin = static_cast<uint32_t>(field.data() - f.line.data());
+    f.places[static_cast<size_t>(f.count++)] = {begin, static_cast<uint32_t>(field.size())};
+}
+
+// The no-break spaces that set apart groups of digits: U+00A0 and U+202F.
+size_t GroupSpaceAt(std::string_view s, size_t i) {
+    const std::string_view rest = s.substr(i);
+    if (rest.starts_with("\xC2\xA0")) return 2;
+    if (rest.starts_with("\xE2\x80\xAF")) return 3;
+    return 0;
+}
+
+// "12 500,5" as "12500,5": the digits before the mark may come in groups of
+// three set apart by no-break spaces (the first group of one to three).
+// Empty when the field has other bytes beyond ASCII or groups of another size.
+std::string_view WithoutGroupSpaces(std::string_view field, char (&buffer)[kLongestField]) {
+    if (field.size() > kLongestField) return {};
+    size_t out = 0, i = 0;
+    if (i < field.size() && (field[i] == '-' || field[i] == '+')) buffer[out++] = field[i++];
+    int digits = 0;
+    bool grouped = false;
+    while (i < field.size()) {
+        const char c = field[i];
+        if (c >= '0' && c <= '9') {
+            buffer[out++] = c;
+            ++digits, ++i;
+            continue;
         }
-        f.text[static_cast<size_t>(f.count++)] = field;
-    };
+        const size_t space = GroupSpaceAt(field, i);
+        if (space == 0) break;
+        if (digits == 0 || digits > 3 || (grouped && digits != 3)) return {};
+        grouped = true;
+        digits = 0;
+        i += space;
+    }
+    if (grouped && digits != 3) return {};
+    for (; i < field.size(); ++i) {
+        if (static_cast<unsigned char>(field[i]) >= 0x80) return {};
+        buffer[out++] = field[i];
+    }
+    return {buffer, out};
+}
+
+bool ReadsAsData(std::string_view line, FieldSeparator separator) {
+    const LineFields f = SplitFields(line, separator);
+    if (f.tooMany) return false;
+    int numbers = 0;
+    for (int i = 0; i < f.count; ++i) {
+        const std::string_view field = f.Field(i);
+        if (field.empty()) continue;
+        // Each field on its own: the file's mark is decided while reading it.
+        DecimalMark mark = separator == FieldSeparator::Comma ? DecimalMark::Point : DecimalMark::Unknown;
+        if (ReadField(field, mark).kind == FieldValue::Kind::NotNumber) return false;
+        ++numbers;
+    }
+    return numbers >= 2;
+}
+
+}  // namespace
+
+LineFields SplitFields(std::string_view line, FieldSeparator separator) {
+    LineFields f;
+    f.line = line;
     const size_t n = line.size();
-    if (runs) {
-        auto isSeparator = [separator](char c) { return c == separator || c == ' '; };
+    if (separator == FieldSeparator::Blanks) {
         size_t i = 0;
         while (!f.tooMany) {
-            while (i < n && isSeparator(line[i])) ++i;
+            while (i < n && IsBlank(line[i])) ++i;
             if (i == n) break;
             const size_t start = i;
-            while (i < n && !isSeparator(line[i])) ++i;
-            add(line.substr(start, i - start));
+            while (i < n && !IsBlank(line[i])) ++i;
+            Add(f, line.substr(start, i - start));
         }
         return f;
     }
+    // Plain loops: find_first_of would search its set once per character.
+    const char c = SeparatorChar(separator);
     size_t start = 0;
     for (size_t i = 0; i <= n && !f.tooMany; ++i) {
-        if (i < n && line[i] != separator) continue;
-        add(TrimSpaces(line.substr(start, i - start)));
+        if (i < n && line[i] != c) continue;
+        Add(f, TrimBlanks(line.substr(start, i - start)));
         start = i + 1;
         if (start == n) break;  // the trailing separator
     }
     return f;
 }
 
-MeasurementLine ReadFields(const Fields& f, bool decimalComma) {
-    MeasurementLine line;
-    if (f.tooMany || f.count < 2) return line;
-    bool notFinite = false;
-    for (int i = 0; i < f.count; ++i) {
-        const FieldNumber n = ReadFieldNumber(f.text[static_cast<size_t>(i)], decimalComma);
-        if (n.notFinite) {
-            notFinite = true;
-        } else if (!n.value) {
-            return line;
+LineFields SplitHeaderFields(std::string_view line, FieldSeparator separator) {
+    LineFields f;
+    f.line = line;
+    const char c = SeparatorChar(separator);
+    const bool blanks = separator == FieldSeparator::Blanks;
+    auto isSeparator = [&](char ch) { return blanks ? IsBlank(ch) : ch == c; };
+    const size_t n = line.size();
+    size_t i = 0;
+    while (!f.tooMany) {
+        while (i < n && IsBlank(line[i]) && (blanks || line[i] != c)) ++i;
+        if (i == n && (blanks || f.count > 0)) break;
+        std::string_view field;
+        if (i < n && line[i] == '"') {
+            const size_t close = line.find('"', i + 1);
+            const size_t end = close == std::string_view::npos ? n : close;
+            field = TrimBlanks(line.substr(i + 1, end - i - 1));
+            i = end;
+            while (i < n && !isSeparator(line[i])) ++i;
         } else {
-            line.values[static_cast<size_t>(i)] = *n.value;
+            const size_t start = i;
+            while (i < n && !isSeparator(line[i])) ++i;
+            field = TrimBlanks(line.substr(start, i - start));
         }
+        Add(f, field);
+        if (i >= n) break;
+        ++i;  // the separator
+        if (!blanks && i == n) break;
     }
-    line.status = notFinite ? MeasurementLine::Status::NotFinite : MeasurementLine::Status::Read;
-    line.count = f.count;
-    return line;
+    return f;
 }
 
-}  // namespace
-
-MeasurementLine ReadMeasurementLine(std::string_view line) {
-    line = TrimSpaces(line);
-    const bool comma = line.find(',') != std::string_view::npos;
-    if (line.find(';') != std::string_view::npos) return ReadFields(Split(line, ';', false), true);
-    if (!comma) return ReadFields(Split(line, '\t', true), false);
-    if (line.find('\t') != std::string_view::npos) {
-        // "68,42<tab>-12,3" has decimal commas; "68.42,<tab>-12.3" separates
-        // by commas. Only one of the two reads as numbers.
-        const MeasurementLine tabs = ReadFields(Split(line, '\t', true), true);
-        if (tabs.status != MeasurementLine::Status::NotNumbers) return tabs;
+FieldValue ReadMarkedField(std::string_view field, DecimalMark& mark) {
+    FieldValue v;
+    bool comma = false, point = false, wide = false;
+    for (const char c : field) {
+        comma = comma || c == ',';
+        point = point || c == '.';
+        wide = wide || static_cast<unsigned char>(c) >= 0x80;
     }
-    return ReadFields(Split(line, ',', false), false);
+    char buffer[kLongestField];
+    if (wide) field = WithoutGroupSpaces(field, buffer);
+    if (comma && point) return v;
+    const FieldNumber n = ReadFieldNumber(field, comma);
+    if (n.notFinite) {
+        v.kind = FieldValue::Kind::NotFinite;
+        return v;
+    }
+    if (!n.value) return v;
+    v.value = *n.value;
+    v.kind = FieldValue::Kind::Number;
+    const DecimalMark own = comma ? DecimalMark::Comma : point ? DecimalMark::Point : DecimalMark::Unknown;
+    if (own == DecimalMark::Unknown) return v;
+    if (mark == DecimalMark::Unknown) mark = own;
+    if (mark != own) v.kind = FieldValue::Kind::OtherMark;
+    return v;
+}
+
+std::optional<FieldSeparator> DataLineSeparator(std::string_view line) {
+    // Semicolons separate wherever they are; a tab line may still be a comma
+    // one ("68.42,<tab>-12.3"), and "68,42 -12,3" is decimal commas.
+    if (line.find(';') != std::string_view::npos) {
+        if (ReadsAsData(line, FieldSeparator::Semicolon)) return FieldSeparator::Semicolon;
+        return std::nullopt;
+    }
+    if (line.find('\t') != std::string_view::npos && ReadsAsData(line, FieldSeparator::Tab))
+        return FieldSeparator::Tab;
+    if (line.find(',') != std::string_view::npos && ReadsAsData(line, FieldSeparator::Comma))
+        return FieldSeparator::Comma;
+    if (ReadsAsData(line, FieldSeparator::Blanks)) return FieldSeparator::Blanks;
+    return std::nullopt;
 }
 
 }  // namespace caraudio::analysis

@@ -54,6 +54,19 @@ void BM_ReadMeasurement(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadMeasurement)->Unit(benchmark::kMillisecond);
 
+// The same file as a Windows program saves it: UTF-16 with a byte-order
+// mark, decoded to UTF-8 before it is read.
+void BM_ReadMeasurementUtf16(benchmark::State& state) {
+    static const std::string file = [] {
+        std::string s = "\xFF\xFE";
+        for (const char c : LargeFile()) s.append({c, '\0'});
+        return s;
+    }();
+    for (auto _ : state) benchmark::DoNotOptimize(ReadMeasurement(file));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
+}
+BENCHMARK(BM_ReadMeasurementUtf16)->Unit(benchmark::kMillisecond);
+
 void BM_Smooth(benchmark::State& state) {
     const Measurement m = ReadMeasurement(LargeFile()).measurement;
     for (auto _ : state) benchmark::DoNotOptimize(SmoothMeasurement(m, Smoothing::Octave6));

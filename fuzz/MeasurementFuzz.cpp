@@ -1,9 +1,11 @@
-// Measurement files from anywhere: reading never crashes, and whatever it
-// accepts keeps the promises the overlay relies on, through smoothing, the
-// grid and the level alignment.
+// Measurement files from anywhere, in any encoding and with any columns:
+// reading never crashes, whatever it accepts keeps the promises the overlay
+// relies on, through smoothing, the grid and the level alignment, and the
+// same text in UTF-16 reads as it does in UTF-8.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "EditorGrid.h"
@@ -28,18 +30,54 @@ void CheckPoints(const Measurement& m) {
     }
 }
 
+void CheckSource(const MeasurementRead& r, const ColumnChoice& choice) {
+    if (r.status == MeasurementStatus::NoSuchColumn) {
+        FUZZ_CHECK(!choice.column.empty());  // the automatic choice always finds one
+        FUZZ_CHECK(!r.source.columns.empty());
+    }
+    if (r.status != MeasurementStatus::Read) {
+        FUZZ_CHECK(r.measurement.points.empty());
+        FUZZ_CHECK(r.line >= 0);
+        return;
+    }
+    FUZZ_CHECK(r.source.column >= 0 && static_cast<size_t>(r.source.column) < r.source.columns.size());
+    FUZZ_CHECK(r.source.endLine >= 0);
+    FUZZ_CHECK((r.source.endLine == 0) == r.source.endText.empty());
+    CheckPoints(r.measurement);
+}
+
+// Plain ASCII as a Windows program saves it: UTF-16 with a byte-order mark.
+std::string Utf16(std::string_view ascii) {
+    std::string s = "\xFF\xFE";
+    for (const char c : ascii) {
+        s += c;
+        s += '\0';
+    }
+    return s;
+}
+
+bool PlainAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char c) { return c > 0 && static_cast<unsigned char>(c) < 0x80; });
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
+    // The other curves a file may hold, by number and by name.
+    const ColumnChoice choices[] = {{"2"}, {"smoothed"}, {"", CurveRole::Target}};
+    for (const ColumnChoice& choice : choices) CheckSource(ReadMeasurement(text, {}, choice), choice);
     const MeasurementRead r = ReadMeasurement(text);
-    if (r.status != MeasurementStatus::Read) {
-        FUZZ_CHECK(r.measurement.points.empty());
-        FUZZ_CHECK(r.line >= 0);
-        return 0;
+    CheckSource(r, {});
+    if (size < 4096 && PlainAscii(text)) {
+        const MeasurementRead wide = ReadMeasurement(Utf16(text));
+        FUZZ_CHECK(wide.status == r.status);
+        FUZZ_CHECK(wide.line == r.line && wide.lineText == r.lineText);
+        FUZZ_CHECK(wide.measurement.points.size() == r.measurement.points.size());
     }
+    if (r.status != MeasurementStatus::Read) return 0;
     const Measurement& m = r.measurement;
-    CheckPoints(m);
     double lo = m.points[0].db, hi = lo;
     double closest = INFINITY;  // the smallest step between points in log2 frequency
     for (size_t i = 0; i < m.points.size(); ++i) {

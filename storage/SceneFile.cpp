@@ -7,6 +7,7 @@
 #include "DebugLog.h"
 #include "HexBlock.h"
 #include "ProfileText.h"
+#include "TextDecoding.h"
 
 namespace caraudio::storage {
 namespace {
@@ -32,17 +33,26 @@ std::string RefusedList(const std::vector<RefusedSceneFile>& files, bool chinese
 
 }  // namespace
 
+std::string SceneFileText(const SceneRecord& scene, std::string_view existing) {
+    const DecodedText text = DecodeText(existing);
+    // UTF-8 stays byte for byte, a byte-order mark included.
+    const std::string_view kept = !text.Ok()                            ? std::string_view()
+                                  : text.encoding == TextEncoding::Utf8 ? existing
+                                                                        : text.text;
+    const auto record = scene.ToBytes();
+    const std::string value = EncodeProfileStruct(record.data(), record.size());
+    return WriteProfileValue(kept, kSceneSection, kSceneKey, value);
+}
+
 SceneExportResult ExportSceneFile(const SceneRecord& scene, const std::string& path) {
     SceneExportResult result;
-    std::string text;
-    result.target = ReadFile(path, text, kMaxSceneFileBytes);
+    std::string bytes;
+    result.target = ReadFile(path, bytes, kMaxSceneFileBytes);
     if (!result.target.Ok() && result.target.status != ReadStatus::Missing) {
         result.outcome = SceneExportResult::Outcome::TargetUnreadable;
         return result;
     }
-    const auto bytes = scene.ToBytes();
-    const std::string value = EncodeProfileStruct(bytes.data(), bytes.size());
-    if (WriteFileAtomically(path, WriteProfileValue(text, kSceneSection, kSceneKey, value)))
+    if (WriteFileAtomically(path, SceneFileText(scene, bytes)))
         result.outcome = SceneExportResult::Outcome::Written;
     else
         result.error = errno;
@@ -50,15 +60,18 @@ SceneExportResult ExportSceneFile(const SceneRecord& scene, const std::string& p
 }
 
 std::optional<SceneRecord> ReadSceneFile(const std::string& path, ReadResult* why) {
-    std::string text;
-    const ReadResult read = ReadFile(path, text, kMaxSceneFileBytes);
+    std::string bytes;
+    const ReadResult read = ReadFile(path, bytes, kMaxSceneFileBytes);
     if (why) *why = read;
     if (!read.Ok()) return std::nullopt;
-    return ParseSceneFile(text);
+    return ParseSceneFile(bytes);
 }
 
-std::optional<SceneRecord> ParseSceneFile(std::string_view text) {
-    const std::optional<std::string> value = ReadProfileValue(text, kSceneSection, kSceneKey);
+std::optional<SceneRecord> ParseSceneFile(std::string_view file) {
+    // Windows programs may save the file as UTF-16.
+    const DecodedText text = DecodeText(file);
+    if (!text.Ok()) return std::nullopt;
+    const std::optional<std::string> value = ReadProfileValue(text.text, kSceneSection, kSceneKey);
     if (!value) return std::nullopt;
     std::array<uint8_t, SceneRecord::kSize> bytes{};
     if (!DecodeProfileStruct(*value, bytes.data(), bytes.size())) return std::nullopt;

@@ -32,14 +32,19 @@ struct SceneExportResult {
     bool Ok() const { return outcome == Outcome::Written; }
 };
 
-// Writes the scene into the file, keeping every other line of an existing
-// file; the file is replaced as a whole, so a failed write leaves it as it was.
+// The text of a scene file holding the scene: every other line of the
+// existing file's text kept, in UTF-8 whatever the file was written in (a
+// file that is not text keeps nothing).
+std::string SceneFileText(const SceneRecord& scene, std::string_view existing);
+// Writes that into the file; the file is replaced as a whole, so a failed
+// write leaves it as it was.
 SceneExportResult ExportSceneFile(const SceneRecord& scene, const std::string& path);
-// The scene in a scene file; `why` tells a file that could not be read
-// from one that was read but holds no scene (then it is Ok).
+// The scene in a scene file in UTF-8, UTF-16 or an 8-bit code page (see
+// DecodeText); `why` tells a file that could not be read from one that was
+// read but holds no scene (then it is Ok).
 std::optional<SceneRecord> ReadSceneFile(const std::string& path, ReadResult* why = nullptr);
-// The same from a file's text.
-std::optional<SceneRecord> ParseSceneFile(std::string_view text);
+// The same from a file's bytes.
+std::optional<SceneRecord> ParseSceneFile(std::string_view file);
 
 enum class DuplicateAnswer { Yes, No, Closed };
 // Asked once per import run, when a file's scene has the name of one already

@@ -23,6 +23,7 @@ inline constexpr std::string_view kPcModeName = "PCModeName";
 // written after the channel's name, as "CH1.File".
 inline constexpr std::string_view kMeasurement = "Measurement";
 inline constexpr std::string_view kMeasurementFile = "File";
+inline constexpr std::string_view kMeasurementColumn = "Column";  // the file's level column; empty: automatic
 inline constexpr std::string_view kSmoothing = "Smoothing";
 inline constexpr std::string_view kReferenceLowHz = "ReferenceLowHz";
 inline constexpr std::string_view kReferenceHighHz = "ReferenceHighHz";

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace caraudio::storage {
 namespace {
@@ -60,6 +61,34 @@ size_t Utf8SequenceAt(std::string_view s, size_t i, char32_t& c) {
     }
     if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return 0;
     return extra + 1;
+}
+
+// Whether the 8 bytes at `i` are all ASCII and none of them NUL: most text
+// is, and a measurement file of tens of MB is read at the pace of this check.
+bool PlainAsciiWordAt(std::string_view s, size_t i) {
+    constexpr uint64_t kHigh = 0x8080808080808080u, kLow = 0x0101010101010101u;
+    uint64_t word;
+    std::memcpy(&word, s.data() + i, sizeof word);
+    return (word & kHigh) == 0 && ((word - kLow) & ~word & kHigh) == 0;
+}
+
+// What a text without a byte-order mark is, in one pass over it.
+enum class PlainText { Utf8, EightBit, HasNul };
+
+PlainText ScanPlainText(std::string_view s) {
+    char32_t c;
+    for (size_t i = 0; i < s.size();) {
+        if (i + 8 <= s.size() && PlainAsciiWordAt(s, i)) {
+            i += 8;
+            continue;
+        }
+        if (s[i] == '\0') return PlainText::HasNul;
+        const size_t n = Utf8SequenceAt(s, i, c);
+        if (n == 0)
+            return s.find('\0', i) == std::string_view::npos ? PlainText::EightBit : PlainText::HasNul;
+        i += n;
+    }
+    return PlainText::Utf8;
 }
 
 bool IsUtf8(std::string_view s) {
@@ -194,19 +223,22 @@ DecodedText DecodeText(std::string_view bytes) {
         }
         return Converted(TextEncoding::Utf8, RepairedUtf8(rest));
     }
-    if (bytes.find('\0') != std::string_view::npos) {
-        if (LooksLikeUtf16(bytes, false)) return Converted(TextEncoding::Utf16LE, FromUtf16(bytes, false));
-        if (LooksLikeUtf16(bytes, true)) return Converted(TextEncoding::Utf16BE, FromUtf16(bytes, true));
-        DecodedText d;
-        d.status = TextDecodeStatus::NotText;
-        return d;
-    }
-    if (IsUtf8(bytes)) {
+    switch (ScanPlainText(bytes)) {
+    case PlainText::Utf8: {
         DecodedText d;
         d.text = bytes;
         return d;
     }
-    return Converted(TextEncoding::Latin1, FromLatin1(bytes));
+    case PlainText::EightBit:
+        return Converted(TextEncoding::Latin1, FromLatin1(bytes));
+    case PlainText::HasNul:
+        break;
+    }
+    if (LooksLikeUtf16(bytes, false)) return Converted(TextEncoding::Utf16LE, FromUtf16(bytes, false));
+    if (LooksLikeUtf16(bytes, true)) return Converted(TextEncoding::Utf16BE, FromUtf16(bytes, true));
+    DecodedText d;
+    d.status = TextDecodeStatus::NotText;
+    return d;
 }
 
 const char* EncodingName(TextEncoding encoding) {

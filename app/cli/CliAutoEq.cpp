@@ -176,9 +176,7 @@ int AutoEq(const CliOptions& options, CommandArgs args, std::FILE* out, std::FIL
     AutoEqArgs a;
     if (const int status = ParseAutoEqArgs(args, a, err); status != kExitOk) return status;
     MeasurementAgainstTarget source;
-    if (!source.Read(a.source.measurementPath, a.source.smoothing, a.source.target, err) ||
-        !source.PutOnGrid(EditorGrid(), err))
-        return kExitFailed;
+    if (!source.Read(a.source, err) || !source.PutOnGrid(EditorGrid(), err)) return kExitFailed;
 
     const storage::TuningSettings tuning = storage::LoadTuningSettings(storage::ReadOnlyFolders());
     a.fit.limits = tuning.Gains();

@@ -38,12 +38,12 @@ constexpr std::array kCommands = {
             2, Set},
     Command{
         "curve",
-        "curve [--channel CHn] [--image FILE] [--filter N] [--measurement FILE [--smoothing 1/N] "
-        "[--target T]]",
+        "curve [--channel CHn] [--image FILE] [--filter N] [--measurement FILE [--column C] "
+        "[--smoothing 1/N] [--target T]]",
         "a channel's response as text (Hz, dB); --filter N: band 0..30, 31 high-pass, 32 low-pass; with a "
-        "measurement also its measured, predicted and target levels (T: flat, house:BASS_DB@HZ,TILT_DB or "
-        "a file)",
-        0, 12, Curve},
+        "measurement also its measured, predicted and target levels (C: the file's level column by name or "
+        "number, else the one named raw or the first; T: flat, house:BASS_DB@HZ,TILT_DB or a file)",
+        0, 14, Curve},
     Command{"eq-import", "eq-import --channel CHn FILE [--section NAME] [--apply-preamp]",
             "import a filter set (REW, Equalizer APO, AutoEQ) into a channel; --section picks a Channel: "
             "section, --apply-preamp sets the level by the file's preamp",
@@ -53,12 +53,12 @@ constexpr std::array kCommands = {
             "FILE - is standard output",
             3, 5, EqExport},
     Command{"autoeq",
-            "autoeq --channel CHn --measurement FILE [--target T] [--range LO-HI] [--max-boost DB] "
-            "[--bands N] [--smoothing 1/N] [--dry-run]",
-            "fit a channel's bands (frequency, gain and Q) so its measurement follows the target (T as for "
-            "curve) over LO-HI Hz (40-16000); boosts at most DB (6), uses at most N bands (31); prints them "
-            "as REW filter settings with the RMS error before and after; --dry-run sends nothing",
-            4, 15, AutoEq},
+            "autoeq --channel CHn --measurement FILE [--column C] [--target T] [--range LO-HI] "
+            "[--max-boost DB] [--bands N] [--smoothing 1/N] [--dry-run]",
+            "fit a channel's bands (frequency, gain and Q) so its measurement follows the target (C and T as "
+            "for curve) over LO-HI Hz (40-16000); boosts at most DB (6), uses at most N bands (31); prints "
+            "them as REW filter settings with the RMS error before and after; --dry-run sends nothing",
+            4, 17, AutoEq},
     Command{"align", "align CHn=FILE [CHn=FILE ...] [--dry-run]",
             "channel delays from impulse responses (WAV) measured at the listening position with one timing "
             "reference: every direct sound arrives together; --dry-run only prints them",

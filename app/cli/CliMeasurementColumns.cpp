@@ -19,6 +19,7 @@ void PrintLevel(double db, std::FILE* out) {
 bool TakeOverlayArg(CommandArgs args, size_t& i, OverlayArgs& a) {
     if (i + 1 >= args.size()) return false;
     std::string* value = args[i] == "--measurement" ? &a.measurementPath
+                         : args[i] == "--column"    ? &a.column
                          : args[i] == "--smoothing" ? &a.smoothing
                          : args[i] == "--target"    ? &a.target
                                                     : nullptr;
@@ -29,11 +30,11 @@ bool TakeOverlayArg(CommandArgs args, size_t& i, OverlayArgs& a) {
 
 bool OverlayColumns::Read(const OverlayArgs& args, std::FILE* err) {
     if (args.measurementPath.empty()) {
-        if (args.smoothing.empty() && args.target.empty()) return true;
-        std::fprintf(err, "caraudio-cli: --smoothing and --target go with --measurement FILE.\n");
+        if (args.column.empty() && args.smoothing.empty() && args.target.empty()) return true;
+        std::fprintf(err, "caraudio-cli: --column, --smoothing and --target go with --measurement FILE.\n");
         return false;
     }
-    hasMeasurement_ = source_.Read(args.measurementPath, args.smoothing, args.target, err);
+    hasMeasurement_ = source_.Read(args, err);
     return hasMeasurement_;
 }
 

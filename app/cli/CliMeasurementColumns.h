@@ -9,13 +9,6 @@
 
 namespace caraudio::cli {
 
-// The options that name a measurement and what it is set against.
-struct OverlayArgs {
-    std::string measurementPath;
-    std::string smoothing;  // empty: none
-    std::string target;     // empty: flat
-};
-
 // Takes args[i] (and its value) when it is one of the options above.
 bool TakeOverlayArg(CommandArgs args, size_t& i, OverlayArgs& a);
 

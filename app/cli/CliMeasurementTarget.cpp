@@ -1,79 +1,23 @@
 #include "CliMeasurementTarget.h"
 
-#include "CliFiles.h"
+#include "CliMeasurementFile.h"
 #include "GridInterpolation.h"
 #include "MeasuredCurve.h"
 
 namespace caraudio::cli {
-namespace {
 
 using namespace caraudio::analysis;
 
-const char* StatusText(MeasurementStatus s) {
-    switch (s) {
-    case MeasurementStatus::Read:
-        return "read";
-    case MeasurementStatus::TooLarge:
-        return "the file is too large for a measurement";
-    case MeasurementStatus::NoData:
-        return "no measured points: not a measurement file";
-    case MeasurementStatus::NotNumbers:
-        return "a line that is neither a measured point nor a comment";
-    case MeasurementStatus::NotFinite:
-        return "a level or frequency that is not a number";
-    case MeasurementStatus::LevelOutOfRange:
-        return "a level far outside any measurement";
-    case MeasurementStatus::NotPositiveFrequency:
-        return "a frequency of 0 Hz or below";
-    case MeasurementStatus::NotIncreasing:
-        return "frequencies must increase from line to line";
-    case MeasurementStatus::TooFewPoints:
-        return "a single point is not a measurement";
-    case MeasurementStatus::TooManyPoints:
-        return "more points than any measurement has";
-    }
-    return "not readable";
-}
-
-bool ReadMeasurementFile(const std::string& path, Measurement& m, std::FILE* err) {
-    const MeasurementLimits limits;
-    std::string bytes, why;
-    switch (ReadFileUpTo(path, limits.bytes, bytes, why)) {
-    case FileRead::CannotRead:
-        std::fprintf(err, "caraudio-cli: %s.\n", why.c_str());
-        return false;
-    case FileRead::TooLarge:
-        std::fprintf(err, "caraudio-cli: %s: %s.\n", path.c_str(), StatusText(MeasurementStatus::TooLarge));
-        return false;
-    case FileRead::Read:
-        break;
-    }
-    MeasurementRead read = ReadMeasurement(bytes, limits);
-    if (read.status != MeasurementStatus::Read) {
-        if (read.line > 0)
-            std::fprintf(err, "caraudio-cli: %s: %s (line %d: %s).\n", path.c_str(), StatusText(read.status),
-                         read.line, read.lineText.c_str());
-        else
-            std::fprintf(err, "caraudio-cli: %s: %s.\n", path.c_str(), StatusText(read.status));
-        return false;
-    }
-    m = std::move(read.measurement);
-    return true;
-}
-
-}  // namespace
-
-bool MeasurementAgainstTarget::Read(const std::string& measurementPath, const std::string& smoothing,
-                                    const std::string& target, std::FILE* err) {
-    if (!smoothing.empty()) {
-        const auto s = ParseSmoothing(smoothing);
+bool MeasurementAgainstTarget::Read(const OverlayArgs& args, std::FILE* err) {
+    if (!args.smoothing.empty()) {
+        const auto s = ParseSmoothing(args.smoothing);
         if (!s) {
             std::fprintf(err, "caraudio-cli: --smoothing takes none, 1/48, 1/24, 1/12, 1/6 or 1/3.\n");
             return false;
         }
         smoothing_ = *s;
     }
-    target_ = ParseTargetText(target.empty() ? std::string_view("flat") : target);
+    target_ = ParseTargetText(args.target.empty() ? std::string_view("flat") : args.target);
     switch (target_.status) {
     case TargetText::Status::Read:
         break;
@@ -92,10 +36,11 @@ bool MeasurementAgainstTarget::Read(const std::string& measurementPath, const st
             kMaxHouseBassDb, kMinHouseBassHz, kMaxHouseBassHz, kMaxHouseTiltDbPerDecade);
         return false;
     }
-    if (target_.kind == TargetKind::File && !ReadMeasurementFile(target_.path, targetFile_, err))
+    if (target_.kind == TargetKind::File &&
+        !ReadMeasurementFile(target_.path, {"", CurveRole::Target}, targetFile_, targetSource_, err))
         return false;
-    measurementPath_ = measurementPath;
-    return ReadMeasurementFile(measurementPath, measurement_, err);
+    measurementPath_ = args.measurementPath;
+    return ReadMeasurementFile(measurementPath_, {args.column}, measurement_, source_, err);
 }
 
 bool MeasurementAgainstTarget::PutOnGrid(const FrequencyGrid& grid, std::FILE* err) {
@@ -136,12 +81,17 @@ std::string MeasurementAgainstTarget::CoverageText() const {
 
 void MeasurementAgainstTarget::PrintMeasuredLine(std::FILE* out) const {
     const ReferenceRange range;
-    std::fprintf(out, "* Measured: %s, %s smoothing, moved %+.2f dB onto the target over %.0f..%.0f Hz",
-                 measurementPath_.c_str(), std::string(SmoothingText(smoothing_)).c_str(), offsetDb_,
-                 levelledOver_.lowHz, levelledOver_.highHz);
+    std::fprintf(out, "* Measured: %s%s, %s smoothing, moved %+.2f dB onto the target over %.0f..%.0f Hz",
+                 measurementPath_.c_str(), ColumnText(source_).c_str(),
+                 std::string(SmoothingText(smoothing_)).c_str(), offsetDb_, levelledOver_.lowHz,
+                 levelledOver_.highHz);
     if (levelledOver_ != FrequencySpan{range.lowHz, range.highHz})
         std::fprintf(out, " (as much of %.0f..%.0f Hz as both cover)", range.lowHz, range.highHz);
     std::fputc('\n', out);
+    PrintReadingNotes(measurementPath_, source_, out);
+    if (target_.kind != TargetKind::File) return;
+    std::fprintf(out, "* Target: %s%s\n", target_.path.c_str(), ColumnText(targetSource_).c_str());
+    PrintReadingNotes(target_.path, targetSource_, out);
 }
 
 }  // namespace caraudio::cli

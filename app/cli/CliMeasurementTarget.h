@@ -11,19 +11,27 @@
 
 namespace caraudio::cli {
 
+// The options that name a measurement and what it is set against.
+struct OverlayArgs {
+    std::string measurementPath;
+    std::string column;     // empty: the automatic choice
+    std::string smoothing;  // empty: none
+    std::string target;     // empty: flat
+};
+
 // A measurement file and a target as the command line names them, read
 // before the box is asked for anything, so a bad file costs nothing; then
 // both on a grid, the measurement moved onto the target's level.
 class MeasurementAgainstTarget {
 public:
-    // smoothing: empty is none; target: empty is flat. Says why not on err.
-    bool Read(const std::string& measurementPath, const std::string& smoothing, const std::string& target,
-              std::FILE* err);
+    // Says why not on err.
+    bool Read(const OverlayArgs& args, std::FILE* err);
     // Puts the target on the grid and the measurement onto the target over
     // the reference range; says why not on err.
     bool PutOnGrid(const FrequencyGrid& grid, std::FILE* err);
-    // The "* Measured: ..." comment line naming the file, smoothing, move and
-    // the range it was set over.
+    // The "* Measured: ..." comment line naming the file, its column,
+    // smoothing and move and the range it was set over, and "* Note: ..."
+    // lines on how the files were read.
     void PrintMeasuredLine(std::FILE* out) const;
     // Where both the measurement and the target have levels.
     analysis::FrequencySpan Covered() const;
@@ -37,9 +45,11 @@ public:
 private:
     std::string measurementPath_;
     analysis::Measurement measurement_;
+    analysis::MeasurementSource source_;
     analysis::Smoothing smoothing_ = analysis::Smoothing::None;
     analysis::TargetText target_;
     analysis::Measurement targetFile_;
+    analysis::MeasurementSource targetSource_;
     double offsetDb_ = 0;
     analysis::FrequencySpan levelledOver_{0, 0};
     Response measured_{}, targetCurve_{};

@@ -12,7 +12,7 @@ namespace caraudio::app {
 
 using analysis::TargetKind;
 
-MeasurementFile ReadMeasurementFile(const QString& path) {
+MeasurementFile ReadMeasurementFile(const QString& path, const analysis::ColumnChoice& choice) {
     MeasurementFile file;
     const analysis::MeasurementLimits limits;
     std::string bytes;
@@ -20,7 +20,7 @@ MeasurementFile ReadMeasurementFile(const QString& path) {
     switch (file.source.status) {
     case storage::ReadStatus::Read:
         file.access = MeasurementFile::Access::Read;
-        file.read = analysis::ReadMeasurement(bytes, limits);
+        file.read = analysis::ReadMeasurement(bytes, limits, choice);
         break;
     case storage::ReadStatus::TooLarge:
         // Not read into memory at all: far beyond any measurement.
@@ -36,6 +36,10 @@ MeasurementFile ReadMeasurementFile(const QString& path) {
         break;
     }
     return file;
+}
+
+MeasurementFile ReadTargetFile(const QString& path) {
+    return ReadMeasurementFile(path, {"", analysis::CurveRole::Target});
 }
 
 ChannelMeasurements::Channel& ChannelMeasurements::Change(int channel) {

@@ -23,7 +23,9 @@ struct MeasurementFile {
     analysis::MeasurementRead read;
     bool Ok() const { return access == Access::Read && read.status == analysis::MeasurementStatus::Read; }
 };
-MeasurementFile ReadMeasurementFile(const QString& path);
+MeasurementFile ReadMeasurementFile(const QString& path, const analysis::ColumnChoice& choice = {});
+// A target file: its column named "target", else its first.
+MeasurementFile ReadTargetFile(const QString& path);
 
 // The legend's names, in the active language.
 struct OverlayNames {
@@ -40,6 +42,8 @@ public:
         MeasurementSetup setup;
         std::optional<analysis::Measurement> measured;  // the file's points, once read
         std::optional<analysis::Measurement> target;    // the target file's points, once read
+        // How each was read: encoding, columns, where the data ended.
+        analysis::MeasurementSource measuredSource, targetSource;
     };
 
     const Channel& At(int channel) const { return channels_[Index(channel)]; }

@@ -40,15 +40,22 @@ void CMainDlg::LoadMeasurements() {
         const QString label = QString::fromStdString(ChannelLabel(ch));
         // A file that is not there now keeps its setting: it shows again
         // once the file is back.
-        auto read = [&](const std::string& path) -> std::optional<analysis::Measurement> {
-            if (path.empty()) return std::nullopt;
-            MeasurementFile file = ReadMeasurementFile(QString::fromStdString(path));
-            if (file.Ok()) return std::move(file.read.measurement);
+        auto taken = [&](const std::string& path, MeasurementFile file,
+                         analysis::MeasurementSource& source) -> std::optional<analysis::Measurement> {
+            if (file.Ok()) {
+                source = std::move(file.read.source);
+                return std::move(file.read.measurement);
+            }
             notRead << label + ": " + QString::fromStdString(path);
             return std::nullopt;
         };
-        c.measured = read(c.setup.file);
-        if (c.setup.target == analysis::TargetKind::File) c.target = read(c.setup.targetFile);
+        const QString file = QString::fromStdString(c.setup.file);
+        c.measured = file.isEmpty()
+                         ? std::nullopt
+                         : taken(c.setup.file, ReadMeasurementFile(file, {c.setup.column}), c.measuredSource);
+        const QString target = QString::fromStdString(c.setup.targetFile);
+        if (c.setup.target == analysis::TargetKind::File && !target.isEmpty())
+            c.target = taken(c.setup.targetFile, ReadTargetFile(target), c.targetSource);
     }
     if (notRead.isEmpty()) return;
     // Once the loop runs, over the window the user sees.

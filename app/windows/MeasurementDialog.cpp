@@ -50,6 +50,7 @@ MeasurementDialog::MeasurementDialog(ChannelMeasurements& state, const AppServic
     file_ = Named<QLabel>(l, "file");
     targetFile_ = Named<QLabel>(l, "targetFile");
     status_ = Named<QLabel>(l, "status");
+    column_ = Named<QComboBox>(l, "column");
     smoothing_ = Named<QComboBox>(l, "smoothing");
     target_ = Named<QComboBox>(l, "target");
     rangeLow_ = Named<QLineEdit>(l, "rangeLow");
@@ -61,9 +62,9 @@ MeasurementDialog::MeasurementDialog(ChannelMeasurements& state, const AppServic
     showMeasured_ = Named<QCheckBox>(l, "showMeasured");
     showPredicted_ = Named<QCheckBox>(l, "showPredicted");
     showTarget_ = Named<QCheckBox>(l, "showTarget");
-    if (!channelText_ || !file_ || !targetFile_ || !status_ || !smoothing_ || !target_ || !rangeLow_ ||
-        !rangeHigh_ || !bassDb_ || !bassHz_ || !tiltDb_ || !tiltHz_ || !showMeasured_ || !showPredicted_ ||
-        !showTarget_)
+    if (!channelText_ || !file_ || !targetFile_ || !status_ || !column_ || !smoothing_ || !target_ ||
+        !rangeLow_ || !rangeHigh_ || !bassDb_ || !bassHz_ || !tiltDb_ || !tiltHz_ || !showMeasured_ ||
+        !showPredicted_ || !showTarget_)
         return;
     FillLists();
     if (auto* b = Named<QPushButton>(l, "btnLoad"))
@@ -78,6 +79,7 @@ MeasurementDialog::MeasurementDialog(ChannelMeasurements& state, const AppServic
     if (autoEq_) connect(autoEq_, &QPushButton::clicked, this, &MeasurementDialog::autoEqAsked);
     if (auto* b = Named<QPushButton>(l, "btnAlign"))
         connect(b, &QPushButton::clicked, this, &MeasurementDialog::alignAsked);
+    connect(column_, &QComboBox::currentIndexChanged, this, &MeasurementDialog::ColumnChosen);
     connect(smoothing_, &QComboBox::currentIndexChanged, this, &MeasurementDialog::SmoothingChosen);
     connect(target_, &QComboBox::currentIndexChanged, this, &MeasurementDialog::TargetChosen);
     for (QLineEdit* f : {rangeLow_, rangeHigh_})
@@ -118,6 +120,7 @@ void MeasurementDialog::ShowSetup() {
     const MeasurementSetup& s = state_.At(channel_).setup;
     channelText_->setText(QString::fromStdString(ChannelLabel(channel_)));
     file_->setText(PathText(s.file));
+    ShowColumns();
     for (size_t i = 0; i < std::size(kSmoothings); ++i)
         if (kSmoothings[i] == s.smoothing) smoothing_->setCurrentIndex(static_cast<int>(i));
     rangeLow_->setText(PlainNumber(s.range.lowHz));
@@ -139,22 +142,37 @@ void MeasurementDialog::ShowSetup() {
     showing_ = was;
 }
 
+// The file's level columns, the one shown chosen; nothing to choose from a
+// file of one curve.
+void MeasurementDialog::ShowColumns() {
+    const ChannelMeasurements::Channel& c = state_.At(channel_);
+    column_->clear();
+    if (c.measured) {
+        const analysis::MeasurementSource& source = c.measuredSource;
+        for (int i = 0; i < static_cast<int>(source.columns.size()); ++i)
+            column_->addItem(LevelColumnName(source, i));
+        column_->setCurrentIndex(source.column);
+    }
+    column_->setEnabled(column_->count() > 1);
+}
+
 void MeasurementDialog::ShowStatus() {
     const ChannelMeasurements::Channel& c = state_.At(channel_);
-    QString text;
+    QStringList lines;
     if (!c.setup.file.empty() && !c.measured)
-        text = T("The measurement file could not be read; it is read again at the next start.");
+        lines << T("The measurement file could not be read; it is read again at the next start.");
     else if (c.setup.target == TargetKind::File && !c.target)
-        text = T("The target file could not be read; it is read again at the next start.");
+        lines << T("The target file could not be read; it is read again at the next start.");
     else if (c.measured && state_.Alignment(channel_) != analysis::LevelAlignment::Status::Aligned)
-        text = T("The measurement has no level inside the reference range: its level is not moved.");
+        lines << T("The measurement has no level inside the reference range: its level is not moved.");
     else if (const analysis::FrequencySpan used = state_.LevelledOver(channel_);
              c.measured && used != analysis::FrequencySpan{c.setup.range.lowHz, c.setup.range.highHz})
-        text =
-            T("The measurement's level is set over %1..%2 Hz only, as much of the reference range as it and "
-              "the target cover.")
-                .arg(QString::number(used.lowHz, 'g', 6), QString::number(used.highHz, 'g', 6));
-    status_->setText(text);
+        lines << T("The measurement's level is set over %1..%2 Hz only, as much of the reference range as it "
+                   "and the target cover.")
+                     .arg(QString::number(used.lowHz, 'g', 6), QString::number(used.highHz, 'g', 6));
+    if (c.measured) lines << ReadingNotes(c.measuredSource, false);
+    if (c.setup.target == TargetKind::File && c.target) lines << ReadingNotes(c.targetSource, true);
+    status_->setText(lines.join('\n'));
 }
 
 QString MeasurementDialog::ChooseFile(const QString& title) {
@@ -171,7 +189,33 @@ void MeasurementDialog::LoadMeasurement() {
     if (!file.Ok()) return s_.prompter.Inform(this, MeasurementFileRefusal(file, path), title);
     ChannelMeasurements::Channel& c = state_.Change(channel_);
     c.setup.file = path.toStdString();
+    c.setup.column.clear();  // a new file: its own automatic choice
     c.measured = std::move(file.read.measurement);
+    c.measuredSource = std::move(file.read.source);
+    Commit();
+}
+
+void MeasurementDialog::ColumnChosen(int index) {
+    const ChannelMeasurements::Channel& now = state_.At(channel_);
+    if (showing_ || !now.measured || index < 0 || index == now.measuredSource.column) return;
+    // By name, unless an earlier column has it too: then by number.
+    const std::vector<std::string>& names = now.measuredSource.columns;
+    const QString name = QString::fromStdString(names[static_cast<size_t>(index)]);
+    int first = 0;
+    while (QString::fromStdString(names[static_cast<size_t>(first)]).compare(name, Qt::CaseInsensitive) != 0)
+        ++first;
+    const std::string choice =
+        !name.isEmpty() && first == index ? name.toStdString() : std::to_string(index + 1);
+    const QString path = QString::fromStdString(now.setup.file);
+    MeasurementFile file = ReadMeasurementFile(path, {choice});
+    if (!file.Ok()) {
+        ShowSetup();  // the column in use again
+        return s_.prompter.Inform(this, MeasurementFileRefusal(file, path), T("Level column"));
+    }
+    ChannelMeasurements::Channel& c = state_.Change(channel_);
+    c.setup.column = choice;
+    c.measured = std::move(file.read.measurement);
+    c.measuredSource = std::move(file.read.source);
     Commit();
 }
 
@@ -179,7 +223,9 @@ void MeasurementDialog::ClearMeasurement() {
     if (state_.At(channel_).setup.file.empty()) return;
     ChannelMeasurements::Channel& c = state_.Change(channel_);
     c.setup.file.clear();
+    c.setup.column.clear();
     c.measured.reset();
+    c.measuredSource = {};
     Commit();
 }
 
@@ -187,7 +233,7 @@ bool MeasurementDialog::LoadTarget() {
     const QString title = T("Load target");
     const QString path = ChooseFile(title);
     if (path.isEmpty()) return false;
-    MeasurementFile file = ReadMeasurementFile(path);
+    MeasurementFile file = ReadTargetFile(path);
     if (!file.Ok()) {
         s_.prompter.Inform(this, MeasurementFileRefusal(file, path), title);
         return false;
@@ -196,6 +242,7 @@ bool MeasurementDialog::LoadTarget() {
     c.setup.target = TargetKind::File;
     c.setup.targetFile = path.toStdString();
     c.target = std::move(file.read.measurement);
+    c.targetSource = std::move(file.read.source);
     Commit();
     return true;
 }

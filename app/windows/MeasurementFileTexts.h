@@ -15,6 +15,13 @@ namespace caraudio::app {
 // Empty when the file was read.
 QString MeasurementFileRefusal(const MeasurementFile& file, const QString& path);
 
+// A level column as the panel lists it: the header's name, else "Column 2".
+QString LevelColumnName(const analysis::MeasurementSource& source, int index);
+
+// What the panel says of how a file was read: an encoding other than UTF-8,
+// data that end before the file does.
+QStringList ReadingNotes(const analysis::MeasurementSource& source, bool target);
+
 // The files of the settings that could not be read at start ("CH2: path"
 // lines); their settings are kept.
 QString MeasurementFilesNotRead(const QStringList& entries);

@@ -48,6 +48,7 @@ MeasurementSetup LoadMeasurementSetup(const storage::IniDocument& doc, int chann
     using namespace storage::key;
     MeasurementSetup s;
     s.file = doc.GetText(kMeasurement, Key(channel, kMeasurementFile));
+    if (!s.file.empty()) s.column = doc.GetText(kMeasurement, Key(channel, kMeasurementColumn));
     if (const auto smoothing = analysis::ParseSmoothing(doc.GetText(kMeasurement, Key(channel, kSmoothing))))
         s.smoothing = *smoothing;
     const analysis::ReferenceRange range{Number(doc, channel, kReferenceLowHz).value_or(-1),
@@ -74,6 +75,7 @@ MeasurementSetup LoadMeasurementSetup(const storage::IniDocument& doc, int chann
 void StoreMeasurementSetup(storage::IniDocument& doc, int channel, const MeasurementSetup& s) {
     using namespace storage::key;
     doc.SetText(kMeasurement, Key(channel, kMeasurementFile), s.file);
+    doc.SetText(kMeasurement, Key(channel, kMeasurementColumn), s.column);
     doc.SetText(kMeasurement, Key(channel, kSmoothing), analysis::SmoothingText(s.smoothing));
     SetNumber(doc, channel, kReferenceLowHz, s.range.lowHz);
     SetNumber(doc, channel, kReferenceHighHz, s.range.highHz);

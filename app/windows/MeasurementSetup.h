@@ -16,6 +16,9 @@ namespace caraudio::app {
 // in config.ini: the files by path, so they are read again at each start.
 struct MeasurementSetup {
     std::string file;  // empty: no measurement
+    // The file's level column as the user chose it, by name or number (see
+    // analysis::ColumnChoice); empty: the automatic choice.
+    std::string column;
     analysis::Smoothing smoothing = analysis::Smoothing::None;
     analysis::ReferenceRange range;
     analysis::TargetKind target = analysis::TargetKind::Flat;

@@ -1113,6 +1113,54 @@ Close that program, or give this one a file of its own.</source>
         <source>The house curve takes a bass lift of %1 to %2 dB at %3 to %4 Hz, and a treble tilt of %5 to %6 dB per decade from %7 to %8 Hz.</source>
         <translation>车内目标曲线的低音提升为 %1 至 %2 dB，转折频率 %3 至 %4 Hz；高音倾斜为每十倍频 %5 至 %6 dB，起始频率 %7 至 %8 Hz。</translation>
     </message>
+    <message>
+        <source>The file is not text: its bytes fit no text encoding.</source>
+        <translation>该文件不是文本：其字节不符合任何文本编码。</translation>
+    </message>
+    <message>
+        <source>The line's numbers have a decimal point where the file's numbers have decimal commas, or the reverse.</source>
+        <translation>该行数字的小数点与文件中其他数字不同：小数点与小数逗号混用。</translation>
+    </message>
+    <message>
+        <source>The line holds more than three numbers, and no header line names the columns.</source>
+        <translation>该行有三个以上的数字，且没有标题行说明各列。</translation>
+    </message>
+    <message>
+        <source>The file has no such level column.</source>
+        <translation>文件中没有该电平列。</translation>
+    </message>
+    <message>
+        <source>Its level columns: %1</source>
+        <translation>文件中的电平列：%1</translation>
+    </message>
+    <message>
+        <source>The file was read as %1.</source>
+        <translation>文件已按 %1 编码读取。</translation>
+    </message>
+    <message>
+        <source>Column %1</source>
+        <translation>第 %1 列</translation>
+    </message>
+    <message>
+        <source>The measurement file was read as %1.</source>
+        <translation>测量文件已按 %1 编码读取。</translation>
+    </message>
+    <message>
+        <source>The target file was read as %1.</source>
+        <translation>目标文件已按 %1 编码读取。</translation>
+    </message>
+    <message>
+        <source>The measurement's data end at line %1 (%2); the lines from there on are not read.</source>
+        <translation>测量文件的数据在第 %1 行（%2）结束；自该行起的内容未读取。</translation>
+    </message>
+    <message>
+        <source>The target's data end at line %1 (%2); the lines from there on are not read.</source>
+        <translation>目标文件的数据在第 %1 行（%2）结束；自该行起的内容未读取。</translation>
+    </message>
+    <message>
+        <source>Level column</source>
+        <translation>电平列</translation>
+    </message>
 </context>
 <context>
     <name>measurement_dialog</name>
@@ -1191,6 +1239,10 @@ Close that program, or give this one a file of its own.</source>
     <message>
         <source>Align from impulse responses...</source>
         <translation>按脉冲响应对齐...</translation>
+    </message>
+    <message>
+        <source>Level column</source>
+        <translation>电平列</translation>
     </message>
 </context>
 <context>

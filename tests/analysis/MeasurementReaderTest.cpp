@@ -69,6 +69,9 @@ TEST(ReadMeasurement, ReadsTheLayoutsToolsWrite) {
          FileOf({"Frequency [Hz]  SPL [dB re 20 uPa at 1 m]  Phase", "Freq(Hz)  SPL(dB)  Phase(degrees)",
                  "20 68.42 -12.3", "20.146 68.51 -13", "21.5 70 4.5"}),
          withPhase},
+        {"decimal commas between spaces", FileOf({"20 68,42", "20,146 68,51", "21,5 70"}), noPhase},
+        {"a header in another script",
+         FileOf({"频率 声压 相位", "20 68.42 -12.3", "20.146 68.51 -13", "21.5 70 4.5"}), withPhase},
     };
     for (const auto& c : cases) {
         const MeasurementRead r = ReadMeasurement(c.file);
@@ -124,17 +127,17 @@ TEST(ReadMeasurement, RefusesWithTheLineAtFault) {
          "Freq(Hz) SPL(dB)"},
         {"a number and text", FileOf({"20 1", "30 2 dB"}), MeasurementStatus::NotNumbers, 2, "30 2 dB"},
         {"a single column", FileOf({"20", "30"}), MeasurementStatus::NotNumbers, 1, "20"},
-        {"four columns", FileOf({"20 1 2 3", "30 1 2 3"}), MeasurementStatus::NotNumbers, 1, "20 1 2 3"},
-        {"decimal commas between spaces", FileOf({"20,5 68,4", "30,5 68,4"}), MeasurementStatus::NotNumbers,
-         1, "20,5 68,4"},
+        {"four columns and no header naming them", FileOf({"20 1 2 3", "30 1 2 3"}),
+         MeasurementStatus::UnnamedColumns, 1, "20 1 2 3"},
         {"comma and point in one number", FileOf({"1.000,5;68", "2000;68"}), MeasurementStatus::NotNumbers, 1,
          "1.000,5;68"},
         {"empty field", FileOf({"20;;68", "30;68"}), MeasurementStatus::NotNumbers, 1, "20;;68"},
-        {"text after the data", FileOf({"20 1", "30 2", "end"}), MeasurementStatus::NotNumbers, 3, "end"},
+        {"text amid the data", FileOf({"20 1", "30 2", "end", "40 3"}), MeasurementStatus::NotNumbers, 3,
+         "end"},
         {"units in the data", FileOf({"20Hz 1dB", "30Hz 2dB"}), MeasurementStatus::NotNumbers, 1, "20Hz 1dB"},
         {"hexadecimal", FileOf({"0x14 1", "0x1e 2"}), MeasurementStatus::NotNumbers, 1, "0x14 1"},
-        {"binary bytes", std::string("20 1\n\x01\x02\x7f 9\n", 12), MeasurementStatus::NotNumbers, 2,
-         "\x01\x02\x7f 9"},
+        {"control characters", "20 1\n\x01\x02\x7f 9\n", MeasurementStatus::NotNumbers, 2, "\x01\x02\x7f 9"},
+        {"binary bytes", std::string("20 1\n\x01\x02\x7f 9\n\0", 12), MeasurementStatus::NotText, 0, ""},
     };
     for (const auto& c : cases) {
         const MeasurementRead r = ReadMeasurement(c.file);

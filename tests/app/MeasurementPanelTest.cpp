@@ -14,6 +14,7 @@
 #include "SMoveThumb.h"
 #include "SkButtons.h"
 #include "SkEQ.h"
+#include "Utf16Text.h"
 #include "WidgetInput.h"
 
 namespace caraudio::app::test {
@@ -312,8 +313,8 @@ TEST_F(MeasurementPanelTest, RefusedFilesAreToldByLineAndKeepWhatWasLoaded) {
         std::optional<NotAFile> special = std::nullopt;
     } cases[] = {
         {"words.txt",
-         "* REW\n100 80\n200 81\nhello world\n",
-         {"Line 4: hello world", "not a frequency and a level"}},
+         "* REW\n100 80\nhello world\n200 81\n",
+         {"Line 3: hello world", "not a frequency and a level"}},
         {"backwards.txt",
          "100 80\n200 81\n150 82\n",
          {"Line 3: 150 82", "not above the one of the line before"}},
@@ -410,20 +411,214 @@ TEST_F(MeasurementPanelTest, SettingsComeBackAtTheNextStartAndAGoneFileIsToldOnc
     for (size_t k = 0; k < 3; ++k) EXPECT_TRUE(Overlays()[k].SameAs(before[k])) << k;
 }
 
+// Level columns that differ in their slope: column c falls by 0.5 * c - 2 dB
+// per octave, so the curve drawn tells the column read.
+double ColumnSlope(int column) {
+    return 0.5 * column - 2;
+}
+
+// The open headphone project's results: frequency and ten curves.
+QByteArray ResultsCsv() {
+    QByteArray text =
+        "frequency,raw,error,smoothed,error_smoothed,equalization,parametric_eq,fixed_band_eq,equalized_raw,"
+        "equalized_smoothed,target\n";
+    for (double hz = 20; hz <= 20000; hz *= std::pow(2.0, 1.0 / 24)) {
+        text += QByteArray::number(hz, 'f', 2);
+        for (int c = 1; c <= 10; ++c)
+            text += "," + QByteArray::number(80 + ColumnSlope(c) * std::log2(hz / 1000), 'f', 2);
+        text += "\n";
+    }
+    return text;
+}
+
+// An analyser's left and right channel side by side after four quoted lines.
+QByteArray AnalyserCsv() {
+    QByteArray text =
+        "\"Analyser export\"\n\"Date: 2025-01-08\"\n\"Left: front left, Right: front right\"\n"
+        "\"Averaging: 8\"\nHz,dBSPL,Hz,dBSPL\n";
+    for (double hz = 20; hz <= 20000; hz *= std::pow(2.0, 1.0 / 24))
+        for (int c : {1, 2})
+            text += QByteArray::number(hz, 'f', 2) + "," +
+                    QByteArray::number(80 + ColumnSlope(c) * std::log2(hz / 1000), 'f', 2) +
+                    (c == 1 ? "," : "\n");
+    return text;
+}
+
+// A text as Windows programs save it.
+QByteArray Utf16(const QByteArray& ascii) {
+    return QByteArray::fromStdString(caraudio::test::Utf16WithMark(ascii.toStdString()));
+}
+
+class MeasurementFilesTest : public MeasurementPanelTest {
+protected:
+    // The drawn measured curve's slope, dB per octave, from 100 Hz to 5 kHz.
+    double MeasuredSlope() {
+        const EqOverlayCurve* measured = Curve(EqOverlayRole::Measured);
+        EXPECT_NE(measured, nullptr);
+        if (!measured) return NAN;
+        const FrequencyGrid& grid = Model().Grid();
+        int low = -1, high = -1;
+        for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
+            if (low < 0 && grid.Hz(i) >= 100) low = i;
+            if (grid.Hz(i) <= 5000) high = i;
+        }
+        return (measured->values[size_t(high)] - measured->values[size_t(low)]) /
+               std::log2(grid.Hz(high) / grid.Hz(low));
+    }
+    QStringList Columns() {
+        QStringList items;
+        for (int i = 0; i < In<QComboBox>("column")->count(); ++i)
+            items << In<QComboBox>("column")->itemText(i);
+        return items;
+    }
+};
+
+TEST_F(MeasurementFilesTest, FilesWithSeveralCurvesOfferThemAndTheChoiceIsKept) {
+    Start();
+    Select(kCh2);
+    OpenPanel();
+    QComboBox* column = In<QComboBox>("column");
+    EXPECT_FALSE(column->isEnabled()) << "no file, nothing to choose";
+    const QString results = Write("results.csv", ResultsCsv());
+    Load("btnLoad", results);
+    EXPECT_TRUE(Texts().isEmpty());
+    EXPECT_EQ(Columns(),
+              QStringList({"raw", "error", "smoothed", "error_smoothed", "equalization", "parametric_eq",
+                           "fixed_band_eq", "equalized_raw", "equalized_smoothed", "target"}));
+    EXPECT_TRUE(column->isEnabled());
+    EXPECT_EQ(column->currentText(), "raw") << "the automatic choice";
+    EXPECT_NEAR(MeasuredSlope(), ColumnSlope(1), 0.01);
+    EXPECT_TRUE(ConfigIni().contains("CH2.Column=\n")) << "automatic";
+
+    column->setCurrentIndex(2);
+    Settle();
+    EXPECT_TRUE(Texts().isEmpty());
+    EXPECT_NEAR(MeasuredSlope(), ColumnSlope(3), 0.01);
+    EXPECT_TRUE(ConfigIni().contains("CH2.Column=smoothed")) << ConfigIni().toStdString();
+    const std::vector<EqOverlayCurve> before = Overlays();
+
+    // The next start reads the same column of the file.
+    Restart();
+    Select(kCh2);
+    EXPECT_TRUE(Texts().isEmpty());
+    ASSERT_EQ(Overlays().size(), before.size());
+    for (size_t k = 0; k < before.size(); ++k) EXPECT_TRUE(Overlays()[k].SameAs(before[k])) << k;
+    OpenPanel();
+    EXPECT_EQ(In<QComboBox>("column")->currentText(), "smoothed");
+
+    // Two curves of one name are told apart by number.
+    Load("btnLoad", Write("analyser.csv", AnalyserCsv()));
+    EXPECT_EQ(Columns(), QStringList({"dBSPL", "dBSPL"}));
+    EXPECT_NEAR(MeasuredSlope(), ColumnSlope(1), 0.01) << "a new file starts from its automatic choice";
+    In<QComboBox>("column")->setCurrentIndex(1);
+    Settle();
+    EXPECT_NEAR(MeasuredSlope(), ColumnSlope(2), 0.01);
+    EXPECT_TRUE(ConfigIni().contains("CH2.Column=2"));
+
+    // A file of one curve: nothing to choose.
+    Load("btnLoad", Write("rew.txt", RewMeasurement()));
+    EXPECT_EQ(Columns(), QStringList({"SPL(dB)"}));
+    EXPECT_FALSE(In<QComboBox>("column")->isEnabled());
+    EXPECT_TRUE(ConfigIni().contains("CH2.Column=\n"));
+
+    // The results as a target: their target column.
+    Load("btnTargetFile", results);
+    EXPECT_TRUE(Texts().isEmpty());
+    const FrequencyGrid& grid = Model().Grid();
+    for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
+        if (grid.Hz(i) < 21 || grid.Hz(i) > 19000) continue;
+        ASSERT_NEAR(Curve(EqOverlayRole::Target)->values[size_t(i)],
+                    80 + ColumnSlope(10) * std::log2(grid.Hz(i) / 1000), 0.01)
+            << grid.Hz(i);
+    }
+}
+
+TEST_F(MeasurementFilesTest, ThePanelSaysHowAFileWasReadAndWhereItsDataEnded) {
+    Start();
+    Select(kCh2);
+    OpenPanel();
+    const QByteArray rew = RewMeasurement();
+    Load("btnLoad", Write("plain.txt", rew));
+    const std::vector<EqOverlayCurve> plain = Overlays();
+    EXPECT_EQ(In<QLabel>("status")->text(), "");
+
+    QByteArray latin = "Fr\xE9quence;Niveau;Phase\r\n";
+    for (QByteArray line : rew.split('\n')) {
+        if (line.isEmpty() || line.startsWith('*')) continue;
+        line.replace('.', ',').replace(' ', ';');
+        // A no-break space between thousands: "1 000,000".
+        if (const auto comma = line.indexOf(','); comma >= 4) line.insert(comma - 3, '\xA0');
+        latin += line + "\r\n";
+    }
+    const struct {
+        const char* file;
+        QByteArray bytes;
+        QString said;
+    } cases[] = {
+        {"utf16.txt", Utf16(rew), "The measurement file was read as UTF-16."},
+        {"latin1.csv", latin, "The measurement file was read as Latin-1 (Windows-1252)."},
+        {"summary.txt", rew + "overall dB 0.0 dB\nEnd of data\n",
+         QString("The measurement's data end at line %1 (overall dB 0.0 dB); the lines from there on are not "
+                 "read.")
+             .arg(rew.count('\n') + 1)},
+    };
+    for (const auto& c : cases) {
+        Load("btnLoad", Write(c.file, c.bytes));
+        EXPECT_TRUE(Texts().isEmpty()) << c.file;
+        EXPECT_EQ(In<QLabel>("status")->text(), c.said) << c.file;
+        ASSERT_EQ(Overlays().size(), plain.size()) << c.file;
+        for (size_t k = 0; k < plain.size(); ++k)
+            EXPECT_TRUE(Overlays()[k].SameAs(plain[k])) << c.file << " " << k;
+    }
+
+    // A refusal quotes the line as text and names the encoding.
+    const QString bad = Write("bad16.txt", Utf16("* REW\r\n100 80\r\n200 nan\r\n"));
+    Load("btnLoad", bad);
+    const QStringList told = Texts();
+    ASSERT_EQ(told.size(), 1);
+    for (const char* part : {"Line 3: 200 nan", "The file was read as UTF-16."})
+        EXPECT_TRUE(told[0].contains(part)) << told[0].toStdString();
+    EXPECT_EQ(In<QLabel>("file")->text(), QDir(data.path()).filePath("summary.txt"));
+}
+
 TEST_F(MeasurementPanelTest, TheDialogSpeaksBothLanguages) {
     Start();
     Select(kCh2);
     OpenPanel();
-    Load("btnLoad", Write("ch2.txt", RewMeasurement()));
-    for (const auto& [language, names, smoothing] :
-         {std::tuple{kEnglish, QStringList{"Measured", "Predicted", "Target"}, QString("1/6 octave")},
-          {kChinese, QStringList{"实测", "预测", "目标"}, QString("1/6 倍频程")}}) {
-        app->Language().Use(language);
+    // No header, UTF-16, a closing line, short of the reference range: the
+    // panel has something to say.
+    Load("btnLoad", Write("ch2.txt", Utf16("100 80\r\n200 81\r\n400 82\r\nEnd of data\r\n")));
+    const struct {
+        int language;
+        QStringList names;
+        QString smoothing, label, column, status;
+    } languages[] = {
+        {kEnglish,
+         {"Measured", "Predicted", "Target"},
+         "1/6 octave",
+         "Level column",
+         "Column 1",
+         "The measurement's level is set over 200..400 Hz only, as much of the reference range as it and "
+         "the target cover.\nThe measurement file was read as UTF-16.\nThe measurement's data end at line 4 "
+         "(End of data); the lines from there on are not read."},
+        {kChinese,
+         {"实测", "预测", "目标"},
+         "1/6 倍频程",
+         "电平列",
+         "第 1 列",
+         "测量曲线的电平只按 200..400 Hz 设定，即参考范围中测量曲线和目标曲线都覆盖的部分。\n"
+         "测量文件已按 UTF-16 编码读取。\n测量文件的数据在第 4 行（End of data）结束；自该行起的内容未读取。"},
+    };
+    for (const auto& l : languages) {
+        app->Language().Use(l.language);
         Settle();
         QStringList shown;
         for (const EqOverlayCurve& c : Overlays()) shown << c.name;
-        EXPECT_EQ(shown, names);
-        EXPECT_EQ(In<QComboBox>("smoothing")->itemText(4), smoothing);
+        EXPECT_EQ(shown, l.names);
+        EXPECT_EQ(In<QComboBox>("smoothing")->itemText(4), l.smoothing);
+        EXPECT_EQ(In<QLabel>("lblColumn")->text(), l.label);
+        EXPECT_EQ(In<QComboBox>("column")->currentText(), l.column);
+        EXPECT_EQ(In<QLabel>("status")->text(), l.status);
     }
 }
 

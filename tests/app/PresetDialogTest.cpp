@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <tuple>
 
 #include "AppRig.h"
 #include "CommonDialog.h"
@@ -16,6 +17,7 @@
 #include "TextCodec.h"
 #include "TextContrast.h"
 #include "Translation.h"
+#include "Utf16Text.h"
 #include "ValueScales.h"
 
 namespace caraudio::app::test {
@@ -455,6 +457,32 @@ TEST_F(PresetTest, EnterInTheNameFieldSavesTheScene) {
     EXPECT_TRUE(d->dialog.isVisible());
     EXPECT_EQ(Texts(), QStringList({T("Name cannot be empty")}));
     EXPECT_EQ(StoredScenes().size(), 1u);
+}
+
+// Scene files as a Windows editor saves them, in UTF-16 with a byte-order
+// mark, import as any other.
+TEST_F(PresetTest, SceneFilesSavedAsUtf16Import) {
+    Start();
+    auto d = Open("XML_MY_PRESET");
+    QStringList paths;
+    for (const auto& [file, name, bigEndian] :
+         {std::tuple{"little.cae", u"Little", false}, std::tuple{"big.cae", u"Big", true}}) {
+        const QString path = WriteSceneFile(file, name);
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray text = "; saved by a Windows editor\r\n" + f.readAll();
+        f.close();
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray::fromStdString(caraudio::test::Utf16WithMark(text.toStdString(), bigEndian)));
+        f.close();
+        paths << path;
+    }
+    files.openPaths = paths;
+    d->Press("btnImport");
+    EXPECT_EQ(Texts(), QStringList({"2 scene files imported successfully.\n"}));
+    ASSERT_EQ(d->Scenes()->count(), 2);
+    EXPECT_EQ(d->Scenes()->itemText(0), "Little");
+    EXPECT_EQ(d->Scenes()->itemText(1), "Big");
 }
 
 // Several files imported into an empty list leave it without selection; an

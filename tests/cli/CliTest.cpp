@@ -23,11 +23,13 @@
 #include "SyntheticImpulse.h"
 #include "Textbook.h"
 #include "TextbookShelf.h"
+#include "Utf16Text.h"
 
 namespace caraudio::cli {
 namespace {
 
 using namespace rig;
+using test::Utf16WithMark;
 
 TEST(Cli, DumpWithoutABoxPrintsTheFactoryImage) {
     const Result r = RunCli({"dump"});
@@ -348,6 +350,227 @@ TEST_F(CliWithBox, CurveRefusesBadMeasurementOptions) {
         EXPECT_EQ(r.status, 1) << c.says;
         EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
         EXPECT_TRUE(r.out.empty()) << c.says;
+    }
+}
+
+// Level columns that differ in their slope: column c falls by 0.5 * c - 2 dB
+// per octave from 80 dB at 1 kHz, so the curve printed tells the column read.
+double ColumnSlope(int column) {
+    return 0.5 * column - 2;
+}
+double ColumnLevel(int column, double hz) {
+    return 80 + ColumnSlope(column) * std::log2(hz / 1000);
+}
+
+// The open headphone project's results: frequency and ten curves, two
+// decimals, 24 points per octave.
+std::string ResultsCsv() {
+    std::string text =
+        "frequency,raw,error,smoothed,error_smoothed,equalization,parametric_eq,fixed_band_eq,equalized_raw,"
+        "equalized_smoothed,target\n";
+    char field[32];
+    for (double hz = 20; hz <= 20000; hz *= std::pow(2.0, 1.0 / 24)) {
+        std::snprintf(field, sizeof field, "%.2f", hz);
+        text += field;
+        for (int c = 1; c <= 10; ++c) {
+            std::snprintf(field, sizeof field, ",%.2f", ColumnLevel(c, hz));
+            text += field;
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+// An analyser's two channels side by side after four quoted lines; the
+// right one (column 2's slope) covers only 40 Hz to 10 kHz, so its fields
+// run out first.
+std::string AnalyserCsv() {
+    std::string text =
+        "\"Analyser export\"\n\"Date: 2025-01-08\"\n\"Left: front left, Right: front right\"\n"
+        "\"Averaging: 8\"\n\"Hz\",\"dBSPL\",\"Hz\",\"dBSPL\"\n";
+    char row[96];
+    const double step = std::pow(2.0, 1.0 / 24);
+    double right = 40;
+    for (double left = 20; left <= 20000; left *= step, right *= step) {
+        std::snprintf(row, sizeof row, "%.2f,%.2f,", left, ColumnLevel(1, left));
+        text += row;
+        if (right <= 10000)
+            std::snprintf(row, sizeof row, "%.2f,%.2f\n", right, ColumnLevel(2, right));
+        else
+            std::snprintf(row, sizeof row, ",\n");
+        text += row;
+    }
+    return text;
+}
+
+// One column of the curve's points with a level: frequency and level.
+std::vector<std::pair<double, double>> PrintedColumn(const std::string& out, int column) {
+    std::vector<std::pair<double, double>> points;
+    for (const std::string& line : Lines(out)) {
+        if (line.empty() || line[0] == '*') continue;
+        std::istringstream in(line);
+        double hz;
+        std::string fields[4];
+        in >> hz >> fields[0] >> fields[1] >> fields[2] >> fields[3];
+        if (const auto db = Level(fields[column])) points.emplace_back(hz, *db);
+    }
+    return points;
+}
+
+// The slope in dB per octave of the printed levels between 100 Hz and 5 kHz.
+double PrintedSlope(const std::string& out, int column) {
+    const auto points = PrintedColumn(out, column);
+    std::pair<double, double> low{0, 0}, high{0, 0};
+    for (const auto& p : points) {
+        if (p.first >= 100 && low.first == 0) low = p;
+        if (p.first <= 5000) high = p;
+    }
+    return (high.second - low.second) / std::log2(high.first / low.first);
+}
+
+constexpr int kMeasuredColumn = 1, kTargetColumn = 3;
+
+TEST_F(CliWithBox, CurveTakesTheChosenColumnOfFilesWithSeveral) {
+    const std::string results = File("results.csv"), analyser = File("analyser.csv"), flat = File("flat.txt");
+    std::ofstream(results) << ResultsCsv();
+    std::ofstream(analyser) << AnalyserCsv();
+    std::ofstream(flat) << FlatMeasurement(80);
+    const struct {
+        std::vector<std::string_view> args;
+        double slope;
+        std::string said;
+    } cases[] = {
+        {{"--measurement", results}, ColumnSlope(1), "* Measured: " + results + " (column 1 of 10: raw), "},
+        {{"--measurement", results, "--column", "smoothed"},
+         ColumnSlope(3),
+         "* Measured: " + results + " (column 3 of 10: smoothed), "},
+        {{"--measurement", results, "--column", "10"},
+         ColumnSlope(10),
+         "* Measured: " + results + " (column 10 of 10: target), "},
+        {{"--measurement", analyser},
+         ColumnSlope(1),
+         "* Measured: " + analyser + " (column 1 of 2: dBSPL), "},
+        {{"--measurement", analyser, "--column", "2"},
+         ColumnSlope(2),
+         "* Measured: " + analyser + " (column 2 of 2: dBSPL), "},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string_view> args{"curve", "--channel", "CH2"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Result r = Box(args);
+        ASSERT_EQ(r.status, 0) << c.said << r.err;
+        EXPECT_NE(r.out.find(c.said), std::string::npos) << r.out.substr(0, 400);
+        EXPECT_NEAR(PrintedSlope(r.out, kMeasuredColumn), c.slope, 0.01) << c.said;
+    }
+    // The right channel ends at 10 kHz: nothing measured above it.
+    const auto right =
+        PrintedColumn(Box({"curve", "--measurement", analyser, "--column", "2"}).out, kMeasuredColumn);
+    ASSERT_FALSE(right.empty());
+    EXPECT_LT(right.back().first, 10001);
+    EXPECT_GT(right.front().first, 39);
+
+    // The results as a target: their target column, as it is.
+    const Result target = Box({"curve", "--measurement", flat, "--target", results});
+    ASSERT_EQ(target.status, 0) << target.err;
+    EXPECT_NE(target.out.find("* Target: " + results + " (column 10 of 10: target)\n"), std::string::npos)
+        << target.out.substr(0, 400);
+    for (const auto& [hz, db] : PrintedColumn(target.out, kTargetColumn))
+        if (hz > 21 && hz < 19000) {
+            ASSERT_NEAR(db, ColumnLevel(10, hz), 0.01) << hz;
+        }
+
+    // A column that is not there: the file's columns are named.
+    const struct {
+        std::string file;
+        const char* column;
+        std::string said;
+    } refused[] = {
+        {results, "spl",
+         results +
+             " has no level column 'spl'; its level columns are 1 raw, 2 error, 3 smoothed, 4 "
+             "error_smoothed, 5 "
+             "equalization, 6 parametric_eq, 7 fixed_band_eq, 8 equalized_raw, 9 equalized_smoothed, 10 "
+             "target (--column takes a name or a number).\n"},
+        {analyser, "3", analyser + " has no level column '3'; its level columns are 1 dBSPL, 2 dBSPL"},
+        {flat, "2", flat + " has no level column '2'; its level columns are 1 SPL(dB) ("},
+    };
+    for (const auto& c : refused) {
+        const Result r = Box({"curve", "--measurement", c.file, "--column", c.column});
+        EXPECT_EQ(r.status, 1) << c.said;
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty());
+    }
+    EXPECT_NE(Box({"curve", "--column", "raw"}).err.find("--column, --smoothing and --target go with"),
+              std::string::npos);
+
+    const Result fitted =
+        Box({"autoeq", "--channel", "CH2", "--measurement", results, "--column", "smoothed", "--dry-run"});
+    ASSERT_EQ(fitted.status, 0) << fitted.err;
+    EXPECT_NE(fitted.out.find("* Measured: " + results + " (column 3 of 10: smoothed), "), std::string::npos)
+        << fitted.out;
+}
+
+TEST_F(CliWithBox, CurveReadsFilesInTheirOwnEncodingAndNumbersAndSaysWhereTheDataEnded) {
+    // The same points in the shapes programs write them.
+    std::string points, commas, summary = "Frequency dB Unweighted\n";
+    char line[64];
+    for (double hz = 20; hz <= 20000; hz *= std::pow(2.0, 1.0 / 24)) {
+        std::snprintf(line, sizeof line, "%.2f %.2f\n", hz, ColumnLevel(1, hz));
+        points += line;
+        summary += line;
+        // Decimal commas, semicolons, and no-break spaces (Latin-1) between thousands.
+        std::string german = line;
+        for (char& ch : german) ch = ch == '.' ? ',' : ch == ' ' ? ';' : ch;
+        if (hz >= 1000) german.insert(german.find(';') - 6, "\xA0");
+        commas += german;
+    }
+    const std::string plain = File("plain.txt"), utf16 = File("utf16.txt"), utf16be = File("utf16be.txt"),
+                      latin = File("latin1.csv"), words = File("words.txt");
+    std::ofstream(plain) << points;
+    std::ofstream(utf16, std::ios::binary) << Utf16WithMark("* Freq(Hz) SPL(dB)\r\n" + points);
+    std::ofstream(utf16be, std::ios::binary) << Utf16WithMark("* Freq(Hz) SPL(dB)\r\n" + points, true);
+    std::ofstream(latin, std::ios::binary) << "Fr\xE9quence;Niveau\r\n" + commas;
+    std::ofstream(words) << summary << "overall dB 0.0 dB\nEnd of data\n1025\n";
+    const auto expected = PrintedColumn(Box({"curve", "--measurement", plain}).out, kMeasuredColumn);
+    ASSERT_GT(expected.size(), 900u);
+    const struct {
+        std::string file;
+        std::string note;
+    } cases[] = {
+        {utf16, "* Note: " + utf16 + " was read as UTF-16\n"},
+        {utf16be, "* Note: " + utf16be + " was read as UTF-16\n"},
+        {latin, "* Note: " + latin + " was read as Latin-1 (Windows-1252)\n"},
+        {words, "* Note: the data of " + words + " end at line " + std::to_string(Lines(summary).size() + 1) +
+                    "; it and the lines after it are not read: overall dB 0.0 dB\n"},
+    };
+    for (const auto& c : cases) {
+        const Result r = Box({"curve", "--measurement", c.file});
+        ASSERT_EQ(r.status, 0) << c.file << ": " << r.err;
+        EXPECT_NE(r.out.find(c.note), std::string::npos) << r.out.substr(0, 400);
+        const auto got = PrintedColumn(r.out, kMeasuredColumn);
+        ASSERT_EQ(got.size(), expected.size()) << c.file;
+        for (size_t i = 0; i < got.size(); ++i)
+            ASSERT_NEAR(got[i].second, expected[i].second, 1e-4) << c.file;
+    }
+
+    // Refusals tell the line as text and the encoding it was read in.
+    const std::string bad = File("bad16.txt"), binary = File("binary.frd");
+    std::ofstream(bad, std::ios::binary) << Utf16WithMark("* UTF-16\r\n20 60\r\n30 nan\r\n");
+    std::ofstream(binary, std::ios::binary) << std::string(
+        "\x7F"
+        "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0",
+        18);
+    const struct {
+        std::string file;
+        std::string said;
+    } refused[] = {
+        {bad, bad + " (read as UTF-16): a level or frequency that is not a number (line 3: 30 nan).\n"},
+        {binary, binary + ": not a text file: its bytes fit no text encoding.\n"},
+    };
+    for (const auto& c : refused) {
+        const Result r = Box({"curve", "--measurement", c.file});
+        EXPECT_EQ(r.status, 1) << c.file;
+        EXPECT_EQ(r.err, "caraudio-cli: " + c.said);
     }
 }
 
@@ -1213,6 +1436,23 @@ TEST_F(CliScenes, AddExportDeleteImportRecall) {
     EXPECT_EQ(Box({"scene-recall", "1"}).out, "Call the computer scene successfully!\n");
     EXPECT_NE(Box({"dump"}).out.find("MainVol =   33(33)"), std::string::npos);
     EXPECT_EQ(RunCli({"scene-recall", "2"}).status, 1);
+}
+
+TEST_F(CliScenes, SceneFilesSavedAsUtf16AreImported) {
+    for (const bool bigEndian : {false, true}) {
+        const std::string name = bigEndian ? "Big" : "Little";
+        const std::string path = SceneFile("scene.cae", std::u16string(name.begin(), name.end()));
+        std::string text;
+        {
+            std::ifstream in(path, std::ios::binary);
+            text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
+        std::ofstream(path, std::ios::binary)
+            << Utf16WithMark("; saved by a Windows editor\r\n" + text, bigEndian);
+        const Result r = RunCli({"scene-import", path});
+        EXPECT_EQ(r.out, "1 scene files imported successfully.\n") << r.err;
+    }
+    EXPECT_EQ(RunCli({"scenes"}).out, "  1  Little\n  2  Big\n");
 }
 
 TEST_F(CliScenes, ScenesFromAnImageFile) {

@@ -4,6 +4,7 @@
 #include "ProfileText.h"
 #include "SceneFile.h"
 #include "StorageTestSupport.h"
+#include "Utf16Text.h"
 
 namespace caraudio::storage::test {
 namespace {
@@ -44,6 +45,41 @@ TEST_F(TempFolder, ExportIntoAnExistingFileKeepsEveryOtherLine) {
     EXPECT_EQ(after, "; notes of the installer\r\n[Other]\r\nkey=value\r\n\r\n[caeconfig]\r\ndata=" + value +
                          "\r\nextra=1\r\n[Last]\r\nx=y");
     EXPECT_EQ(ReadSceneFile(Path("scene.cae"))->NameUtf8(), "New");
+}
+
+TEST_F(TempFolder, FilesSavedAsUtf16OrAnEightBitCodePageRead) {
+    ASSERT_TRUE(ExportSceneFile(Scene(u"Road", 41), Path("road.cae")).Ok());
+    const std::string utf8 = "; Einstellung f\xC3\xBCr die T\xC3\xBCr\r\n" + ReadText("road.cae");
+    const struct {
+        const char* what;
+        std::string bytes;
+    } cases[] = {
+        {"UTF-16 little-endian", caraudio::test::Utf16WithMark(ReadText("road.cae"))},
+        {"UTF-16 big-endian", caraudio::test::Utf16WithMark(ReadText("road.cae"), true)},
+        {"Windows-1252 comment", "; Einstellung f\xFCr die T\xFCr\r\n" + ReadText("road.cae")},
+        {"UTF-8 comment", utf8},
+    };
+    for (const auto& c : cases) {
+        WriteText("copy.cae", c.bytes);
+        const auto scene = ReadSceneFile(Path("copy.cae"));
+        ASSERT_TRUE(scene) << c.what;
+        EXPECT_EQ(scene->NameUtf8(), "Road") << c.what;
+        EXPECT_EQ(scene->block, Scene(u"Road", 41).block) << c.what;
+    }
+
+    // Writing into such a file keeps its lines, as UTF-8; a file that is not
+    // text keeps nothing of itself.
+    WriteText("utf16.cae", caraudio::test::Utf16WithMark("; installer's notes\r\n[Other]\r\nkey=value\r\n"));
+    ASSERT_TRUE(ExportSceneFile(Scene(u"New"), Path("utf16.cae")).Ok());
+    const std::string after = ReadText("utf16.cae");
+    const std::string kept = "; installer's notes\r\n[Other]\r\nkey=value\r\n[CAEConfig]\r\ndata=";
+    EXPECT_EQ(after.substr(0, kept.size()), kept);
+    EXPECT_EQ(ReadSceneFile(Path("utf16.cae"))->NameUtf8(), "New");
+    WriteText("binary.cae", std::string("\x7F"
+                                        "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0",
+                                        16));
+    ASSERT_TRUE(ExportSceneFile(Scene(u"New"), Path("binary.cae")).Ok());
+    EXPECT_EQ(ReadText("binary.cae").substr(0, 18), "[CAEConfig]\r\ndata=");
 }
 
 TEST(ProfileText, KeysAreAddedWhereTheyBelong) {

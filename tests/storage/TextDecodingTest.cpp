@@ -82,6 +82,18 @@ TEST(TextDecoding, EveryEncodingGivesTheSameText) {
          "a\xFF"s,
          TextEncoding::Utf8, "a\xEF\xBF\xBD"},
         {"empty", ""s, TextEncoding::Utf8, ""},
+        // Long ASCII runs are checked eight bytes at a time: what follows
+        // them, or straddles their end, still counts.
+        {"8-bit letter after a long ASCII run", "abcdefghijklmnop\xE9"s, TextEncoding::Latin1,
+         "abcdefghijklmnop\xC3\xA9"},
+        {"UTF-8 letter across an 8-byte step", "abcdefg\xC3\xA9xyzuvw"s, TextEncoding::Utf8,
+         "abcdefg\xC3\xA9xyzuvw"},
+        {"bad byte inside the second step",
+         "abcdefgh1234\xFF"
+         "567"s,
+         TextEncoding::Latin1,
+         "abcdefgh1234\xC3\xBF"
+         "567"},
     };
     for (const Case& c : cases) {
         const DecodedText d = DecodeText(c.bytes);
