@@ -6,7 +6,6 @@
 #include <string>
 
 #include "AtomicFile.h"
-
 #include "Folders.h"
 #include "ImageLimits.h"
 #include "TuningSettings.h"

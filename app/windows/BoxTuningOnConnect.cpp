@@ -22,7 +22,8 @@ void SettleTuningWithBox(ParamDatabase& db, EditSession& session, Prompter& prom
            "The box plays a different tuning from %1 shown here.\n\nSend %1 to the box, or take the box's "
            "tuning into %1? After taking, Undo brings %1 back. %2 stays as it is.")
             .arg(TuningName(side), TuningName(OtherSide(side))),
-        Tr("messagebox", "Prompt"), Tr("messagebox", "Send to the box"), Tr("messagebox", "Take the box's tuning"));
+        Tr("messagebox", "Prompt"), Tr("messagebox", "Send to the box"),
+        Tr("messagebox", "Take the box's tuning"));
     if (answer == Answer::Yes) {
         if (!db.SendShownTuning())
             prompter.Inform(owner, Tr("messagebox", "Fail to connect device!"), Tr("messagebox", "Prompt"));

@@ -607,7 +607,8 @@ TEST_F(MeasurementPanelTest, TheDialogSpeaksBothLanguages) {
          "电平列",
          "第 1 列",
          "测量曲线的电平只按 200..400 Hz 设定，即参考范围中测量曲线和目标曲线都覆盖的部分。\n"
-         "测量文件已按 UTF-16 编码读取。\n测量文件的数据在第 4 行（End of data）结束；自该行起的内容未读取。"},
+         "测量文件已按 UTF-16 编码读取。\n测量文件的数据在第 4 行（End of "
+         "data）结束；自该行起的内容未读取。"},
     };
     for (const auto& l : languages) {
         app->Language().Use(l.language);
