@@ -82,7 +82,11 @@ void CliSession::WarnSaveFailed(int error) {
     if (options_.emulatorSaveError) *options_.emulatorSaveError = error;
     if (saveWarned_) return;
     saveWarned_ = true;
-    std::fprintf(err_, "caraudio-cli: cannot save the emulated box's memory to %s: %s.\n",
+    // What the box did this run is said on standard output; that it is not
+    // kept must be as plain.
+    std::fprintf(err_,
+                 "caraudio-cli: cannot save the emulated box's memory to %s: %s; the emulated box "
+                 "forgets this change when the command ends.\n",
                  options_.emulatorFile.c_str(), std::strerror(error));
 }
 

@@ -11,54 +11,14 @@
 #include "FilterExport.h"
 #include "FilterImportPlan.h"
 #include "FilterSet.h"
+#include "FilterSetExpectations.h"
 #include "FilterSetWriter.h"
+#include "Utf16Text.h"
 
 namespace caraudio::analysis {
 namespace {
 
 constexpr int kCh2 = 3;
-
-// The code points of UTF-8 text, decoded as the standard lays it out.
-std::vector<char32_t> CodePoints(const std::string& utf8) {
-    std::vector<char32_t> out;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        const int n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-        char32_t c = n == 1 ? b : b & (0x7F >> n);
-        for (int k = 1; k < n; ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        out.push_back(c);
-        i += n;
-    }
-    return out;
-}
-
-std::string Utf16(const std::string& utf8, bool bigEndian) {
-    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    auto unit = [&](char16_t u) {
-        const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
-        out += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
-    };
-    for (char32_t c : CodePoints(utf8)) {
-        if (c < 0x10000) {
-            unit(static_cast<char16_t>(c));
-        } else {
-            unit(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-            unit(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-        }
-    }
-    return out;
-}
-
-std::string Latin1(const std::string& utf8) {
-    std::string out;
-    for (char32_t c : CodePoints(utf8)) out += static_cast<char>(c);
-    return out;
-}
-
-// Q of a bandwidth in octaves, as the cookbook writes it: 1/Q = 2 sinh(ln2/2 N).
-double QOfOctaves(double n) {
-    return 1 / (2 * std::sinh(std::log(2.0) / 2 * n));
-}
 
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
     for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -79,27 +39,6 @@ const std::string kNorwegianRew =
     "Filter  6: ON  HSC      Fc 10{G}000 Hz  Gain  -1,5 dB  Q  0,700\r\n"
     "Filter  7: ON  None\r\n";
 
-struct Expected {
-    int line;
-    bool on;
-    FilterKind kind;
-    double fc, gain, q;
-};
-
-void ExpectFilters(const FilterSet& set, const std::vector<Expected>& expected, const std::string& what) {
-    ASSERT_EQ(set.filters.size(), expected.size()) << what;
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        const Expected& e = expected[i];
-        const FilterLine& f = set.filters[i];
-        EXPECT_EQ(f.lineNumber, e.line) << what;
-        EXPECT_EQ(f.on, e.on) << what << " line " << e.line;
-        EXPECT_EQ(f.kind, e.kind) << what << " line " << e.line;
-        EXPECT_NEAR(f.fcHz, e.fc, 1e-9) << what << " line " << e.line;
-        EXPECT_NEAR(f.gainDb, e.gain, 1e-9) << what << " line " << e.line;
-        EXPECT_NEAR(f.q, e.q, 1e-9) << what << " line " << e.line;
-    }
-}
-
 TEST(FieldFilterSets, DecimalCommaLocalesInEveryEncodingReadAsWritten) {
     const std::vector<Expected> expected = {
         {11, true, FilterKind::Peaking, 63.8, -5, 8.06},
@@ -119,9 +58,9 @@ TEST(FieldFilterSets, DecimalCommaLocalesInEveryEncodingReadAsWritten) {
         } encodings[] = {
             {"UTF-8", utf8, "UTF-8"},
             {"UTF-8 with a mark", "\xEF\xBB\xBF" + utf8, "UTF-8"},
-            {"UTF-16 LE", Utf16(utf8, false), "UTF-16"},
-            {"UTF-16 BE", Utf16(utf8, true), "UTF-16"},
-            {"Latin-1", Latin1(utf8), "Latin-1 (Windows-1252)"},
+            {"UTF-16 LE", test::Utf16WithMark(utf8), "UTF-16"},
+            {"UTF-16 BE", test::Utf16WithMark(utf8, true), "UTF-16"},
+            {"Latin-1", test::Latin1(utf8), "Latin-1 (Windows-1252)"},
         };
         for (const auto& e : encodings) {
             if (e.name == "Latin-1" && g.group == "\u202F") continue;  // not a Latin-1 character

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "FilterSet.h"
+#include "FilterSetExpectations.h"
 
 namespace caraudio::analysis {
 namespace {
@@ -38,32 +39,6 @@ const std::string kAutoEq =
     "Filter 1: ON LSC Fc 105 Hz Gain 6.4 dB Q 0.70\n"
     "Filter 2: ON PK Fc 8865 Hz Gain 4.9 dB Q 1.30\n"
     "Filter 6: ON HSC Fc 10000 Hz Gain -2.1 dB Q 0.70\n";
-
-// Q of a bandwidth in octaves, as the cookbook writes it: 1/Q = 2 sinh(ln2/2 N).
-double QOfOctaves(double n) {
-    return 1 / (2 * std::sinh(std::log(2.0) / 2 * n));
-}
-
-struct Expected {
-    int line;
-    bool on;
-    FilterKind kind;
-    double fc, gain, q;
-};
-
-void ExpectFilters(const FilterSet& set, std::initializer_list<Expected> expected, const std::string& what) {
-    ASSERT_EQ(set.filters.size(), expected.size()) << what;
-    std::size_t i = 0;
-    for (const Expected& e : expected) {
-        const FilterLine& f = set.filters[i++];
-        EXPECT_EQ(f.lineNumber, e.line) << what;
-        EXPECT_EQ(f.on, e.on) << what << " line " << e.line;
-        EXPECT_EQ(f.kind, e.kind) << what << " line " << e.line;
-        EXPECT_NEAR(f.fcHz, e.fc, 1e-9) << what << " line " << e.line;
-        EXPECT_NEAR(f.gainDb, e.gain, 1e-9) << what << " line " << e.line;
-        EXPECT_NEAR(f.q, e.q, 1e-9) << what << " line " << e.line;
-    }
-}
 
 TEST(ReadFilterSet, EveryFormatSample) {
     const FilterSet rew = ReadFilterSet(kRew);

@@ -305,9 +305,11 @@ TEST_F(CliFiles, AFullDiskIsToldAndNothingIsReportedDone) {
         {{memory_, "read", File("again.bin")},
          "caraudio-cli: cannot write " + File("again.bin") + ": File too large\n"},
         {{memory_, "set", "MainVol", "3"},
-         "caraudio-cli: cannot save the emulated box's memory to " + File("box.mem") + ": File too large.\n"},
+         "caraudio-cli: cannot save the emulated box's memory to " + File("box.mem") +
+             ": File too large; the emulated box forgets this change when the command ends.\n"},
         {{memory_, "store", "5"},
-         "caraudio-cli: cannot save the emulated box's memory to " + File("box.mem") + ": File too large.\n"},
+         "caraudio-cli: cannot save the emulated box's memory to " + File("box.mem") +
+             ": File too large; the emulated box forgets this change when the command ends.\n"},
     };
     for (const auto& c : cases) {
         const ChildResult r = Tool(c.args, {.fileSizeLimit = 1024});

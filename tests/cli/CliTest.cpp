@@ -964,31 +964,6 @@ TEST_F(CliFilterSets, RefusedFilesChangeNothing) {
               "caraudio-cli: " + dir_.string() + " is not a regular file (a folder). Nothing was changed.\n");
 }
 
-// UTF-8 text as UTF-16 with a byte-order mark (every character here is in
-// the Basic Multilingual Plane), or as Latin-1.
-std::string Utf16(const std::string& utf8, bool bigEndian) {
-    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (size_t i = 0; i < utf8.size();) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        const int n = b < 0x80 ? 1 : b < 0xE0 ? 2 : 3;
-        unsigned c = n == 1 ? b : b & (0x7F >> n);
-        for (int k = 1; k < n; ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        i += n;
-        const char hi = static_cast<char>(c >> 8), lo = static_cast<char>(c & 0xFF);
-        out += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
-    }
-    return out;
-}
-
-std::string Latin1(const std::string& utf8) {
-    std::string out;
-    for (size_t i = 0; i < utf8.size(); ++i) {
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        out += b < 0x80 ? utf8[i] : static_cast<char>(((b & 0x1F) << 6) | (utf8[++i] & 0x3F));
-    }
-    return out;
-}
-
 // REW from a decimal-comma locale: a no-break space groups 1 066 Hz, a dot
 // groups 8.000 Hz.
 const std::string kNorwegianRew =
@@ -1001,9 +976,9 @@ const std::string kNorwegianRew =
 
 TEST_F(CliFilterSets, FilesFromOtherLocalesAndEncodingsImport) {
     for (const auto& [name, bytes] : {std::pair{"utf8.txt", kNorwegianRew},
-                                      {"latin1.txt", Latin1(kNorwegianRew)},
-                                      {"utf16le.txt", Utf16(kNorwegianRew, false)},
-                                      {"utf16be.txt", Utf16(kNorwegianRew, true)}}) {
+                                      {"latin1.txt", test::Latin1(kNorwegianRew)},
+                                      {"utf16le.txt", Utf16WithMark(kNorwegianRew)},
+                                      {"utf16be.txt", Utf16WithMark(kNorwegianRew, true)}}) {
         const std::string path = Write(name, bytes);
         const Result r = Box({"eq-import", "--channel", "CH2", path});
         ASSERT_EQ(r.status, 0) << name << ": " << r.err;
