@@ -225,20 +225,9 @@ bool SaveAutoEq(CMainDlg& main, EditSession& session, QWidget& panel, const QDir
     return ok;
 }
 
-// A measured impulse response: a short click arriving after `ms`, a
-// reflection 2 ms later, a little noise; a 48 kHz float WAV.
-bool WriteImpulse(const QString& path, double ms, double amplitude) {
-    constexpr int kRate = 48000;
-    std::vector<float> samples(kRate / 10);
-    std::mt19937 random(7);
-    std::normal_distribution<float> noise(0, 0.002f);
-    for (size_t n = 0; n < samples.size(); ++n) {
-        const double t = n * 1000.0 / kRate - ms;
-        const auto click = [](double at) { return std::exp(-at * at / 0.002) * std::cos(at * 20); };
-        samples[n] = static_cast<float>(amplitude * (click(t) + 0.5 * click(t - 2))) + noise(random);
-    }
+bool WriteWav(const QString& path, const std::vector<float>& samples, int rate) {
     SF_INFO info{};
-    info.samplerate = kRate;
+    info.samplerate = rate;
     info.channels = 1;
     info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
     SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
@@ -246,6 +235,31 @@ bool WriteImpulse(const QString& path, double ms, double amplitude) {
     const bool written = sf_writef_float(file, samples.data(), static_cast<sf_count_t>(samples.size())) ==
                          static_cast<sf_count_t>(samples.size());
     return sf_close(file) == 0 && written;
+}
+
+constexpr int kImpulseRate = 48000;
+
+// A measured impulse response: a short click arriving after `ms`, a
+// reflection 2 ms later, a little noise; a 48 kHz float WAV.
+bool WriteImpulse(const QString& path, double ms, double amplitude) {
+    std::vector<float> samples(kImpulseRate / 10);
+    std::mt19937 random(7);
+    std::normal_distribution<float> noise(0, 0.002f);
+    for (size_t n = 0; n < samples.size(); ++n) {
+        const double t = n * 1000.0 / kImpulseRate - ms;
+        const auto click = [](double at) { return std::exp(-at * at / 0.002) * std::cos(at * 20); };
+        samples[n] = static_cast<float>(amplitude * (click(t) + 0.5 * click(t - 2))) + noise(random);
+    }
+    return WriteWav(path, samples, kImpulseRate);
+}
+
+// A recording of noise taken for an impulse response by mistake.
+bool WriteNoise(const QString& path) {
+    std::vector<float> samples(kImpulseRate / 5);
+    std::mt19937 random(11);
+    std::normal_distribution<float> noise(0, 0.1f);
+    for (float& x : samples) x = noise(random);
+    return WriteWav(path, samples, kImpulseRate);
 }
 
 // The alignment dialog with four channels' responses chosen, one of them
@@ -260,16 +274,22 @@ bool SaveAlign(QWidget& panel, NoFiles& files, const QDir& data, const QDir& dir
     bool ok = true;
     for (const auto& r : kResponses)
         ok = WriteImpulse(data.filePath(QString("CH%1.wav").arg(r.row)), r.ms, r.amplitude) && ok;
+    ok = WriteNoise(data.filePath("CH5-noise.wav")) && ok;
     QTimer::singleShot(100, [&] {
         QWidget* dialog = QApplication::activeModalWidget();
         if (!dialog) return;
-        for (const auto& r : kResponses)
-            if (auto* choose = dialog->findChild<QPushButton*>(QString("choose%1").arg(r.row))) {
-                files.openPath = data.filePath(QString("CH%1.wav").arg(r.row));
-                choose->click();
+        auto choose = [&](int row, const QString& file) {
+            if (auto* button = dialog->findChild<QPushButton*>(QString("choose%1").arg(row))) {
+                files.openPath = data.filePath(file);
+                button->click();
             }
-        files.openPath.clear();
+        };
+        for (const auto& r : kResponses) choose(r.row, QString("CH%1.wav").arg(r.row));
         ok = Save(dialog, dir, "align-" + s + ".png") && ok;
+        // A file that is no impulse response is refused in its row.
+        choose(5, "CH5-noise.wav");
+        files.openPath.clear();
+        ok = Save(dialog, dir, "align-refused-" + s + ".png") && ok;
         dialog->close();
     });
     button->click();
