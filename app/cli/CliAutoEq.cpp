@@ -119,9 +119,10 @@ int ParseAutoEqArgs(CommandArgs args, AutoEqArgs& a, std::FILE* err) {
     return kExitOk;
 }
 
+// Whole hertz: the fitted span ends on a grid point, whose decimals say nothing.
 std::string SpanText(FrequencySpan s) {
     char text[64];
-    std::snprintf(text, sizeof text, "%g..%g Hz", s.lowHz, s.highHz);
+    std::snprintf(text, sizeof text, "%.0f..%.0f Hz", s.lowHz, s.highHz);
     return text;
 }
 
@@ -135,8 +136,8 @@ std::string FittedNote(const AutoEqArgs& a) {
 void PrintProposal(const AutoEqArgs& a, const AutoEqResult& r, const EffectBlock& image, double heldBoostDb,
                    std::FILE* out) {
     std::fprintf(out,
-                 "* RMS error over %g..%g Hz after 1/6-octave smoothing: before %.2f dB, after %.2f dB\n",
-                 r.fitted.lowHz, r.fitted.highHz, r.rmsBeforeDb, r.rmsAfterDb);
+                 "* RMS error over %s after 1/6-octave smoothing: before %.2f dB, after %.2f dB\n",
+                 SpanText(r.fitted).c_str(), r.rmsBeforeDb, r.rmsAfterDb);
     std::fprintf(out, "* Bands used: %d of %d; boost at most %+.2f dB%s\n", r.bandsUsed, a.fit.maxBands,
                  heldBoostDb, heldBoostDb < a.fit.maxBoostDb ? " (the tuning file's gain limit)" : "");
     const std::vector<PeakingFilter> filters =

@@ -34,8 +34,9 @@ constexpr std::array kCommands = {
     Command{"recall", "recall N", "load memory N into the box: 1..8 USER-1..USER-8, 9 factory settings", 1, 1,
             Recall},
     Command{"store", "store N", "save the box's current settings as USER-N (1..8)", 1, 1, Store},
-    Command{"set", "set NAME RAW", "change one parameter to a raw value as dump shows it (-32768..65535)", 2,
-            2, Set},
+    Command{"set", "set NAME RAW",
+            "change one parameter to a raw value as dump shows it, within what the program's controls give",
+            2, 2, Set},
     Command{
         "curve",
         "curve [--channel CHn] [--image FILE] [--filter N] [--measurement FILE [--column C] "
