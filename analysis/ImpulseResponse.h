@@ -36,8 +36,8 @@ struct ImpulseResponseRead {
 };
 
 // A WAV (or any file libsndfile reads) holding one channel at a rate
-// measuring programs use. From a file, and from bytes already in memory.
-ImpulseResponseRead ReadImpulseResponseFile(const std::string& path);
+// measuring programs use, from its bytes: the callers read the file
+// themselves, so no FIFO or device ever reaches the sound library.
 ImpulseResponseRead ReadImpulseResponseBytes(std::string_view bytes);
 
 }  // namespace caraudio::analysis

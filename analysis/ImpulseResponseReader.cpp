@@ -84,12 +84,6 @@ ImpulseResponseRead ReadOpened(SNDFILE* file, const SF_INFO& info) {
 
 }  // namespace
 
-ImpulseResponseRead ReadImpulseResponseFile(const std::string& path) {
-    SF_INFO info{};
-    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-    return ReadOpened(file, info);
-}
-
 ImpulseResponseRead ReadImpulseResponseBytes(std::string_view bytes) {
     SF_VIRTUAL_IO io{MemoryLength, MemorySeek, MemoryRead, MemoryWrite, MemoryTell};
     MemoryFile memory{bytes};

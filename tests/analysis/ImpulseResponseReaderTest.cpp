@@ -73,20 +73,5 @@ TEST(ImpulseResponseReader, RefusesWhatIsNoImpulseResponse) {
               ImpulseResponseStatus::Read);
 }
 
-TEST(ImpulseResponseReader, ReadsFromAFile) {
-    const std::string path = testing::TempDir() + "impulse_response_reader_test.wav";
-    const std::string wav = Wav(Ramp(300), 96000, SF_FORMAT_PCM_24);
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(wav.data(), 1, wav.size(), f);
-    std::fclose(f);
-    const ImpulseResponseRead r = ReadImpulseResponseFile(path);
-    EXPECT_EQ(r.status, ImpulseResponseStatus::Read);
-    EXPECT_EQ(r.response.rate, 96000);
-    EXPECT_EQ(r.response.samples.size(), 300u);
-    std::remove(path.c_str());
-    EXPECT_EQ(ReadImpulseResponseFile(path).status, ImpulseResponseStatus::NotSoundFile);
-}
-
 }  // namespace
 }  // namespace caraudio::analysis
