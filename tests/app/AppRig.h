@@ -31,6 +31,10 @@
 #include "MainWindow.h"
 #include "Prompter.h"
 
+// Activating a window takes a moment on an idle machine and many seconds on
+// one that builds and tests at once; the wait ends as soon as it is active.
+inline constexpr int kWindowActiveWaitMs = 30000;
+
 // Readable failure messages for texts of the windows.
 inline void PrintTo(const QString& text, std::ostream* os) {
     *os << '"' << text.toStdString() << '"';
@@ -164,7 +168,7 @@ protected:
     void TypeOver(QWidget* field, const QString& text) {
         // Keys and focus changes reach a field only in the active window.
         field->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(field->window()));
+        EXPECT_TRUE(QTest::qWaitForWindowActive(field->window(), kWindowActiveWaitMs));
         field->setFocus();
         QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(field, text);
@@ -172,7 +176,7 @@ protected:
     // A key with modifiers, pressed in `window` as the active window.
     void Key(QWidget* window, Qt::Key key, Qt::KeyboardModifiers mods = Qt::ControlModifier) {
         window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window, kWindowActiveWaitMs));
         QTest::keyClick(window, key, mods);
     }
     // Lets the events the windows posted to themselves run.

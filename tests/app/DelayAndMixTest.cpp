@@ -274,7 +274,7 @@ TEST_F(DelayTest, EnterLeavesTheDialogOpen) {
     CDlgDelaySettings dialog(Stored(), ToMain());
     dialog.show();
     dialog.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog, kWindowActiveWaitMs));
     QWidget* speaker = dialog.Car()->Thumb(0);
     speaker->setFocus();
     QTest::keyClick(speaker, Qt::Key_Return);

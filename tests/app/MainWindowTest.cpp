@@ -300,7 +300,7 @@ TEST_P(LinkOntoBypass, TheLinkedChannelKeepsItsBypassAndGivesBackTheCopy) {
     const LinkOntoBypassCase& c = GetParam();
     Start();
     Main().activateWindow();  // fields commit when the focus leaves them
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main(), kWindowActiveWaitMs));
     ASSERT_EQ(Ch(), 4);  // CH3, to get CH1's tuning
     SkCheckButton* bypass = Ctl<SkCheckButton>(1502);
     TypeAndLeave(Ctl<SEdit2>(5203), "6");
@@ -790,7 +790,7 @@ TEST_F(MainWindowTest, BrokenFreqStyleFileKeepsTheProgramsLabels) {
 TEST_F(MainWindowTest, AFieldLeftInEditAsTheProgramEndsFinishesOnAWholeWindow) {
     Start();
     Main().activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main()));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main(), kWindowActiveWaitMs));
     auto* field = Ctl<SEdit2>(4002);
     field->setFocus();
     QTest::keyClicks(field, "1000");  // typed, not committed
