@@ -4,11 +4,11 @@
 
 namespace caraudio::analysis {
 
-Response PredictedResponse(const Response& alignedMeasured, const EqCurveModel& channel) {
+Response PredictedResponse(const Response& alignedSpeaker, const EqCurveModel& channel) {
     const Response& curve = channel.Curve1();
     Response out;
     for (size_t i = 0; i < out.size(); ++i)
-        out[i] = std::isnan(alignedMeasured[i]) ? alignedMeasured[i] : alignedMeasured[i] + curve[i];
+        out[i] = std::isnan(alignedSpeaker[i]) ? alignedSpeaker[i] : alignedSpeaker[i] + curve[i];
     return out;
 }
 

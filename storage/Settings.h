@@ -24,6 +24,9 @@ inline constexpr std::string_view kPcModeName = "PCModeName";
 inline constexpr std::string_view kMeasurement = "Measurement";
 inline constexpr std::string_view kMeasurementFile = "File";
 inline constexpr std::string_view kMeasurementColumn = "Column";  // the file's level column; empty: automatic
+inline constexpr std::string_view kMeasuredWith = "MeasuredWith";  // flat, crossovers or current
+// The channel's settings when the measurement was loaded (ChannelSettingsText.h).
+inline constexpr std::string_view kSettingsAtLoad = "SettingsAtLoad";
 inline constexpr std::string_view kSmoothing = "Smoothing";
 inline constexpr std::string_view kReferenceLowHz = "ReferenceLowHz";
 inline constexpr std::string_view kReferenceHighHz = "ReferenceHighHz";

@@ -135,8 +135,7 @@ std::string FittedNote(const AutoEqArgs& a) {
 // with '*', which a filter-set reader takes as header text.
 void PrintProposal(const AutoEqArgs& a, const AutoEqResult& r, const EffectBlock& image, double heldBoostDb,
                    std::FILE* out) {
-    std::fprintf(out,
-                 "* RMS error over %s after 1/6-octave smoothing: before %.2f dB, after %.2f dB\n",
+    std::fprintf(out, "* RMS error over %s after 1/6-octave smoothing: before %.2f dB, after %.2f dB\n",
                  SpanText(r.fitted).c_str(), r.rmsBeforeDb, r.rmsAfterDb);
     std::fprintf(out, "* Bands used: %d of %d; boost at most %+.2f dB%s\n", r.bandsUsed, a.fit.maxBands,
                  heldBoostDb, heldBoostDb < a.fit.maxBoostDb ? " (the tuning file's gain limit)" : "");
@@ -177,7 +176,7 @@ int AutoEq(const CliOptions& options, CommandArgs args, std::FILE* out, std::FIL
     AutoEqArgs a;
     if (const int status = ParseAutoEqArgs(args, a, err); status != kExitOk) return status;
     MeasurementAgainstTarget source;
-    if (!source.Read(a.source, err) || !source.PutOnGrid(EditorGrid(), err)) return kExitFailed;
+    if (!source.Read(a.source, err)) return kExitFailed;
 
     const storage::TuningSettings tuning = storage::LoadTuningSettings(storage::ReadOnlyFolders());
     a.fit.limits = tuning.Gains();
@@ -188,8 +187,9 @@ int AutoEq(const CliOptions& options, CommandArgs args, std::FILE* out, std::FIL
     if (c.status != kExitOk) return c.status;
     ParamDatabase& db = c.session->Db();
     const EffectBlock image = db.Block();
+    if (!source.PutOnGrid(EditorGrid(), image, a.channel, err)) return kExitFailed;
     const AutoEqResult r =
-        FitAutoEq(source.Measured(), source.Target(), image, a.channel, a.fit, source.Covered());
+        FitAutoEq(source.SpeakerAlone(), source.Target(), image, a.channel, a.fit, source.Covered());
     if (r.status != AutoEqStatus::Fitted) return FitRefused(a, r, source, err);
 
     const std::string channel = ChannelLabel(a.channel);

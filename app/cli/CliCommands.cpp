@@ -40,11 +40,15 @@ constexpr std::array kCommands = {
     Command{
         "curve",
         "curve [--channel CHn] [--image FILE] [--filter N] [--measurement FILE [--column C] "
-        "[--smoothing 1/N] [--target T]]",
+        "[--smoothing 1/N] [--target T] [--measured-with W]]",
         "a channel's response as text (Hz, dB); --filter N: band 0..30, 31 high-pass, 32 low-pass; with a "
         "measurement also its measured, predicted and target levels (C: the file's level column by name or "
-        "number, else the one named raw or the first; T: flat, house:BASS_DB@HZ,TILT_DB or a file)",
-        0, 14, Curve},
+        "number, else the one named raw or the first; T: flat, house:BASS_DB@HZ,TILT_DB or a file; W: what "
+        "played while it was measured, taken out of it before the channel's settings go in: flat, the "
+        "speaker "
+        "alone (the default); crossovers, the channel's crossovers; current, the channel's EQ and crossovers "
+        "as the box (or the --image FILE) holds them when this command runs)",
+        0, 16, Curve},
     Command{"eq-import", "eq-import --channel CHn FILE [--section NAME] [--apply-preamp]",
             "import a filter set (REW, Equalizer APO, AutoEQ) into a channel; --section picks a Channel: "
             "section, --apply-preamp sets the level by the file's preamp",
@@ -53,13 +57,14 @@ constexpr std::array kCommands = {
             "write a channel's bands as REW filter settings or an Equalizer APO configuration; "
             "FILE - is standard output",
             3, 5, EqExport},
-    Command{"autoeq",
-            "autoeq --channel CHn --measurement FILE [--column C] [--target T] [--range LO-HI] "
-            "[--max-boost DB] [--bands N] [--smoothing 1/N] [--dry-run]",
-            "fit a channel's bands (frequency, gain and Q) so its measurement follows the target (C and T as "
-            "for curve) over LO-HI Hz (40-16000); boosts at most DB (6), uses at most N bands (31); prints "
-            "them as REW filter settings with the RMS error before and after; --dry-run sends nothing",
-            4, 17, AutoEq},
+    Command{
+        "autoeq",
+        "autoeq --channel CHn --measurement FILE [--column C] [--target T] [--measured-with W] "
+        "[--range LO-HI] [--max-boost DB] [--bands N] [--smoothing 1/N] [--dry-run]",
+        "fit a channel's bands (frequency, gain and Q) so its measurement follows the target (C, T and W "
+        "as for curve) over LO-HI Hz (40-16000); boosts at most DB (6), uses at most N bands (31); prints "
+        "them as REW filter settings with the RMS error before and after; --dry-run sends nothing",
+        4, 19, AutoEq},
     Command{"align", "align CHn=FILE [CHn=FILE ...] [--dry-run]",
             "channel delays from impulse responses (WAV) measured at the listening position with one timing "
             "reference: every direct sound arrives together; --dry-run only prints them",

@@ -68,7 +68,7 @@ int Curve(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE
             std::fprintf(out, "%.4f %.4f\n", grid.Hz(i), values[static_cast<size_t>(i)]);
         return kExitOk;
     }
-    if (!columns.Finish(grid, model, err)) return kExitFailed;
+    if (!columns.Finish(grid, image, block, model, err)) return kExitFailed;
     columns.PrintHeader(out);
     for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
         std::fprintf(out, "%.4f %.4f", grid.Hz(i), values[static_cast<size_t>(i)]);

@@ -18,11 +18,12 @@ void PrintLevel(double db, std::FILE* out) {
 
 bool TakeOverlayArg(CommandArgs args, size_t& i, OverlayArgs& a) {
     if (i + 1 >= args.size()) return false;
-    std::string* value = args[i] == "--measurement" ? &a.measurementPath
-                         : args[i] == "--column"    ? &a.column
-                         : args[i] == "--smoothing" ? &a.smoothing
-                         : args[i] == "--target"    ? &a.target
-                                                    : nullptr;
+    std::string* value = args[i] == "--measurement"     ? &a.measurementPath
+                         : args[i] == "--column"        ? &a.column
+                         : args[i] == "--smoothing"     ? &a.smoothing
+                         : args[i] == "--target"        ? &a.target
+                         : args[i] == "--measured-with" ? &a.measuredWith
+                                                        : nullptr;
     if (!value) return false;
     *value = std::string(args[++i]);
     return true;
@@ -30,24 +31,30 @@ bool TakeOverlayArg(CommandArgs args, size_t& i, OverlayArgs& a) {
 
 bool OverlayColumns::Read(const OverlayArgs& args, std::FILE* err) {
     if (args.measurementPath.empty()) {
-        if (args.column.empty() && args.smoothing.empty() && args.target.empty()) return true;
-        std::fprintf(err, "caraudio-cli: --column, --smoothing and --target go with --measurement FILE.\n");
+        if (args.column.empty() && args.smoothing.empty() && args.target.empty() && args.measuredWith.empty())
+            return true;
+        std::fprintf(
+            err,
+            "caraudio-cli: --column, --smoothing, --target and --measured-with go with --measurement "
+            "FILE.\n");
         return false;
     }
     hasMeasurement_ = source_.Read(args, err);
     return hasMeasurement_;
 }
 
-bool OverlayColumns::Finish(const FrequencyGrid& grid, const EqCurveModel& channel, std::FILE* err) {
-    if (!source_.PutOnGrid(grid, err)) return false;
-    predicted_ = analysis::PredictedResponse(source_.Measured(), channel);
+bool OverlayColumns::Finish(const FrequencyGrid& grid, const EffectBlock& image, int channel,
+                            const EqCurveModel& model, std::FILE* err) {
+    if (!source_.PutOnGrid(grid, image, channel, err)) return false;
+    predicted_ = analysis::PredictedResponse(source_.SpeakerAlone(), model);
     return true;
 }
 
 void OverlayColumns::PrintHeader(std::FILE* out) const {
     source_.PrintMeasuredLine(out);
     std::fprintf(
-        out, "* Predicted: measured plus the channel's EQ and crossovers; '-' where nothing was measured\n");
+        out, "* Predicted: measured%s plus the channel's EQ and crossovers; '-' where nothing was measured\n",
+        source_.With() == analysis::MeasuredWith::Flat ? "" : " less what it was measured with");
     std::fprintf(out, "* Freq(Hz) SPL(dB) Measured(dB) Predicted(dB) Target(dB)\n");
 }
 

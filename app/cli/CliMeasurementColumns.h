@@ -20,8 +20,10 @@ public:
     bool Empty() const { return !hasMeasurement_; }
     // Reads the files and checks the options; says why not on err.
     bool Read(const OverlayArgs& args, std::FILE* err);
-    // Puts everything on the grid against the channel's curve.
-    bool Finish(const FrequencyGrid& grid, const EqCurveModel& channel, std::FILE* err);
+    // Puts everything on the grid against the channel's curve; the
+    // measurement was taken through the channel's settings in the image.
+    bool Finish(const FrequencyGrid& grid, const EffectBlock& image, int channel, const EqCurveModel& model,
+                std::FILE* err);
     void PrintHeader(std::FILE* out) const;
     // The three levels of point i, "-" where the measurement has none.
     void PrintPoint(int i, std::FILE* out) const;

@@ -3,10 +3,49 @@
 #include "CliMeasurementFile.h"
 #include "GridInterpolation.h"
 #include "MeasuredCurve.h"
+#include "ValueScales.h"
 
 namespace caraudio::cli {
 
 using namespace caraudio::analysis;
+
+namespace {
+
+// "high-pass 80Hz Linkwitz 24dB/Oct" as the main window's controls show it;
+// "high-pass off" without a slope.
+std::string PassText(const EffectBlock& image, const char* name, int typeIndex, int freqIndex, bool high) {
+    const auto byte = static_cast<uint8_t>(image.Get(*FindParam(typeIndex)));
+    if (SlopeDbPerOctave(CrossoverSlopeField(byte)) == 0) return std::string(name) + " off";
+    const int freq = image.Get(*FindParam(freqIndex));
+    return std::string(name) + " " + (high ? FormatHighPassFreq(freq) : FormatLowPassFreq(freq)) + " " +
+           std::string(CrossoverTypeLabel(CrossoverTypeField(byte))) + " " +
+           std::string(SlopeLabel(CrossoverSlopeField(byte)));
+}
+
+// What the "* Measured with:" line says was taken out of the measurement.
+std::string PlayedText(const PlayedSettings& p) {
+    const std::string channel = ChannelLabel(p.channel);
+    if (p.with == MeasuredWith::Flat)
+        return "flat (the speaker alone: nothing of " + channel +
+               "'s settings is taken out of the measurement)";
+    const std::string crossovers =
+        PassText(p.image, "high-pass", param::HighPassType(p.channel), param::HighPassFreq(p.channel), true) +
+        ", " +
+        PassText(p.image, "low-pass", param::LowPassType(p.channel), param::LowPassFreq(p.channel), false);
+    if (p.with == MeasuredWith::Crossovers)
+        return "crossovers (" + channel + "'s crossovers in the box now, " + crossovers +
+               ", taken out of the measurement)";
+    int withGain = 0;
+    for (int b = 0; b < kBandCount; ++b)
+        withGain += p.image.Get(*FindParam(param::BandGain(p.channel, b))) != 0;
+    return "current (" + channel +
+           "'s EQ and crossovers in the box now, bands with gain: " + std::to_string(withGain) + ", " +
+           crossovers + ", taken out of the measurement; its level " +
+           FormatVolume(p.image.Get(*FindParam(param::Volume(p.channel)))) +
+           " is a flat offset, which moving onto the target takes out)";
+}
+
+}  // namespace
 
 bool MeasurementAgainstTarget::Read(const OverlayArgs& args, std::FILE* err) {
     if (!args.smoothing.empty()) {
@@ -16,6 +55,14 @@ bool MeasurementAgainstTarget::Read(const OverlayArgs& args, std::FILE* err) {
             return false;
         }
         smoothing_ = *s;
+    }
+    if (!args.measuredWith.empty()) {
+        const auto with = ParseMeasuredWith(args.measuredWith);
+        if (!with) {
+            std::fprintf(err, "caraudio-cli: --measured-with takes flat, crossovers or current.\n");
+            return false;
+        }
+        played_.with = *with;
     }
     target_ = ParseTargetText(args.target.empty() ? std::string_view("flat") : args.target);
     switch (target_.status) {
@@ -43,13 +90,17 @@ bool MeasurementAgainstTarget::Read(const OverlayArgs& args, std::FILE* err) {
     return ReadMeasurementFile(measurementPath_, {args.column}, measurement_, source_, err);
 }
 
-bool MeasurementAgainstTarget::PutOnGrid(const FrequencyGrid& grid, std::FILE* err) {
+bool MeasurementAgainstTarget::PutOnGrid(const FrequencyGrid& grid, const EffectBlock& image, int channel,
+                                         std::FILE* err) {
     targetCurve_ = target_.kind == TargetKind::File ? InterpolateOntoGrid(targetFile_, grid)
                                                     : HouseCurveOnGrid(target_.house, grid);
+    played_.channel = channel;
+    played_.image = image;
+    const Response played = PlayedOnGrid(played_, measurement_, smoothing_, grid);
     const ReferenceRange range;
     const LevelAlignment aligned =
         MeasuredCurveOnGrid(measurement_, smoothing_, targetCurve_, grid, range,
-                            target_.kind == TargetKind::File ? SpanOf(targetFile_) : kEverywhere);
+                            target_.kind == TargetKind::File ? SpanOf(targetFile_) : kEverywhere, played);
     if (aligned.status != LevelAlignment::Status::Aligned) {
         std::fprintf(err,
                      "caraudio-cli: %s, so they share nothing of the reference range %.0f..%.0f Hz and the "
@@ -59,7 +110,8 @@ bool MeasurementAgainstTarget::PutOnGrid(const FrequencyGrid& grid, std::FILE* e
     }
     offsetDb_ = aligned.offsetDb;
     levelledOver_ = aligned.used;
-    measured_ = aligned.aligned;
+    speaker_ = aligned.aligned;
+    measured_ = AsMeasured(speaker_, played);
     return true;
 }
 
@@ -88,6 +140,7 @@ void MeasurementAgainstTarget::PrintMeasuredLine(std::FILE* out) const {
     if (levelledOver_ != FrequencySpan{range.lowHz, range.highHz})
         std::fprintf(out, " (as much of %.0f..%.0f Hz as both cover)", range.lowHz, range.highHz);
     std::fputc('\n', out);
+    std::fprintf(out, "* Measured with: %s\n", PlayedText(played_).c_str());
     PrintReadingNotes(measurementPath_, source_, out);
     if (target_.kind != TargetKind::File) return;
     std::fprintf(out, "* Target: %s%s\n", target_.path.c_str(), ColumnText(targetSource_).c_str());

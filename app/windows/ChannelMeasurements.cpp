@@ -74,11 +74,15 @@ void ChannelMeasurements::Update(int channel, const FrequencyGrid& grid) {
     g.alignment = analysis::LevelAlignment::Status::Aligned;
     g.targetSpan =
         c.setup.target == TargetKind::File && c.target ? analysis::SpanOf(*c.target) : analysis::kEverywhere;
+    g.speaker = g.measured;
     g.levelledOver = g.measuredSpan = {0, 0};
     if (!c.measured) return;
-    analysis::LevelAlignment aligned = analysis::MeasuredCurveOnGrid(*c.measured, c.setup.smoothing, g.target,
-                                                                     grid, c.setup.range, g.targetSpan);
-    g.measured = aligned.aligned;
+    const Response played =
+        analysis::PlayedOnGrid(PlayedThrough(c.setup, channel), *c.measured, c.setup.smoothing, grid);
+    analysis::LevelAlignment aligned = analysis::MeasuredCurveOnGrid(
+        *c.measured, c.setup.smoothing, g.target, grid, c.setup.range, g.targetSpan, played);
+    g.speaker = aligned.aligned;
+    g.measured = analysis::AsMeasured(aligned.aligned, played);
     g.alignment = aligned.status;
     g.levelledOver = aligned.used;
     g.measuredSpan = analysis::SpanOf(*c.measured);
@@ -89,7 +93,7 @@ std::optional<ChannelMeasurements::FitCurves> ChannelMeasurements::CurvesForFit(
     if (!At(channel).measured) return std::nullopt;
     if (grid_[Index(channel)].stale) Update(channel, grid);
     const OnGrid& g = grid_[Index(channel)];
-    return FitCurves{g.measured, g.target, g.alignment, g.measuredSpan, g.targetSpan};
+    return FitCurves{g.speaker, g.target, g.alignment, g.measuredSpan, g.targetSpan};
 }
 
 std::vector<widgets::EqOverlayCurve> ChannelMeasurements::Overlays(int channel, const EqCurveModel& model,
@@ -104,7 +108,7 @@ std::vector<widgets::EqOverlayCurve> ChannelMeasurements::Overlays(int channel, 
     if (c.measured) {
         curves.push_back({EqOverlayRole::Measured, names.measured, g.measured, c.setup.showMeasured});
         curves.push_back({EqOverlayRole::Predicted, names.predicted,
-                          analysis::PredictedResponse(g.measured, model), c.setup.showPredicted});
+                          analysis::PredictedResponse(g.speaker, model), c.setup.showPredicted});
     }
     // A target file that is not there (yet) has nothing to draw.
     if (c.setup.target != TargetKind::File || c.target)

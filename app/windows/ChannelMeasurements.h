@@ -33,9 +33,10 @@ struct OverlayNames {
 };
 
 // Each output channel's measurement, target and what the editor draws of
-// them. The measured curve on the grid (smoothing, interpolation, level) is
-// made again only after a change of the setup or the files; an EQ edit
-// costs only the predicted curve, one addition per grid point.
+// them. The measured curve on the grid (smoothing, interpolation, what it
+// was taken through, level) is made again only after a change of the setup
+// or the files; an EQ edit costs only the predicted curve, one addition per
+// grid point.
 class ChannelMeasurements {
 public:
     struct Channel {
@@ -59,10 +60,10 @@ public:
     // included as not shown; none when there is nothing to draw.
     std::vector<widgets::EqOverlayCurve> Overlays(int channel, const EqCurveModel& model,
                                                   const OverlayNames& names);
-    // The measured curve as the editor draws it and the target, for a fit;
-    // none until the channel's measurement is read.
+    // The speaker alone as the editor sets it against the target (what a
+    // fit fits) and the target; none until the channel's measurement is read.
     struct FitCurves {
-        Response measured{}, target{};
+        Response speakerAlone{}, target{};
         analysis::LevelAlignment::Status alignment = analysis::LevelAlignment::Status::Aligned;
         analysis::FrequencySpan measuredSpan, targetSpan;  // where each has levels
     };
@@ -76,7 +77,8 @@ private:
     struct OnGrid {
         bool stale = true;
         Response target{};
-        Response measured{};
+        Response measured{};  // as it was measured, moved as the speaker alone is
+        Response speaker{};   // the speaker alone, on the target
         analysis::LevelAlignment::Status alignment = analysis::LevelAlignment::Status::Aligned;
         analysis::FrequencySpan levelledOver{0, 0};
         analysis::FrequencySpan measuredSpan{0, 0}, targetSpan;

@@ -39,7 +39,7 @@ void CMainDlg::RunAutoEq() {
             title);
     AutoEqInputs inputs;
     inputs.channel = ch;
-    inputs.measured = curves->measured;
+    inputs.measured = curves->speakerAlone;
     inputs.target = curves->target;
     inputs.measuredSpan = curves->measuredSpan;
     inputs.targetSpan = curves->targetSpan;

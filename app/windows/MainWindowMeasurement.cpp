@@ -33,7 +33,7 @@ void CMainDlg::OpenMeasurementPanel() {
 }
 
 void CMainDlg::LoadMeasurements() {
-    QStringList notRead;
+    QStringList notRead, told;
     for (int ch = 0; ch < 6; ++ch) {
         ChannelMeasurements::Channel& c = measurements_.Change(ch);
         c.setup = LoadMeasurementSetup(s_.settings.Document(), ch);
@@ -56,11 +56,14 @@ void CMainDlg::LoadMeasurements() {
         const QString target = QString::fromStdString(c.setup.targetFile);
         if (c.setup.target == analysis::TargetKind::File && !target.isEmpty())
             c.target = taken(c.setup.targetFile, ReadTargetFile(target), c.targetSource);
+        if (c.setup.settingsLost)
+            told << MeasuredWithSettingsLost(label, QString::fromStdString(SettingsAtLoadKey(ch)));
     }
-    if (notRead.isEmpty()) return;
+    if (!notRead.isEmpty()) told.prepend(MeasurementFilesNotRead(notRead));
+    if (told.isEmpty()) return;
     // Once the loop runs, over the window the user sees.
-    QTimer::singleShot(0, this, [this, notRead] {
-        s_.prompter.Inform(nullptr, MeasurementFilesNotRead(notRead), Tr("measurement", "Measurement"));
+    QTimer::singleShot(0, this, [this, told] {
+        s_.prompter.Inform(nullptr, told.join("\n\n"), Tr("measurement", "Measurement"));
     });
 }
 

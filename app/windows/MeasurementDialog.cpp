@@ -23,6 +23,7 @@ namespace caraudio::app {
 
 namespace {
 
+using analysis::MeasuredWith;
 using analysis::Smoothing;
 using analysis::TargetKind;
 
@@ -33,6 +34,8 @@ QString T(const char* text) {
 constexpr Smoothing kSmoothings[] = {Smoothing::None,     Smoothing::Octave48, Smoothing::Octave24,
                                      Smoothing::Octave12, Smoothing::Octave6,  Smoothing::Octave3};
 constexpr TargetKind kTargets[] = {TargetKind::Flat, TargetKind::House, TargetKind::File};
+constexpr MeasuredWith kMeasuredWith[] = {MeasuredWith::Flat, MeasuredWith::Crossovers,
+                                          MeasuredWith::Current};
 
 QString PathText(const std::string& path) {
     return path.empty() ? T("(none)") : QString::fromStdString(path);
@@ -51,6 +54,7 @@ MeasurementDialog::MeasurementDialog(ChannelMeasurements& state, const AppServic
     targetFile_ = Named<QLabel>(l, "targetFile");
     status_ = Named<QLabel>(l, "status");
     column_ = Named<QComboBox>(l, "column");
+    measuredWith_ = Named<QComboBox>(l, "measuredWith");
     smoothing_ = Named<QComboBox>(l, "smoothing");
     target_ = Named<QComboBox>(l, "target");
     rangeLow_ = Named<QLineEdit>(l, "rangeLow");
@@ -62,9 +66,9 @@ MeasurementDialog::MeasurementDialog(ChannelMeasurements& state, const AppServic
     showMeasured_ = Named<QCheckBox>(l, "showMeasured");
     showPredicted_ = Named<QCheckBox>(l, "showPredicted");
     showTarget_ = Named<QCheckBox>(l, "showTarget");
-    if (!channelText_ || !file_ || !targetFile_ || !status_ || !column_ || !smoothing_ || !target_ ||
-        !rangeLow_ || !rangeHigh_ || !bassDb_ || !bassHz_ || !tiltDb_ || !tiltHz_ || !showMeasured_ ||
-        !showPredicted_ || !showTarget_)
+    if (!channelText_ || !file_ || !targetFile_ || !status_ || !column_ || !measuredWith_ || !smoothing_ ||
+        !target_ || !rangeLow_ || !rangeHigh_ || !bassDb_ || !bassHz_ || !tiltDb_ || !tiltHz_ ||
+        !showMeasured_ || !showPredicted_ || !showTarget_)
         return;
     FillLists();
     if (auto* b = Named<QPushButton>(l, "btnLoad"))
@@ -80,6 +84,7 @@ MeasurementDialog::MeasurementDialog(ChannelMeasurements& state, const AppServic
     if (auto* b = Named<QPushButton>(l, "btnAlign"))
         connect(b, &QPushButton::clicked, this, &MeasurementDialog::alignAsked);
     connect(column_, &QComboBox::currentIndexChanged, this, &MeasurementDialog::ColumnChosen);
+    connect(measuredWith_, &QComboBox::currentIndexChanged, this, &MeasurementDialog::MeasuredWithChosen);
     connect(smoothing_, &QComboBox::currentIndexChanged, this, &MeasurementDialog::SmoothingChosen);
     connect(target_, &QComboBox::currentIndexChanged, this, &MeasurementDialog::TargetChosen);
     for (QLineEdit* f : {rangeLow_, rangeHigh_})
@@ -94,6 +99,8 @@ MeasurementDialog::MeasurementDialog(ChannelMeasurements& state, const AppServic
 void MeasurementDialog::FillLists() {
     const bool was = showing_;
     showing_ = true;
+    measuredWith_->clear();
+    measuredWith_->addItems({T("Flat (speaker alone)"), T("Its crossovers"), T("Its EQ and crossovers")});
     smoothing_->clear();
     smoothing_->addItems(
         {T("None"), T("1/48 octave"), T("1/24 octave"), T("1/12 octave"), T("1/6 octave"), T("1/3 octave")});
@@ -121,6 +128,8 @@ void MeasurementDialog::ShowSetup() {
     channelText_->setText(QString::fromStdString(ChannelLabel(channel_)));
     file_->setText(PathText(s.file));
     ShowColumns();
+    for (size_t i = 0; i < std::size(kMeasuredWith); ++i)
+        if (kMeasuredWith[i] == s.measuredWith) measuredWith_->setCurrentIndex(static_cast<int>(i));
     for (size_t i = 0; i < std::size(kSmoothings); ++i)
         if (kSmoothings[i] == s.smoothing) smoothing_->setCurrentIndex(static_cast<int>(i));
     rangeLow_->setText(PlainNumber(s.range.lowHz));
@@ -170,6 +179,16 @@ void MeasurementDialog::ShowStatus() {
         lines << T("The measurement's level is set over %1..%2 Hz only, as much of the reference range as it "
                    "and the target cover.")
                      .arg(QString::number(used.lowHz, 'g', 6), QString::number(used.highHz, 'g', 6));
+    if (c.measured && c.setup.settingsLost)
+        lines << MeasuredWithSettingsLost(QString::fromStdString(ChannelLabel(channel_)),
+                                          QString::fromStdString(SettingsAtLoadKey(channel_)));
+    else if (c.measured && c.setup.measuredWith == MeasuredWith::Crossovers)
+        lines << T("The prediction takes out %1's crossovers as they were when the measurement was loaded.")
+                     .arg(QString::fromStdString(ChannelLabel(channel_)));
+    else if (c.measured && c.setup.measuredWith == MeasuredWith::Current)
+        lines << T("The prediction takes out %1's EQ and crossovers as they were when the measurement was "
+                   "loaded.")
+                     .arg(QString::fromStdString(ChannelLabel(channel_)));
     if (c.measured) lines << ReadingNotes(c.measuredSource, false);
     if (c.setup.target == TargetKind::File && c.target) lines << ReadingNotes(c.targetSource, true);
     status_->setText(lines.join('\n'));
@@ -190,6 +209,9 @@ void MeasurementDialog::LoadMeasurement() {
     ChannelMeasurements::Channel& c = state_.Change(channel_);
     c.setup.file = path.toStdString();
     c.setup.column.clear();  // a new file: its own automatic choice
+    // What it was taken through: the channel as it is now, before any edit.
+    c.setup.settingsAtLoad = s_.db.Block();
+    c.setup.settingsLost = false;
     c.measured = std::move(file.read.measurement);
     c.measuredSource = std::move(file.read.source);
     Commit();
@@ -224,6 +246,8 @@ void MeasurementDialog::ClearMeasurement() {
     ChannelMeasurements::Channel& c = state_.Change(channel_);
     c.setup.file.clear();
     c.setup.column.clear();
+    c.setup.settingsAtLoad.reset();
+    c.setup.settingsLost = false;
     c.measured.reset();
     c.measuredSource = {};
     Commit();
@@ -245,6 +269,17 @@ bool MeasurementDialog::LoadTarget() {
     c.targetSource = std::move(file.read.source);
     Commit();
     return true;
+}
+
+void MeasurementDialog::MeasuredWithChosen(int index) {
+    if (showing_ || index < 0 || index >= static_cast<int>(std::size(kMeasuredWith))) return;
+    ChannelMeasurements::Channel& c = state_.Change(channel_);
+    c.setup.measuredWith = kMeasuredWith[index];
+    c.setup.settingsLost = false;
+    // A measurement kept without its settings: the nearest there is to them
+    // are the channel's settings now.
+    if (c.measured && !c.setup.settingsAtLoad) c.setup.settingsAtLoad = s_.db.Block();
+    Commit();
 }
 
 void MeasurementDialog::SmoothingChosen(int index) {

@@ -17,9 +17,9 @@ class ChannelMeasurements;
 
 // The selected channel's measurement on the EQ editor (layout
 // XML_MEASUREMENT), beside the main window and not modal: the measurement
-// file and its level column, smoothing, reference range, target and which
-// curves show. It
-// follows the channel the main window selects. Each change is kept in
+// file and its level column, what it was measured with, smoothing,
+// reference range, target and which curves show. It follows the channel
+// the main window selects. Each change is kept in
 // config.ini at once and `changed` redraws the editor; a file that is not
 // taken changes nothing.
 class MeasurementDialog final : public CCommonDlg {
@@ -51,6 +51,7 @@ private:
     void ColumnChosen(int index);
     // A target file chosen and read; false when none was taken.
     bool LoadTarget();
+    void MeasuredWithChosen(int index);
     void SmoothingChosen(int index);
     void TargetChosen(int index);
     void RangeTyped();
@@ -67,7 +68,7 @@ private:
     int channel_ = 0;
     bool showing_ = false;  // the controls are being set, not edited
     QLabel *channelText_ = nullptr, *file_ = nullptr, *targetFile_ = nullptr, *status_ = nullptr;
-    QComboBox *column_ = nullptr, *smoothing_ = nullptr, *target_ = nullptr;
+    QComboBox *column_ = nullptr, *measuredWith_ = nullptr, *smoothing_ = nullptr, *target_ = nullptr;
     QLineEdit *rangeLow_ = nullptr, *rangeHigh_ = nullptr;
     QLineEdit *bassDb_ = nullptr, *bassHz_ = nullptr, *tiltDb_ = nullptr, *tiltHz_ = nullptr;
     QPushButton* autoEq_ = nullptr;

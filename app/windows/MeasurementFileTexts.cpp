@@ -103,6 +103,13 @@ QString MeasurementFilesNotRead(const QStringList& entries) {
         .arg(entries.join('\n'));
 }
 
+QString MeasuredWithSettingsLost(const QString& channel, const QString& key) {
+    return T("config.ini has no readable [Measurement] %1 line, the settings %2's measurement was taken "
+             "through: the measurement is kept and taken as measured flat. Choose \"Measured with\" in the "
+             "measurement panel again; the channel's settings then count as those it was taken through.")
+        .arg(key, channel);
+}
+
 QString ReferenceRangeRefusal() {
     return T("The reference range runs from a lower to a higher frequency, both within 20 to 20000 Hz.");
 }

@@ -26,6 +26,11 @@ QStringList ReadingNotes(const analysis::MeasurementSource& source, bool target)
 // lines); their settings are kept.
 QString MeasurementFilesNotRead(const QStringList& entries);
 
+// What a measurement was taken through could not be read back from
+// config.ini (the channel's line `key`, missing or damaged): the
+// measurement is kept and taken as measured flat.
+QString MeasuredWithSettingsLost(const QString& channel, const QString& key);
+
 // Why a typed reference range or house curve was not taken.
 QString ReferenceRangeRefusal();
 QString HouseCurveRefusal();

@@ -3,6 +3,7 @@
 #include <QString>
 #include <optional>
 
+#include "ChannelSettingsText.h"
 #include "Settings.h"
 #include "ValueScales.h"
 
@@ -40,6 +41,15 @@ bool Flag(const storage::IniDocument& doc, int channel, std::string_view name) {
 
 }  // namespace
 
+std::string SettingsAtLoadKey(int channel) {
+    return Key(channel, storage::key::kSettingsAtLoad);
+}
+
+analysis::PlayedSettings PlayedThrough(const MeasurementSetup& setup, int channel) {
+    if (!setup.settingsAtLoad) return {analysis::MeasuredWith::Flat, channel, {}};
+    return {setup.measuredWith, channel, *setup.settingsAtLoad};
+}
+
 bool ReferenceRangeAccepted(const analysis::ReferenceRange& range) {
     return range.lowHz >= 20 && range.highHz <= 20000 && range.lowHz < range.highHz;
 }
@@ -49,6 +59,16 @@ MeasurementSetup LoadMeasurementSetup(const storage::IniDocument& doc, int chann
     MeasurementSetup s;
     s.file = doc.GetText(kMeasurement, Key(channel, kMeasurementFile));
     if (!s.file.empty()) s.column = doc.GetText(kMeasurement, Key(channel, kMeasurementColumn));
+    // A damaged or missing snapshot loses only what the measurement was
+    // taken through: it is taken as flat until the user chooses again.
+    const std::string atLoad = doc.GetText(kMeasurement, Key(channel, kSettingsAtLoad));
+    if (EffectBlock image; storage::DecodeChannelSettings(atLoad, channel, image)) s.settingsAtLoad = image;
+    const auto with = analysis::ParseMeasuredWith(doc.GetText(kMeasurement, Key(channel, kMeasuredWith)));
+    if (!s.file.empty()) {
+        s.settingsLost = (!atLoad.empty() && !s.settingsAtLoad) ||
+                         (with && *with != analysis::MeasuredWith::Flat && !s.settingsAtLoad);
+        if (with && !s.settingsLost) s.measuredWith = *with;
+    }
     if (const auto smoothing = analysis::ParseSmoothing(doc.GetText(kMeasurement, Key(channel, kSmoothing))))
         s.smoothing = *smoothing;
     const analysis::ReferenceRange range{Number(doc, channel, kReferenceLowHz).value_or(-1),
@@ -76,6 +96,10 @@ void StoreMeasurementSetup(storage::IniDocument& doc, int channel, const Measure
     using namespace storage::key;
     doc.SetText(kMeasurement, Key(channel, kMeasurementFile), s.file);
     doc.SetText(kMeasurement, Key(channel, kMeasurementColumn), s.column);
+    doc.SetText(kMeasurement, Key(channel, kMeasuredWith), analysis::MeasuredWithText(s.measuredWith));
+    doc.SetText(
+        kMeasurement, Key(channel, kSettingsAtLoad),
+        s.settingsAtLoad ? storage::EncodeChannelSettings(*s.settingsAtLoad, channel) : std::string());
     doc.SetText(kMeasurement, Key(channel, kSmoothing), analysis::SmoothingText(s.smoothing));
     SetNumber(doc, channel, kReferenceLowHz, s.range.lowHz);
     SetNumber(doc, channel, kReferenceHighHz, s.range.highHz);

@@ -1161,6 +1161,30 @@ Close that program, or give this one a file of its own.</source>
         <source>Level column</source>
         <translation>电平列</translation>
     </message>
+    <message>
+        <source>Flat (speaker alone)</source>
+        <translation>平直（仅扬声器）</translation>
+    </message>
+    <message>
+        <source>Its crossovers</source>
+        <translation>其分频器</translation>
+    </message>
+    <message>
+        <source>Its EQ and crossovers</source>
+        <translation>其均衡和分频器</translation>
+    </message>
+    <message>
+        <source>config.ini has no readable [Measurement] %1 line, the settings %2&apos;s measurement was taken through: the measurement is kept and taken as measured flat. Choose &quot;Measured with&quot; in the measurement panel again; the channel&apos;s settings then count as those it was taken through.</source>
+        <translation>config.ini 中没有可读取的 [Measurement] %1 行（%2 的测量所经过的设置）：测量已保留，按平直测量处理。请在测量面板中重新选择“测量时启用”；届时该通道的当前设置将视为测量时所经过的设置。</translation>
+    </message>
+    <message>
+        <source>The prediction takes out %1's crossovers as they were when the measurement was loaded.</source>
+        <translation>预测已扣除 %1 在载入测量时的分频器。</translation>
+    </message>
+    <message>
+        <source>The prediction takes out %1's EQ and crossovers as they were when the measurement was loaded.</source>
+        <translation>预测已扣除 %1 在载入测量时的均衡和分频器。</translation>
+    </message>
 </context>
 <context>
     <name>measurement_dialog</name>
@@ -1243,6 +1267,10 @@ Close that program, or give this one a file of its own.</source>
     <message>
         <source>Level column</source>
         <translation>电平列</translation>
+    </message>
+    <message>
+        <source>Measured with</source>
+        <translation>测量时启用</translation>
     </message>
 </context>
 <context>

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <cmath>
 #include <complex>
 
@@ -14,6 +15,7 @@
 #include "SMoveThumb.h"
 #include "SkButtons.h"
 #include "SkEQ.h"
+#include "Textbook.h"
 #include "Utf16Text.h"
 #include "WidgetInput.h"
 
@@ -409,6 +411,126 @@ TEST_F(MeasurementPanelTest, SettingsComeBackAtTheNextStartAndAGoneFileIsToldOnc
     Select(kCh2);
     ASSERT_EQ(Overlays().size(), 3u);
     for (size_t k = 0; k < 3; ++k) EXPECT_TRUE(Overlays()[k].SameAs(before[k])) << k;
+}
+
+// A tweeter rolling off at 1.2 kHz (an analog second-order high-pass, Q
+// 0.8), 48 points per octave from 300 Hz to 16 kHz.
+double TweeterDb(double hz) {
+    const std::complex<double> s(0, hz / 1200);
+    return 88 + 20 * std::log10(std::abs(s * s / (s * s + s / 0.8 + 1.0)));
+}
+
+// Measured through a Linkwitz-Riley 24 dB/oct high-pass at 3 kHz (two
+// textbook Butterworth sections) and a -4 dB band at 6 kHz, Q 2.
+QByteArray TweeterThroughItsSettings() {
+    QByteArray text = "* Freq(Hz) SPL(dB)\n";
+    for (double hz = 300; hz <= 16000; hz *= std::pow(2.0, 1.0 / 48)) {
+        const double db = TweeterDb(hz) +
+                          2 * caraudio::test::TextbookPassDb(true, 3000, 1 / std::sqrt(2.0), hz) +
+                          caraudio::test::TextbookPeakingDb(6000, -4, 2, hz);
+        text += QString("%1 %2\n").arg(hz, 0, 'f', 4).arg(db, 0, 'f', 5).toUtf8();
+    }
+    return text;
+}
+
+TEST_F(MeasurementPanelTest, MeasuredWithTakesOutTheSettingsOfLoadTime) {
+    Start();
+    Select(kCh2);
+    Db().SetParam(param::HighPassType(kCh2), 2 << 6 | 3);  // Linkwitz 24 dB/oct
+    Db().SetParam(param::HighPassFreq(kCh2), 3000);
+    Db().SetParam(param::LowPassType(kCh2), 8);  // off
+    Db().SetParam(param::BandFreq(kCh2, 12), 6000);
+    Db().SetParam(param::BandQ(kCh2, 12), 600);
+    Db().SetParam(param::BandGain(kCh2, 12), static_cast<uint16_t>(-400));
+    Settle();
+    OpenPanel();
+    Load("btnLoad", Write("tweeter.txt", TweeterThroughItsSettings()));
+    QComboBox* with = In<QComboBox>("measuredWith");
+    ASSERT_EQ(with->count(), 3);
+    EXPECT_EQ(with->currentIndex(), 0) << "flat unless told";
+
+    // The prediction expected: the tweeter alone, moved onto the flat target
+    // over 300..2000 Hz, plus the channel's curve as it is now.
+    const FrequencyGrid& grid = Model().Grid();
+    auto expectPredicted = [&](const char* when, bool alone) {
+        double sum = 0;
+        int n = 0;
+        for (int i = 0; i < FrequencyGrid::kPoints; ++i)
+            if (grid.Hz(i) >= 300 && grid.Hz(i) <= 2000) sum += TweeterDb(grid.Hz(i)), ++n;
+        const EqOverlayCurve* predicted = Curve(EqOverlayRole::Predicted);
+        ASSERT_NE(predicted, nullptr) << when;
+        double worst = 0;
+        for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
+            const double hz = grid.Hz(i), v = predicted->values[size_t(i)];
+            if (hz < 301 || hz > 15990) continue;
+            worst = std::max(worst, std::abs(v - (TweeterDb(hz) - sum / n + Model().Curve1()[size_t(i)])));
+        }
+        if (alone)
+            EXPECT_LT(worst, 0.05) << when;
+        else
+            EXPECT_GT(worst, 3) << when << ": the settings counted twice";
+    };
+    expectPredicted("taken as flat", false);
+
+    Choose(with, 2);  // its EQ and crossovers
+    Settle();
+    expectPredicted("through its EQ and crossovers", true);
+    QString ini = ConfigIni();
+    EXPECT_TRUE(ini.contains("CH2.MeasuredWith=current")) << ini.toStdString();
+    EXPECT_TRUE(ini.contains(QRegularExpression("CH2.SettingsAtLoad=[0-9A-F]{402}\n"))) << ini.toStdString();
+    EXPECT_TRUE(In<QLabel>("status")->text().contains(
+        "The prediction takes out CH2's EQ and crossovers as they were when the measurement was loaded."));
+
+    // Edits since loading: still the settings of then come out.
+    Db().SetParam(param::HighPassFreq(kCh2), 2200);
+    Db().SetParam(param::BandGain(kCh2, 12), static_cast<uint16_t>(-100));
+    Settle();
+    expectPredicted("after edits", true);
+    EXPECT_EQ(ConfigIni(), ini) << "the settings of load time stay";
+
+    // Its crossovers only: the band's -4 dB is left in the speaker.
+    Choose(with, 1);
+    Settle();
+    EXPECT_TRUE(ConfigIni().contains("CH2.MeasuredWith=crossovers"));
+    expectPredicted("through its crossovers only", false);
+    Choose(with, 2);
+    Settle();
+
+    // The next start: the same choice, the same prediction.
+    const std::vector<EqOverlayCurve> before = Overlays();
+    Restart();
+    Select(kCh2);
+    EXPECT_TRUE(Texts().isEmpty());
+    ASSERT_EQ(Overlays().size(), 3u);
+    for (size_t k = 0; k < 3; ++k) EXPECT_TRUE(Overlays()[k].SameAs(before[k])) << k;
+    OpenPanel();
+    EXPECT_EQ(In<QComboBox>("measuredWith")->currentIndex(), 2);
+
+    // A damaged settings line: told at start, naming it; the measurement
+    // stays, taken as flat.
+    app.reset();
+    {
+        QFile f(QDir(data.path()).filePath("CarAudioHalvern/config.ini"));
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        QString text = QString::fromUtf8(f.readAll());
+        f.close();
+        text.replace(QRegularExpression("CH2.SettingsAtLoad=[0-9A-F]{40}"), "CH2.SettingsAtLoad=00");
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text.toUtf8());
+    }
+    prompter.messages.clear();
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return !prompter.messages.empty(); }, 1000));
+    const QStringList told = Texts();
+    ASSERT_EQ(told.size(), 1);
+    EXPECT_TRUE(told[0].contains("[Measurement] CH2.SettingsAtLoad")) << told[0].toStdString();
+    Select(kCh2);
+    ASSERT_EQ(Overlays().size(), 3u) << "the measurement is kept";
+    ExpectPredictedIsMeasuredPlusTheCurve("taken as flat");
+    OpenPanel();
+    EXPECT_EQ(In<QComboBox>("measuredWith")->currentIndex(), 0);
+    EXPECT_TRUE(In<QLabel>("status")->text().contains("CH2.SettingsAtLoad"))
+        << In<QLabel>("status")->text().toStdString();
 }
 
 // Level columns that differ in their slope: column c falls by 0.5 * c - 2 dB

@@ -284,10 +284,10 @@ TEST_F(CliWithBox, CurveAddsMeasuredPredictedAndTargetColumns) {
         Box({"curve", "--channel", "CH2", "--measurement", measured, "--target", "house:6@80,-1.5"});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto lines = Lines(r.out);
-    ASSERT_EQ(lines.size(), 1028u);
-    EXPECT_EQ(lines[3], "* Freq(Hz) SPL(dB) Measured(dB) Predicted(dB) Target(dB)");
+    ASSERT_EQ(lines.size(), 1029u);
+    EXPECT_EQ(lines[4], "* Freq(Hz) SPL(dB) Measured(dB) Predicted(dB) Target(dB)");
     int withLevel = 0;
-    for (size_t i = 4; i < lines.size(); ++i) {
+    for (size_t i = 5; i < lines.size(); ++i) {
         std::istringstream fields(lines[i]);
         double hz, curve;
         std::string m, p, t;
@@ -315,7 +315,7 @@ TEST_F(CliWithBox, CurveAddsMeasuredPredictedAndTargetColumns) {
     // A flat measurement sits on the target's mean over 200..2000 Hz.
     double sum = 0;
     int count = 0;
-    for (size_t i = 4; i < lines.size(); ++i) {
+    for (size_t i = 5; i < lines.size(); ++i) {
         std::istringstream fields(lines[i]);
         double hz, curve, m, p, t;
         if (!(fields >> hz >> curve >> m >> p >> t) || hz < 200 || hz > 2000) continue;
@@ -341,7 +341,7 @@ TEST_F(CliWithBox, CurveRefusesBadMeasurementOptions) {
         {{"--measurement", measured, "--target", "house:loud"}, "--target takes flat, house:"},
         {{"--measurement", measured, "--target", "house:40@80,0"},
          "the house curve takes a bass lift of at most"},
-        {{"--smoothing", "1/6"}, "--smoothing and --target go with --measurement FILE"},
+        {{"--smoothing", "1/6"}, "--target and --measured-with go with --measurement FILE"},
     };
     for (const auto& c : cases) {
         std::vector<std::string_view> args{"curve"};
@@ -500,7 +500,8 @@ TEST_F(CliWithBox, CurveTakesTheChosenColumnOfFilesWithSeveral) {
         EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
         EXPECT_TRUE(r.out.empty());
     }
-    EXPECT_NE(Box({"curve", "--column", "raw"}).err.find("--column, --smoothing and --target go with"),
+    EXPECT_NE(Box({"curve", "--column", "raw"})
+                  .err.find("--column, --smoothing, --target and --measured-with go with"),
               std::string::npos);
 
     const Result fitted =
@@ -1249,6 +1250,111 @@ TEST_F(CliWithBox, AutoEqFitsTheChannelAndTheBoxHoldsWhatItPrints) {
         EXPECT_EQ(PrintedBands(sent.out), printed) << c.name << ": the same fit again";
         EXPECT_EQ(BoxBands(Box({"dump"}).out), printed) << c.name;
     }
+}
+
+// A tweeter rolling off at 1.2 kHz (an analog second-order high-pass, Q
+// 0.8), 48 points per octave from 300 Hz, measured alone, through CH2's
+// Linkwitz-Riley 24 dB/oct high-pass at 3 kHz (two textbook Butterworth
+// sections), or through that and a -4.5 dB band at 5 kHz, Q 1.5.
+std::string TweeterMeasurement(bool crossover, bool band) {
+    std::ostringstream text;
+    text << "* Freq(Hz) SPL(dB)\n";
+    for (double hz = 300; hz <= 20000; hz *= std::pow(2.0, 1.0 / 48)) {
+        const std::complex<double> s(0, hz / 1200);
+        double db = 88 + 20 * std::log10(std::abs(s * s / (s * s + s / 0.8 + 1.0)));
+        if (crossover) db += 2 * test::TextbookPassDb(true, 3000, 1 / std::sqrt(2.0), hz);
+        if (band) db += test::TextbookPeakingDb(5000, -4.5, 1.5, hz);
+        text << hz << ' ' << db << '\n';
+    }
+    return text.str();
+}
+
+constexpr int kPredictedColumn = 2;
+
+TEST_F(CliWithBox, MeasuredWithTakesOutWhatPlayedWhileMeasuring) {
+    const struct {
+        const char* name;
+        const char* value;
+        std::string measurement;
+    } takes[] = {{"alone", "flat", TweeterMeasurement(false, false)},
+                 {"through the crossover", "crossovers", TweeterMeasurement(true, false)},
+                 {"through the crossover and the band", "current", TweeterMeasurement(true, true)}};
+    for (const auto& [name, value] : std::vector<std::pair<const char*, const char*>>{
+             {"Box3_HFliter_Type_Xoct", "131"},  // Linkwitz 24 dB/oct
+             {"Box3_HFliter_Freq", "3000"},
+             {"Box3_LFliter_Type_Xoct", "8"},  // off
+             {"Box3_EQ20_Freq", "5000"},
+             {"Box3_EQ20_Q", "450"},
+             {"Box3_EQ20_Gain", "65086"}})  // -4.5 dB
+        ASSERT_EQ(Box({"set", name, value}).status, 0) << name;
+    const std::string alone = File("alone.txt");
+    std::ofstream(alone) << takes[0].measurement;
+    const auto expected =
+        PrintedColumn(Box({"curve", "--channel", "CH2", "--measurement", alone}).out, kPredictedColumn);
+    ASSERT_GT(expected.size(), 500u);
+    const std::string said[] = {
+        "* Measured with: flat (the speaker alone: nothing of CH2's settings is taken out of the "
+        "measurement)\n",
+        "* Measured with: crossovers (CH2's crossovers in the box now, high-pass 3000Hz Linkwitz 24dB/Oct, "
+        "low-pass off, taken out of the measurement)\n",
+        "* Measured with: current (CH2's EQ and crossovers in the box now, bands with gain: 1, high-pass "
+        "3000Hz "
+        "Linkwitz 24dB/Oct, low-pass off, taken out of the measurement; its level ",
+    };
+    for (size_t t = 0; t < std::size(takes); ++t) {
+        const std::string file = File("take.txt");
+        std::ofstream(file) << takes[t].measurement;
+        const Result r =
+            Box({"curve", "--channel", "CH2", "--measurement", file, "--measured-with", takes[t].value});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find(said[t]), std::string::npos) << r.out.substr(0, 600);
+        const auto got = PrintedColumn(r.out, kPredictedColumn);
+        ASSERT_EQ(got.size(), expected.size()) << takes[t].name;
+        double worst = 0;
+        for (size_t i = 0; i < got.size(); ++i)
+            worst = std::max(worst, std::abs(got[i].second - expected[i].second));
+        EXPECT_LT(worst, 0.05) << takes[t].name;
+
+        // The fit sees the speaker alone: the same error before and after.
+        const auto rms = [](const std::string& out) {
+            double before = NAN, after = NAN;
+            for (const std::string& line : Lines(out))
+                std::sscanf(
+                    line.c_str(),
+                    "* RMS error over %*d..%*d Hz after 1/6-octave smoothing: before %lf dB, after %lf dB",
+                    &before, &after);
+            return std::pair{before, after};
+        };
+        const Result fitted = Box({"autoeq", "--channel", "CH2", "--measurement", file, "--measured-with",
+                                   takes[t].value, "--dry-run"});
+        ASSERT_EQ(fitted.status, 0) << fitted.err;
+        EXPECT_NE(fitted.out.find(said[t]), std::string::npos) << fitted.out.substr(0, 600);
+        const Result fittedAlone = Box({"autoeq", "--channel", "CH2", "--measurement", alone, "--dry-run"});
+        const auto [before, after] = rms(fitted.out);
+        const auto [aloneBefore, aloneAfter] = rms(fittedAlone.out);
+        EXPECT_NEAR(before, aloneBefore, 0.05) << takes[t].name << "\n" << fitted.out;
+        EXPECT_NEAR(after, aloneAfter, 0.1) << takes[t].name << "\n" << fitted.out;
+    }
+    // Not said: taken as flat, so what played counts twice.
+    const Result unsaid = Box({"curve", "--channel", "CH2", "--measurement", File("take.txt")});
+    EXPECT_NE(unsaid.out.find(said[0]), std::string::npos);
+    double twice = 0;
+    const auto counted = PrintedColumn(unsaid.out, kPredictedColumn);
+    for (size_t i = 0; i < counted.size() && i < expected.size(); ++i)
+        twice = std::max(twice, std::abs(counted[i].second - expected[i].second));
+    EXPECT_GT(twice, 3);
+
+    for (const char* command : {"curve", "autoeq"}) {
+        const Result r =
+            Box({command, "--channel", "CH2", "--measurement", alone, "--measured-with", "crossover"});
+        EXPECT_EQ(r.status, 1) << command;
+        EXPECT_NE(r.err.find("--measured-with takes flat, crossovers or current."), std::string::npos)
+            << r.err;
+        EXPECT_TRUE(r.out.empty()) << command;
+    }
+    const Result lone = Box({"curve", "--measured-with", "current"});
+    EXPECT_EQ(lone.status, 1);
+    EXPECT_NE(lone.err.find("--measured-with go with --measurement FILE"), std::string::npos) << lone.err;
 }
 
 // Points from fromHz to toHz exactly, 48 to the octave, at `db`, as a
