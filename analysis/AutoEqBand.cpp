@@ -64,10 +64,18 @@ ChannelBand FindChannelBand(const Response& speakerAlone, const EffectBlock& ima
         band.span = band.lift = {0, 0};
         return band;
     }
-    // The median, so neither the cabin's modes nor a roll-off inside pulls it.
+    // The passband's level: the median of the points within kPassbandDb of
+    // the loudest, so neither the cabin's modes nor the roll-offs (however
+    // much of the domain they take, as a sub's do) pull it.
+    const double loudest = *std::max_element(inside.begin(), inside.end());
+    std::erase_if(inside, [&](double db) { return db < loudest - kPassbandDb; });
     std::nth_element(inside.begin(), inside.begin() + long(inside.size() / 2), inside.end());
     const double floor = inside[inside.size() / 2] - kRollOffDb;
-    const int middle = (first + last) / 2;  // the grid is log-spaced: the geometric middle
+    // The roll-offs are looked for outwards from where it plays loudest:
+    // the middle of the domain may lie far beyond a sub's or a tweeter's.
+    int middle = first;
+    for (int i = first; i <= last; ++i)
+        if (smoothed[size_t(i)] > smoothed[size_t(middle)]) middle = i;
 
     band.span = domain;
     band.lowEnd =

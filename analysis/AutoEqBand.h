@@ -28,8 +28,10 @@ struct ChannelBand {
 };
 
 // A natural roll-off: the speaker's level, smoothed to 1/3 octave, falls
-// this far under its median over the crossovers' band, and stays under for
-// kRollOffOctaves further out (or to the end of the measurement).
+// kRollOffDb under its passband level (the median, over the crossovers'
+// band, of the levels within kPassbandDb of the loudest) and stays under
+// for kRollOffOctaves further out (or to the end of the measurement).
+inline constexpr double kPassbandDb = 10;
 // 3 dB: between a speaker's -3 and -6 dB points no lift brings it up
 // without moving its -6 dB point by a good part of an octave.
 inline constexpr double kRollOffDb = 3, kRollOffOctaves = 1;
