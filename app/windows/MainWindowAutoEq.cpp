@@ -1,5 +1,8 @@
 // The main window's fits from measurements: Auto EQ of the selected
 // channel's bands, and every channel's delay from impulse responses.
+#include <algorithm>
+#include <cmath>
+
 #include "AlignDialog.h"
 #include "AutoEqDialog.h"
 #include "ChannelImport.h"
@@ -54,6 +57,13 @@ void CMainDlg::RunAutoEq() {
     {
         EditSession::Scope step(s_.session, ChannelStep("Auto EQ %1", ch));
         edits::ApplyBands(s_.db, ch, dialog.Proposal()->bands, s_.tuning.scale);
+        // The level trim is the user's own choice, set after the gain compensation.
+        if (dialog.ApplyLevel()) {
+            const int volume =
+                s_.db.GetParam(param::Volume(ch)) + static_cast<int>(std::lround(dialog.Proposal()->levelDb));
+            s_.db.SetChannelVolume(
+                ch, static_cast<uint16_t>(std::clamp(volume, int(kVolumeRaw.lo), int(kVolumeRaw.hi))));
+        }
     }
     // The bands changed all at once, on the whole link group, as an import does.
     RefreshCurveChannels(Targets(ch));
