@@ -27,9 +27,10 @@ QString T(const char* text) {
 // A fit usually ends before anyone notices; the bar shows only after this.
 constexpr int kSlowFitMs = 150;
 
-// A frequency of a file or a field, without digits that say nothing.
+// A frequency in whole hertz: the fitted span ends on a grid point, whose
+// decimals say nothing.
 QString Hz(double v) {
-    return QString::number(v, 'g', 6);
+    return QString::number(std::lround(v));
 }
 
 QString SpanText(analysis::FrequencySpan s) {

@@ -185,10 +185,10 @@ TEST_F(FitWindowsTest, TheLevelTrimIsShownAndAppliedOnlyWhenTicked) {
                     "Range %1..%2 Hz: from the speaker's own roll-off to the speaker's own "
                     "roll-off. Level set over %3..%4 Hz. Suggested level trim %5 dB "
                     "(volume step %6).")
-                    .arg(shown.fitted.lowHz, 0, 'g', 6)
-                    .arg(shown.fitted.highHz, 0, 'g', 6)
-                    .arg(shown.reference.lowHz, 0, 'g', 6)
-                    .arg(shown.reference.highHz, 0, 'g', 6)
+                    .arg(std::lround(shown.fitted.lowHz))
+                    .arg(std::lround(shown.fitted.highHz))
+                    .arg(std::lround(shown.reference.lowHz))
+                    .arg(std::lround(shown.reference.highHz))
                     .arg(shown.levelDb, 0, 'f', 1)
                     .arg(std::lround(shown.levelDb));
             EXPECT_EQ(chosen, expected);
