@@ -26,6 +26,10 @@ constexpr int kFinalSweeps = 1;
 // rounding and the points between the fit's points stay under it.
 constexpr double kOverBoostWeight = 1000;
 constexpr double kBoostMarginDb = 0.05;
+// The bands' mean over the range moving further than allowed costs this,
+// per point and squared dB: as much again as the error such a move leaves,
+// so the bands do not trade the channel's level for a few cut peaks.
+constexpr double kMeanWeight = 1;
 
 struct Biquad {
     double b0, b1, b2, a1, a2;
@@ -74,34 +78,67 @@ public:
           errorPower_(std::max(errorPower, 1)),
           trig_(TrigOf(p)),
           sum_(p.hz.size(), 0.0),
-          boostCeilingDb_(std::max(0.0, b.maxBoostDb - kBoostMarginDb)) {}
-
-    double Error() const {
-        double e = 0;
-        for (size_t i = 0; i < sum_.size(); ++i) e += Cost(i, sum_[i]);
-        return e;
+          ceiling_(p.hz.size(), std::max(0.0, b.maxBoostDb - kBoostMarginDb)),
+          exhausted_(p.hz.size(), 0) {
+        for (size_t i = 0; i < ceiling_.size(); ++i) {
+            if (!p.ceilingDb.empty())
+                ceiling_[i] = std::max(0.0, std::min(p.ceilingDb[i], b.maxBoostDb) - kBoostMarginDb);
+            inside_ += !Guard(i);
+        }
+        boostLoHz_ = b.boostLoHz > 0 ? std::max(b.loHz, b.boostLoHz) : b.loHz;
+        boostHiHz_ = b.boostHiHz > 0 ? std::min(b.hiHz, b.boostHiHz) : b.hiHz;
     }
 
+    double Error() const {
+        return Total([&](size_t i) { return sum_[i]; });
+    }
+
+    // A run of points of one sign of error, and the point in it where a band goes.
+    struct Run {
+        size_t peak = 0, lo = 0, hi = 0;
+        double most = -1;  // the weighted squares of what the limits let a band reduce
+    };
     // Where the next band goes: the peak of the run of one sign that holds
-    // the most weighted squared error, so a broad hump beats a lone spike.
-    size_t WorstPoint() const {
-        size_t worst = 0, runPeak = 0;
-        double most = -1, run = 0;
-        for (size_t i = 0; i < sum_.size(); ++i) {
-            const double e = ErrorAt(i);
-            if (i > 0 && e * ErrorAt(i - 1) <= 0) run = 0, runPeak = i;
-            run += p_.weight[i] * e * e;
-            if (p_.weight[i] * std::fabs(e) > p_.weight[runPeak] * std::fabs(ErrorAt(runPeak))) runPeak = i;
-            if (run > most) most = run, worst = runPeak;
+    // the most weighted squared error a band could take away, so a broad
+    // hump beats a lone spike and a deficit under the lift's ceiling counts
+    // for nothing. Runs already found past helping are passed over.
+    Run WorstRun() const {
+        Run worst, run;
+        bool open = false;
+        for (size_t i = 0; i <= sum_.size(); ++i) {
+            const bool in = i < sum_.size() && !Guard(i) && !exhausted_[i];
+            const double r = in ? Reducible(i) : 0;
+            if (open && (!in || ErrorAt(i) * ErrorAt(run.lo) <= 0)) {
+                run.hi = i - 1;
+                if (run.most > worst.most) worst = run;
+                open = false;
+            }
+            if (!in) continue;
+            if (!open) run = {i, i, i, 0}, open = true;
+            run.most += p_.weight[i] * r * r;
+            if (p_.weight[i] * std::fabs(r) > p_.weight[run.peak] * std::fabs(Reducible(run.peak)))
+                run.peak = i;
         }
         return worst;
     }
+    // The part of the error at point i that bands could take away: all of a
+    // surplus, of a deficit no more than the lift's ceiling leaves room for.
+    double Reducible(size_t i) const {
+        const double e = ErrorAt(i);
+        return e >= 0 ? e : -std::clamp(-e, 0.0, std::max(0.0, ceiling_[i] - sum_[i]));
+    }
     double ErrorAt(size_t i) const { return p_.error[i] + sum_[i]; }
+    // A run no band could improve is left alone from now on.
+    void Exhaust(const Run& run) {
+        std::fill(exhausted_.begin() + static_cast<long>(run.lo),
+                  exhausted_.begin() + static_cast<long>(run.hi) + 1, char{1});
+    }
 
     bool Reached(const FitGoal& goal) const {
         if (!(goal.maxErrorDb > 0) && !(goal.rmsErrorDb > 0)) return false;
         double worst = 0, squares = 0, weights = 0;
         for (size_t i = 0; i < sum_.size(); ++i) {
+            if (Guard(i)) continue;
             const double e = ErrorAt(i);
             worst = std::max(worst, p_.weight[i] * std::fabs(e));
             squares += p_.weight[i] * e * e;
@@ -115,15 +152,16 @@ public:
     // A free band at the point, its width from where the error falls to half.
     FitBand FreeBandAt(size_t i) const {
         const double e = ErrorAt(i);
+        auto wide = [&](size_t k) {
+            return !Guard(k) && ErrorAt(k) * e > 0 && std::fabs(ErrorAt(k)) > std::fabs(e) / 2;
+        };
         size_t lo = i, hi = i;
-        while (lo > 0 && ErrorAt(lo - 1) * e > 0 && std::fabs(ErrorAt(lo - 1)) > std::fabs(e) / 2) --lo;
-        while (hi + 1 < sum_.size() && ErrorAt(hi + 1) * e > 0 &&
-               std::fabs(ErrorAt(hi + 1)) > std::fabs(e) / 2)
-            ++hi;
+        while (lo > 0 && wide(lo - 1)) --lo;
+        while (hi + 1 < sum_.size() && wide(hi + 1)) ++hi;
         const double bw = std::max(std::log2(p_.hz[hi] / p_.hz[lo]), 0.05);
         FitBand band;
         band.boost = e < 0;
-        band.hz = p_.hz[i];
+        band.hz = band.boost ? std::clamp(p_.hz[i], boostLoHz_, boostHiHz_) : p_.hz[i];
         band.q = std::clamp(std::sqrt(std::exp2(bw)) / (std::exp2(bw) - 1), b_.minQ, MaxQ(band));
         band.gainDb = band.boost ? std::min(-e, BandBoost()) : std::max(-e, -b_.maxCutDb);
         return band;
@@ -186,6 +224,10 @@ public:
     }
 
     const std::vector<FitBand>& Bands() const { return bands_; }
+    // A lifting band only where lifts are allowed.
+    bool MaySit(const FitBand& band) const {
+        return !band.boost || (band.hz >= boostLoHz_ && band.hz <= boostHiHz_);
+    }
 
 private:
     struct SearchState {
@@ -213,9 +255,10 @@ private:
             p.hi.push_back(gainHi);
             p.step.push_back(0.5);
         } else {
+            const double loHz = band.boost ? boostLoHz_ : b_.loHz, hiHz = band.boost ? boostHiHz_ : b_.hiHz;
             p.x.insert(p.x.end(), {std::log(band.hz), band.gainDb, band.q});
-            p.lo.insert(p.lo.end(), {std::log(b_.loHz), gainLo, b_.minQ});
-            p.hi.insert(p.hi.end(), {std::log(b_.hiHz), gainHi, MaxQ(band)});
+            p.lo.insert(p.lo.end(), {std::log(loHz), gainLo, b_.minQ});
+            p.hi.insert(p.hi.end(), {std::log(hiHz), gainHi, MaxQ(band)});
             p.step.insert(p.step.end(), {0.05, 0.5, 0.2});
         }
     }
@@ -242,10 +285,27 @@ private:
     double BandBoost() const { return b_.maxBandBoostDb >= 0 ? b_.maxBandBoostDb : b_.maxBoostDb; }
     static double Sq(double v) { return v * v; }
     double Power(double v) const { return errorPower_ == 2 ? v * v : std::pow(std::fabs(v), errorPower_); }
+    bool Guard(size_t i) const { return !p_.guard.empty() && p_.guard[i]; }
     // What point i costs with the bands summing to bandsDb there.
     double Cost(size_t i, double bandsDb) const {
         return p_.weight[i] * Power(p_.error[i] + bandsDb) +
-               kOverBoostWeight * Sq(std::max(0.0, bandsDb - boostCeilingDb_));
+               kOverBoostWeight * Sq(std::max(0.0, bandsDb - ceiling_[i]));
+    }
+    // What the bands' mean over the range costs, from the sum of their levels there.
+    double MeanCost(double insideSum) const {
+        if (b_.maxMeanDb < 0 || inside_ == 0) return 0;
+        return kMeanWeight * inside_ * Sq(std::max(0.0, std::fabs(insideSum / inside_) - b_.maxMeanDb));
+    }
+    // Every point's cost and the mean's, the bands summing to level(i) at point i.
+    template <typename Level>
+    double Total(Level level) const {
+        double e = 0, insideSum = 0;
+        for (size_t i = 0; i < sum_.size(); ++i) {
+            const double db = level(i);
+            e += Cost(i, db);
+            if (!Guard(i)) insideSum += db;
+        }
+        return e + MeanCost(insideSum);
     }
 
     // Takes the band's parameters from x on; returns where the next band's begin.
@@ -264,9 +324,7 @@ private:
         auto& s = *static_cast<SearchState*>(data);
         Apply(s.band, x.data());
         BandCurve(s.band, s.self->trig_, s.curve);
-        double e = 0;
-        for (size_t i = 0; i < s.curve.size(); ++i) e += s.self->Cost(i, s.self->sum_[i] + s.curve[i]);
-        return e;
+        return s.self->Total([&](size_t i) { return s.self->sum_[i] + s.curve[i]; });
     }
 
     static double JointObjective(const std::vector<double>& x, std::vector<double>& /*grad*/, void* data) {
@@ -278,17 +336,18 @@ private:
             BandCurve(s.bands[k], s.self->trig_, s.curves[k]);
             for (size_t i = 0; i < s.sum.size(); ++i) s.sum[i] += s.curves[k][i];
         }
-        double e = 0;
-        for (size_t i = 0; i < s.sum.size(); ++i) e += s.self->Cost(i, s.sum[i]);
-        return e;
+        return s.self->Total([&](size_t i) { return s.sum[i]; });
     }
 
     const FitPoints& p_;
     const FitBounds& b_;
     int errorPower_;
     Trig trig_;
-    std::vector<double> sum_;  // the bands' summed levels at every point
-    double boostCeilingDb_;    // what the summed levels aim to stay under
+    std::vector<double> sum_;       // the bands' summed levels at every point
+    std::vector<double> ceiling_;   // what the summed levels aim to stay under at every point
+    std::vector<char> exhausted_;   // points of runs no band could improve
+    size_t inside_ = 0;             // points that are not guards
+    double boostLoHz_, boostHiHz_;  // where a lifting band may sit
     std::vector<FitBand> bands_;
     std::vector<std::vector<double>> curves_;
 };
@@ -302,9 +361,11 @@ std::vector<FitBand> FitBands(const FitPoints& points, const FitBounds& bounds, 
     std::vector<bool> taken(candidates.size(), false);
     double error = fitter.Error();
     while (static_cast<int>(fitter.Bands().size()) < maxBands && !fitter.Reached(goal)) {
-        const size_t worst = fitter.WorstPoint();
+        const Fitter::Run run = fitter.WorstRun();
+        if (run.most < 0) break;
+        const size_t worst = run.peak;
+        if (points.weight[worst] * std::fabs(fitter.Reducible(worst)) < kSmallestErrorDb) break;
         const double e = fitter.ErrorAt(worst);
-        if (points.weight[worst] * std::fabs(e) < kSmallestErrorDb) break;
         FitBand band;
         if (candidates.empty()) {
             band = fitter.FreeBandAt(worst);
@@ -321,21 +382,24 @@ std::vector<FitBand> FitBands(const FitPoints& points, const FitBounds& bounds, 
             band = candidates[best];
             band.boost = e < 0;
             band.gainDb = 0;
+            if (!fitter.MaySit(band)) continue;
         }
         Fitter::State before = fitter.Save();
         fitter.Add(band);
         if (goal.jointEvaluations > 0 && static_cast<int>(fitter.Bands().size()) <= goal.jointBands) {
             fitter.SearchJointly(goal.jointEvaluations);
         } else {
+            // The new band alone first: one that does not pay there is not
+            // worth moving its neighbours for.
             fitter.Search(fitter.Bands().size() - 1);
-            fitter.SearchNear(fitter.Bands().back().hz);
+            if (fitter.Error() <= error * (1 - kLeastGain)) fitter.SearchNear(fitter.Bands().back().hz);
         }
         const double after = fitter.Error();
         if (after > error * (1 - kLeastGain)) {
             fitter.Restore(std::move(before));
-            // A graphic band that cannot help here may help elsewhere; a free
-            // band was placed where it helps most, so nothing else will.
-            if (candidates.empty()) break;
+            // A graphic band that cannot help here may help elsewhere, and so
+            // may a free band in another region: this one is left as it is.
+            if (candidates.empty()) fitter.Exhaust(run);
             continue;
         }
         error = after;

@@ -6,13 +6,20 @@ namespace caraudio::analysis {
 
 // The fitting core of the auto EQ, on the grid points of the fit range:
 // peaking bands (the cookbook biquad at 48 kHz, as the program draws them)
-// placed one at a time where the weighted error is largest, each then moved
-// by a bounded local search (NLopt's subplex) of log frequency, gain and Q
-// together with its neighbours.
+// placed one at a time where the weighted error the limits let them reduce
+// is largest, each then moved by a bounded local search (NLopt's subplex)
+// of log frequency, gain and Q together with its neighbours.
 struct FitPoints {
     std::vector<double> hz;
     std::vector<double> error;   // smoothed prediction minus target, without the bands
     std::vector<double> weight;  // 0 where the error must not pull (deep dips)
+    // Optional, one per point: the most the bands together may lift there;
+    // empty: FitBounds::maxBoostDb everywhere.
+    std::vector<double> ceilingDb;
+    // Optional, one per point: a guard point beyond the fit range, where no
+    // band is placed and only the bands' own level counts (its error is 0,
+    // its weight what a skirt reaching there costs).
+    std::vector<char> guard;
 };
 
 struct FitBand {
@@ -29,6 +36,11 @@ struct FitBounds {
     // back part of its neighbours' cut); below 0: maxBoostDb.
     double maxBandBoostDb = -1;
     double minQ = 0.4, maxBoostQ = 3, maxCutQ = 8;
+    // Where a lifting band may sit, inside loHz..hiHz; 0 and above: those.
+    double boostLoHz = 0, boostHiHz = 0;
+    // How far the bands' mean over the points of the range (guards left
+    // out, each point alike) may move from 0 dB; below 0: as far as it likes.
+    double maxMeanDb = -1;
 };
 
 // What a fit aims at. It may stop placing bands before the error stops
@@ -50,8 +62,9 @@ struct FitGoal {
 
 // Places up to maxBands bands. With candidates (graphic EQ), a band is one
 // of them, frequency and Q kept; without, bands are placed freely in the
-// range. Stops early when a new band no longer lowers the error, or when
-// the goal is reached.
+// range. A band that does not lower the error is taken back and the region
+// it was meant for is left: the search goes on elsewhere. Stops when no
+// region is left that a band could improve, or when the goal is reached.
 std::vector<FitBand> FitBands(const FitPoints& points, const FitBounds& bounds, int maxBands,
                               const std::vector<FitBand>& candidates, const FitGoal& goal = {});
 

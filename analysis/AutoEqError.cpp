@@ -8,19 +8,23 @@
 
 namespace caraudio::analysis {
 
-Response SixthOctaveOnGrid(const Response& curve) {
+Response SmoothedOnGrid(const Response& curve, Smoothing smoothing) {
     const FrequencyGrid& grid = EditorGrid();
     Measurement m;
     for (int i = 0; i < FrequencyGrid::kPoints; ++i)
         if (std::isfinite(curve[static_cast<size_t>(i)]))
             m.points.push_back({grid.Hz(i), curve[static_cast<size_t>(i)], std::nan("")});
     if (m.points.size() < 2) return curve;
-    const Measurement smoothed = SmoothMeasurement(m, Smoothing::Octave6);
+    const Measurement smoothed = SmoothMeasurement(m, smoothing);
     Response out = curve;
     size_t k = 0;
     for (double& db : out)
         if (std::isfinite(db)) db = smoothed.points[k++].db;
     return out;
+}
+
+Response SixthOctaveOnGrid(const Response& curve) {
+    return SmoothedOnGrid(curve, Smoothing::Octave6);
 }
 
 double AutoEqRmsError(const Response& predicted, const Response& target, double loHz, double hiHz) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,7 @@ struct AutoEqArgs {
     OverlayArgs source;
     AutoEqOptions fit;
     bool dryRun = false;
+    bool applyLevel = false;  // the level trim goes to the channel's volume too
 };
 
 // The whole text as a number, whatever the locale; a leading '+' is allowed.
@@ -43,14 +45,20 @@ bool WholeNumber(std::string_view text, double& value) {
     return !text.empty() && ec == std::errc() && at == end && std::isfinite(value);
 }
 
-bool ReadRange(std::string_view text, AutoEqOptions& fit) {
-    const size_t dash = text.find('-');
+// "auto" (none) or LO..HI (LO-HI as before) in Hz within the box's bands.
+bool ReadSpan(std::string_view text, std::optional<FrequencySpan>& span) {
+    if (text == "auto") {
+        span.reset();
+        return true;
+    }
+    size_t at = text.find("..");
+    size_t gap = 2;
+    if (at == std::string_view::npos) at = text.find('-'), gap = 1;
     double lo = 0, hi = 0;
-    if (dash == std::string_view::npos || !WholeNumber(text.substr(0, dash), lo) ||
-        !WholeNumber(text.substr(dash + 1), hi) || lo < kLowestHz || hi > kHighestHz || !(lo < hi))
+    if (at == std::string_view::npos || !WholeNumber(text.substr(0, at), lo) ||
+        !WholeNumber(text.substr(at + gap), hi) || lo < kLowestHz || hi > kHighestHz || !(lo < hi))
         return false;
-    fit.loHz = lo;
-    fit.hiHz = hi;
+    span = FrequencySpan{lo, hi};
     return true;
 }
 
@@ -72,12 +80,12 @@ bool ReadBandCount(std::string_view text, AutoEqOptions& fit) {
 OptionTaken TakeFitOption(CommandArgs args, size_t& i, AutoEqOptions& fit, std::FILE* err) {
     if (i + 1 >= args.size()) return OptionTaken::NotThere;
     const std::string_view name = args[i], value = args[i + 1];
-    if (name == "--range") {
-        if (!ReadRange(value, fit)) {
+    if (name == "--range" || name == "--reference") {
+        if (!ReadSpan(value, name == "--range" ? fit.range : fit.reference)) {
             std::fprintf(err,
-                         "caraudio-cli: --range takes LO-HI in Hz within %.0f..%.0f, LO below HI "
-                         "(e.g. 40-16000).\n",
-                         kLowestHz, kHighestHz);
+                         "caraudio-cli: %s takes auto or LO..HI in Hz within %.0f..%.0f, LO below HI "
+                         "(e.g. 80..3000).\n",
+                         std::string(name).c_str(), kLowestHz, kHighestHz);
             return OptionTaken::Bad;
         }
     } else if (name == "--max-boost") {
@@ -105,6 +113,8 @@ int ParseAutoEqArgs(CommandArgs args, AutoEqArgs& a, std::FILE* err) {
         if (taken == OptionTaken::Taken) continue;
         if (args[i] == "--dry-run")
             a.dryRun = true;
+        else if (args[i] == "--apply-level")
+            a.applyLevel = true;
         else if (!TakeOverlayArg(args, i, a.source))
             return kExitUsage;
     }
@@ -131,8 +141,60 @@ std::string FittedNote(const AutoEqArgs& a) {
            (a.source.target.empty() ? std::string("flat") : a.source.target) + " target";
 }
 
+// The range asked for, or the channel's own band.
+std::string AskedText(const AutoEqArgs& a) {
+    if (!a.fit.range) return ChannelLabel(a.channel) + "'s band";
+    return "the fit range " + SpanText(*a.fit.range);
+}
+
+std::string EndText(BandEnd end, bool low) {
+    char text[96];
+    switch (end) {
+    case BandEnd::Crossover:
+        std::snprintf(text, sizeof text, "the %s corner", low ? "high-pass" : "low-pass");
+        break;
+    case BandEnd::RollOff:
+        std::snprintf(text, sizeof text, "the speaker's own roll-off (%.0f dB under its level)", kRollOffDb);
+        break;
+    case BandEnd::Measurement:
+        std::snprintf(text, sizeof text, "as far as the measurement and the target go");
+        break;
+    case BandEnd::Given:
+        std::snprintf(text, sizeof text, "as given");
+        break;
+    }
+    return text;
+}
+
+void PrintRangeAndLevel(const AutoEqArgs& a, const AutoEqResult& r, std::optional<double> trimDb,
+                        FrequencySpan levelledOver, int volume, std::FILE* out) {
+    std::fprintf(out, "* Range: %s (%s), %.0f Hz: %s; %.0f Hz: %s\n", SpanText(r.fitted).c_str(),
+                 a.fit.range ? "given" : "auto, the channel's band", r.fitted.lowHz,
+                 EndText(r.band.lowEnd, true).c_str(), r.fitted.highHz,
+                 EndText(r.band.highEnd, false).c_str());
+    std::fprintf(out, "* Reference: the level is set against the target over %s (%s)\n",
+                 SpanText(r.reference).c_str(),
+                 a.fit.reference ? "given" : "auto, where the channel plays fully");
+    if (!trimDb) {
+        std::fprintf(out,
+                     "* Level trim: none: the measurement's level was set over %s, where %s hardly plays, so "
+                     "it says nothing of the channel's level%s\n",
+                     SpanText(levelledOver).c_str(), ChannelLabel(a.channel).c_str(),
+                     a.applyLevel ? "; --apply-level changes nothing" : "");
+        return;
+    }
+    const int steps = static_cast<int>(std::lround(*trimDb));
+    const int after =
+        std::clamp(volume + steps, static_cast<int>(kVolumeRaw.lo), static_cast<int>(kVolumeRaw.hi));
+    std::fprintf(out, "* Level trim: %+.2f dB, volume step %+d (%s -> %s) against its level over %s: %s\n",
+                 *trimDb, after - volume, FormatVolume(volume).c_str(), FormatVolume(after).c_str(),
+                 SpanText(levelledOver).c_str(),
+                 a.applyLevel ? "applied with the bands" : "suggested only; --apply-level sets it");
+}
+
 // The proposed bands as filter-set text; the comment lines before it start
-// with '*', which a filter-set reader takes as header text.
+// with '*', which a filter-set reader takes as header text. Only bands with
+// a gain are lines.
 void PrintProposal(const AutoEqArgs& a, const AutoEqResult& r, const EffectBlock& image, double heldBoostDb,
                    std::FILE* out) {
     std::fprintf(out, "* RMS error over %s after 1/6-octave smoothing: before %.2f dB, after %.2f dB\n",
@@ -148,26 +210,61 @@ void PrintProposal(const AutoEqArgs& a, const AutoEqResult& r, const EffectBlock
 
 int FitRefused(const AutoEqArgs& a, const AutoEqResult& r, const MeasurementAgainstTarget& source,
                std::FILE* err) {
+    const std::string asked = AskedText(a);
     if (r.status == AutoEqStatus::NotCovered && r.fitted.Empty())
         std::fprintf(
             err,
-            "caraudio-cli: %s: they share nothing of the fit range %g..%g Hz; there is nothing to fit. "
-            "Nothing was changed.\n",
-            source.CoverageText().c_str(), a.fit.loHz, a.fit.hiHz);
+            "caraudio-cli: %s: they share nothing of %s; there is nothing to fit. Nothing was changed.\n",
+            source.CoverageText().c_str(), asked.c_str());
     else if (r.status == AutoEqStatus::NotCovered)
-        std::fprintf(err,
-                     "caraudio-cli: %s: of the fit range %g..%g Hz they share only %s, less than an octave; "
-                     "there is too little to fit. Nothing was changed.\n",
-                     source.CoverageText().c_str(), a.fit.loHz, a.fit.hiHz, SpanText(r.fitted).c_str());
+        std::fprintf(
+            err,
+            "caraudio-cli: %s: of %s they share only %s, less than an octave; there is too little to "
+            "fit. Nothing was changed.\n",
+            source.CoverageText().c_str(), asked.c_str(), SpanText(r.fitted).c_str());
     else if (r.status == AutoEqStatus::NoMeasurement)
         std::fprintf(err,
-                     "caraudio-cli: %s has no measured level between %g and %g Hz; there is nothing to fit. "
-                     "Nothing was changed.\n",
-                     a.source.measurementPath.c_str(), a.fit.loHz, a.fit.hiHz);
+                     "caraudio-cli: %s has no measured level in %s; there is nothing to fit. Nothing was "
+                     "changed.\n",
+                     a.source.measurementPath.c_str(), asked.c_str());
+    else if (r.status == AutoEqStatus::NoReference)
+        std::fprintf(err,
+                     "caraudio-cli: %s and the target share no level in the reference range %s; give "
+                     "another --reference. Nothing was changed.\n",
+                     a.source.measurementPath.c_str(), SpanText(*a.fit.reference).c_str());
     else
-        std::fprintf(err, "caraudio-cli: the fit range %g..%g Hz cannot be fitted. Nothing was changed.\n",
-                     a.fit.loHz, a.fit.hiHz);
+        std::fprintf(err, "caraudio-cli: %s cannot be fitted. Nothing was changed.\n", asked.c_str());
     return kExitFailed;
+}
+
+// Sends the bands (and with --apply-level the level) and says what changed.
+bool Send(const AutoEqArgs& a, const AutoEqResult& r, std::optional<double> trimDb, ParamDatabase& db,
+          const storage::TuningSettings& tuning, std::FILE* out, std::FILE* err) {
+    const std::string channel = ChannelLabel(a.channel);
+    const int volumeBefore = db.GetParam(param::Volume(a.channel));
+    // The tuning file's scale is kept already divided by 100, as the window passes it on.
+    edits::ApplyBands(db, a.channel, r.bands, tuning.scale);
+    if (a.applyLevel && trimDb) {
+        const int now = db.GetParam(param::Volume(a.channel));
+        db.SetChannelVolume(a.channel,
+                            static_cast<uint16_t>(std::clamp(now + static_cast<int>(std::lround(*trimDb)),
+                                                             static_cast<int>(kVolumeRaw.lo),
+                                                             static_cast<int>(kVolumeRaw.hi))));
+    }
+    const bool sent = db.Pending().Empty() ? db.Throttle().LastFlushOk() : db.Throttle().Flush();
+    if (!sent) {
+        std::fprintf(err,
+                     "caraudio-cli: sending the bands to the box failed; the box may hold part of them. Try "
+                     "again.\n");
+        return false;
+    }
+    std::fprintf(out, "* Sent to %s in the box.\n", channel.c_str());
+    const int volumeAfter = db.GetParam(param::Volume(a.channel));
+    if (volumeAfter != volumeBefore)
+        std::fprintf(out, "* %s: %s's level %s -> %s.\n",
+                     a.applyLevel && trimDb ? "Level trim and gain compensation" : "Gain compensation",
+                     channel.c_str(), FormatVolume(volumeBefore).c_str(), FormatVolume(volumeAfter).c_str());
+    return true;
 }
 
 }  // namespace
@@ -192,32 +289,26 @@ int AutoEq(const CliOptions& options, CommandArgs args, std::FILE* out, std::FIL
         FitAutoEq(source.SpeakerAlone(), source.Target(), image, a.channel, a.fit, source.Covered());
     if (r.status != AutoEqStatus::Fitted) return FitRefused(a, r, source, err);
 
-    const std::string channel = ChannelLabel(a.channel);
     std::fprintf(out, "* %s: %s, fitted over %s\n", FittedNote(a).c_str(), source.Path().c_str(),
                  SpanText(r.fitted).c_str());
-    if (r.fitted != FrequencySpan{a.fit.loHz, a.fit.hiHz})
-        std::fprintf(out, "* Only %s of the range %g..%g Hz was fitted: %s.\n", SpanText(r.fitted).c_str(),
-                     a.fit.loHz, a.fit.hiHz, source.CoverageText().c_str());
+    if (a.fit.range && r.fitted != *a.fit.range)
+        std::fprintf(out, "* Only %s of the range %s was fitted: %s.\n", SpanText(r.fitted).c_str(),
+                     SpanText(*a.fit.range).c_str(), source.CoverageText().c_str());
+    const std::optional<double> trimDb = LevelTrimDb(r, source.LevelledOver());
+    PrintRangeAndLevel(a, r, trimDb, source.LevelledOver(), db.GetParam(param::Volume(a.channel)), out);
     source.PrintMeasuredLine(out);
-    if (a.dryRun) {
-        std::fprintf(out, "* Dry run: nothing was sent to the box.\n");
-    } else {
-        const int volumeBefore = db.GetParam(param::Volume(a.channel));
-        // The tuning file's scale is kept already divided by 100, as the window passes it on.
-        edits::ApplyBands(db, a.channel, r.bands, tuning.scale);
-        const bool sent = db.Pending().Empty() ? db.Throttle().LastFlushOk() : db.Throttle().Flush();
-        if (!sent) {
-            std::fprintf(err,
-                         "caraudio-cli: sending the bands to the box failed; the box may hold part of them. "
-                         "Try again.\n");
-            return kExitFailed;
-        }
-        std::fprintf(out, "* Sent to %s in the box.\n", channel.c_str());
-        const int volumeAfter = db.GetParam(param::Volume(a.channel));
-        if (volumeAfter != volumeBefore)
-            std::fprintf(out, "* Gain compensation: %s's level %s -> %s.\n", channel.c_str(),
-                         FormatVolume(volumeBefore).c_str(), FormatVolume(volumeAfter).c_str());
+    if (r.unchanged) {
+        std::fprintf(
+            out,
+            "* No change: the fitted bands would reach %.2f dB RMS, no better than the %.2f dB %s has "
+            "now. Nothing was sent to the box.\n",
+            r.fittedRmsDb, r.rmsBeforeDb, ChannelLabel(a.channel).c_str());
+        return kExitOk;
     }
+    if (a.dryRun)
+        std::fprintf(out, "* Dry run: nothing was sent to the box.\n");
+    else if (!Send(a, r, trimDb, db, tuning, out, err))
+        return kExitFailed;
     const double heldBoostDb = std::min(a.fit.maxBoostDb, static_cast<double>(a.fit.limits.maxvol));
     PrintProposal(a, r, image, heldBoostDb, out);
     return kExitOk;

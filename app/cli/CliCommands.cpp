@@ -60,11 +60,15 @@ constexpr std::array kCommands = {
     Command{
         "autoeq",
         "autoeq --channel CHn --measurement FILE [--column C] [--target T] [--measured-with W] "
-        "[--range LO-HI] [--max-boost DB] [--bands N] [--smoothing 1/N] [--dry-run]",
-        "fit a channel's bands (frequency, gain and Q) so its measurement follows the target (C, T and W "
-        "as for curve) over LO-HI Hz (40-16000); boosts at most DB (6), uses at most N bands (31); prints "
-        "them as REW filter settings with the RMS error before and after; --dry-run sends nothing",
-        4, 19, AutoEq},
+        "[--range auto|LO..HI] [--reference auto|LO..HI] [--max-boost DB] [--bands N] [--smoothing 1/N] "
+        "[--apply-level] [--dry-run]",
+        "fit a channel's bands (frequency, gain and Q) so its measurement follows the target (C, T and W as "
+        "for curve) over the channel's band (between its crossover corners or its own roll-offs) or "
+        "LO..HI Hz; the level is set over where it plays fully or the --reference range and printed as a "
+        "level trim, which --apply-level also sets; boosts at most DB (6) and nowhere outside the band, "
+        "uses at most N bands (31); prints the bands with a gain as REW filter settings with the RMS error "
+        "before and after, and proposes nothing when that is no better; --dry-run sends nothing",
+        4, 22, AutoEq},
     Command{"align", "align CHn=FILE [CHn=FILE ...] [--dry-run]",
             "channel delays from impulse responses (WAV) measured at the listening position with one timing "
             "reference: every direct sound arrives together; --dry-run only prints them",

@@ -52,6 +52,8 @@ public:
     const Response& SpeakerAlone() const { return speaker_; }  // what a fit fits
     const Response& Target() const { return targetCurve_; }
     analysis::MeasuredWith With() const { return played_.with; }
+    // Where the measurement was set onto the target (PutOnGrid).
+    analysis::FrequencySpan LevelledOver() const { return levelledOver_; }
 
 private:
     std::string measurementPath_;

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -40,6 +41,7 @@
 #include "MixSoundWindow.h"
 #include "OffscreenScreens.h"
 #include "ParamDatabase.h"
+#include "ParameterTable.h"
 #include "PresetDialog.h"
 #include "Prompter.h"
 #include "SceneStore.h"
@@ -48,6 +50,7 @@
 #include "SkCar.h"
 #include "StepLabels.h"
 #include "Translation.h"
+#include "ValueScales.h"
 
 namespace {
 
@@ -222,6 +225,111 @@ bool SaveAutoEq(CMainDlg& main, EditSession& session, QWidget& panel, const QDir
     button->click();
     ok = Save(&main, dir, "main-autoeq-" + s + ".png") && ok;
     session.Undo();
+    return ok;
+}
+
+// A speaker of a car measured alone, with the crossovers a tuner puts in
+// front of it: second-order roll-offs (f0, Q; high-pass or low-pass),
+// cabin modes, the box's crossover corners (0: none; Linkwitz-Riley 24 dB).
+struct ShotSpeaker {
+    const char* name;
+    double level;
+    struct RollOff {
+        bool high;
+        double f0, q;
+    } rollOffs[3];
+    struct Mode {
+        double hz, db, q;
+    } modes[3];
+    int highPassHz, lowPassHz;
+};
+
+QByteArray SpeakerMeasurement(const ShotSpeaker& sp) {
+    constexpr double kPi = 3.14159265358979323846;
+    QByteArray text = "* Measurement data measured by REW V5.20\n* Freq(Hz) SPL(dB) Phase(degrees)\n";
+    for (double hz = 15; hz <= 22000; hz *= std::pow(2.0, 1.0 / 48)) {
+        double db = sp.level;
+        for (const auto& r : sp.rollOffs) {
+            if (r.f0 <= 0) continue;
+            const double x = hz / r.f0, x2 = x * x;
+            db += 10 * std::log10((r.high ? x2 * x2 : 1.0) / ((1 - x2) * (1 - x2) + x2 / (r.q * r.q)));
+        }
+        for (const auto& m : sp.modes) {
+            if (m.hz <= 0) continue;
+            // A peaking shape in log frequency: enough for a picture.
+            db += m.db / (1 + std::pow(m.q * (hz / m.hz - m.hz / hz), 2));
+        }
+        db += 0.4 * std::sin(2 * kPi * hz * 0.0011);
+        text += QString("%1 %2 0\n").arg(hz, 0, 'f', 3).arg(db, 0, 'f', 3).toUtf8();
+    }
+    return text;
+}
+
+// The Auto EQ dialog for a trunk sub, a door midbass and a tweeter, each
+// behind its crossovers; the channel's crossovers and bands come back after.
+bool SaveAutoEqSpeakers(AppContext& app, NoFiles& files, const QDir& data, const QDir& dir,
+                        const QString& s) {
+    static constexpr ShotSpeaker kSpeakers[] = {
+        {"sub", 88, {{true, 32, 0.8}, {false, 250, 0.7}, {}}, {{45, 6, 1}, {58, -4, 5}, {}}, 0, 80},
+        {"mid",
+         84,
+         {{true, 55, 0.9}, {false, 3500, 0.8}, {}},
+         {{190, 5, 5}, {420, -3, 2}, {2300, -5, 3}},
+         80,
+         3000},
+        {"tweeter",
+         86,
+         {{true, 1200, 1.0}, {false, 16000, 0.7}, {}},
+         {{4200, -3, 4}, {9000, 3, 3}, {}},
+         3000,
+         0},
+    };
+    CMainDlg* main = app.MainWindow();
+    QWidget* panel = main->MeasurementPanel();
+    if (!panel) return false;
+    ParamDatabase& db = app.Db();
+    const int ch = db.SelectedChannel();
+    const EffectBlock before = db.Block();
+    auto setPass = [&](int typeIndex, int freqIndex, int hz, int offHz) {
+        const uint8_t type = WithCrossoverType(WithCrossoverSlope(0, hz > 0 ? 3 : kSlopeOff), 2);
+        db.SetParam(typeIndex, type);
+        db.SetParam(freqIndex, static_cast<uint16_t>(hz > 0 ? hz : offHz));
+    };
+    bool ok = true;
+    for (const ShotSpeaker& sp : kSpeakers) {
+        const QString path = data.filePath(QString("%1.txt").arg(sp.name));
+        if (QFile file(path); !file.open(QIODevice::WriteOnly) || file.write(SpeakerMeasurement(sp)) < 0)
+            return false;
+        setPass(param::HighPassType(ch), param::HighPassFreq(ch), sp.highPassHz, 20);
+        setPass(param::LowPassType(ch), param::LowPassFreq(ch), sp.lowPassHz, 20000);
+        main->RefreshAll();
+        files.openPath = path;
+        if (auto* load = panel->findChild<QPushButton*>("btnLoad")) load->click();
+        files.openPath.clear();
+        panel->hide();
+        auto* button = panel->findChild<QPushButton*>("btnAutoEq");
+        if (!button) return false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            auto* discard = dialog ? dialog->findChild<QPushButton*>("btnDiscard") : nullptr;
+            auto* apply = dialog ? dialog->findChild<QPushButton*>("btnApply") : nullptr;
+            auto* result = dialog ? dialog->findChild<QLabel*>("result") : nullptr;
+            if (!discard || !apply || !result || (!apply->isEnabled() && result->text().endsWith("...")))
+                return;
+            poll.stop();
+            ok = Save(dialog, dir, QString("autoeq-%1-%2.png").arg(sp.name, s)) && ok;
+            discard->click();
+        });
+        poll.start(50);
+        button->click();
+    }
+    if (auto* clear = panel->findChild<QPushButton*>("btnClear")) clear->click();
+    panel->close();
+    for (int index :
+         {param::HighPassType(ch), param::HighPassFreq(ch), param::LowPassType(ch), param::LowPassFreq(ch)})
+        db.SetParam(index, before.Get(*FindParam(index)));
+    main->RefreshAll();
     return ok;
 }
 
@@ -466,6 +574,7 @@ int main(int argc, char** argv) {
         ok = SaveDialogs(app, services, dir, s) && ok;
         ok = SaveFilterImport(app, dir, s) && ok;
         ok = SaveMeasurement(app, files, measurement, dir, s) && ok;
+        ok = SaveAutoEqSpeakers(app, files, QDir(data.path()), dir, s) && ok;
         ok = SaveUndoAndAB(app, dir, s) && ok;
         ok = SaveReplugQuestion(app, dir, s) && ok;
     }

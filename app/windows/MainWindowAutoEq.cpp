@@ -1,5 +1,8 @@
 // The main window's fits from measurements: Auto EQ of the selected
 // channel's bands, and every channel's delay from impulse responses.
+#include <algorithm>
+#include <cmath>
+
 #include "AlignDialog.h"
 #include "AutoEqDialog.h"
 #include "ChannelImport.h"
@@ -43,6 +46,8 @@ void CMainDlg::RunAutoEq() {
     inputs.target = curves->target;
     inputs.measuredSpan = curves->measuredSpan;
     inputs.targetSpan = curves->targetSpan;
+    inputs.measuredWith = measurements_.At(ch).setup.measuredWith;
+    inputs.levelledOver = measurements_.LevelledOver(ch);
     inputs.image = s_.db.Block();
     inputs.options = autoEqOptions_;
     inputs.options.geq = !peq_;
@@ -54,6 +59,12 @@ void CMainDlg::RunAutoEq() {
     {
         EditSession::Scope step(s_.session, ChannelStep("Auto EQ %1", ch));
         edits::ApplyBands(s_.db, ch, dialog.Proposal()->bands, s_.tuning.scale);
+        // The level trim is the user's own choice, set after the gain compensation.
+        if (const std::optional<double> trimDb = dialog.LevelTrimToApply()) {
+            const int volume = s_.db.GetParam(param::Volume(ch)) + static_cast<int>(std::lround(*trimDb));
+            s_.db.SetChannelVolume(
+                ch, static_cast<uint16_t>(std::clamp(volume, int(kVolumeRaw.lo), int(kVolumeRaw.hi))));
+        }
     }
     // The bands changed all at once, on the whole link group, as an import does.
     RefreshCurveChannels(Targets(ch));

@@ -1502,9 +1502,25 @@ Close that program, or give this one a file of its own.</source>
         <source>Discard</source>
         <translation>放弃</translation>
     </message>
+    <message>
+        <source>Apply level</source>
+        <translation>应用电平</translation>
+    </message>
 </context>
 <context>
     <name>autoeq</name>
+    <message>
+        <source>Measured as the speaker alone</source>
+        <translation>测量的是单独的扬声器</translation>
+    </message>
+    <message>
+        <source>Measured through its crossovers</source>
+        <translation>测量时经过其分频器</translation>
+    </message>
+    <message>
+        <source>Measured through its EQ and crossovers</source>
+        <translation>测量时经过其均衡和分频器</translation>
+    </message>
     <message>
         <source>every frequency</source>
         <translation>所有频率</translation>
@@ -1530,8 +1546,8 @@ Close that program, or give this one a file of its own.</source>
         <translation>PEQ 模式：调整频率、增益和 Q 值。</translation>
     </message>
     <message>
-        <source>The fit range takes two frequencies from 20 to 20000 Hz, the lower one first.</source>
-        <translation>拟合范围需要两个 20 至 20000 Hz 之间的频率，较低的在前。</translation>
+        <source>The fit range takes two frequencies from 20 to 20000 Hz, the lower one first, or none for the channel&apos;s own band.</source>
+        <translation>拟合范围需要两个 20 至 20000 Hz 之间的频率，较低的在前；留空则使用该通道自身的频段。</translation>
     </message>
     <message>
         <source>The maximum boost takes 0 to %1 dB.</source>
@@ -1576,6 +1592,54 @@ Close that program, or give this one a file of its own.</source>
     <message>
         <source>The measurement has no level inside the reference range, so it cannot be set against the target. Choose a reference range where it was measured.</source>
         <translation>测量曲线在参考范围内没有电平，无法与目标对齐。请选择有测量数据的参考范围。</translation>
+    </message>
+    <message>
+        <source>the high-pass corner</source>
+        <translation>高通转折频率</translation>
+    </message>
+    <message>
+        <source>the low-pass corner</source>
+        <translation>低通转折频率</translation>
+    </message>
+    <message>
+        <source>the speaker&apos;s own roll-off</source>
+        <translation>扬声器自身的滚降点</translation>
+    </message>
+    <message>
+        <source>the end of the measurement</source>
+        <translation>测量曲线的端点</translation>
+    </message>
+    <message>
+        <source>as typed</source>
+        <translation>按输入的值</translation>
+    </message>
+    <message>
+        <source>auto</source>
+        <translation>自动</translation>
+    </message>
+    <message>
+        <source>Measured, with the crossovers</source>
+        <translation>测量曲线（含分频器）</translation>
+    </message>
+    <message>
+        <source>Target, with the crossovers</source>
+        <translation>目标曲线（含分频器）</translation>
+    </message>
+    <message>
+        <source>Range %1: from %2 to %3. Level set over %4.</source>
+        <translation>范围 %1：从%2到%3。电平按 %4 对齐。</translation>
+    </message>
+    <message>
+        <source>Suggested level trim %1 dB (volume step %2), against its level over %3.</source>
+        <translation>建议电平调整 %1 dB（音量步进 %2），相对于其在 %3 的电平。</translation>
+    </message>
+    <message>
+        <source>No level trim: the measurement's level was set over %1, where the channel hardly plays.</source>
+        <translation>无电平调整：测量曲线的电平按 %1 对齐，而该通道在此几乎不发声。</translation>
+    </message>
+    <message>
+        <source>No change proposed: the fitted bands would reach %1 dB, no better than the %2 dB the channel has now.</source>
+        <translation>不建议更改：拟合的频段只能达到 %1 dB，不比该通道现在的 %2 dB 更好。</translation>
     </message>
 </context>
 <context>

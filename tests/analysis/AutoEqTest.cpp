@@ -98,8 +98,8 @@ void ExpectHeldByTheBox(const AutoEqResult& r, const AutoEqOptions& o) {
         EXPECT_LE(b.gain, o.limits.maxvol * 100);
         EXPECT_GE(b.gain, o.limits.minvol * 100);
         if (b.gain == 0) continue;
-        EXPECT_GE(b.freq, o.loHz);
-        EXPECT_LE(b.freq, o.hiHz);
+        EXPECT_GE(b.freq, r.fitted.lowHz);
+        EXPECT_LE(b.freq, r.fitted.highHz);
     }
     // The boost limit holds for the bands together: stacked bands lift no further.
     const double limitDb = std::min(o.maxBoostDb, double(o.limits.maxvol));
@@ -169,8 +169,7 @@ TEST(AutoEq, BringsCarMeasurementsBelowOneDbWithinTheBox) {
         const Response target = c.houseTarget ? HouseCurveOnGrid(house, EditorGrid()) : Flat();
         AutoEqOptions o;
         o.limits = c.limits;
-        o.loHz = c.lo;
-        o.hiHz = c.hi;
+        o.range = FrequencySpan{c.lo, c.hi};
         const AutoEqResult r = FitAutoEq(Measure(c.speaker), target, DefaultEffectBlock(), kCh2, o);
         ASSERT_EQ(r.status, AutoEqStatus::Fitted) << c.name;
         std::printf("[ %s ] RMS %.2f dB -> %.2f dB with %d bands\n", c.name.c_str(), r.rmsBeforeDb,
@@ -185,7 +184,7 @@ TEST(AutoEq, BringsCarMeasurementsBelowOneDbWithinTheBox) {
             const double hz = EditorGridHz(i);
             if (hz < c.lo || hz > c.hi) continue;
             EXPECT_NEAR(r.predicted[static_cast<size_t>(i)],
-                        measured[static_cast<size_t>(i)] + BandsDb(r.bands, hz), 0.05)
+                        measured[static_cast<size_t>(i)] + r.levelDb + BandsDb(r.bands, hz), 0.05)
                 << c.name << " at " << hz << " Hz";
         }
     }
@@ -232,8 +231,8 @@ TEST(AutoEq, GraphicModeMovesOnlyTheGains) {
         EXPECT_EQ(v.freq, image.Get(*FindParam(param::BandFreq(kCh2, b))));
         EXPECT_EQ(v.q, 1300);
         moved += v.gain != 0;
-        // Bands outside the range stay flat.
-        if (v.freq < 40 || v.freq > 16000) {
+        // Bands outside the fitted range stay flat.
+        if (v.freq < r.fitted.lowHz || v.freq > r.fitted.highHz) {
             EXPECT_EQ(v.gain, 0) << v.freq;
         }
     }
@@ -252,9 +251,12 @@ TEST(AutoEq, LeavesADeepNarrowDipAlone) {
     std::printf("[ deep dip ] RMS %.2f dB -> %.2f dB, bands at 1250 Hz %.2f dB\n", r.rmsBeforeDb,
                 r.rmsAfterDb, BandsDb(r.bands, 1250));
     EXPECT_LE(BandsDb(r.bands, 1250), 1.0);
+    // No lift sits in the dip itself (it is half as deep over about 1/10
+    // octave); the reflection's own shallow dip at 1364 Hz beside it may be
+    // filled.
     for (const BandValues& b : r.bands)
         if (b.gain > 100) {
-            EXPECT_GT(std::fabs(std::log2(b.freq / 1250.0)), 1.0 / 3) << b.freq << " Hz " << b.gain;
+            EXPECT_GT(std::fabs(std::log2(b.freq / 1250.0)), 1.0 / 12) << b.freq << " Hz " << b.gain;
         }
     // The rest is still fitted.
     EXPECT_LT(r.rmsAfterDb, r.rmsBeforeDb * 0.7);
@@ -343,8 +345,7 @@ TEST(AutoEq, KeepsToWhereTheMeasurementAndTheTargetBothHaveLevels) {
         for (const bool geq : {false, true}) {
             SCOPED_TRACE(std::string(c.what) + (geq ? ", GEQ" : ", PEQ"));
             AutoEqOptions o;
-            o.loHz = c.lo;
-            o.hiHz = c.hi;
+            o.range = FrequencySpan{c.lo, c.hi};
             o.geq = geq;
             const AutoEqResult r = FitAutoEq(c.measured, c.target, image, kCh2, o, c.covered);
             ASSERT_EQ(r.status, c.status);
@@ -390,8 +391,7 @@ TEST(AutoEq, RefusesWhatCannotBeFitted) {
                                            {40, 16000, true, AutoEqStatus::BadChannel, 6},
                                            {40, 16000, true, AutoEqStatus::BadChannel, -1}}) {
         AutoEqOptions o;
-        o.loHz = c.lo;
-        o.hiHz = c.hi;
+        o.range = FrequencySpan{c.lo, c.hi};
         const AutoEqResult r = FitAutoEq(c.measuredAtAll ? measured : nothing, Flat(), image, c.channel, o);
         EXPECT_EQ(r.status, c.status) << c.lo << ".." << c.hi;
         // Nothing changes: the image's own bands come back.

@@ -1,6 +1,7 @@
 // Auto EQ and the alignment from impulse responses, reached from the
 // measurement panel as a user does: the dialogs' fields, what they show,
 // apply, discard and undo.
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -123,9 +124,13 @@ TEST_F(FitWindowsTest, PreviewThenApplyIsOneStepThatUndoes) {
         const struct {
             const char* field;
             const char* value;
-        } defaults[] = {{"rangeLow", "40"}, {"rangeHigh", "16000"}, {"maxBoost", "6"}, {"bands", "31"}};
+        } defaults[] = {{"rangeLow", ""}, {"rangeHigh", ""}, {"maxBoost", "6"}, {"bands", "31"}};
         for (const auto& d : defaults)
             EXPECT_EQ(Named<QLineEdit>(dialog, d.field)->text(), d.value) << d.field;
+        EXPECT_EQ(Named<QLineEdit>(dialog, "rangeLow")->placeholderText(), "auto");
+        EXPECT_FALSE(Named<QCheckBox>(dialog, "applyLevel")->isChecked()) << "the level is only suggested";
+        EXPECT_EQ(Named<QLabel>(dialog, "measuredWith")->text(), "Measured as the speaker alone")
+            << "as the measurement panel has it";
         ASSERT_TRUE(Fitted(dialog));
         EXPECT_FALSE(Named<QProgressBar>(dialog, "progress")->isVisible());
         const QString result = Named<QLabel>(dialog, "result")->text();
@@ -147,9 +152,10 @@ TEST_F(FitWindowsTest, PreviewThenApplyIsOneStepThatUndoes) {
     int moved = 0;
     for (const analysis::BandValues& b : shown.bands) {
         EXPECT_LE(b.gain, 600) << "at most the default 6 dB boost";
-        EXPECT_GE(b.freq, 40);
-        EXPECT_LE(b.freq, 16000);
-        moved += b.gain != 0;
+        if (b.gain == 0) continue;
+        EXPECT_GE(b.freq, shown.fitted.lowHz);
+        EXPECT_LE(b.freq, shown.fitted.highHz);
+        moved += 1;
     }
     EXPECT_GT(moved, 3);
     EXPECT_EQ(Main().findChild<QPushButton*>("btn_undo")->toolTip(), "Undo: Auto EQ CH2");
@@ -159,6 +165,57 @@ TEST_F(FitWindowsTest, PreviewThenApplyIsOneStepThatUndoes) {
     EXPECT_EQ(Bands(SentBox(), kCh2), Bands(before, kCh2));
     Key(&Main(), Qt::Key_Y);
     EXPECT_EQ(Bands(Pc(), kCh2), shown.bands);
+}
+
+// The dialog says which range and level it chose and suggests a level
+// trim; ticking "Apply level" sends it to the channel's volume with the
+// bands, as one step.
+TEST_F(FitWindowsTest, TheLevelTrimIsShownAndAppliedOnlyWhenTicked) {
+    Click(Ctl<SkCheckButton>(1501));  // PEQ
+    LoadMeasurement();
+    int compensated = -1;  // the volume after the bands alone, their gain compensation done
+    for (const bool tick : {false, true}) {
+        const int volumeBefore = Pc().Get(*FindParam(param::Volume(kCh2)));
+        analysis::AutoEqResult shown;
+        InDialog("btnAutoEq", [&](QWidget* dialog) {
+            ASSERT_TRUE(Fitted(dialog));
+            shown = *static_cast<AutoEqDialog*>(dialog)->Proposal();
+            const QString chosen = Named<QLabel>(dialog, "chosen")->text();
+            const QString expected =
+                QString(
+                    "Range %1..%2 Hz: from the speaker's own roll-off to the speaker's own "
+                    "roll-off. Level set over %3..%4 Hz. Suggested level trim %5 dB "
+                    "(volume step %6), against its level over 200..2000 Hz.")
+                    .arg(std::lround(shown.fitted.lowHz))
+                    .arg(std::lround(shown.fitted.highHz))
+                    .arg(std::lround(shown.reference.lowHz))
+                    .arg(std::lround(shown.reference.highHz))
+                    .arg(shown.levelDb, 0, 'f', 1)
+                    .arg(std::lround(shown.levelDb));
+            EXPECT_EQ(chosen, expected);
+            // The preview shows the channel as it will play: with its crossovers.
+            const auto* preview = dialog->findChild<widgets::ResponsePreview*>();
+            ASSERT_EQ(preview->Curves().size(), 3u);
+            EXPECT_EQ(preview->Curves()[0].name, "Measured, with the crossovers");
+            EXPECT_EQ(preview->Curves()[1].name, "Target, with the crossovers");
+            auto* box = Named<QCheckBox>(dialog, "applyLevel");
+            EXPECT_FALSE(box->isChecked());
+            if (tick) Click(box);
+            EXPECT_EQ(static_cast<AutoEqDialog*>(dialog)->LevelTrimToApply().has_value(), tick);
+            Click(Named<QPushButton>(dialog, "btnApply"));
+        });
+        // What the bands' gain compensation alone does, and the trim on top.
+        const int volume = Pc().Get(*FindParam(param::Volume(kCh2)));
+        EXPECT_EQ(Bands(SentBox(), kCh2), shown.bands);
+        EXPECT_EQ(SentBox().Get(*FindParam(param::Volume(kCh2))), volume) << "the box holds it";
+        if (!tick)
+            compensated = volume;
+        else
+            EXPECT_EQ(volume, std::clamp(compensated + int(std::lround(shown.levelDb)), 0, 66));
+        Key(&Main(), Qt::Key_Z);
+        EXPECT_EQ(Pc().Get(*FindParam(param::Volume(kCh2))), volumeBefore)
+            << "one undo takes the level back too";
+    }
 }
 
 TEST_F(FitWindowsTest, TheLinkedChannelTakesTheBandsToo) {
@@ -204,17 +261,32 @@ TEST_F(FitWindowsTest, FieldsRefitAndBadValuesAreRefused) {
     InDialog("btnAutoEq", [&](QWidget* dialog) {
         EXPECT_EQ(Named<QLabel>(dialog, "mode")->text(), "GEQ mode: only the gains move.");
         ASSERT_TRUE(Fitted(dialog));
+        // A range typed end by end: nothing happens till both are there.
+        Type(Named<QLineEdit>(dialog, "rangeLow"), "40");
+        EXPECT_TRUE(prompter.messages.empty());
+        Type(Named<QLineEdit>(dialog, "rangeHigh"), "16000");
+        ASSERT_TRUE(Fitted(dialog));
+        EXPECT_NE(
+            Named<QLabel>(dialog, "chosen")->text().indexOf("Range 40..16000 Hz: from as typed to as typed."),
+            -1)
+            << Named<QLabel>(dialog, "chosen")->text().toStdString();
         const struct {
             const char* field;
             const char* typed;
             const char* message;
         } refused[] = {
             {"rangeLow", "16000",
-             "The fit range takes two frequencies from 20 to 20000 Hz, the lower one first."},
+             "The fit range takes two frequencies from 20 to 20000 Hz, the lower one first, or none for the "
+             "channel's "
+             "own band."},
             {"rangeHigh", "30000",
-             "The fit range takes two frequencies from 20 to 20000 Hz, the lower one first."},
+             "The fit range takes two frequencies from 20 to 20000 Hz, the lower one first, or none for the "
+             "channel's "
+             "own band."},
             {"rangeLow", "abc",
-             "The fit range takes two frequencies from 20 to 20000 Hz, the lower one first."},
+             "The fit range takes two frequencies from 20 to 20000 Hz, the lower one first, or none for the "
+             "channel's "
+             "own band."},
             {"maxBoost", "-1", "The maximum boost takes 0 to 20 dB."},
             {"maxBoost", "21", "The maximum boost takes 0 to 20 dB."},
             {"bands", "0", "The number of bands takes 1 to 31."},
@@ -288,6 +360,9 @@ TEST_F(FitWindowsTest, AutoEqKeepsToWhatTheMeasurementAndTheTargetCover) {
     EXPECT_EQ(Panel<QLabel>("status")->text(), LevelledOver("500..2000"));
     analysis::AutoEqResult shown;
     InDialog("btnAutoEq", [&](QWidget* dialog) {
+        ASSERT_TRUE(Fitted(dialog));
+        Type(Named<QLineEdit>(dialog, "rangeLow"), "40");
+        Type(Named<QLineEdit>(dialog, "rangeHigh"), "16000");
         ASSERT_TRUE(Fitted(dialog));
         const QString result = Named<QLabel>(dialog, "result")->text();
         EXPECT_TRUE(
