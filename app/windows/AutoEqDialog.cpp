@@ -245,10 +245,9 @@ void AutoEqDialog::ShowProposal() {
                              .arg(std::lround(*trimDb))
                              .arg(SpanText(inputs_.levelledOver)));
     else
-        chosen_->setText(chosen + ' ' +
-                         T("No level trim: the measurement's level was set over %1, where the channel hardly "
-                           "plays.")
-                             .arg(SpanText(inputs_.levelledOver)));
+        chosen_->setText(
+            chosen + ' ' +
+            T("No level trim: its reference %1 lies outside its band.").arg(SpanText(inputs_.levelledOver)));
     if (r.unchanged) {
         result_->setText(T("No change proposed: the fitted bands would reach %1 dB, no better than the %2 dB "
                            "the channel has now.")

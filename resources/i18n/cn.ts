@@ -1634,8 +1634,8 @@ Close that program, or give this one a file of its own.</source>
         <translation>建议电平调整 %1 dB（音量步进 %2），相对于其在 %3 的电平。</translation>
     </message>
     <message>
-        <source>No level trim: the measurement's level was set over %1, where the channel hardly plays.</source>
-        <translation>无电平调整：测量曲线的电平按 %1 对齐，而该通道在此几乎不发声。</translation>
+        <source>No level trim: its reference %1 lies outside its band.</source>
+        <translation>无电平调整：其参考范围 %1 在其频带之外。</translation>
     </message>
     <message>
         <source>No change proposed: the fitted bands would reach %1 dB, no better than the %2 dB the channel has now.</source>
