@@ -257,14 +257,12 @@ TEST_F(UndoTest, ABSwitchesSendOnlyTheDifferences) {
     auto* side = Named<QLabel>(app->CompactWindow(), "tuning_side");
     ASSERT_NE(side, nullptr);
     const EffectBlock a = Pc();
-    const auto picker = WhenMenuShows([](QMenu* menu) {
+    EXPECT_TRUE(ClickForMenu(Button("btn_ab_menu"), [](QMenu* menu) {
         ASSERT_EQ(menu->actions().size(), 2);
         EXPECT_EQ(menu->actions()[0]->text(), "Copy A to B");
         menu->setActiveAction(menu->actions()[0]);
         QTest::keyClick(menu, Qt::Key_Return);
-    });
-    Click(Button("btn_ab_menu"));
-    EXPECT_FALSE(picker->isActive()) << "the copy menu was seen and used";
+    })) << "the copy menu was seen and used";
     EXPECT_EQ(Pc(), a) << "B is not shown yet";
     Click(Button("btn_ab"));
     EXPECT_EQ(Button("btn_ab")->text(), "Tuning B");
