@@ -37,6 +37,19 @@
 // one that builds and tests at once; the wait ends as soon as it is active.
 inline constexpr int kWindowActiveWaitMs = 30000;
 
+// Makes `window` the active one, as a user's click on it does. A request
+// made while a closing dialog still blocks it is dropped without a word, so
+// it is made again each second until it holds.
+inline bool Activate(QWidget* window) {
+    QElapsedTimer waited;
+    waited.start();
+    do {
+        window->activateWindow();
+        if (QTest::qWaitForWindowActive(window, 1000)) return true;
+    } while (waited.elapsed() < kWindowActiveWaitMs);
+    return false;
+}
+
 // Readable failure messages for texts of the windows.
 inline void PrintTo(const QString& text, std::ostream* os) {
     *os << '"' << text.toStdString() << '"';
@@ -169,16 +182,14 @@ protected:
     }
     void TypeOver(QWidget* field, const QString& text) {
         // Keys and focus changes reach a field only in the active window.
-        field->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(field->window(), kWindowActiveWaitMs));
+        EXPECT_TRUE(Activate(field->window()));
         field->setFocus();
         QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(field, text);
     }
     // A key with modifiers, pressed in `window` as the active window.
     void Key(QWidget* window, Qt::Key key, Qt::KeyboardModifiers mods = Qt::ControlModifier) {
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window, kWindowActiveWaitMs));
+        ASSERT_TRUE(Activate(window));
         QTest::keyClick(window, key, mods);
     }
     // Lets the events the windows posted to themselves run.

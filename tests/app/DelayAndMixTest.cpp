@@ -273,8 +273,7 @@ TEST_F(DelayTest, EnterLeavesTheDialogOpen) {
     Start();
     CDlgDelaySettings dialog(Stored(), ToMain());
     dialog.show();
-    dialog.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog, kWindowActiveWaitMs));
+    ASSERT_TRUE(Activate(&dialog));
     QWidget* speaker = dialog.Car()->Thumb(0);
     speaker->setFocus();
     QTest::keyClick(speaker, Qt::Key_Return);

@@ -299,9 +299,8 @@ protected:
 TEST_P(LinkOntoBypass, TheLinkedChannelKeepsItsBypassAndGivesBackTheCopy) {
     const LinkOntoBypassCase& c = GetParam();
     Start();
-    Main().activateWindow();  // fields commit when the focus leaves them
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main(), kWindowActiveWaitMs));
-    ASSERT_EQ(Ch(), 4);  // CH3, to get CH1's tuning
+    ASSERT_TRUE(Activate(&Main()));  // fields commit when the focus leaves them
+    ASSERT_EQ(Ch(), 4);              // CH3, to get CH1's tuning
     SkCheckButton* bypass = Ctl<SkCheckButton>(1502);
     TypeAndLeave(Ctl<SEdit2>(5203), "6");
     TypeAndLeave(Ctl<SEdit2>(5207), "-4");
@@ -789,8 +788,7 @@ TEST_F(MainWindowTest, BrokenFreqStyleFileKeepsTheProgramsLabels) {
 
 TEST_F(MainWindowTest, AFieldLeftInEditAsTheProgramEndsFinishesOnAWholeWindow) {
     Start();
-    Main().activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&Main(), kWindowActiveWaitMs));
+    ASSERT_TRUE(Activate(&Main()));
     auto* field = Ctl<SEdit2>(4002);
     field->setFocus();
     QTest::keyClicks(field, "1000");  // typed, not committed
