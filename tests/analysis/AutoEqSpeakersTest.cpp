@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "AutoEq.h"
+#include "BandLevels.h"
 #include "CarSpeakers.h"
 #include "EditorGrid.h"
 
@@ -19,6 +20,7 @@ namespace caraudio::analysis {
 namespace {
 
 using namespace speakers;
+using test::BandsDb;
 using test::EditorGridHz;
 using test::TextbookPeakingDb;
 
@@ -41,13 +43,6 @@ Response TargetCurve(bool house) {
             house ? test::LowShelfDb(80, 6, hz) + (hz > 1000 ? -1.5 * std::log10(hz / 1000) : 0) : 0;
     }
     return t;
-}
-
-double BandsDb(const std::array<BandValues, kBandCount>& bands, double hz) {
-    double db = 0;
-    for (const BandValues& b : bands)
-        if (b.gain != 0) db += TextbookPeakingDb(b.freq, b.gain / 100.0, b.q / 300.0, hz);
-    return db;
 }
 
 double Median(std::vector<double> v) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "AutoEq.h"
+#include "BandLevels.h"
 #include "EditorGrid.h"
 #include "EffectBlock.h"
 #include "Target.h"
@@ -15,6 +16,7 @@
 namespace caraudio::analysis {
 namespace {
 
+using test::BandsDb;
 using test::EditorGridHz;
 using test::TextbookPeakingDb;
 
@@ -71,14 +73,6 @@ Response Flat() {
     Response r;
     r.fill(0);
     return r;
-}
-
-// The bands' summed level at hz, from the cookbook formula (Q field = 300 x cookbook Q).
-double BandsDb(const std::array<BandValues, kBandCount>& bands, double hz) {
-    double db = 0;
-    for (const BandValues& b : bands)
-        if (b.gain != 0) db += TextbookPeakingDb(b.freq, b.gain / 100.0, b.q / 300.0, hz);
-    return db;
 }
 
 // Every used band as the box's fields hold it, and counted as used only
