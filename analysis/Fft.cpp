@@ -18,8 +18,7 @@ std::mutex& PlannerLock() {
 struct Buffers {
     double* real;
     fftw_complex* bins;
-    explicit Buffers(size_t size)
-        : real(fftw_alloc_real(size)), bins(fftw_alloc_complex(size / 2 + 1)) {}
+    explicit Buffers(size_t size) : real(fftw_alloc_real(size)), bins(fftw_alloc_complex(size / 2 + 1)) {}
     ~Buffers() {
         fftw_free(real);
         fftw_free(bins);

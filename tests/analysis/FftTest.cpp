@@ -1,9 +1,8 @@
-#include "Fft.h"
-
 #include <gtest/gtest.h>
 
 #include <random>
 
+#include "Fft.h"
 #include "TextbookDft.h"
 
 namespace caraudio::analysis {
@@ -27,7 +26,8 @@ TEST_P(FftTest, BinsAreTheTransformAndComeBack) {
     ASSERT_EQ(bins.size(), size / 2 + 1);
     std::vector<double> kept(x.begin(), x.begin() + static_cast<long>(std::min(count, size)));
     for (size_t k = 0; k < bins.size(); k += std::max<size_t>(1, size / 64)) {
-        const std::complex<double> truth = test::Dtft(kept, static_cast<double>(size), static_cast<double>(k));
+        const std::complex<double> truth =
+            test::Dtft(kept, static_cast<double>(size), static_cast<double>(k));
         EXPECT_NEAR(std::abs(bins[k] - truth), 0, 1e-9 * std::sqrt(static_cast<double>(count)) + 1e-12)
             << "bin " << k;
     }
@@ -41,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, FftTest,
                                            FftCase{1, 2}, FftCase{5000, 8192}));
 
 TEST(FftSizeTest, NextPowerOfTwo) {
-    for (const auto [n, size] : {std::pair<size_t, size_t>{0, 2}, {2, 2}, {3, 4}, {1024, 1024}, {1025, 2048}})
+    for (const auto& [n, size] : {std::pair<size_t, size_t>{0, 2}, {2, 2}, {3, 4}, {1024, 1024}, {1025, 2048}})
         EXPECT_EQ(FftSizeFor(n), size) << n;
 }
 
