@@ -10,8 +10,8 @@
 // direct sound is its path length over the speed of sound.
 //
 // The box's own crossovers are the one second-order section the box's
-// curve is drawn with, repeated slope / 12 times (a 6 dB/oct remainder is a
-// first-order section here); BoxSection builds it from the cookbook.
+// curve is drawn with, repeated slope / 12 times; BoxCrossover builds them
+// from the cookbook for slopes of whole sections (12, 24, 36, 48 dB/oct).
 
 #include <cmath>
 #include <complex>
@@ -108,9 +108,7 @@ inline double BoxSectionQ(int type) {
 }
 
 inline Chain BoxCrossover(int type, bool high, int slopeDb, double hz) {
-    Chain chain(static_cast<size_t>(slopeDb / 12), SecondOrder(high, hz, BoxSectionQ(type)));
-    if (slopeDb % 12) chain.push_back(FirstOrder(high, hz));
-    return chain;
+    return Chain(static_cast<size_t>(slopeDb / 12), SecondOrder(high, hz, BoxSectionQ(type)));
 }
 
 struct Reflection {
