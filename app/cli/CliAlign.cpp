@@ -5,8 +5,7 @@
 #include <vector>
 
 #include "Arrival.h"
-#include "CliChannelArg.h"
-#include "CliFiles.h"
+#include "CliImpulseFiles.h"
 #include "DelayProposal.h"
 #include "ImpulseResponse.h"
 #include "ParamDatabase.h"
@@ -17,87 +16,12 @@ namespace {
 
 using namespace caraudio::analysis;
 
-struct ChannelFile {
-    int block = 0;
-    std::string path;
-};
-
-const char* ReadProblem(ImpulseResponseStatus s) {
-    switch (s) {
-    case ImpulseResponseStatus::Read:
-        return "read";
-    case ImpulseResponseStatus::NotSoundFile:
-        return "not a sound file this tool can read";
-    case ImpulseResponseStatus::NotMono:
-        return "more than one channel; export each channel's impulse response on its own";
-    case ImpulseResponseStatus::UnsupportedRate:
-        return "a sample rate other than 44.1, 48 or 96 kHz";
-    case ImpulseResponseStatus::Empty:
-        return "no samples";
-    case ImpulseResponseStatus::TooLong:
-        return "longer than an impulse response (10 s at most)";
-    case ImpulseResponseStatus::NotFinite:
-        return "samples that are not numbers";
-    }
-    return "not readable";
-}
-
-// Why a file that read is no impulse response; empty for one that is.
-std::string NotAnImpulse(ArrivalStatus s) {
-    char text[200] = "";
-    switch (s) {
-    case ArrivalStatus::Found:
-    case ArrivalStatus::Silent:
-        break;
-    case ArrivalStatus::TooShort:
-        std::snprintf(
-            text, sizeof text,
-            "it ends less than %.0f ms after its direct sound, too soon to see the response die away",
-            kDecayWindowMs);
-        break;
-    case ArrivalStatus::NoLeadIn:
-        std::snprintf(text, sizeof text,
-                      "its direct sound comes within %.1f ms of the start: the file was cut there or "
-                      "measured without a timing reference",
-                      kMinArrivalMs);
-        break;
-    case ArrivalStatus::NoPeak:
-        std::snprintf(text, sizeof text,
-                      "no peak stands %.0f dB clear of the rest; it looks like noise, music, a sweep or DC",
-                      kMinPeakOverBackgroundDb);
-        break;
-    case ArrivalStatus::NoDecay:
-        std::snprintf(
-            text, sizeof text,
-            "something within %.0f dB of the direct sound comes more than %.0f ms after it; it looks "
-            "like more than one impulse, or noise",
-            -kMaxLateLevelDb, kDecayWindowMs);
-        break;
-    }
-    return text;
-}
-
-int ParseAlignArgs(CommandArgs args, std::vector<ChannelFile>& files, bool& dryRun, std::FILE* err) {
-    std::array<bool, kChannelCount> taken{};
+int ParseAlignArgs(CommandArgs args, std::vector<ChannelImpulse>& files, bool& dryRun, std::FILE* err) {
     for (std::string_view a : args) {
-        if (a == "--dry-run") {
+        if (a == "--dry-run")
             dryRun = true;
-            continue;
-        }
-        const size_t eq = a.find('=');
-        ChannelFile f;
-        if (eq == std::string_view::npos || eq + 1 == a.size() || !ChannelArg(a.substr(0, eq), f.block)) {
-            std::fprintf(err, "caraudio-cli: give each response as CHn=FILE (CH1..CH6), not '%.*s'.\n",
-                         static_cast<int>(a.size()), a.data());
+        else if (!TakeChannelImpulseArg(a, files, err))
             return kExitUsage;
-        }
-        if (taken[static_cast<size_t>(f.block)]) {
-            std::fprintf(err, "caraudio-cli: %s is given twice.\n", ChannelLabel(f.block).c_str());
-            return kExitUsage;
-        }
-        taken[static_cast<size_t>(f.block)] = true;
-        f.path = std::string(a.substr(eq + 1));
-        files.push_back(std::move(f));
     }
     return files.empty() ? kExitUsage : kExitOk;
 }
@@ -105,46 +29,16 @@ int ParseAlignArgs(CommandArgs args, std::vector<ChannelFile>& files, bool& dryR
 }  // namespace
 
 int Align(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err) {
-    std::vector<ChannelFile> files;
+    std::vector<ChannelImpulse> files;
     bool dryRun = false;
     if (const int status = ParseAlignArgs(args, files, dryRun, err); status != kExitOk) return status;
 
+    if (const int status = ReadChannelImpulses(files, err); status != kExitOk) return status;
     std::vector<double> arrivals;
     std::vector<int> polarities;
-    for (const ChannelFile& f : files) {
-        std::string bytes, problem;
-        switch (ReadFileUpTo(f.path, kMaxImpulseResponseBytes, bytes, problem)) {
-        case FileRead::Read:
-            break;
-        case FileRead::CannotRead:
-            std::fprintf(err, "caraudio-cli: %s. Nothing was changed.\n", problem.c_str());
-            return kExitFailed;
-        case FileRead::TooLarge:
-            std::fprintf(err, "caraudio-cli: %s: %s. Nothing was changed.\n", f.path.c_str(),
-                         ReadProblem(ImpulseResponseStatus::TooLong));
-            return kExitFailed;
-        }
-        const ImpulseResponseRead read = ReadImpulseResponseBytes(bytes);
-        if (read.status != ImpulseResponseStatus::Read) {
-            std::fprintf(err, "caraudio-cli: %s: %s. Nothing was changed.\n", f.path.c_str(),
-                         ReadProblem(read.status));
-            return kExitFailed;
-        }
-        const Arrival arrival = DetectArrival(read.response);
-        if (arrival.status == ArrivalStatus::Silent) {
-            std::fprintf(err, "caraudio-cli: %s is silent: no direct sound to time. Nothing was changed.\n",
-                         f.path.c_str());
-            return kExitFailed;
-        }
-        if (arrival.status != ArrivalStatus::Found) {
-            std::fprintf(err,
-                         "caraudio-cli: %s: %s does not look like an impulse response: %s. Nothing was "
-                         "changed.\n",
-                         ChannelLabel(f.block).c_str(), f.path.c_str(), NotAnImpulse(arrival.status).c_str());
-            return kExitFailed;
-        }
-        arrivals.push_back(arrival.ms);
-        polarities.push_back(arrival.polarity);
+    for (const ChannelImpulse& f : files) {
+        arrivals.push_back(f.arrival.ms);
+        polarities.push_back(f.arrival.polarity);
     }
     const DelayProposal proposal = ProposeDelays(arrivals);
     if (proposal.status != DelayProposalStatus::Proposed) {

@@ -10,6 +10,7 @@
 #include "AutoEq.h"
 #include "ChannelImport.h"
 #include "CliChannelArg.h"
+#include "CliCurveArgs.h"
 #include "CliMeasurementColumns.h"
 #include "EditorGrid.h"
 #include "FilterExport.h"
@@ -25,8 +26,6 @@ namespace {
 
 using namespace caraudio::analysis;
 
-// What the box's band frequencies reach.
-constexpr double kLowestHz = 20, kHighestHz = 20000;
 constexpr double kMostBoostDb = 20;
 
 struct AutoEqArgs {
@@ -36,31 +35,6 @@ struct AutoEqArgs {
     bool dryRun = false;
     bool applyLevel = false;  // the level trim goes to the channel's volume too
 };
-
-// The whole text as a number, whatever the locale; a leading '+' is allowed.
-bool WholeNumber(std::string_view text, double& value) {
-    if (text.starts_with('+')) text.remove_prefix(1);
-    const char* end = text.data() + text.size();
-    const auto [at, ec] = std::from_chars(text.data(), end, value);
-    return !text.empty() && ec == std::errc() && at == end && std::isfinite(value);
-}
-
-// "auto" (none) or LO..HI (LO-HI as before) in Hz within the box's bands.
-bool ReadSpan(std::string_view text, std::optional<FrequencySpan>& span) {
-    if (text == "auto") {
-        span.reset();
-        return true;
-    }
-    size_t at = text.find("..");
-    size_t gap = 2;
-    if (at == std::string_view::npos) at = text.find('-'), gap = 1;
-    double lo = 0, hi = 0;
-    if (at == std::string_view::npos || !WholeNumber(text.substr(0, at), lo) ||
-        !WholeNumber(text.substr(at + gap), hi) || lo < kLowestHz || hi > kHighestHz || !(lo < hi))
-        return false;
-    span = FrequencySpan{lo, hi};
-    return true;
-}
 
 bool ReadBoost(std::string_view text, AutoEqOptions& fit) {
     double db = 0;

@@ -73,6 +73,14 @@ constexpr std::array kCommands = {
             "channel delays from impulse responses (WAV) measured at the listening position with one timing "
             "reference: every direct sound arrives together; --dry-run only prints them",
             1, 7, Align},
+    Command{"sum",
+            "sum CHn=FILE [CHn=FILE ...] [--smoothing 1/N] [--target T] [--measured-with W] [--range LO..HI] "
+            "[--image FILE]",
+            "the predicted sum at the seat of channels with impulse responses (WAV, one timing reference), "
+            "each through its settings in the box (or FILE), phase and all: per point each channel's level, "
+            "the sum's level and phase and the target (T and W as for curve; smoothing 1/6 unless given), "
+            "and the sum's RMS against the target over LO..HI Hz (20..20000)",
+            1, 16, Sum},
     Command{"scenes", "scenes", "list the PC scenes kept in config.ini", 0, 0, Scenes},
     Command{"scene-add", "scene-add NAME [--image FILE]",
             "keep the box's current image (or FILE's) as a PC scene called NAME", 1, 3, SceneAdd},

@@ -1,7 +1,6 @@
 #include "CliMeasurementTarget.h"
 
 #include "CliMeasurementFile.h"
-#include "GridInterpolation.h"
 #include "MeasuredCurve.h"
 #include "ValueScales.h"
 
@@ -48,43 +47,8 @@ std::string PlayedText(const PlayedSettings& p) {
 }  // namespace
 
 bool MeasurementAgainstTarget::Read(const OverlayArgs& args, std::FILE* err) {
-    if (!args.smoothing.empty()) {
-        const auto s = ParseSmoothing(args.smoothing);
-        if (!s) {
-            std::fprintf(err, "caraudio-cli: --smoothing takes none, 1/48, 1/24, 1/12, 1/6 or 1/3.\n");
-            return false;
-        }
-        smoothing_ = *s;
-    }
-    if (!args.measuredWith.empty()) {
-        const auto with = ParseMeasuredWith(args.measuredWith);
-        if (!with) {
-            std::fprintf(err, "caraudio-cli: --measured-with takes flat, crossovers or current.\n");
-            return false;
-        }
-        played_.with = *with;
-    }
-    target_ = ParseTargetText(args.target.empty() ? std::string_view("flat") : args.target);
-    switch (target_.status) {
-    case TargetText::Status::Read:
-        break;
-    case TargetText::Status::Empty:
-    case TargetText::Status::BadHouse:
-        std::fprintf(
-            err,
-            "caraudio-cli: --target takes flat, house:BASS_DB@HZ,TILT_DB (e.g. house:6@80,-1.5) or a "
-            "target file.\n");
-        return false;
-    case TargetText::Status::HouseOutOfRange:
-        std::fprintf(
-            err,
-            "caraudio-cli: the house curve takes a bass lift of at most %.0f dB at %.0f..%.0f Hz and a "
-            "tilt of at most %.0f dB per decade.\n",
-            kMaxHouseBassDb, kMinHouseBassHz, kMaxHouseBassHz, kMaxHouseTiltDbPerDecade);
-        return false;
-    }
-    if (target_.kind == TargetKind::File &&
-        !ReadMeasurementFile(target_.path, {"", CurveRole::Target}, targetFile_, targetSource_, err))
+    if (!ReadSmoothingArg(args.smoothing, smoothing_, err) ||
+        !ReadMeasuredWithArg(args.measuredWith, played_.with, err) || !target_.Read(args.target, err))
         return false;
     measurementPath_ = args.measurementPath;
     return ReadMeasurementFile(measurementPath_, {args.column}, measurement_, source_, err);
@@ -92,15 +56,13 @@ bool MeasurementAgainstTarget::Read(const OverlayArgs& args, std::FILE* err) {
 
 bool MeasurementAgainstTarget::PutOnGrid(const FrequencyGrid& grid, const EffectBlock& image, int channel,
                                          std::FILE* err) {
-    targetCurve_ = target_.kind == TargetKind::File ? InterpolateOntoGrid(targetFile_, grid)
-                                                    : HouseCurveOnGrid(target_.house, grid);
+    targetCurve_ = target_.OnGrid(grid);
     played_.channel = channel;
     played_.image = image;
     const Response played = PlayedOnGrid(played_, measurement_, smoothing_, grid);
     const ReferenceRange range;
     const LevelAlignment aligned =
-        MeasuredCurveOnGrid(measurement_, smoothing_, targetCurve_, grid, range,
-                            target_.kind == TargetKind::File ? SpanOf(targetFile_) : kEverywhere, played);
+        MeasuredCurveOnGrid(measurement_, smoothing_, targetCurve_, grid, range, target_.Span(), played);
     if (aligned.status != LevelAlignment::Status::Aligned) {
         std::fprintf(err,
                      "caraudio-cli: %s, so they share nothing of the reference range %.0f..%.0f Hz and the "
@@ -116,8 +78,7 @@ bool MeasurementAgainstTarget::PutOnGrid(const FrequencyGrid& grid, const Effect
 }
 
 FrequencySpan MeasurementAgainstTarget::Covered() const {
-    return Overlap(SpanOf(measurement_),
-                   target_.kind == TargetKind::File ? SpanOf(targetFile_) : kEverywhere);
+    return Overlap(SpanOf(measurement_), target_.Span());
 }
 
 std::string MeasurementAgainstTarget::CoverageText() const {
@@ -127,8 +88,7 @@ std::string MeasurementAgainstTarget::CoverageText() const {
         return std::string(text);
     };
     return measurementPath_ + " covers " + span(SpanOf(measurement_)) + " and the target " +
-           (target_.kind == TargetKind::File ? target_.path + " " + span(SpanOf(targetFile_))
-                                             : std::string("every frequency"));
+           (target_.IsFile() ? target_.Path() + " " + span(target_.Span()) : std::string("every frequency"));
 }
 
 void MeasurementAgainstTarget::PrintMeasuredLine(std::FILE* out) const {
@@ -142,9 +102,7 @@ void MeasurementAgainstTarget::PrintMeasuredLine(std::FILE* out) const {
     std::fputc('\n', out);
     std::fprintf(out, "* Measured with: %s\n", PlayedText(played_).c_str());
     PrintReadingNotes(measurementPath_, source_, out);
-    if (target_.kind != TargetKind::File) return;
-    std::fprintf(out, "* Target: %s%s\n", target_.path.c_str(), ColumnText(targetSource_).c_str());
-    PrintReadingNotes(target_.path, targetSource_, out);
+    target_.PrintFileLines(out);
 }
 
 }  // namespace caraudio::cli

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "CliCurveArgs.h"
 #include "EffectBlock.h"
 #include "EqCurveModel.h"
 #include "FrequencySpan.h"
@@ -61,9 +62,7 @@ private:
     analysis::MeasurementSource source_;
     analysis::Smoothing smoothing_ = analysis::Smoothing::None;
     analysis::PlayedSettings played_;
-    analysis::TargetText target_;
-    analysis::Measurement targetFile_;
-    analysis::MeasurementSource targetSource_;
+    TargetArg target_;
     double offsetDb_ = 0;
     analysis::FrequencySpan levelledOver_{0, 0};
     Response measured_{}, speaker_{}, targetCurve_{};
