@@ -1,0 +1,67 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "AutoEq.h"
+#include "ComplexResponse.h"
+#include "EffectBlock.h"
+#include "ValueScales.h"
+
+namespace caraudio::analysis {
+
+// One channel of the car as measured at the seat: the speaker alone (what
+// played while it was measured taken out), its phase kept, time from the
+// timing reference all channels share.
+struct TuneChannel {
+    int block = 0;
+    ComplexResponse speakerAlone{};
+};
+
+struct CarTuneOptions {
+    Response target{};  // at the seat, on the editor grid
+    double maxBoostDb = 6;
+    GainLimits limits;
+    // The responses share one scale, so their levels may be matched; false
+    // for normalised exports, whose levels say nothing.
+    bool matchLevels = true;
+};
+
+// What the tune did to one channel.
+struct ChannelTuneResult {
+    int block = 0;
+    int bandsUsed = 0;                      // of its own EQ, in its band
+    int correctionBands = 0;                // of the broad corrections of the sum
+    int volumeBefore = 0, volumeAfter = 0;  // raw (dB + 60)
+};
+
+struct CarTuneResult {
+    EffectBlock image;  // the tuning proposed: crossovers kept, everything else as tuned
+    std::vector<ChannelTuneResult> channels;
+    // The predicted sum at the seat before and after, moved onto the target
+    // (dB, not smoothed), and its RMS against the target over 20..20000 Hz
+    // after 1/6-octave smoothing.
+    Response sumBefore{}, sumAfter{};
+    double rmsBeforeDb = 0, rmsAfterDb = 0;
+};
+
+// The whole car's sum at the seat with each channel through its settings
+// in the image.
+ComplexResponse CarSum(const std::vector<TuneChannel>& channels, const EffectBlock& image);
+
+// Levels, each channel's EQ within its band, and a few broad corrections of
+// the sum, on an image whose delays and polarities are already aligned:
+//  1. each channel's bands fitted to the target in its own band (the auto
+//     EQ, boosting nowhere outside the band), leaving kCorrectionBands free;
+//  2. the levels: channels that share their crossovers (left and right)
+//     are matched to each other by their level over their band, and each
+//     such group is moved in whole volume steps while that brings the sum
+//     nearer the target;
+//  3. up to kCorrectionBands broad bands fitted to what the sum still misses
+//     in each group's band (mostly cuts, within the boost limit), set alike
+//     on every channel of the group, kept only when the sum gets nearer.
+inline constexpr int kCorrectionBands = 3;
+CarTuneResult TuneLevelsAndEq(const std::vector<TuneChannel>& channels, const EffectBlock& aligned,
+                              const CarTuneOptions& options);
+
+}  // namespace caraudio::analysis
