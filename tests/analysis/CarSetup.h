@@ -73,14 +73,27 @@ inline analysis::ImpulseResponse Recording(const Speaker& s, unsigned seed) {
     return {Render(s, kRecordingS, seed), static_cast<int>(kRate)};
 }
 
-// Every channel measured alone (flat), each with its own noise.
-inline std::vector<analysis::SeatChannel> Measure(const Car& car, const EffectBlock& image) {
+// The channel's speaker as the microphone hears it through its box
+// crossovers, as a tuner measures it.
+inline Speaker ThroughCrossovers(const CarChannel& c) {
+    Speaker s = c.speaker;
+    if (c.highPass.slopeDb)
+        s.chain = Then(s.chain, BoxCrossover(c.highPass.type, true, c.highPass.slopeDb, c.highPass.hz));
+    if (c.lowPass.slopeDb)
+        s.chain = Then(s.chain, BoxCrossover(c.lowPass.type, false, c.lowPass.slopeDb, c.lowPass.hz));
+    return s;
+}
+
+// Every channel measured alone (flat) or through its crossovers, each with
+// its own noise.
+inline std::vector<analysis::SeatChannel> Measure(
+    const Car& car, const EffectBlock& image, analysis::MeasuredWith with = analysis::MeasuredWith::Flat) {
     std::vector<analysis::SeatChannel> out;
     unsigned seed = 1;
     for (const CarChannel& c : car) {
+        const Speaker heard = with == analysis::MeasuredWith::Crossovers ? ThroughCrossovers(c) : c.speaker;
         const analysis::SeatChannelRead read = analysis::SeatChannelFromImpulse(
-            Recording(c.speaker, seed++), {analysis::MeasuredWith::Flat, c.block, image}, c.side,
-            analysis::EditorGrid());
+            Recording(heard, seed++), {with, c.block, image}, c.side, analysis::EditorGrid());
         EXPECT_EQ(read.status, analysis::ArrivalStatus::Found) << c.name;
         out.push_back(read.channel);
     }
