@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 #include <numeric>
+#include <optional>
+#include <variant>
 
 #include "DelayProposal.h"
 #include "PairAlignment.h"
@@ -98,82 +100,101 @@ std::pair<double, double> SharedBand(const ChannelPasses& a, const ChannelPasses
 }
 
 struct IndexedPair {
-    size_t lower, higher;
+    size_t lower, higher;  // indexes into the channels
     double hz;
 };
 
-}  // namespace
+struct Refusal {
+    AlignmentStatus status;
+    int block;
+};
 
-CrossoverAlignment AlignCrossovers(const std::vector<SeatChannel>& channels, const EffectBlock& image,
-                                   std::vector<CrossoverPair> pairs, const FrequencyGrid& grid) {
-    CrossoverAlignment out;
-    if (channels.empty()) return out;
-    std::vector<int> indexOf(kChannelCount, -1);
+// The channels' indexes by block, or why the set or its pairs cannot be
+// aligned; pairs without a frequency get the settings'.
+std::optional<Refusal> Check(const std::vector<SeatChannel>& channels, const EffectBlock& image,
+                             std::vector<CrossoverPair>& pairs, std::vector<int>& indexOf) {
+    indexOf.assign(kChannelCount, -1);
     for (size_t c = 0; c < channels.size(); ++c) {
         const int block = channels[c].block;
-        if (block < 0 || block >= kChannelCount || indexOf[static_cast<size_t>(block)] >= 0) {
-            out.status = AlignmentStatus::BadChannel;
-            out.badBlock = block;
-            return out;
-        }
+        if (block < 0 || block >= kChannelCount || indexOf[static_cast<size_t>(block)] >= 0)
+            return Refusal{AlignmentStatus::BadChannel, block};
         indexOf[static_cast<size_t>(block)] = static_cast<int>(c);
     }
     const auto known = [&](int block) {
         return block >= 0 && block < kChannelCount && indexOf[static_cast<size_t>(block)] >= 0;
     };
-    std::vector<IndexedPair> indexed;
     for (CrossoverPair& p : pairs) {
-        if (!known(p.lowerBlock) || !known(p.higherBlock) || p.lowerBlock == p.higherBlock) {
-            out.status = AlignmentStatus::BadPair;
-            out.badBlock = known(p.lowerBlock) ? p.higherBlock : p.lowerBlock;
-            return out;
-        }
+        if (!known(p.lowerBlock) || !known(p.higherBlock) || p.lowerBlock == p.higherBlock)
+            return Refusal{AlignmentStatus::BadPair, known(p.lowerBlock) ? p.higherBlock : p.lowerBlock};
         if (p.hz <= 0) p.hz = CrossoverHzFromSettings(image, p.lowerBlock, p.higherBlock);
-        if (!(p.hz >= kLowestCrossoverHz && p.hz <= kHighestCrossoverHz)) {
-            out.status = AlignmentStatus::NoCrossoverHz;
-            out.badBlock = p.higherBlock;
-            return out;
-        }
+        if (!(p.hz >= kLowestCrossoverHz && p.hz <= kHighestCrossoverHz))
+            return Refusal{AlignmentStatus::NoCrossoverHz, p.higherBlock};
     }
-    // The tuner's order: from the highest crossover down, left before right.
+    return std::nullopt;
+}
+
+// The pairs in the tuner's order, from the highest crossover down, left
+// before right.
+std::vector<IndexedPair> InTunersOrder(std::vector<CrossoverPair>& pairs,
+                                       const std::vector<SeatChannel>& channels,
+                                       const std::vector<int>& indexOf) {
+    const auto index = [&](int block) { return static_cast<size_t>(indexOf[static_cast<size_t>(block)]); };
     std::stable_sort(pairs.begin(), pairs.end(), [&](const CrossoverPair& a, const CrossoverPair& b) {
-        const Side sa = channels[static_cast<size_t>(indexOf[static_cast<size_t>(a.higherBlock)])].side;
-        const Side sb = channels[static_cast<size_t>(indexOf[static_cast<size_t>(b.higherBlock)])].side;
-        return std::pair{-a.hz, SideOrder(sa)} < std::pair{-b.hz, SideOrder(sb)};
+        return std::pair{-a.hz, SideOrder(channels[index(a.higherBlock)].side)} <
+               std::pair{-b.hz, SideOrder(channels[index(b.higherBlock)].side)};
     });
-    for (const CrossoverPair& p : pairs)
-        indexed.push_back({static_cast<size_t>(indexOf[static_cast<size_t>(p.lowerBlock)]),
-                           static_cast<size_t>(indexOf[static_cast<size_t>(p.higherBlock)]), p.hz});
+    std::vector<IndexedPair> indexed;
+    for (const CrossoverPair& p : pairs) indexed.push_back({index(p.lowerBlock), index(p.higherBlock), p.hz});
+    return indexed;
+}
 
-    // Each channel at the seat with no delay and its polarity button off;
-    // the search turns and flips these.
-    std::vector<ComplexResponse> base;
-    for (const SeatChannel& c : channels) base.push_back(SeatResponse(c, image, 0, false, grid));
-    const auto playing = [&](size_t c, int raw, bool inverted) {
-        return Delayed(base[c], raw, inverted, grid);
-    };
+// The channels at the seat through their settings, with no delay and the
+// phase button off; the search turns and flips these.
+class Playing {
+public:
+    Playing(const std::vector<SeatChannel>& channels, const EffectBlock& image, const FrequencyGrid& grid)
+        : grid_(grid) {
+        for (const SeatChannel& c : channels) base_.push_back(SeatResponse(c, image, 0, false, grid));
+    }
+    ComplexResponse operator()(size_t c, int raw, bool inverted) const {
+        return Delayed(base_[c], raw, inverted, grid_);
+    }
+    ComplexResponse operator()(size_t c, const Groups& groups) const {
+        return (*this)(c, groups.Offset(c), groups.Inverted(c));
+    }
 
-    Groups groups(channels, image);
+private:
+    const FrequencyGrid& grid_;
+    std::vector<ComplexResponse> base_;
+};
+
+// Each pair in turn ties the higher channel's group to the lower one's by
+// the flattest sum; returns, per pair, whether it did (not when an earlier
+// pair had tied them).
+std::variant<std::vector<bool>, Refusal> AlignPairs(const std::vector<IndexedPair>& pairs,
+                                                    const std::vector<SeatChannel>& channels,
+                                                    const Playing& playing, Groups& groups,
+                                                    const FrequencyGrid& grid) {
     std::vector<bool> setsDelay;
-    for (const IndexedPair& p : indexed) {
+    for (const IndexedPair& p : pairs) {
         const size_t into = groups.Of(p.lower), moved = groups.Of(p.higher);
         setsDelay.push_back(into != moved);
         if (into == moved) continue;
         const auto [minRaw, maxRaw] = FeasibleShift(groups, moved, into);
-        if (minRaw > maxRaw) {
-            out.status = AlignmentStatus::SpreadTooLarge;
-            out.badBlock = channels[p.higher].block;
-            return out;
-        }
+        if (minRaw > maxRaw) return Refusal{AlignmentStatus::SpreadTooLarge, channels[p.higher].block};
         const PairAlignment a =
-            AlignPair(playing(p.lower, groups.Offset(p.lower), groups.Inverted(p.lower)),
-                      playing(p.higher, groups.Offset(p.higher), groups.Inverted(p.higher)), p.hz,
+            AlignPair(playing(p.lower, groups), playing(p.higher, groups), p.hz,
                       ArrivalShift(channels, groups, p.lower, p.higher), minRaw, maxRaw, grid);
         groups.Join(moved, into, a.delayRaw, a.flip);
     }
-    // Groups no crossover ties arrive together, with the largest as the
-    // anchor; where the two speakers timed against each other share a band,
-    // their sum there says which way the joining group faces.
+    return setsDelay;
+}
+
+// Groups no crossover ties arrive together, with the largest as the anchor;
+// where the two speakers timed against each other share a band, their sum
+// there says which way the joining group faces.
+std::optional<Refusal> JoinByArrival(const std::vector<SeatChannel>& channels, const EffectBlock& image,
+                                     const Playing& playing, Groups& groups, const FrequencyGrid& grid) {
     std::vector<size_t> roots;
     for (size_t c = 0; c < channels.size(); ++c)
         if (std::find(roots.begin(), roots.end(), groups.Of(c)) == roots.end()) roots.push_back(groups.Of(c));
@@ -184,33 +205,58 @@ CrossoverAlignment AlignCrossovers(const std::vector<SeatChannel>& channels, con
     for (size_t g : roots) {
         if (g == anchor) continue;
         const size_t ref = LowestPlaying(channels, image, groups.Members(g));
-        const auto [minRaw, maxRaw] = FeasibleShift(groups, g, groups.Of(anchorRef));
+        const auto [minRaw, maxRaw] = FeasibleShift(groups, g, anchor);
         const int raw = ArrivalShift(channels, groups, anchorRef, ref);
-        if (raw < minRaw || raw > maxRaw) {
-            out.status = AlignmentStatus::SpreadTooLarge;
-            out.badBlock = channels[ref].block;
-            return out;
-        }
+        if (raw < minRaw || raw > maxRaw)
+            return Refusal{AlignmentStatus::SpreadTooLarge, channels[ref].block};
         const auto [fromHz, toHz] =
             SharedBand(PassesOf(image, channels[anchorRef].block), PassesOf(image, channels[ref].block));
         const bool flip =
             fromHz < toHz &&
-            LouderFlipped(playing(anchorRef, groups.Offset(anchorRef), groups.Inverted(anchorRef)),
+            LouderFlipped(playing(anchorRef, groups),
                           playing(ref, groups.Offset(ref) + raw, groups.Inverted(ref)), fromHz, toHz, grid);
-        groups.Join(g, groups.Of(anchorRef), raw, flip);
+        groups.Join(g, anchor, raw, flip);
     }
-    // The sum tells which way the channels face each other, not which way
-    // the whole set faces: keep as many as set.
-    const auto changed = std::count_if(channels.begin(), channels.end(), [&](const SeatChannel& c) {
-        const size_t k = static_cast<size_t>(&c - channels.data());
-        return groups.Inverted(k) != InvertedIn(image, c.block);
-    });
-    if (2 * static_cast<size_t>(changed) > channels.size()) groups.Flip(groups.Of(anchorRef));
+    return std::nullopt;
+}
+
+// The sum tells which way the channels face each other, not which way the
+// whole set faces: of the two, the one keeping more phase buttons as set.
+void KeepMostPolarities(const std::vector<SeatChannel>& channels, const EffectBlock& image, Groups& groups) {
+    size_t changed = 0;
+    for (size_t c = 0; c < channels.size(); ++c)
+        if (groups.Inverted(c) != InvertedIn(image, channels[c].block)) ++changed;
+    if (2 * changed > channels.size()) groups.Flip(groups.Of(0));
+}
+
+}  // namespace
+
+CrossoverAlignment AlignCrossovers(const std::vector<SeatChannel>& channels, const EffectBlock& image,
+                                   std::vector<CrossoverPair> pairs, const FrequencyGrid& grid) {
+    CrossoverAlignment out;
+    if (channels.empty()) return out;
+    const auto refuse = [&](const Refusal& r) {
+        out.status = r.status;
+        out.badBlock = r.block;
+        return out;
+    };
+    std::vector<int> indexOf;
+    if (const auto refusal = Check(channels, image, pairs, indexOf)) return refuse(*refusal);
+    const std::vector<IndexedPair> indexed = InTunersOrder(pairs, channels, indexOf);
+
+    const Playing playing(channels, image, grid);
+    Groups groups(channels, image);
+    const auto aligned = AlignPairs(indexed, channels, playing, groups, grid);
+    if (const auto* refusal = std::get_if<Refusal>(&aligned)) return refuse(*refusal);
+    if (const auto refusal = JoinByArrival(channels, image, playing, groups, grid)) return refuse(*refusal);
+    KeepMostPolarities(channels, image, groups);
+
     int earliest = std::numeric_limits<int>::max();
     for (size_t c = 0; c < channels.size(); ++c) earliest = std::min(earliest, groups.Offset(c));
     for (size_t c = 0; c < channels.size(); ++c)
         out.channels.push_back({channels[c].block, groups.Offset(c) - earliest, groups.Inverted(c)});
 
+    const std::vector<bool>& setsDelay = std::get<std::vector<bool>>(aligned);
     for (size_t k = 0; k < indexed.size(); ++k) {
         const IndexedPair& p = indexed[k];
         const auto now = [&](size_t c) {
