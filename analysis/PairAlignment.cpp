@@ -114,7 +114,7 @@ ComplexResponse Delayed(const ComplexResponse& r, int raw, bool inverted, const 
     ComplexResponse out;
     const double sign = inverted ? -1.0 : 1.0;
     for (int i = 0; i < FrequencyGrid::kPoints; ++i)
-        out[static_cast<size_t>(i)] = r[static_cast<size_t>(i)] * std::polar(sign, -grid.W(i) * raw);
+        out[static_cast<size_t>(i)] = sign * r[static_cast<size_t>(i)] * std::polar(1.0, -grid.W(i) * raw);
     return out;
 }
 
