@@ -7,6 +7,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "BoxSettings.h"
 #include "EditorGrid.h"
 #include "EffectBlock.h"
 #include "ImpulseSpectrum.h"
@@ -20,6 +21,7 @@ namespace caraudio::analysis {
 namespace {
 
 using namespace caraudio::test::car;
+using namespace caraudio::test::box;
 
 double Db(std::complex<double> h) {
     return 20 * std::log10(std::abs(h));
@@ -77,36 +79,6 @@ TEST_P(ImpulseSpectrumTest, IsTheSpeakersResponseWithItsDelay) {
 
 INSTANTIATE_TEST_SUITE_P(Speakers, ImpulseSpectrumTest, ::testing::ValuesIn(Speakers()),
                          [](const auto& info) { return std::string(info.param.name); });
-
-// The box's crossover fields for type (0 Butterworth, 1 Bessel, 2 Linkwitz)
-// and slope in dB/oct.
-void SetPass(EffectBlock& image, int channel, bool high, int type, int slopeDb, int hz) {
-    const uint8_t byte = WithCrossoverType(WithCrossoverSlope(0, slopeDb / 6 - 1), type);
-    image.Set(*FindParam(high ? param::HighPassType(channel) : param::LowPassType(channel)), byte);
-    image.Set(*FindParam(high ? param::HighPassFreq(channel) : param::LowPassFreq(channel)),
-              static_cast<uint16_t>(hz));
-}
-
-void SetOff(EffectBlock& image, int channel) {
-    image.Set(*FindParam(param::HighPassType(channel)), WithCrossoverSlope(0, kSlopeOff));
-    image.Set(*FindParam(param::LowPassType(channel)), WithCrossoverSlope(0, kSlopeOff));
-}
-
-void SetBand(EffectBlock& image, int channel, int band, int hz, double q, double db) {
-    image.Set(*FindParam(param::BandFreq(channel, band)), static_cast<uint16_t>(hz));
-    image.Set(*FindParam(param::BandQ(channel, band)), static_cast<uint16_t>(std::lround(q * 100)));
-    image.Set(*FindParam(param::BandGain(channel, band)),
-              static_cast<uint16_t>(static_cast<int16_t>(db * 100)));
-}
-
-void SetLevelPolarityDelay(EffectBlock& image, int channel, int volumeDb, bool inverted, int delaySamples) {
-    image.Set(*FindParam(param::Volume(channel)), static_cast<uint16_t>(volumeDb + 60));
-    const ParamRecord& phase = *FindParam(param::PhaseCtrl);
-    const auto bits = static_cast<uint16_t>(inverted ? image.Get(phase) | (1 << channel)
-                                                     : image.Get(phase) & ~(1 << channel));
-    image.Set(phase, bits);
-    image.Set(*FindParam(param::Delay(channel)), static_cast<uint16_t>(delaySamples));
-}
 
 struct PassCase {
     int type, slopeDb, hz;
