@@ -224,6 +224,7 @@ struct CarCase {
     // Measured through the crossovers, band-limited responses' arrivals are
     // read late (a sub's by milliseconds): the search must still find the sum's best.
     MeasuredWith measuredWith = MeasuredWith::Flat;
+    int loops = 0;  // pairs whose channels earlier pairs already tied
 };
 
 void PrintTo(const CarCase& c, std::ostream* os) {
@@ -298,6 +299,13 @@ std::vector<CarCase> CarCases() {
         through.name = "Linkwitz48_TwoSubs_MeasuredThroughCrossovers";
         through.measuredWith = MeasuredWith::Crossovers;
         cases.push_back(through);
+        // Every sub given against every mid: the last pair closes a loop
+        // and can only be judged.
+        CarCase given = cases[1];
+        given.name = "Linkwitz48_TwoSubs_EveryPairGiven";
+        given.pairsFromSettings = false;
+        given.loops = 1;
+        cases.push_back(given);
     }
     {
         Car car = FrontAndSub(0, 36, 120, 4500);
@@ -423,7 +431,17 @@ TEST_P(CarAlignmentTest, EveryCrossoverIsNearItsBest) {
         const double best = BestLossDb(lower, higher, x.hz), after = LossWith(a, lower, higher, x.hz, true);
         EXPECT_LE(after, best + 1) << x.lower << " to " << x.higher << ", best " << best;
         EXPECT_LE(after, 3) << x.lower << " to " << x.higher;
+        // What is reported of a crossover the program paired is the truth.
+        if (const CrossoverResult* r = Reported(a, lower.block, higher.block)) {
+            EXPECT_NEAR(r->lossAfterDb, after, 0.3) << x.lower << " to " << x.higher;
+        }
     }
+    // Reported in the order aligned: from the highest crossover down.
+    for (size_t k = 1; k < a.crossovers.size(); ++k)
+        EXPECT_GE(a.crossovers[k - 1].pair.hz, a.crossovers[k].pair.hz);
+    const auto loops = std::count_if(a.crossovers.begin(), a.crossovers.end(),
+                                     [](const CrossoverResult& r) { return !r.setsDelay; });
+    EXPECT_EQ(loops, c.loops);
 }
 
 // Wherever the truth clearly prefers one polarity for a crossover, the

@@ -156,7 +156,9 @@ TEST_P(AlignmentRefusesTest, NamesWhy) {
     }
     const CrossoverAlignment a = AlignCrossovers(channels, image, c.pairs, EditorGrid());
     EXPECT_EQ(a.status, c.status);
-    if (c.status != AlignmentStatus::NoChannels) EXPECT_EQ(a.badBlock, c.badBlock);
+    if (c.status != AlignmentStatus::NoChannels) {
+        EXPECT_EQ(a.badBlock, c.badBlock);
+    }
     EXPECT_TRUE(a.channels.empty());
 }
 
