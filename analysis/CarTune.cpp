@@ -4,10 +4,13 @@
 #include <cmath>
 
 #include "ChannelCurves.h"
+#include "ChannelLevels.h"
+#include "DelayProposal.h"
 #include "EditorGrid.h"
 #include "ParameterTable.h"
 #include "ProcessingResponse.h"
 #include "SeatSum.h"
+#include "SeatTimingSearch.h"
 
 namespace caraudio::analysis {
 namespace {
@@ -28,7 +31,7 @@ const ParamRecord& P(int index) {
     return *FindParam(index);
 }
 
-double Rms(const std::vector<TuneChannel>& channels, const EffectBlock& image, const Response& target) {
+double Rms(const std::vector<SeatChannel>& channels, const EffectBlock& image, const Response& target) {
     const SumAgainstTarget judged =
         JudgeSum(LevelsDb(CarSum(channels, image)), target, EditorGrid(), ReferenceRange{}, kWholeBand);
     return std::isfinite(judged.rmsDb) ? judged.rmsDb : 1e9;
@@ -50,7 +53,7 @@ bool SameCorner(double a, double b) {
 }
 
 // Indexes into `channels` of the channels that share their crossovers.
-std::vector<std::vector<size_t>> Groups(const std::vector<TuneChannel>& channels, const EffectBlock& image) {
+std::vector<std::vector<size_t>> Groups(const std::vector<SeatChannel>& channels, const EffectBlock& image) {
     std::vector<std::vector<size_t>> groups;
     for (size_t i = 0; i < channels.size(); ++i) {
         const Corners c = CornersOf(image, channels[i].block);
@@ -79,11 +82,47 @@ void SetVolume(EffectBlock& image, int block, int raw) {
 
 // The speaker's level curve at the seat for the auto EQ: fine comb
 // structure of the cabin smoothed away first, as a tuner looks at it.
-Response SpeakerLevels(const TuneChannel& c) {
-    return SmoothedOnGrid(LevelsDb(c.speakerAlone), Smoothing::Octave12);
+Response SpeakerLevels(const SeatChannel& c) {
+    return SmoothedOnGrid(LevelsDb(c.alone), Smoothing::Octave12);
 }
 
-void FitChannelBands(const TuneChannel& c, const CarTuneOptions& options, EffectBlock& image,
+// The bands together lift nothing below a high-pass or above a low-pass
+// corner: a speaker is not driven harder where it is meant to be quiet.
+// Where they would (a broad lift's skirt past the corner), the lifting band
+// that adds most there is lowered a tenth at a time.
+constexpr double kMostLiftOutsideDb = 0.1;
+
+void KeepLiftsInside(EffectBlock& image, int block) {
+    const Corners c = CornersOf(image, block);
+    if (c.highHz == 0 && c.lowHz == 0) return;
+    FrequencyGrid grid = EditorGrid();
+    for (int round = 0; round < 200; ++round) {
+        ChannelCurves curves(grid);
+        curves.RebuildChannel(block, image);
+        const EqCurveModel& m = curves.Model(block);
+        int worst = -1;
+        double most = kMostLiftOutsideDb;
+        for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
+            const double hz = grid.Hz(i);
+            if (!((c.highHz > 0 && hz < c.highHz) || (c.lowHz > 0 && hz > c.lowHz))) continue;
+            double lift = 0;
+            for (int b = 0; b < m.BandCount(); ++b) lift += m.Filter(b).response[static_cast<size_t>(i)];
+            if (lift > most) most = lift, worst = i;
+        }
+        if (worst < 0) return;
+        int band = -1;
+        double largest = 0;
+        for (int b = 0; b < m.BandCount(); ++b)
+            if (const double db = m.Filter(b).response[static_cast<size_t>(worst)]; db > largest)
+                largest = db, band = b;
+        if (band < 0) return;
+        const ParamRecord& gain = P(param::BandGain(block, band));
+        const int raw = static_cast<int16_t>(image.Get(gain));
+        image.Set(gain, static_cast<uint16_t>(static_cast<int16_t>(raw * 9 / 10)));
+    }
+}
+
+void FitChannelBands(const SeatChannel& c, const CarTuneOptions& options, EffectBlock& image,
                      ChannelTuneResult& report, double& levelDb) {
     AutoEqOptions fit;
     fit.maxBoostDb = options.maxBoostDb;
@@ -93,41 +132,61 @@ void FitChannelBands(const TuneChannel& c, const CarTuneOptions& options, Effect
     levelDb = r.status == AutoEqStatus::Fitted ? r.levelDb : 0;
     if (r.status != AutoEqStatus::Fitted || r.unchanged) return;
     image = WithBands(image, c.block, r.bands);
+    KeepLiftsInside(image, c.block);
     report.bandsUsed = r.bandsUsed;
 }
 
-// Channels of a group play alike: each moved so its level over its band
-// matches the group's mean, in whole volume steps.
-void MatchWithinGroups(const std::vector<TuneChannel>& channels,
-                       const std::vector<std::vector<size_t>>& groups, const std::vector<double>& levelDb,
-                       EffectBlock& image) {
-    for (const std::vector<size_t>& g : groups) {
-        double mean = 0;
-        for (size_t i : g) mean += levelDb[i];
-        mean /= static_cast<double>(g.size());
-        for (size_t i : g) {
-            const int block = channels[i].block;
-            SetVolume(image, block, Volume(image, block) + static_cast<int>(std::lround(levelDb[i] - mean)));
-        }
+// Volumes from where each channel started: its trim to match the others of
+// its group, and its group's move. Everything is lowered alike where that
+// would lift a channel past the box's top volume: the sum only hears the
+// channels against each other.
+struct Levels {
+    std::vector<int> start, trim;  // per channel
+    std::vector<int> groupOf;      // per channel
+    std::vector<int> move;         // per group
+};
+
+void SetLevels(const std::vector<SeatChannel>& channels, const Levels& l, EffectBlock& image) {
+    std::vector<int> wanted(channels.size());
+    int over = 0;
+    for (size_t i = 0; i < channels.size(); ++i) {
+        wanted[i] = l.start[i] + l.trim[i] + l.move[static_cast<size_t>(l.groupOf[i])];
+        over = std::max(over, wanted[i] - kVolumeRaw.hi);
     }
+    for (size_t i = 0; i < channels.size(); ++i) SetVolume(image, channels[i].block, wanted[i] - over);
 }
 
-// Each group moved a step at a time while the sum gets nearer the target.
-void MoveGroups(const std::vector<TuneChannel>& channels, const std::vector<std::vector<size_t>>& groups,
-                const Response& target, EffectBlock& image) {
+// Channels of a group play alike: each trimmed so its level over its band
+// matches the group's mean, in whole volume steps; then each group moved a
+// step at a time while the sum gets nearer the target.
+void MatchLevels(const std::vector<SeatChannel>& channels, const std::vector<std::vector<size_t>>& groups,
+                 const std::vector<double>& levelDb, const Response& target, EffectBlock& image) {
+    Levels l{std::vector<int>(channels.size()), std::vector<int>(channels.size()),
+             std::vector<int>(channels.size()), std::vector<int>(groups.size(), 0)};
+    for (size_t k = 0; k < groups.size(); ++k) {
+        double mean = 0;
+        for (size_t i : groups[k]) mean += levelDb[i];
+        mean /= static_cast<double>(groups[k].size());
+        for (size_t i : groups[k]) {
+            l.start[i] = Volume(image, channels[i].block);
+            l.trim[i] = static_cast<int>(std::lround(levelDb[i] - mean));
+            l.groupOf[i] = static_cast<int>(k);
+        }
+    }
+    SetLevels(channels, l, image);
     double best = Rms(channels, image, target);
-    std::vector<int> moved(groups.size(), 0);
     for (bool better = true; better;) {
         better = false;
         for (size_t k = 0; k < groups.size(); ++k) {
             for (const int step : {1, -1}) {
-                if (std::abs(moved[k] + step) > kMostGroupSteps) continue;
-                EffectBlock trial = image;
-                for (size_t i : groups[k])
-                    SetVolume(trial, channels[i].block, Volume(trial, channels[i].block) + step);
-                const double rms = Rms(channels, trial, target);
+                if (std::abs(l.move[k] + step) > kMostGroupSteps) continue;
+                Levels trial = l;
+                trial.move[k] += step;
+                EffectBlock moved = image;
+                SetLevels(channels, trial, moved);
+                const double rms = Rms(channels, moved, target);
                 if (rms < best - 1e-6) {
-                    best = rms, image = trial, moved[k] += step, better = true;
+                    best = rms, image = moved, l = trial, better = true;
                     break;
                 }
             }
@@ -159,14 +218,13 @@ bool AddBands(EffectBlock& image, int block, const std::vector<BandValues>& band
 }
 
 // What the sum still misses in the group's band, fitted with a few broad
-// bands on a channel without crossovers or bands of its own, and set on
-// every channel of the group.
-void CorrectGroup(const std::vector<TuneChannel>& channels, const std::vector<size_t>& group,
+// bands on the group's first channel with its crossovers but without bands
+// (the crossovers cancel between the sum and the target there, and keep
+// the lifts inside the corners), and set on every channel of the group.
+void CorrectGroup(const std::vector<SeatChannel>& channels, const std::vector<size_t>& group,
                   const CarTuneOptions& options, EffectBlock& image, std::vector<ChannelTuneResult>& report) {
     const int block = channels[group.front()].block;
-    EffectBlock bare = WithBands(image, block, {});
-    bare.Set(P(param::HighPassType(block)), WithCrossoverSlope(0, kSlopeOff));
-    bare.Set(P(param::LowPassType(block)), WithCrossoverSlope(0, kSlopeOff));
+    const EffectBlock bare = WithBands(image, block, {});
     AutoEqOptions fit;
     fit.range = GroupSpan(image, block);
     if (fit.range->Octaves() < kAutoEqMinOctaves) return;
@@ -180,8 +238,10 @@ void CorrectGroup(const std::vector<TuneChannel>& channels, const std::vector<si
     for (const BandValues& b : r.bands)
         if (b.gain != 0) bands.push_back(b);
     EffectBlock trial = image;
-    for (size_t i : group)
+    for (size_t i : group) {
         if (!AddBands(trial, channels[i].block, bands)) return;
+        KeepLiftsInside(trial, channels[i].block);
+    }
     if (Rms(channels, trial, options.target) >= Rms(channels, image, options.target)) return;
     image = trial;
     for (size_t i : group) report[i].correctionBands = static_cast<int>(bands.size());
@@ -194,17 +254,28 @@ Response Moved(const Response& sumDb, const Response& target) {
     return out;
 }
 
+EffectBlock WithAlignment(EffectBlock image, const CrossoverAlignment& aligned) {
+    const ParamRecord& phase = P(param::PhaseCtrl);
+    for (const ChannelAlignment& ch : aligned.channels) {
+        image.Set(P(param::Delay(ch.block)), static_cast<uint16_t>(ch.delayRaw));
+        const unsigned bit = 1u << ch.block;
+        image.Set(phase,
+                  static_cast<uint16_t>(ch.inverted ? image.Get(phase) | bit : image.Get(phase) & ~bit));
+    }
+    return image;
+}
+
 }  // namespace
 
-ComplexResponse CarSum(const std::vector<TuneChannel>& channels, const EffectBlock& image) {
+ComplexResponse CarSum(const std::vector<SeatChannel>& channels, const EffectBlock& image) {
     std::vector<ComplexResponse> atSeat;
     atSeat.reserve(channels.size());
-    for (const TuneChannel& c : channels)
-        atSeat.push_back(AtSeat(c.speakerAlone, ProcessingResponse(image, c.block, {}, EditorGrid())));
+    for (const SeatChannel& c : channels)
+        atSeat.push_back(AtSeat(c.alone, ProcessingResponse(image, c.block, {}, EditorGrid())));
     return SeatSum(atSeat);
 }
 
-CarTuneResult TuneLevelsAndEq(const std::vector<TuneChannel>& channels, const EffectBlock& aligned,
+CarTuneResult TuneLevelsAndEq(const std::vector<SeatChannel>& channels, const EffectBlock& aligned,
                               const CarTuneOptions& options) {
     CarTuneResult result;
     result.image = aligned;
@@ -221,10 +292,7 @@ CarTuneResult TuneLevelsAndEq(const std::vector<TuneChannel>& channels, const Ef
         result.channels.push_back(r);
     }
     const std::vector<std::vector<size_t>> groups = Groups(channels, result.image);
-    if (options.matchLevels) {
-        MatchWithinGroups(channels, groups, levelDb, result.image);
-        MoveGroups(channels, groups, options.target, result.image);
-    }
+    if (options.matchLevels) MatchLevels(channels, groups, levelDb, options.target, result.image);
     for (const std::vector<size_t>& g : groups)
         CorrectGroup(channels, g, options, result.image, result.channels);
 
@@ -232,6 +300,38 @@ CarTuneResult TuneLevelsAndEq(const std::vector<TuneChannel>& channels, const Ef
     result.sumAfter = Moved(LevelsDb(CarSum(channels, result.image)), options.target);
     result.rmsAfterDb = Rms(channels, result.image, options.target);
     return result;
+}
+
+CarTuneOutcome TuneCar(const std::vector<SeatChannel>& channels, const EffectBlock& image,
+                       CarTuneOptions options) {
+    CarTuneOutcome out;
+    const std::vector<CrossoverPair> pairs = FindCrossoverPairs(channels, image);
+    const CrossoverAlignment aligned = AlignCrossovers(channels, image, pairs, EditorGrid());
+    out.alignment = aligned.status;
+    out.crossovers = aligned.crossovers;
+    if (aligned.status != AlignmentStatus::Aligned) return out;
+    const EffectBlock alignedImage = WithAlignment(image, aligned);
+    out.equalPeaks = ProposeLevels(channels, alignedImage, options.target, EditorGrid()).equalPeaks;
+    options.matchLevels = options.matchLevels && !out.equalPeaks;
+    EffectBlock sidesAligned = alignedImage;
+    RefineTimingAtSeat(channels, pairs, options.target, sidesAligned);
+    out.tuned = TuneLevelsAndEq(channels, sidesAligned, options);
+    // The bands move the phase near the crossovers a little, and the two
+    // sides meet all over the midrange: the timing is looked at once more
+    // with everything in place, at the seat.
+    EffectBlock refined = out.tuned.image;
+    RefineTimingAtSeat(channels, pairs, options.target, refined);
+    if (const double rms = Rms(channels, refined, options.target); rms < out.tuned.rmsAfterDb) {
+        out.tuned.image = refined;
+        out.tuned.rmsAfterDb = rms;
+        out.tuned.sumAfter = Moved(LevelsDb(CarSum(channels, refined)), options.target);
+    }
+    const CrossoverAlignment judged = AlignCrossovers(channels, out.tuned.image, pairs, EditorGrid());
+    for (CrossoverResult& x : out.crossovers)
+        for (const CrossoverResult& y : judged.crossovers)
+            if (y.pair.lowerBlock == x.pair.lowerBlock && y.pair.higherBlock == x.pair.higherBlock)
+                x.lossAfterDb = y.lossBeforeDb;
+    return out;
 }
 
 }  // namespace caraudio::analysis

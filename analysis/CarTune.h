@@ -5,18 +5,12 @@
 
 #include "AutoEq.h"
 #include "ComplexResponse.h"
+#include "CrossoverAlignment.h"
 #include "EffectBlock.h"
+#include "SeatChannel.h"
 #include "ValueScales.h"
 
 namespace caraudio::analysis {
-
-// One channel of the car as measured at the seat: the speaker alone (what
-// played while it was measured taken out), its phase kept, time from the
-// timing reference all channels share.
-struct TuneChannel {
-    int block = 0;
-    ComplexResponse speakerAlone{};
-};
 
 struct CarTuneOptions {
     Response target{};  // at the seat, on the editor grid
@@ -47,7 +41,7 @@ struct CarTuneResult {
 
 // The whole car's sum at the seat with each channel through its settings
 // in the image.
-ComplexResponse CarSum(const std::vector<TuneChannel>& channels, const EffectBlock& image);
+ComplexResponse CarSum(const std::vector<SeatChannel>& channels, const EffectBlock& image);
 
 // Levels, each channel's EQ within its band, and a few broad corrections of
 // the sum, on an image whose delays and polarities are already aligned:
@@ -61,7 +55,20 @@ ComplexResponse CarSum(const std::vector<TuneChannel>& channels, const EffectBlo
 //     in each group's band (mostly cuts, within the boost limit), set alike
 //     on every channel of the group, kept only when the sum gets nearer.
 inline constexpr int kCorrectionBands = 3;
-CarTuneResult TuneLevelsAndEq(const std::vector<TuneChannel>& channels, const EffectBlock& aligned,
+CarTuneResult TuneLevelsAndEq(const std::vector<SeatChannel>& channels, const EffectBlock& aligned,
                               const CarTuneOptions& options);
+
+// The whole tune from the installer's crossovers: the crossovers aligned
+// (delays and polarity, AlignCrossovers over the pairs the settings make),
+// then TuneLevelsAndEq; levels are matched only when the responses do not
+// all peak alike (normalised exports).
+struct CarTuneOutcome {
+    AlignmentStatus alignment = AlignmentStatus::NoChannels;
+    std::vector<CrossoverResult> crossovers;
+    bool equalPeaks = false;
+    CarTuneResult tuned;  // when aligned
+};
+CarTuneOutcome TuneCar(const std::vector<SeatChannel>& channels, const EffectBlock& image,
+                       CarTuneOptions options);
 
 }  // namespace caraudio::analysis

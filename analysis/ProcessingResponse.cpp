@@ -83,11 +83,11 @@ ComplexResponse ProcessingResponse(const EffectBlock& image, int channel, Proces
                 if (index >= 0 && Drawn(model.Filter(index))) MultiplyPass(out, model.Filter(index), built);
     }
     if (parts.levelPolarityDelay) {
-        const double gain = (Bit(image, param::PhaseCtrl, channel) ? -1.0 : 1.0) *
-                            std::pow(10.0, (volume + kMinVolumeDb) / 20.0);
+        const double sign = Bit(image, param::PhaseCtrl, channel) ? -1.0 : 1.0;
+        const double gain = std::pow(10.0, (volume + kMinVolumeDb) / 20.0);
         const double delaySamples = image.Get(*FindParam(param::Delay(channel)));
         for (int i = 0; i < FrequencyGrid::kPoints; ++i)
-            out[static_cast<size_t>(i)] *= std::polar(gain, -grid.W(i) * delaySamples);
+            out[static_cast<size_t>(i)] *= sign * std::polar(gain, -grid.W(i) * delaySamples);
     }
     return out;
 }

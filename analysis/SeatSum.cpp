@@ -1,6 +1,7 @@
 #include "SeatSum.h"
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "AutoEq.h"
@@ -30,13 +31,25 @@ Response PhaseDegrees(const ComplexResponse& r) {
 SumAgainstTarget JudgeSum(const Response& sumDb, const Response& target, const FrequencyGrid& grid,
                           ReferenceRange reference, FrequencySpan range) {
     SumAgainstTarget out;
-    const LevelAlignment level = AlignLevel(SixthOctaveOnGrid(sumDb), target, grid, reference);
+    // Smoothing averages dB, so the moved curve's smoothing is the smoothed
+    // curve moved: once is enough.
+    const Response smoothed = SixthOctaveOnGrid(sumDb);
+    const LevelAlignment level = AlignLevel(smoothed, target, grid, reference);
     out.status = level.status;
     if (level.status != LevelAlignment::Status::Aligned) return out;
     out.offsetDb = level.offsetDb;
-    Response moved = sumDb;
-    for (double& db : moved) db += level.offsetDb;
-    out.rmsDb = AutoEqRmsError(moved, target, range.lowHz, range.highHz);
+    double sum = 0;
+    int count = 0;
+    for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
+        const auto k = static_cast<size_t>(i);
+        if (!std::isfinite(smoothed[k]) || !std::isfinite(target[k]) || grid.Hz(i) < range.lowHz ||
+            grid.Hz(i) > range.highHz)
+            continue;
+        const double e = smoothed[k] + level.offsetDb - target[k];
+        sum += e * e;
+        ++count;
+    }
+    out.rmsDb = count ? std::sqrt(sum / count) : std::numeric_limits<double>::quiet_NaN();
     return out;
 }
 

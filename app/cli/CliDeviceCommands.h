@@ -31,6 +31,7 @@ int Curve(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE
 int AutoEq(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int Align(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int Sum(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int Tune(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int SceneRecall(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int EqImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int EqExport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);

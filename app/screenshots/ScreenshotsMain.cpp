@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -50,7 +51,9 @@
 #include "SkCar.h"
 #include "StepLabels.h"
 #include "Translation.h"
+#include "TuneCarDialog.h"
 #include "ValueScales.h"
+#include "WholeCar.h"
 
 namespace {
 
@@ -404,6 +407,51 @@ bool SaveAlign(QWidget& panel, NoFiles& files, const QDir& data, const QDir& dir
     return ok;
 }
 
+// The whole-car tune of a synthetic car (the tests' speakers: left and
+// right tweeters and door mids, two subs) behind the installer's
+// crossovers, tuned against the panel's house curve.
+bool SaveTuneCar(AppContext& app, QWidget& panel, NoFiles& files, const QDir& data, const QDir& dir,
+                 const QString& s) {
+    using namespace caraudio::test::whole;
+    auto* button = panel.findChild<QPushButton*>("btnTuneCar");
+    if (!button) return false;
+    const std::vector<CarChannel> car = WholeCar(1);
+    const EffectBlock before = app.Db().Block(), installer = InstallersImage(car);
+    for (const ParamRecord& p : Parameters())
+        if (before.Get(p) != installer.Get(p)) app.Db().SetParam(p.index, installer.Get(p));
+    bool ok = true;
+    unsigned seed = 1;
+    for (const CarChannel& c : car) {
+        const std::vector<double> x = Render(c.speaker, 0.5, seed++);
+        ok = WriteWav(data.filePath(QString("car-CH%1.wav").arg(ChannelNumber(c.block))),
+                      std::vector<float>(x.begin(), x.end()), kImpulseRate) &&
+             ok;
+    }
+    QTimer::singleShot(100, [&] {
+        auto* dialog = qobject_cast<TuneCarDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        for (const CarChannel& c : car) {
+            const int n = ChannelNumber(c.block);
+            if (auto* choose = dialog->findChild<QPushButton*>(QString("choose%1").arg(n))) {
+                files.openPath = data.filePath(QString("car-CH%1.wav").arg(n));
+                choose->click();
+            }
+        }
+        files.openPath.clear();
+        QEventLoop wait;
+        QObject::connect(dialog, &TuneCarDialog::tuned, &wait, &QEventLoop::quit);
+        QTimer::singleShot(60000, &wait, &QEventLoop::quit);
+        if (auto* tune = dialog->findChild<QPushButton*>("btnTune")) tune->click();
+        if (dialog->Tuning()) wait.exec();
+        ok = Save(dialog, dir, "tune-car-" + s + ".png") && ok;
+        dialog->close();
+    });
+    button->click();
+    for (const ParamRecord& p : Parameters())
+        if (app.Db().Block().Get(p) != before.Get(p)) app.Db().SetParam(p.index, before.Get(p));
+    return ok;
+}
+
 // The main window with a measurement, its prediction and a house curve on
 // the editor, some bands set against the dip, and the measurement dialog.
 bool SaveMeasurement(AppContext& app, NoFiles& files, const QString& measurement, const QDir& dir,
@@ -435,6 +483,7 @@ bool SaveMeasurement(AppContext& app, NoFiles& files, const QString& measurement
     ok = Save(panel, dir, "measurement-dialog-" + s + ".png") && ok;
     ok = SaveAutoEq(*main, app.Session(), *panel, dir, s) && ok;
     ok = SaveAlign(*panel, files, QFileInfo(measurement).dir(), dir, s) && ok;
+    ok = SaveTuneCar(app, *panel, files, QFileInfo(measurement).dir(), dir, s) && ok;
     // The next pictures show the window as before.
     if (auto* clear = panel->findChild<QPushButton*>("btnClear")) clear->click();
     if (auto* target = panel->findChild<QComboBox*>("target")) target->setCurrentIndex(0);

@@ -9,7 +9,7 @@
 
 #include "AtomicFile.h"
 #include "FileChooser.h"
-#include "FileReadTexts.h"
+#include "ImpulseFileRead.h"
 #include "ImpulseResponse.h"
 #include "Layouts.h"
 #include "Prompter.h"
@@ -21,27 +21,6 @@ namespace {
 
 QString T(const char* text) {
     return Tr("align", text);
-}
-
-QString ReadProblem(analysis::ImpulseResponseStatus s) {
-    using analysis::ImpulseResponseStatus;
-    switch (s) {
-    case ImpulseResponseStatus::Read:
-        break;
-    case ImpulseResponseStatus::NotSoundFile:
-        return T("It is not a sound file this program can read.");
-    case ImpulseResponseStatus::NotMono:
-        return T("It holds more than one channel. Export each channel's impulse response on its own.");
-    case ImpulseResponseStatus::UnsupportedRate:
-        return T("Its sample rate is not 44.1, 48 or 96 kHz.");
-    case ImpulseResponseStatus::Empty:
-        return T("It holds no samples.");
-    case ImpulseResponseStatus::TooLong:
-        return T("It is longer than an impulse response (10 s at most).");
-    case ImpulseResponseStatus::NotFinite:
-        return T("It holds samples that are not numbers.");
-    }
-    return T("It is not a sound file this program can read.");
 }
 
 // What the row says of a file that is no impulse response, and the whole reason.
@@ -87,25 +66,6 @@ QString Reason(analysis::ArrivalStatus s) {
         break;
     }
     return {};
-}
-
-// The impulse response in the file, read as bytes first: no FIFO or device
-// is handed to the sound library. `problem` says why there is none.
-analysis::ImpulseResponseRead ReadResponse(const QString& path, QString& problem) {
-    std::string bytes;
-    const storage::ReadResult file =
-        storage::ReadFile(QFile::encodeName(path).toStdString(), bytes, analysis::kMaxImpulseResponseBytes);
-    analysis::ImpulseResponseRead read;  // not a sound file until it is read
-    if (file.Ok()) {
-        read = analysis::ReadImpulseResponseBytes(bytes);
-    } else if (file.status == storage::ReadStatus::TooLarge) {
-        read.status = analysis::ImpulseResponseStatus::TooLong;
-    } else {
-        problem = FileReadReason(file);
-        return read;
-    }
-    problem = ReadProblem(read.status);
-    return read;
 }
 
 QString Ms(double ms) {
@@ -170,7 +130,7 @@ void AlignDialog::Choose(int row) {
     if (chosen.isEmpty()) return;
     const QString path = chosen.front();
     QString problem;
-    const analysis::ImpulseResponseRead read = ReadResponse(path, problem);
+    const analysis::ImpulseResponseRead read = ReadImpulseFile(path, problem);
     if (read.status != analysis::ImpulseResponseStatus::Read)
         return prompter_.Inform(this, T("%1 was not taken.").arg(path) + "\n\n" + problem, title);
     const analysis::Arrival arrival = analysis::DetectArrival(read.response);

@@ -60,16 +60,18 @@ bool ChannelMeasurements::HasOverlays(int channel) const {
            (c.setup.target == TargetKind::File && c.target);
 }
 
+Response ChannelMeasurements::TargetOnGrid(int channel, const FrequencyGrid& grid) const {
+    const Channel& c = At(channel);
+    if (c.setup.target == TargetKind::House) return analysis::HouseCurveOnGrid(c.setup.house, grid);
+    if (c.setup.target == TargetKind::File && c.target) return analysis::InterpolateOntoGrid(*c.target, grid);
+    return Response{};
+}
+
 void ChannelMeasurements::Update(int channel, const FrequencyGrid& grid) {
     const Channel& c = At(channel);
     OnGrid& g = grid_[Index(channel)];
     g.stale = false;
-    if (c.setup.target == TargetKind::House)
-        g.target = analysis::HouseCurveOnGrid(c.setup.house, grid);
-    else if (c.setup.target == TargetKind::File && c.target)
-        g.target = analysis::InterpolateOntoGrid(*c.target, grid);
-    else
-        g.target.fill(0);
+    g.target = TargetOnGrid(channel, grid);
     g.measured.fill(std::numeric_limits<double>::quiet_NaN());
     g.alignment = analysis::LevelAlignment::Status::Aligned;
     g.targetSpan =

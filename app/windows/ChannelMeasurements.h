@@ -68,6 +68,9 @@ public:
         analysis::FrequencySpan measuredSpan, targetSpan;  // where each has levels
     };
     std::optional<FitCurves> CurvesForFit(int channel, const FrequencyGrid& grid);
+    // The channel's target on the grid: flat, its house curve or its file
+    // (NaN where the file has no level; flat while the file is not read).
+    Response TargetOnGrid(int channel, const FrequencyGrid& grid) const;
     // How the last measured curve was set against the target, and over
     // which part of the reference range.
     analysis::LevelAlignment::Status Alignment(int channel) const { return grid_[Index(channel)].alignment; }

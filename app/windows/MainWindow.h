@@ -9,6 +9,7 @@
 
 #include "AppServices.h"
 #include "AutoEq.h"
+#include "ChannelImpulses.h"
 #include "ChannelMeasurements.h"
 #include "Clock.h"
 
@@ -156,6 +157,7 @@ private:
     // applied as one step.
     void RunAutoEq();
     void RunAlign();
+    void RunTuneCar();
     void ShowMenu(const std::vector<MenuItem>& items);
     void SwitchLanguage(int language);
     void CloseRoutine();
@@ -218,6 +220,8 @@ private:
     QWidget* bandFreqs_ = nullptr;
     std::vector<QLabel*> stripLabels_;
     ChannelMeasurements measurements_;
+    // Impulse responses loaded in the tune window, and the editor's sum of them.
+    ChannelImpulses impulses_;
     QPointer<MeasurementDialog> measurementDlg_;
     analysis::AutoEqOptions autoEqOptions_;  // the Auto EQ fields as last used
 };

@@ -1,5 +1,6 @@
 // The main window's fits from measurements: Auto EQ of the selected
-// channel's bands, and every channel's delay from impulse responses.
+// channel's bands, every channel's delay from impulse responses, and the
+// whole car tuned from them.
 #include <algorithm>
 #include <cmath>
 
@@ -7,6 +8,7 @@
 #include "AutoEqDialog.h"
 #include "ChannelImport.h"
 #include "EditSession.h"
+#include "EditorGrid.h"
 #include "MainWindow.h"
 #include "MeasurementDialog.h"
 #include "ParamDatabase.h"
@@ -14,6 +16,7 @@
 #include "SkEQ.h"
 #include "StepLabels.h"
 #include "Translation.h"
+#include "TuneCarDialog.h"
 #include "TuningSettings.h"
 #include "ValueScales.h"
 
@@ -84,6 +87,59 @@ void CMainDlg::RunAlign() {
         for (const auto& [block, raw] : delays)
             s_.db.SetParam(param::Delay(block), static_cast<uint16_t>(raw));
     }
+    ShowDelays();
+}
+
+namespace {
+
+// The target in words, as the measurement panel sets it.
+QString TargetWords(const MeasurementSetup& setup) {
+    switch (setup.target) {
+    case analysis::TargetKind::Flat:
+        break;
+    case analysis::TargetKind::House:
+        return Tr("tunecar", "the house curve of the measurement panel (%1 dB at %2 Hz, %3 dB per decade)")
+            .arg(setup.house.bassDb)
+            .arg(setup.house.bassHz)
+            .arg(setup.house.tiltDbPerDecade);
+    case analysis::TargetKind::File:
+        return Tr("tunecar", "the target file of the measurement panel (%1)")
+            .arg(QString::fromStdString(setup.targetFile));
+    }
+    return Tr("tunecar", "flat");
+}
+
+}  // namespace
+
+void CMainDlg::RunTuneCar() {
+    QWidget* owner = measurementDlg_ ? static_cast<QWidget*>(measurementDlg_) : this;
+    const int ch = Channel();
+    TuneCarDialog::Inputs inputs;
+    inputs.image = s_.db.Block();
+    inputs.target = measurements_.TargetOnGrid(ch, analysis::EditorGrid());
+    inputs.targetText = TargetWords(measurements_.At(ch).setup);
+    inputs.limits = s_.tuning.Gains();
+    const EffectBlock played = inputs.image;
+    TuneCarDialog dialog(std::move(inputs), impulses_, s_.files, s_.prompter, owner);
+    const int answer = dialog.exec();
+    // The responses stay loaded for the editor's sum and the next tune,
+    // measured through the settings the dialog started from.
+    impulses_.Take(dialog.Loaded(), dialog.With(), played);
+    if (measurementDlg_) measurementDlg_->ShowSumChoices();
+    ShowOverlays();
+    const std::optional<EffectBlock> tuned = dialog.Proposal();
+    if (answer != CCommonDlg::kOk || !tuned) return;
+    {
+        // Raw values, as the tune printed them: no link or gain compensation
+        // adds to what was predicted.
+        EditSession::Scope step(s_.session, StepLabel("Tune car"));
+        const EffectBlock now = s_.db.Block();
+        for (const ParamRecord& p : Parameters())
+            if (tuned->Get(p) != now.Get(p)) s_.db.SetParam(p.index, tuned->Get(p));
+    }
+    RefreshCurveChannels({0, 1, 2, 3, 4, 5});
+    RefreshAll();
+    RefreshCurve();
     ShowDelays();
 }
 

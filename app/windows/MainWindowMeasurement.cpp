@@ -21,10 +21,11 @@ MeasurementDialog* CMainDlg::MeasurementPanel() const {
 void CMainDlg::OpenMeasurementPanel() {
     if (!measurementDlg_) {
         measurementDlg_ = new MeasurementDialog(
-            measurements_, s_, [this] { ShowOverlays(); }, this);
+            measurements_, impulses_, s_, [this] { ShowOverlays(); }, this);
         measurementDlg_->setAttribute(Qt::WA_DeleteOnClose);
         connect(measurementDlg_, &MeasurementDialog::autoEqAsked, this, &CMainDlg::RunAutoEq);
         connect(measurementDlg_, &MeasurementDialog::alignAsked, this, &CMainDlg::RunAlign);
+        connect(measurementDlg_, &MeasurementDialog::tuneCarAsked, this, &CMainDlg::RunTuneCar);
     }
     measurementDlg_->ShowChannel(Channel());
     measurementDlg_->show();
@@ -70,13 +71,24 @@ void CMainDlg::LoadMeasurements() {
 void CMainDlg::ShowOverlays() {
     if (!eq_ || !eq_->Model()) return;
     const int ch = Channel();
-    if (!measurements_.HasOverlays(ch)) {
+    if (!measurements_.HasOverlays(ch) && !impulses_.SumShown()) {
         eq_->ClearOverlayCurves();
         return;
     }
     const OverlayNames names{Tr("measurement", "Measured"), Tr("measurement", "Predicted"),
                              Tr("measurement", "Target")};
-    eq_->SetOverlayCurves(measurements_.Overlays(ch, *eq_->Model(), names));
+    std::vector<widgets::EqOverlayCurve> curves = measurements_.Overlays(ch, *eq_->Model(), names);
+    if (impulses_.SumShown()) {
+        // What the chosen channels play together at the seat with every
+        // setting as it is now, on the level of the channel's target.
+        const Response target = measurements_.TargetOnGrid(ch, eq_->Model()->Grid());
+        curves.push_back(
+            {widgets::EqOverlayRole::Sum, Tr("measurement", "Sum %1").arg(impulses_.SumChannels()),
+             impulses_.SumOnGrid(s_.db.Block(), target, measurements_.At(ch).setup.range), true});
+        if (!measurements_.HasOverlays(ch))
+            curves.push_back({widgets::EqOverlayRole::Target, names.target, target, true});
+    }
+    eq_->SetOverlayCurves(std::move(curves));
 }
 
 }  // namespace caraudio::app

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <optional>
 
+#include "ChannelImpulses.h"
 #include "ChannelMeasurements.h"
 #include "FileChooser.h"
 #include "Layouts.h"
@@ -43,9 +44,14 @@ QString PathText(const std::string& path) {
 
 }  // namespace
 
-MeasurementDialog::MeasurementDialog(ChannelMeasurements& state, const AppServices& services,
-                                     std::function<void()> changed, QWidget* parent)
-    : CCommonDlg("XML_MEASUREMENT", parent), state_(state), s_(services), changed_(std::move(changed)) {
+MeasurementDialog::MeasurementDialog(ChannelMeasurements& state, ChannelImpulses& impulses,
+                                     const AppServices& services, std::function<void()> changed,
+                                     QWidget* parent)
+    : CCommonDlg("XML_MEASUREMENT", parent),
+      state_(state),
+      impulses_(impulses),
+      s_(services),
+      changed_(std::move(changed)) {
     setModal(false);
     QWidget* l = Layout();
     if (!l) return;
@@ -83,6 +89,8 @@ MeasurementDialog::MeasurementDialog(ChannelMeasurements& state, const AppServic
     if (autoEq_) connect(autoEq_, &QPushButton::clicked, this, &MeasurementDialog::autoEqAsked);
     if (auto* b = Named<QPushButton>(l, "btnAlign"))
         connect(b, &QPushButton::clicked, this, &MeasurementDialog::alignAsked);
+    if (auto* b = Named<QPushButton>(l, "btnTuneCar"))
+        connect(b, &QPushButton::clicked, this, &MeasurementDialog::tuneCarAsked);
     connect(column_, &QComboBox::currentIndexChanged, this, &MeasurementDialog::ColumnChosen);
     connect(measuredWith_, &QComboBox::currentIndexChanged, this, &MeasurementDialog::MeasuredWithChosen);
     connect(smoothing_, &QComboBox::currentIndexChanged, this, &MeasurementDialog::SmoothingChosen);
@@ -93,7 +101,34 @@ MeasurementDialog::MeasurementDialog(ChannelMeasurements& state, const AppServic
         connect(f, &QLineEdit::editingFinished, this, &MeasurementDialog::HouseTyped);
     for (QCheckBox* c : {showMeasured_, showPredicted_, showTarget_})
         connect(c, &QCheckBox::toggled, this, &MeasurementDialog::FlagsClicked);
+    for (int k = 0; k < 6; ++k) {
+        QCheckBox*& box = sum_[static_cast<size_t>(k)];
+        box = Named<QCheckBox>(l, (QByteArray("sum") + QByteArray::number(k + 1)).constData());
+        if (!box) continue;
+        connect(box, &QCheckBox::toggled, this, [this, k](bool on) {
+            if (showing_) return;
+            impulses_.SetInSum(BlockOfChannel(k + 1), on);
+            changed_();
+        });
+    }
     ShowChannel(s_.db.SelectedChannel());
+    ShowSumChoices();
+}
+
+void MeasurementDialog::ShowSumChoices() {
+    const bool was = showing_;
+    showing_ = true;
+    for (int k = 0; k < 6; ++k) {
+        QCheckBox* box = sum_[static_cast<size_t>(k)];
+        if (!box) continue;
+        const int block = BlockOfChannel(k + 1);
+        const auto& loaded = impulses_.Responses()[static_cast<size_t>(block)];
+        box->setEnabled(loaded.has_value());
+        box->setChecked(impulses_.InSum(block));
+        box->setToolTip(loaded ? loaded->file
+                               : T("Load its impulse response in the tune window to draw it in the sum."));
+    }
+    showing_ = was;
 }
 
 void MeasurementDialog::FillLists() {

@@ -1185,6 +1185,14 @@ Close that program, or give this one a file of its own.</source>
         <source>The prediction takes out %1's EQ and crossovers as they were when the measurement was loaded.</source>
         <translation>预测已扣除 %1 在载入测量时的均衡和分频器。</translation>
     </message>
+    <message>
+        <source>Sum %1</source>
+        <translation>总和 %1</translation>
+    </message>
+    <message>
+        <source>Load its impulse response in the tune window to draw it in the sum.</source>
+        <translation>请在整车调音窗口中载入它的脉冲响应，才能将它计入总和。</translation>
+    </message>
 </context>
 <context>
     <name>measurement_dialog</name>
@@ -1271,6 +1279,14 @@ Close that program, or give this one a file of its own.</source>
     <message>
         <source>Measured with</source>
         <translation>测量时启用</translation>
+    </message>
+    <message>
+        <source>Tune car...</source>
+        <translation>整车调音...</translation>
+    </message>
+    <message>
+        <source>Sum</source>
+        <translation>总和</translation>
     </message>
 </context>
 <context>
@@ -1466,6 +1482,10 @@ Close that program, or give this one a file of its own.</source>
     <message>
         <source>Tuning from the box</source>
         <translation>取自设备的调音</translation>
+    </message>
+    <message>
+        <source>Tune car</source>
+        <translation>整车调音</translation>
     </message>
 </context>
 <context>
@@ -1825,6 +1845,196 @@ Close that program, or give this one a file of its own.</source>
     <message>
         <source>It is far larger than a file of its kind.</source>
         <translation>文件远大于此类文件应有的大小。</translation>
+    </message>
+</context>
+<context>
+    <name>tune_car_dialog</name>
+    <message>
+        <source>Tune the car</source>
+        <translation>整车调音</translation>
+    </message>
+    <message>
+        <source>One impulse response per channel, each measured at the listening position with the same timing reference. The crossovers stay as they are set; delays, polarity, levels and EQ are proposed.</source>
+        <translation>每个声道一个脉冲响应，均在聆听位置以同一计时基准测得。分频保持现有设置；将建议延时、极性、电平和均衡。</translation>
+    </message>
+    <message>
+        <source>Channel</source>
+        <translation>声道</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>文件</translation>
+    </message>
+    <message>
+        <source>Side</source>
+        <translation>左右</translation>
+    </message>
+    <message>
+        <source>Delay (ms)</source>
+        <translation>延时 (ms)</translation>
+    </message>
+    <message>
+        <source>Polarity</source>
+        <translation>极性</translation>
+    </message>
+    <message>
+        <source>Level (dB)</source>
+        <translation>电平 (dB)</translation>
+    </message>
+    <message>
+        <source>Bands</source>
+        <translation>频段</translation>
+    </message>
+    <message>
+        <source>File...</source>
+        <translation>文件...</translation>
+    </message>
+    <message>
+        <source>Measured with</source>
+        <translation>测量时经过</translation>
+    </message>
+    <message>
+        <source>Tune</source>
+        <translation>调音</translation>
+    </message>
+    <message>
+        <source>Apply</source>
+        <translation>应用</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>tunecar</name>
+    <message>
+        <source>Either</source>
+        <translation>不限</translation>
+    </message>
+    <message>
+        <source>Left</source>
+        <translation>左</translation>
+    </message>
+    <message>
+        <source>Right</source>
+        <translation>右</translation>
+    </message>
+    <message>
+        <source>Flat (speakers alone)</source>
+        <translation>平直（仅扬声器）</translation>
+    </message>
+    <message>
+        <source>Their crossovers</source>
+        <translation>各自的分频</translation>
+    </message>
+    <message>
+        <source>All their settings</source>
+        <translation>各自的全部设置</translation>
+    </message>
+    <message>
+        <source>Target: %1</source>
+        <translation>目标：%1</translation>
+    </message>
+    <message>
+        <source>Impulse response for CH%1</source>
+        <translation>CH%1 的脉冲响应</translation>
+    </message>
+    <message>
+        <source>Impulse responses</source>
+        <translation>脉冲响应</translation>
+    </message>
+    <message>
+        <source>All files</source>
+        <translation>所有文件</translation>
+    </message>
+    <message>
+        <source>%1 was not taken.</source>
+        <translation>未采用 %1。</translation>
+    </message>
+    <message>
+        <source>%1 was not taken: it does not look like an impulse response measured with a timing reference.</source>
+        <translation>未采用 %1：它不像以计时基准测得的脉冲响应。</translation>
+    </message>
+    <message>
+        <source>Tuning...</source>
+        <translation>正在调音...</translation>
+    </message>
+    <message>
+        <source>(none)</source>
+        <translation>（无）</translation>
+    </message>
+    <message>
+        <source>Press Tune to see what the car would sound like tuned.</source>
+        <translation>按“调音”查看调音后整车的效果。</translation>
+    </message>
+    <message>
+        <source>Choose the impulse responses of at least two channels.</source>
+        <translation>请至少选择两个声道的脉冲响应。</translation>
+    </message>
+    <message>
+        <source>The car cannot be tuned: %1</source>
+        <translation>无法为整车调音：%1</translation>
+    </message>
+    <message>
+        <source>A channel is given twice.</source>
+        <translation>有声道重复给出。</translation>
+    </message>
+    <message>
+        <source>Two channels that meet have no crossover frequency in their settings.</source>
+        <translation>两个相接的声道在设置中没有分频频率。</translation>
+    </message>
+    <message>
+        <source>The channels&apos; sound arrives further apart than the box&apos;s 20 ms of delay can make up.</source>
+        <translation>各声道声音到达的时间差超过了设备 20 ms 延时所能补偿的范围。</translation>
+    </message>
+    <message>
+        <source>inverted</source>
+        <translation>反相</translation>
+    </message>
+    <message>
+        <source>normal</source>
+        <translation>正常</translation>
+    </message>
+    <message>
+        <source>%1 + %2 for the sum</source>
+        <translation>%1 + %2 用于总和</translation>
+    </message>
+    <message>
+        <source>Sum now</source>
+        <translation>当前总和</translation>
+    </message>
+    <message>
+        <source>Target</source>
+        <translation>目标</translation>
+    </message>
+    <message>
+        <source>Sum tuned</source>
+        <translation>调音后总和</translation>
+    </message>
+    <message>
+        <source>%1 to %2 at %3 Hz: worst loss against the perfect sum %4 dB now, %5 dB tuned.</source>
+        <translation>%1 至 %2，%3 Hz：相对理想总和的最大损失，当前 %4 dB，调音后 %5 dB。</translation>
+    </message>
+    <message>
+        <source>Every response peaks at the same level: they were normalised when exported, so no level is changed.</source>
+        <translation>所有响应的峰值相同：导出时已归一化，因此不改变电平。</translation>
+    </message>
+    <message>
+        <source>The sum against the target from 20 to 20000 Hz, smoothed to 1/6 octave: %1 dB RMS now, %2 dB tuned.</source>
+        <translation>总和与目标在 20 至 20000 Hz 间（1/6 倍频程平滑）的均方根误差：当前 %1 dB，调音后 %2 dB。</translation>
+    </message>
+    <message>
+        <source>the house curve of the measurement panel (%1 dB at %2 Hz, %3 dB per decade)</source>
+        <translation>测量面板的目标曲线（%2 Hz 处 %1 dB，每十倍频 %3 dB）</translation>
+    </message>
+    <message>
+        <source>the target file of the measurement panel (%1)</source>
+        <translation>测量面板的目标文件（%1）</translation>
+    </message>
+    <message>
+        <source>flat</source>
+        <translation>平直</translation>
     </message>
 </context>
 </TS>

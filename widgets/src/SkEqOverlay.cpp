@@ -26,6 +26,8 @@ RoleStyle StyleOf(EqOverlayRole role) {
         return {QColor(70, 215, 255), 2, false};
     case EqOverlayRole::Target:
         return {QColor(205, 205, 205), 2, true};
+    case EqOverlayRole::Sum:
+        return {QColor(120, 230, 110), 2, false};
     }
     return {Qt::white, 1, false};
 }

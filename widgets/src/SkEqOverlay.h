@@ -16,7 +16,7 @@ namespace caraudio::widgets {
 
 struct EqMetrics;
 
-enum class EqOverlayRole { Measured, Predicted, Target };
+enum class EqOverlayRole { Measured, Predicted, Target, Sum };
 
 // A curve laid over the editor's grid to compare with: levels in dB on the
 // shared frequency grid the editor's own curve uses, NaN where there is no
