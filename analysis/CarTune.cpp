@@ -247,9 +247,10 @@ void CorrectGroup(const std::vector<SeatChannel>& channels, const std::vector<si
     for (size_t i : group) report[i].correctionBands = static_cast<int>(bands.size());
 }
 
+// The sum as a tuner looks at it: smoothed to 1/6 octave, on the target's level.
 Response Moved(const Response& sumDb, const Response& target) {
     const SumAgainstTarget judged = JudgeSum(sumDb, target, EditorGrid(), ReferenceRange{}, kWholeBand);
-    Response out = sumDb;
+    Response out = SixthOctaveOnGrid(sumDb);
     for (double& db : out) db += judged.offsetDb;
     return out;
 }
@@ -326,6 +327,10 @@ CarTuneOutcome TuneCar(const std::vector<SeatChannel>& channels, const EffectBlo
         out.tuned.rmsAfterDb = rms;
         out.tuned.sumAfter = Moved(LevelsDb(CarSum(channels, refined)), options.target);
     }
+    // "Now" is the car as the installer left it, not the aligned start.
+    out.tuned.sumBefore = Moved(LevelsDb(CarSum(channels, image)), options.target);
+    out.tuned.rmsBeforeDb = Rms(channels, image, options.target);
+    out.improves = out.tuned.rmsAfterDb < out.tuned.rmsBeforeDb;
     const CrossoverAlignment judged = AlignCrossovers(channels, out.tuned.image, pairs, EditorGrid());
     for (CrossoverResult& x : out.crossovers)
         for (const CrossoverResult& y : judged.crossovers)

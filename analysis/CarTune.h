@@ -32,9 +32,9 @@ struct ChannelTuneResult {
 struct CarTuneResult {
     EffectBlock image;  // the tuning proposed: crossovers kept, everything else as tuned
     std::vector<ChannelTuneResult> channels;
-    // The predicted sum at the seat before and after, moved onto the target
-    // (dB, not smoothed), and its RMS against the target over 20..20000 Hz
-    // after 1/6-octave smoothing.
+    // The predicted sum at the seat before and after, smoothed to 1/6 octave
+    // and moved onto the target, and its RMS against the target over
+    // 20..20000 Hz.
     Response sumBefore{}, sumAfter{};
     double rmsBeforeDb = 0, rmsAfterDb = 0;
 };
@@ -66,6 +66,9 @@ struct CarTuneOutcome {
     AlignmentStatus alignment = AlignmentStatus::NoChannels;
     std::vector<CrossoverResult> crossovers;
     bool equalPeaks = false;
+    // The tune brings the car nearer the target than it is; a tune that
+    // does not is not to be proposed.
+    bool improves = false;
     CarTuneResult tuned;  // when aligned
 };
 CarTuneOutcome TuneCar(const std::vector<SeatChannel>& channels, const EffectBlock& image,

@@ -177,6 +177,12 @@ int Tune(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE*
                  tuned.rmsBeforeDb, tuned.rmsAfterDb);
     for (size_t i = 0; i < a.files.size(); ++i)
         PrintChannel(a.files[i], image, tuned.image, tuned.channels[i], out);
+    if (!outcome.improves) {
+        std::fprintf(
+            out, "* The tune would not bring the car nearer the target than it is: nothing is proposed%s\n",
+            a.dryRun ? "" : " and nothing was sent");
+        return kExitOk;
+    }
     std::fprintf(out, "* The settings that change, as NAME RAW:\n");
     std::vector<const ParamRecord*> changed;
     for (const ParamRecord& p : Parameters())

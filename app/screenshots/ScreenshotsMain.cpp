@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
@@ -447,6 +448,17 @@ bool SaveTuneCar(AppContext& app, QWidget& panel, NoFiles& files, const QDir& da
         dialog->close();
     });
     button->click();
+    // The responses stay loaded: the editor sums the channels ticked.
+    std::vector<QCheckBox*> ticked;
+    for (int n = 1; n <= 6; ++n)
+        if (auto* box = panel.findChild<QCheckBox*>(QString("sum%1").arg(n)); box && box->isEnabled()) {
+            box->setChecked(true);
+            ticked.push_back(box);
+        }
+    panel.hide();
+    ok = Save(app.MainWindow(), dir, "main-sum-" + s + ".png") && ok;
+    ok = Save(&panel, dir, "measurement-dialog-sum-" + s + ".png") && ok;
+    for (QCheckBox* box : ticked) box->setChecked(false);
     for (const ParamRecord& p : Parameters())
         if (app.Db().Block().Get(p) != before.Get(p)) app.Db().SetParam(p.index, before.Get(p));
     return ok;

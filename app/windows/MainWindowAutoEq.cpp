@@ -1,6 +1,7 @@
 // The main window's fits from measurements: Auto EQ of the selected
 // channel's bands, every channel's delay from impulse responses, and the
 // whole car tuned from them.
+#include <QFileInfo>
 #include <algorithm>
 #include <cmath>
 
@@ -98,13 +99,13 @@ QString TargetWords(const MeasurementSetup& setup) {
     case analysis::TargetKind::Flat:
         break;
     case analysis::TargetKind::House:
-        return Tr("tunecar", "the house curve of the measurement panel (%1 dB at %2 Hz, %3 dB per decade)")
+        return Tr("tunecar", "house curve, %1 dB at %2 Hz, %3 dB/decade")
             .arg(setup.house.bassDb)
             .arg(setup.house.bassHz)
             .arg(setup.house.tiltDbPerDecade);
     case analysis::TargetKind::File:
-        return Tr("tunecar", "the target file of the measurement panel (%1)")
-            .arg(QString::fromStdString(setup.targetFile));
+        return Tr("tunecar", "target file %1")
+            .arg(QFileInfo(QString::fromStdString(setup.targetFile)).fileName());
     }
     return Tr("tunecar", "flat");
 }

@@ -129,6 +129,7 @@ void TuneCarDialog::FillLists() {
     measuredWith_->addItems({T("Flat (speakers alone)"), T("Their crossovers"), T("All their settings")});
     measuredWith_->setCurrentIndex(at);
     target_->setText(T("Target: %1").arg(inputs_.targetText));
+    target_->setToolTip(T("The target set on the measurement panel for the channel shown."));
 }
 
 ChannelImpulses::Set TuneCarDialog::Loaded() const {
@@ -144,7 +145,8 @@ analysis::MeasuredWith TuneCarDialog::With() const {
 }
 
 std::optional<EffectBlock> TuneCarDialog::Proposal() const {
-    if (!outcome_ || outcome_->alignment != analysis::AlignmentStatus::Aligned) return std::nullopt;
+    if (!outcome_ || outcome_->alignment != analysis::AlignmentStatus::Aligned || !outcome_->improves)
+        return std::nullopt;
     return outcome_->tuned.image;
 }
 
@@ -277,6 +279,7 @@ void TuneCarDialog::ShowResult() {
     lines << T("The sum against the target from 20 to 20000 Hz, smoothed to 1/6 octave: %1 dB RMS now, %2 dB "
                "tuned.")
                  .arg(Db(r.rmsBeforeDb), Db(r.rmsAfterDb));
+    if (!o.improves) lines << T("That is no nearer the target than the car is now: nothing is proposed.");
     status_->setText(lines.join(' '));
 }
 

@@ -2025,12 +2025,20 @@ Close that program, or give this one a file of its own.</source>
         <translation>总和与目标在 20 至 20000 Hz 间（1/6 倍频程平滑）的均方根误差：当前 %1 dB，调音后 %2 dB。</translation>
     </message>
     <message>
-        <source>the house curve of the measurement panel (%1 dB at %2 Hz, %3 dB per decade)</source>
-        <translation>测量面板的目标曲线（%2 Hz 处 %1 dB，每十倍频 %3 dB）</translation>
+        <source>house curve, %1 dB at %2 Hz, %3 dB/decade</source>
+        <translation>目标曲线，%2 Hz 处 %1 dB，每十倍频 %3 dB</translation>
     </message>
     <message>
-        <source>the target file of the measurement panel (%1)</source>
-        <translation>测量面板的目标文件（%1）</translation>
+        <source>That is no nearer the target than the car is now: nothing is proposed.</source>
+        <translation>这并不比整车现状更接近目标：不作任何建议。</translation>
+    </message>
+    <message>
+        <source>target file %1</source>
+        <translation>目标文件 %1</translation>
+    </message>
+    <message>
+        <source>The target set on the measurement panel for the channel shown.</source>
+        <translation>测量面板上为当前声道设置的目标。</translation>
     </message>
     <message>
         <source>flat</source>

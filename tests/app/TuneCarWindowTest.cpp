@@ -2,6 +2,7 @@
 // impulse responses of a synthetic car, the sum at the seat before and
 // after, apply as one step, undo. The tune is judged by what the listener
 // would hear, computed from the generated speakers.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -11,14 +12,22 @@
 #include "MeasurementDialog.h"
 #include "ParameterTable.h"
 #include "ResponsePreview.h"
+#include "SMoveThumb.h"
+#include "SkButtons.h"
+#include "SkEQ.h"
 #include "SyntheticImpulse.h"
 #include "TuneCarDialog.h"
 #include "WholeCar.h"
+#include "WidgetInput.h"
 
 namespace caraudio::app::test {
 namespace {
 
 using namespace caraudio::test::whole;
+using widgets::EqOverlayRole;
+using widgets::test::MoveTo;
+using widgets::test::Press;
+using widgets::test::Release;
 
 class TuneCarWindowTest : public AppRig {
 protected:
@@ -134,6 +143,69 @@ TEST_F(TuneCarWindowTest, CancelChangesNothing) {
         Click(Named<QPushButton>(dialog, "btnCancel"));
     });
     EXPECT_EQ(Pc(), before);
+}
+
+// The responses loaded in the tune window stay: the panel's Sum boxes of
+// the channels that have one draw their predicted sum on the editor, which
+// is the tweeter and the mid as the test adds them up, and which follows a
+// band dragged on the tweeter's channel.
+TEST_F(TuneCarWindowTest, TheEditorDrawsTheSumOfTheChannelsTicked) {
+    const std::vector<CarChannel> all = WholeCar(0);
+    const std::vector<CarChannel> car{all[0], all[2]};  // CH1's tweeter and CH3's mid
+    SetInstallersImage(InstallersImage(all));
+    InDialog("btnTuneCar", [&](QWidget* dialog) {
+        unsigned seed = 1;
+        for (const CarChannel& c : car) {
+            const QString n = QString::number(ChannelNumber(c.block));
+            files.openPaths = {
+                Write("ch" + n + ".wav", QByteArray::fromStdString(analysis::synthetic::Wav(
+                                             Render(c.speaker, 0.5, seed++), 48000, SF_FORMAT_FLOAT)))};
+            Click(Named<QPushButton>(dialog, "choose" + n));
+        }
+        Click(Named<QPushButton>(dialog, "btnCancel"));
+    });
+    QWidget* panel = Main().MeasurementPanel();
+    auto box = [&](int n) { return Named<QCheckBox>(panel, "sum" + QString::number(n)); };
+    EXPECT_TRUE(box(1)->isEnabled());
+    EXPECT_TRUE(box(3)->isEnabled());
+    EXPECT_FALSE(box(2)->isEnabled()) << "no response for CH2";
+    auto sum = [&]() -> const widgets::EqOverlayCurve* {
+        for (const auto& c : Main().Editor()->OverlayCurves())
+            if (c.role == EqOverlayRole::Sum) return &c;
+        return nullptr;
+    };
+    EXPECT_EQ(sum(), nullptr);
+    Click(box(1));
+    Click(box(3));
+    ASSERT_NE(sum(), nullptr);
+    EXPECT_EQ(sum()->name, "Sum CH1 + CH3");
+
+    // The shape of what the two play together, from the speakers themselves.
+    std::vector<double> hz, db;
+    for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
+        hz.push_back(caraudio::test::EditorGridHz(i));
+        db.push_back(20 * std::log10(std::abs(HeardAt(car, Pc(), hz.back()))));
+    }
+    const std::vector<double> truth = caraudio::test::OctaveSmoothed(hz, db, 6);
+    double offset = NAN;
+    for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
+        if (hz[size_t(i)] < 300 || hz[size_t(i)] > 10000) continue;
+        const double gap = sum()->values[size_t(i)] - truth[size_t(i)];
+        if (std::isnan(offset)) offset = gap;
+        EXPECT_NEAR(gap, offset, 0.5) << hz[size_t(i)] << " Hz";
+    }
+
+    // A band of CH1 lifted by a drag: the sum follows at once.
+    Click(Ctl<widgets::SkCheckButton>(1600 + 2));  // CH1's speaker on the car map
+    ASSERT_EQ(Db().SelectedChannel(), 2);
+    const widgets::EqOverlayCurve before = *sum();
+    widgets::SMoveThumb* thumb = Main().Editor()->BandThumb(25);
+    const QPoint grab = thumb->rect().center();
+    Press(thumb, grab);
+    MoveTo(thumb, grab + QPoint(0, -40));
+    Release(thumb, grab + QPoint(0, -40));
+    ASSERT_NE(static_cast<int16_t>(Param(param::BandGain(2, 25))), 0);
+    EXPECT_FALSE(sum()->SameAs(before));
 }
 
 }  // namespace
