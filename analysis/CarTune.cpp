@@ -318,14 +318,45 @@ CarTuneOutcome TuneCar(const std::vector<SeatChannel>& channels, const EffectBlo
     RefineTimingAtSeat(channels, pairs, options.target, sidesAligned);
     out.tuned = TuneLevelsAndEq(channels, sidesAligned, options);
     // The bands move the phase near the crossovers a little, and the two
-    // sides meet all over the midrange: the timing is looked at once more
-    // with everything in place, at the seat.
-    EffectBlock refined = out.tuned.image;
-    RefineTimingAtSeat(channels, pairs, options.target, refined);
-    if (const double rms = Rms(channels, refined, options.target); rms < out.tuned.rmsAfterDb) {
-        out.tuned.image = refined;
-        out.tuned.rmsAfterDb = rms;
-        out.tuned.sumAfter = Moved(LevelsDb(CarSum(channels, refined)), options.target);
+    // sides meet all over the midrange: the pairs are aligned once more
+    // through them and the timing looked at again, at the seat. Of the tune
+    // with and without that, the one whose crossovers all stay within
+    // kPairLossGivenDb of the best the pairs can reach is kept, the nearer
+    // the target when both do.
+    const CrossoverAlignment again = AlignCrossovers(channels, out.tuned.image, pairs, EditorGrid());
+    if (again.status == AlignmentStatus::Aligned) {
+        EffectBlock refined = WithAlignment(out.tuned.image, again);
+        RefineTimingAtSeat(channels, pairs, options.target, refined);
+        auto excess = [&](const EffectBlock& candidate) {
+            double worst = 0;
+            for (const CrossoverResult& x :
+                 AlignCrossovers(channels, candidate, pairs, EditorGrid()).crossovers)
+                for (const CrossoverResult& best : again.crossovers)
+                    if (best.pair.lowerBlock == x.pair.lowerBlock &&
+                        best.pair.higherBlock == x.pair.higherBlock)
+                        worst = std::max(worst, x.lossBeforeDb - best.lossAfterDb);
+            return worst;
+        };
+        const double rms = Rms(channels, refined, options.target);
+        const double excessRefined = excess(refined), excessTuned = excess(out.tuned.image);
+        const bool refinedHolds = excessRefined <= kPairLossGivenDb,
+                   tunedHolds = excessTuned <= kPairLossGivenDb;
+        const bool take = refinedHolds ? !tunedHolds || rms < out.tuned.rmsAfterDb
+                                       : !tunedHolds && excessRefined < excessTuned;
+        if (take) {
+            out.tuned.image = refined;
+            out.tuned.rmsAfterDb = rms;
+            out.tuned.sumAfter = Moved(LevelsDb(CarSum(channels, refined)), options.target);
+            // The EQ and the levels once more on the timing as it now is.
+            const CarTuneResult second = TuneLevelsAndEq(channels, refined, options);
+            if (second.rmsAfterDb < out.tuned.rmsAfterDb &&
+                excess(second.image) <= std::max(kPairLossGivenDb, excessRefined)) {
+                const std::vector<ChannelTuneResult> first = out.tuned.channels;
+                out.tuned = second;
+                for (size_t i = 0; i < first.size(); ++i)
+                    out.tuned.channels[i].volumeBefore = first[i].volumeBefore;
+            }
+        }
     }
     // "Now" is the car as the installer left it, not the aligned start.
     out.tuned.sumBefore = Moved(LevelsDb(CarSum(channels, image)), options.target);

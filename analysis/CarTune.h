@@ -54,7 +54,7 @@ ComplexResponse CarSum(const std::vector<SeatChannel>& channels, const EffectBlo
 //  3. up to kCorrectionBands broad bands fitted to what the sum still misses
 //     in each group's band (mostly cuts, within the boost limit), set alike
 //     on every channel of the group, kept only when the sum gets nearer.
-inline constexpr int kCorrectionBands = 3;
+inline constexpr int kCorrectionBands = 5;
 CarTuneResult TuneLevelsAndEq(const std::vector<SeatChannel>& channels, const EffectBlock& aligned,
                               const CarTuneOptions& options);
 

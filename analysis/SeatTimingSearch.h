@@ -20,7 +20,7 @@ namespace caraudio::analysis {
 // within about three quarters of a period of the lowest frequency the
 // channel plays, never past 0..20 ms; the set is shifted so the smallest
 // delay is 0. Nothing else changes.
-inline constexpr double kPairLossGivenDb = 0.9, kPairLossMostDb = 3.0;
+inline constexpr double kPairLossGivenDb = 0.5, kPairLossMostDb = 3.0;
 void RefineTimingAtSeat(const std::vector<SeatChannel>& channels, const std::vector<CrossoverPair>& pairs,
                         const Response& target, EffectBlock& image);
 

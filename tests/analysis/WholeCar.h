@@ -132,16 +132,54 @@ inline std::complex<double> BandsAt(const EffectBlock& image, int block, double 
 
 // What the listener hears with the image's settings, from the speakers
 // themselves: bands, the box's crossovers, level, polarity, delay.
+// What one channel sends to the seat with the image's settings.
+inline std::complex<double> ChannelAt(const CarChannel& c, const EffectBlock& image, double hz) {
+    const double volumeDb = image.Get(*FindParam(param::Volume(c.block))) - 60.0;
+    const double sign = image.Get(*FindParam(param::PhaseCtrl)) >> c.block & 1 ? -1 : 1;
+    const double delayS = image.Get(*FindParam(param::Delay(c.block))) / 48000.0;
+    return c.speaker.At(hz) * ChainAt(BoxChain(c), hz) * BandsAt(image, c.block, hz) * sign *
+           std::pow(10.0, volumeDb / 20) * std::polar(1.0, -2 * std::numbers::pi * hz * delayS);
+}
+
 inline std::complex<double> HeardAt(const std::vector<CarChannel>& car, const EffectBlock& image, double hz) {
     std::complex<double> sum = 0;
-    for (const CarChannel& c : car) {
-        const double volumeDb = image.Get(*FindParam(param::Volume(c.block))) - 60.0;
-        const double sign = image.Get(*FindParam(param::PhaseCtrl)) >> c.block & 1 ? -1 : 1;
-        const double delayS = image.Get(*FindParam(param::Delay(c.block))) / 48000.0;
-        sum += c.speaker.At(hz) * ChainAt(BoxChain(c), hz) * BandsAt(image, c.block, hz) * sign *
-               std::pow(10.0, volumeDb / 20) * std::polar(1.0, -2 * std::numbers::pi * hz * delayS);
-    }
+    for (const CarChannel& c : car) sum += ChannelAt(c, image, hz);
     return sum;
+}
+
+// A crossover pair's worst loss of |a + b| against |a| + |b| from half to
+// twice hz with the image's settings, and the best any delay of b against
+// a (whole 1/48 ms steps, up to 20 ms either way) and either polarity can
+// reach there.
+struct PairLoss {
+    double tunedDb, bestDb;
+};
+
+inline PairLoss PairLossAt(const CarChannel& lower, const CarChannel& higher, const EffectBlock& image,
+                           double hz) {
+    std::vector<double> w;
+    std::vector<std::complex<double>> a, b;
+    for (int i = 0; i < 1024; ++i) {
+        const double f = test::EditorGridHz(i);
+        if (f < hz / 2 || f > hz * 2) continue;
+        w.push_back(2 * std::numbers::pi * f / 48000);
+        a.push_back(ChannelAt(lower, image, f));
+        b.push_back(ChannelAt(higher, image, f));
+    }
+    auto loss = [&](int shift, double sign) {
+        double worst = 0;
+        for (size_t k = 0; k < w.size(); ++k) {
+            const std::complex<double> moved = sign * b[k] * std::polar(1.0, -w[k] * shift);
+            const double perfect = std::abs(a[k]) + std::abs(b[k]);
+            if (perfect > 0)
+                worst = std::max(worst, -20 * std::log10(std::max(1e-9, std::abs(a[k] + moved) / perfect)));
+        }
+        return worst;
+    };
+    PairLoss out{loss(0, 1), 1e9};
+    for (int shift = -960; shift <= 960; ++shift)
+        for (const double sign : {1.0, -1.0}) out.bestDb = std::min(out.bestDb, loss(shift, sign));
+    return out;
 }
 
 // The RMS over 20..20000 Hz of the 1/6-octave-smoothed sum against the
