@@ -79,17 +79,19 @@ constexpr std::array kCommands = {
             "the predicted sum at the seat of channels with impulse responses (WAV, one timing reference), "
             "each through its settings in the box (or FILE), phase and all: per point each channel's level, "
             "the sum's level and phase and the target (T and W as for curve; smoothing 1/6 unless given), "
-            "and the sum's RMS against the target over LO..HI Hz (20..20000)",
+            "and the sum's RMS against the target over LO..HI Hz (by default where the channels play: from "
+            "their lowest high-pass to their highest low-pass)",
             1, 16, Sum},
-    Command{"tune",
-            "tune CHn=FILE [CHn=FILE ...] [--target T] [--measured-with W] [--left CHn,...] [--right CHn,...] "
-            "[--max-boost DB] [--dry-run]",
-            "tune the whole car from one impulse response per channel (WAV, one timing reference), keeping the "
-            "crossovers set in the box: delays and polarity across each crossover, level trims, each channel's "
-            "EQ in its band and a few broad corrections of the sum (T and W as for curve; --left and --right "
-            "say which side a speaker is on); prints the crossovers' losses, the sum's RMS against the target "
-            "before and after and every setting that changes as NAME RAW, then sends them unless --dry-run",
-            1, 20, Tune},
+    Command{
+        "tune",
+        "tune CHn=FILE [CHn=FILE ...] [--target T] [--measured-with W] [--left CHn,...] [--right CHn,...] "
+        "[--max-boost DB] [--dry-run]",
+        "tune the whole car from one impulse response per channel (WAV, one timing reference), keeping the "
+        "crossovers set in the box: delays and polarity across each crossover, level trims, each channel's "
+        "EQ in its band and a few broad corrections of the sum (T and W as for curve; --left and --right "
+        "say which side a speaker is on); prints the crossovers' losses, the sum's RMS against the target "
+        "before and after and every setting that changes as NAME RAW, then sends them unless --dry-run",
+        1, 20, Tune},
     Command{"scenes", "scenes", "list the PC scenes kept in config.ini", 0, 0, Scenes},
     Command{"scene-add", "scene-add NAME [--image FILE]",
             "keep the box's current image (or FILE's) as a PC scene called NAME", 1, 3, SceneAdd},

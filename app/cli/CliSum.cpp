@@ -7,6 +7,7 @@
 #include "AutoEq.h"
 #include "CliCurveArgs.h"
 #include "CliImpulseFiles.h"
+#include "CrossoverPairs.h"
 #include "EditorGrid.h"
 #include "ImpulseSpectrum.h"
 #include "ProcessingResponse.h"
@@ -20,6 +21,19 @@ using namespace caraudio::analysis;
 
 // The band a whole car is judged over.
 constexpr FrequencySpan kWholeBand{20, 20000};
+
+// Where the channels summed play between them: from the lowest high-pass
+// (none: 20 Hz) to the highest low-pass (none: 20 kHz). A tweeter and a mid
+// are not judged where only the sub would play.
+FrequencySpan PlayedSpan(const std::vector<ChannelImpulse>& files, const EffectBlock& image) {
+    FrequencySpan span{kWholeBand.highHz, kWholeBand.lowHz};
+    for (const ChannelImpulse& f : files) {
+        const ChannelPasses p = PassesOf(image, f.block);
+        span.lowHz = std::min(span.lowHz, p.highPassHz > 0 ? p.highPassHz : kWholeBand.lowHz);
+        span.highHz = std::max(span.highHz, p.lowPassHz > 0 ? p.lowPassHz : kWholeBand.highHz);
+    }
+    return Overlap(span, kWholeBand);
+}
 
 struct SumArgs {
     std::vector<ChannelImpulse> files;
@@ -100,7 +114,7 @@ int Sum(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* 
     }
     const ComplexResponse sum = SeatSum(atSeat);
     const Response sumDb = LevelsDb(sum), targetDb = target.OnGrid(grid);
-    const FrequencySpan range = a.range.value_or(kWholeBand);
+    const FrequencySpan range = a.range.value_or(PlayedSpan(a.files, image));
     const ReferenceRange reference;
     const SumAgainstTarget judged = JudgeSum(sumDb, targetDb, grid, reference, range);
     if (judged.status != LevelAlignment::Status::Aligned) {

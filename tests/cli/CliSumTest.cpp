@@ -106,6 +106,13 @@ TEST_F(CliSum, PrintsTheChannelsAndTheirSumAtTheSeat) {
     EXPECT_NE(r.out.find("* Sum at the seat of CH1 + CH3"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("* RMS of the sum against the target over 20..20000 Hz"), std::string::npos)
         << r.out;
+    // With a high-pass on the mid the two play from 80 Hz up: that is what is judged.
+    Set("Box4_HFliter_Type_Xoct", 2 << 6 | 3);
+    Set("Box4_HFliter_Freq", 80);
+    const Result highPassed = Box({"sum", "CH1=" + tw, "CH3=" + md});
+    ASSERT_EQ(highPassed.status, 0) << highPassed.err;
+    EXPECT_NE(highPassed.out.find("* RMS of the sum against the target over 80..20000 Hz"), std::string::npos)
+        << highPassed.out;
 }
 
 // With the tweeter delayed by the 0.25 m it is nearer (35 samples), the
@@ -116,7 +123,8 @@ TEST_F(CliSum, InvertedMidDigsAHoleAtTheCrossover) {
     Set("Delay_2", 35);
     const std::string tw = Wav(tweeter, "tw.wav"), md = Wav(mid, "mid.wav");
     auto worstNear3k = [&](double& rms) {
-        const Result r = Box({"sum", "CH1=" + tw, "CH3=" + md, "--range", "1500..6000", "--smoothing", "1/24"});
+        const Result r =
+            Box({"sum", "CH1=" + tw, "CH3=" + md, "--range", "1500..6000", "--smoothing", "1/24"});
         EXPECT_EQ(r.status, 0) << r.err;
         const size_t at = r.out.find("after 1/6-octave smoothing: ");
         rms = at == std::string::npos ? NAN : std::stod(r.out.substr(at + 28));
