@@ -1,14 +1,17 @@
 // Sound files from anywhere: reading never crashes, whatever it accepts
-// gives an arrival inside the response, and what is judged an impulse
-// response gives delays within the box's range.
+// gives an arrival inside the response and a finite spectrum, and what is
+// judged an impulse response gives delays within the box's range.
 #include <cmath>
+#include <complex>
 #include <cstdint>
 #include <string_view>
 
 #include "Arrival.h"
 #include "DelayProposal.h"
+#include "EditorGrid.h"
 #include "FuzzCheck.h"
 #include "ImpulseResponse.h"
+#include "ImpulseSpectrum.h"
 
 using namespace caraudio::analysis;
 
@@ -22,6 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ImpulseResponse& ir = r.response;
     FUZZ_CHECK(ir.rate == 44100 || ir.rate == 48000 || ir.rate == 96000);
     FUZZ_CHECK(!ir.samples.empty() && ir.samples.size() <= kMaxImpulseResponseSeconds * ir.rate);
+    for (const std::complex<double>& bin : ImpulseSpectrum(ir, EditorGrid()))
+        FUZZ_CHECK(std::isfinite(bin.real()) && std::isfinite(bin.imag()));
     const Arrival a = DetectArrival(ir);
     if (a.status == ArrivalStatus::Silent) return 0;
     const double lengthMs = 1000.0 * static_cast<double>(ir.samples.size()) / ir.rate;
