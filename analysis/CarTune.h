@@ -58,10 +58,15 @@ inline constexpr int kCorrectionBands = 5;
 CarTuneResult TuneLevelsAndEq(const std::vector<SeatChannel>& channels, const EffectBlock& aligned,
                               const CarTuneOptions& options);
 
-// The whole tune from the installer's crossovers: the crossovers aligned
-// (delays and polarity, AlignCrossovers over the pairs the settings make),
-// then TuneLevelsAndEq; levels are matched only when the responses do not
-// all peak alike (normalised exports).
+// The whole tune from the installer's crossovers, in a tuner's order: the
+// crossover pairs aligned (AlignCrossovers over the pairs the settings
+// make), then left against right and the subs against the mids at the seat
+// (RefineTimingAtSeat), then TuneLevelsAndEq; then the pairs aligned and
+// the timing looked at once more through the bands, and the EQ and levels
+// once more, kept where every crossover stays near its best. Levels are
+// matched only when the responses do not all peak alike (normalised
+// exports). The bands never lift below a high-pass or above a low-pass
+// corner, and every value stays within the box's limits.
 struct CarTuneOutcome {
     AlignmentStatus alignment = AlignmentStatus::NoChannels;
     std::vector<CrossoverResult> crossovers;
