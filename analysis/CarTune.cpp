@@ -5,7 +5,6 @@
 
 #include "ChannelCurves.h"
 #include "ChannelLevels.h"
-#include "DelayProposal.h"
 #include "EditorGrid.h"
 #include "ParameterTable.h"
 #include "ProcessingResponse.h"
@@ -256,13 +255,8 @@ Response Moved(const Response& sumDb, const Response& target) {
 }
 
 EffectBlock WithAlignment(EffectBlock image, const CrossoverAlignment& aligned) {
-    const ParamRecord& phase = P(param::PhaseCtrl);
-    for (const ChannelAlignment& ch : aligned.channels) {
-        image.Set(P(param::Delay(ch.block)), static_cast<uint16_t>(ch.delayRaw));
-        const unsigned bit = 1u << ch.block;
-        image.Set(phase,
-                  static_cast<uint16_t>(ch.inverted ? image.Get(phase) | bit : image.Get(phase) & ~bit));
-    }
+    for (const ChannelAlignment& ch : aligned.channels)
+        SetDelayAndPolarity(image, ch.block, ch.delayRaw, ch.inverted);
     return image;
 }
 

@@ -9,7 +9,7 @@
 namespace caraudio::analysis {
 namespace {
 
-// Bins at least this far apart in Hz: between them the spectrum of a
+// Bins no wider than this in Hz: between two of them the spectrum of a
 // response delayed by up to 20 ms turns by under 0.1 rad, so interpolating
 // them is as good as evaluating the transform at the grid point.
 constexpr double kWidestBinHz = 0.5;

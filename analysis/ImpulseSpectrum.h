@@ -9,7 +9,7 @@ namespace caraudio::analysis {
 // a car's response has died into the noise long before, and the rest would
 // only add noise to the spectrum.
 inline constexpr double kSpectrumAfterPeakS = 0.5;
-// The last part of what is kept fades out (half a Hann window), so the cut
+// The end of what is kept fades out (half a Hann window), so the cut
 // adds no ripple.
 inline constexpr double kSpectrumFadeS = 0.1;
 

@@ -35,11 +35,7 @@ SeatChannelRead SeatChannelFromImpulse(const ImpulseResponse& response, const Pl
 ComplexResponse SeatResponse(const SeatChannel& channel, const EffectBlock& image, int delayRaw,
                              bool inverted, const FrequencyGrid& grid) {
     EffectBlock settings = image;
-    settings.Set(*FindParam(param::Delay(channel.block)), static_cast<uint16_t>(std::max(delayRaw, 0)));
-    const ParamRecord& phase = *FindParam(param::PhaseCtrl);
-    const int bits = settings.Get(phase);
-    settings.Set(
-        phase, static_cast<uint16_t>(inverted ? bits | (1 << channel.block) : bits & ~(1 << channel.block)));
+    SetDelayAndPolarity(settings, channel.block, delayRaw, inverted);
     return AtSeat(channel.alone, ProcessingResponse(settings, channel.block, {}, grid));
 }
 
@@ -49,6 +45,13 @@ int DelayRawOf(const EffectBlock& image, int block) {
 
 bool InvertedIn(const EffectBlock& image, int block) {
     return (image.Get(*FindParam(param::PhaseCtrl)) >> block & 1) != 0;
+}
+
+void SetDelayAndPolarity(EffectBlock& image, int block, int delayRaw, bool inverted) {
+    image.Set(*FindParam(param::Delay(block)), static_cast<uint16_t>(std::max(delayRaw, 0)));
+    const ParamRecord& phase = *FindParam(param::PhaseCtrl);
+    const int bits = image.Get(phase);
+    image.Set(phase, static_cast<uint16_t>(inverted ? bits | (1 << block) : bits & ~(1 << block)));
 }
 
 }  // namespace caraudio::analysis

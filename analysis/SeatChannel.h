@@ -41,5 +41,7 @@ ComplexResponse SeatResponse(const SeatChannel& channel, const EffectBlock& imag
 // The channel's delay (raw) and phase button in the image.
 int DelayRawOf(const EffectBlock& image, int block);
 bool InvertedIn(const EffectBlock& image, int block);
+// Sets them (a delay below 0 is 0).
+void SetDelayAndPolarity(EffectBlock& image, int block, int delayRaw, bool inverted);
 
 }  // namespace caraudio::analysis

@@ -7,8 +7,6 @@
 #include "DelayProposal.h"
 #include "EditorGrid.h"
 #include "PairAlignment.h"
-#include "ParameterTable.h"
-#include "ProcessingResponse.h"
 #include "SeatSum.h"
 
 namespace caraudio::analysis {
@@ -21,32 +19,16 @@ constexpr double kLowestPlayedHz = 30;
 constexpr int kLeastWindow = 8, kMostWindow = 240;  // steps of 1/48 ms
 constexpr int kMostSweeps = 2;
 
-const ParamRecord& P(int index) {
-    return *FindParam(index);
-}
-
-int DelayOf(const EffectBlock& image, int block) {
-    return image.Get(P(param::Delay(block)));
-}
-
-bool InvertedOf(const EffectBlock& image, int block) {
-    return (image.Get(P(param::PhaseCtrl)) >> block & 1) != 0;
-}
-
 // What each channel sends to the seat with its settings but no delay and no
 // phase button, so a trial of either is a rotation and a sign.
 class Trial {
 public:
     Trial(const std::vector<SeatChannel>& channels, const EffectBlock& image, const Response& target)
         : target_(target) {
-        const FrequencyGrid& grid = EditorGrid();
         for (const SeatChannel& c : channels) {
-            ComplexResponse r = AtSeat(c.alone, ProcessingResponse(image, c.block, {}, grid));
-            const double sign = InvertedOf(image, c.block) ? -1 : 1;
-            const int delay = DelayOf(image, c.block);
-            for (int i = 0; i < FrequencyGrid::kPoints; ++i)
-                r[static_cast<size_t>(i)] *= sign * std::polar(1.0, grid.W(i) * delay);
-            base_.push_back(r);
+            const double sign = InvertedIn(image, c.block) ? -1 : 1;
+            const int delay = DelayRawOf(image, c.block);
+            base_.push_back(SeatResponse(c, image, 0, false, EditorGrid()));
             delay_.push_back(delay);
             sign_.push_back(sign);
             cache_.emplace_back();
@@ -317,14 +299,8 @@ void RefineTimingAtSeat(const std::vector<SeatChannel>& channels, const std::vec
         if (!better) break;
     }
     const int least = *std::min_element(t.delay_.begin(), t.delay_.end());
-    const ParamRecord& phase = P(param::PhaseCtrl);
-    for (size_t k = 0; k < channels.size(); ++k) {
-        const int block = channels[k].block;
-        image.Set(P(param::Delay(block)), static_cast<uint16_t>(t.delay_[k] - least));
-        const unsigned bit = 1u << block;
-        image.Set(phase,
-                  static_cast<uint16_t>(t.sign_[k] < 0 ? image.Get(phase) | bit : image.Get(phase) & ~bit));
-    }
+    for (size_t k = 0; k < channels.size(); ++k)
+        SetDelayAndPolarity(image, channels[k].block, t.delay_[k] - least, t.sign_[k] < 0);
 }
 
 }  // namespace caraudio::analysis
