@@ -9,8 +9,8 @@
 #include "CliImpulseFiles.h"
 #include "CrossoverPairs.h"
 #include "EditorGrid.h"
-#include "ImpulseSpectrum.h"
 #include "ProcessingResponse.h"
+#include "SeatChannel.h"
 #include "SeatSum.h"
 #include "ValueScales.h"
 
@@ -108,9 +108,10 @@ int Sum(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* 
     const FrequencyGrid& grid = EditorGrid();
     std::vector<ComplexResponse> atSeat;
     for (const ChannelImpulse& f : a.files) {
-        const ComplexResponse alone = SpeakerAloneComplex(ImpulseSpectrum(f.response, grid),
-                                                          PlayedComplex({with, f.block, image}, grid));
-        atSeat.push_back(AtSeat(alone, ProcessingResponse(image, f.block, {}, grid)));
+        // Every file here was read as an impulse response with a direct sound.
+        const SeatChannel seat =
+            SeatChannelFromImpulse(f.response, {with, f.block, image}, Side::Unknown, grid).channel;
+        atSeat.push_back(AtSeat(seat.alone, ProcessingResponse(image, f.block, {}, grid)));
     }
     const ComplexResponse sum = SeatSum(atSeat);
     const Response sumDb = LevelsDb(sum), targetDb = target.OnGrid(grid);

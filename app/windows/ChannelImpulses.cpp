@@ -4,10 +4,8 @@
 #include <algorithm>
 
 #include "AutoEq.h"
+#include "CarTune.h"
 #include "EditorGrid.h"
-#include "ImpulseSpectrum.h"
-#include "ProcessingResponse.h"
-#include "SeatSum.h"
 #include "ValueScales.h"
 
 namespace caraudio::app {
@@ -22,7 +20,7 @@ void ChannelImpulses::Take(Set loaded, analysis::MeasuredWith with, const Effect
     loaded_ = std::move(loaded);
     with_ = with;
     played_ = played;
-    alone_ = {};
+    seat_ = {};
     for (size_t b = 0; b < inSum_.size(); ++b) inSum_[b] = inSum_[b] && loaded_[b];
 }
 
@@ -47,16 +45,17 @@ QString ChannelImpulses::SumChannels() const {
 Response ChannelImpulses::SumOnGrid(const EffectBlock& image, const Response& target,
                                     analysis::ReferenceRange range) {
     const FrequencyGrid& grid = analysis::EditorGrid();
-    std::vector<analysis::ComplexResponse> atSeat;
+    std::vector<analysis::SeatChannel> summed;
     for (int b = 0; b < 6; ++b) {
         const auto k = static_cast<size_t>(b);
         if (!inSum_[k] || !loaded_[k]) continue;
-        if (!alone_[k])
-            alone_[k] = analysis::SpeakerAloneComplex(analysis::ImpulseSpectrum(loaded_[k]->response, grid),
-                                                      analysis::PlayedComplex({with_, b, played_}, grid));
-        atSeat.push_back(analysis::AtSeat(*alone_[k], analysis::ProcessingResponse(image, b, {}, grid)));
+        if (!seat_[k])
+            seat_[k] = analysis::SeatChannelFromImpulse(loaded_[k]->response, {with_, b, played_},
+                                                        analysis::Side::Unknown, grid)
+                           .channel;
+        summed.push_back(*seat_[k]);
     }
-    Response sum = analysis::SixthOctaveOnGrid(analysis::LevelsDb(analysis::SeatSum(atSeat)));
+    Response sum = analysis::SixthOctaveOnGrid(analysis::LevelsDb(analysis::CarSum(summed, image)));
     const analysis::LevelAlignment level = analysis::AlignLevel(sum, target, grid, range);
     for (double& db : sum)
         db += level.status == analysis::LevelAlignment::Status::Aligned ? level.offsetDb : 0;

@@ -4,11 +4,11 @@
 #include <array>
 #include <optional>
 
-#include "ComplexResponse.h"
 #include "EffectBlock.h"
 #include "ImpulseResponse.h"
 #include "LevelAlignment.h"
 #include "MeasuredWith.h"
+#include "SeatChannel.h"
 
 namespace caraudio::app {
 
@@ -40,7 +40,7 @@ public:
     QString SumChannels() const;
     // Their sum at the seat through the settings in `image`, smoothed to 1/6
     // octave and moved onto the target over the reference range; the
-    // speakers' own responses are computed once per set.
+    // speakers alone are worked out once per set.
     Response SumOnGrid(const EffectBlock& image, const Response& target, analysis::ReferenceRange range);
 
 private:
@@ -48,7 +48,7 @@ private:
     analysis::MeasuredWith with_ = analysis::MeasuredWith::Flat;
     EffectBlock played_;
     std::array<bool, 6> inSum_{};
-    std::array<std::optional<analysis::ComplexResponse>, 6> alone_;
+    std::array<std::optional<analysis::SeatChannel>, 6> seat_;
 };
 
 }  // namespace caraudio::app
