@@ -31,6 +31,7 @@
 #include "FileChooser.h"
 #include "Layouts.h"
 #include "MainWindow.h"
+#include "MeasurementDialog.h"
 #include "Prompter.h"
 
 // Activating a window takes a moment on an idle machine and many seconds on
@@ -298,6 +299,20 @@ protected:
 
     // The PC's image, and the box's once the throttle has sent what waits.
     EffectBlock Pc() { return Db().Block(); }
+    // Clicks a measurement-panel button that opens a modal dialog and runs
+    // `act` on it; the dialog is closed afterwards if `act` left it open.
+    void InPanelDialog(const char* button, const std::function<void(QWidget*)>& act) {
+        bool seen = false;
+        OnNextModal([&](QWidget* dialog) {
+            seen = true;
+            act(dialog);
+            if (dialog->isVisible()) dialog->close();
+        });
+        auto* b = Main().MeasurementPanel()->findChild<QPushButton*>(button);
+        EXPECT_NE(b, nullptr) << button;
+        Click(b);
+        EXPECT_TRUE(seen) << button;
+    }
     EffectBlock SentBox() {
         Db().Throttle().Flush();
         return BoxImage();

@@ -68,17 +68,6 @@ protected:
         EXPECT_NE(w, nullptr) << name;
         return w;
     }
-    // Clicks a panel button that opens a modal dialog and runs `act` on it.
-    void InDialog(const char* button, const std::function<void(QWidget*)>& act) {
-        bool seen = false;
-        OnNextModal([&](QWidget* dialog) {
-            seen = true;
-            act(dialog);
-            if (dialog->isVisible()) dialog->close();
-        });
-        Click(Panel<QPushButton>(button));
-        EXPECT_TRUE(seen) << button;
-    }
     // Waits for the fit of the fields' values; generous, for sanitizer builds.
     bool Fitted(QWidget* dialog) {
         return WaitFor([&] { return Named<QPushButton>(dialog, "btnApply")->isEnabled(); }, 60000);
@@ -118,7 +107,7 @@ TEST_F(FitWindowsTest, PreviewThenApplyIsOneStepThatUndoes) {
     LoadMeasurement();
     const EffectBlock before = Pc();
     analysis::AutoEqResult shown;
-    InDialog("btnAutoEq", [&](QWidget* dialog) {
+    InPanelDialog("btnAutoEq", [&](QWidget* dialog) {
         EXPECT_EQ(Named<QLabel>(dialog, "channel")->text(), "CH2");
         EXPECT_EQ(Named<QLabel>(dialog, "mode")->text(), "PEQ mode: frequency, gain and Q move.");
         const struct {
@@ -177,7 +166,7 @@ TEST_F(FitWindowsTest, TheLevelTrimIsShownAndAppliedOnlyWhenTicked) {
     for (const bool tick : {false, true}) {
         const int volumeBefore = Pc().Get(*FindParam(param::Volume(kCh2)));
         analysis::AutoEqResult shown;
-        InDialog("btnAutoEq", [&](QWidget* dialog) {
+        InPanelDialog("btnAutoEq", [&](QWidget* dialog) {
             ASSERT_TRUE(Fitted(dialog));
             shown = *static_cast<AutoEqDialog*>(dialog)->Proposal();
             const QString chosen = Named<QLabel>(dialog, "chosen")->text();
@@ -225,7 +214,7 @@ TEST_F(FitWindowsTest, TheLinkedChannelTakesTheBandsToo) {
     LoadMeasurement();
     const EffectBlock before = Pc();
     analysis::AutoEqResult shown;
-    InDialog("btnAutoEq", [&](QWidget* dialog) {
+    InPanelDialog("btnAutoEq", [&](QWidget* dialog) {
         ASSERT_TRUE(Fitted(dialog));
         shown = *static_cast<AutoEqDialog*>(dialog)->Proposal();
         Click(Named<QPushButton>(dialog, "btnApply"));
@@ -241,7 +230,7 @@ TEST_F(FitWindowsTest, DiscardAndCloseChangeNothing) {
     LoadMeasurement();
     const EffectBlock before = Pc();
     for (const char* how : {"btnDiscard", "escape", "btn_close"}) {
-        InDialog("btnAutoEq", [&](QWidget* dialog) {
+        InPanelDialog("btnAutoEq", [&](QWidget* dialog) {
             ASSERT_TRUE(Fitted(dialog));
             if (std::string(how) == "escape")
                 QTest::keyClick(dialog, Qt::Key_Escape);
@@ -258,7 +247,7 @@ TEST_F(FitWindowsTest, FieldsRefitAndBadValuesAreRefused) {
     LoadMeasurement();  // GEQ mode, as the program starts
     const EffectBlock before = Pc();
     analysis::AutoEqResult shown;
-    InDialog("btnAutoEq", [&](QWidget* dialog) {
+    InPanelDialog("btnAutoEq", [&](QWidget* dialog) {
         EXPECT_EQ(Named<QLabel>(dialog, "mode")->text(), "GEQ mode: only the gains move.");
         ASSERT_TRUE(Fitted(dialog));
         // A range typed end by end: nothing happens till both are there.
@@ -359,7 +348,7 @@ TEST_F(FitWindowsTest, AutoEqKeepsToWhatTheMeasurementAndTheTargetCover) {
     QTest::qWait(20);
     EXPECT_EQ(Panel<QLabel>("status")->text(), LevelledOver("500..2000"));
     analysis::AutoEqResult shown;
-    InDialog("btnAutoEq", [&](QWidget* dialog) {
+    InPanelDialog("btnAutoEq", [&](QWidget* dialog) {
         ASSERT_TRUE(Fitted(dialog));
         Type(Named<QLineEdit>(dialog, "rangeLow"), "40");
         Type(Named<QLineEdit>(dialog, "rangeHigh"), "16000");
@@ -389,7 +378,7 @@ TEST_F(FitWindowsTest, AutoEqKeepsToWhatTheMeasurementAndTheTargetCover) {
     QTest::qWait(20);
     EXPECT_EQ(Panel<QLabel>("status")->text(), LevelledOver("900..1100"));
     const EffectBlock before = Pc();
-    InDialog("btnAutoEq", [&](QWidget* dialog) {
+    InPanelDialog("btnAutoEq", [&](QWidget* dialog) {
         auto* result = Named<QLabel>(dialog, "result");
         ASSERT_TRUE(WaitFor([&] { return result->text() != "Fitting..."; }, 60000));
         EXPECT_EQ(result->text(),
@@ -416,7 +405,7 @@ TEST_F(FitWindowsTest, AFileThatIsNoImpulseResponseKeepsApplyOff) {
         room.snrDb = 45;
         return syn::Wav(syn::Render(syn::LowPassPulse(8000), room, 48000), 48000, SF_FORMAT_PCM_16);
     };
-    InDialog("btnAlign", [&](QWidget* dialog) {
+    InPanelDialog("btnAlign", [&](QWidget* dialog) {
         const struct {
             int row;
             std::string wav;
@@ -464,7 +453,7 @@ TEST_F(FitWindowsTest, DelaysFromImpulseResponsesApplyAsOneStep) {
         int block, raw;
     } rows[] = {{1, 3.0, 0.5, 2, 144}, {2, 4.5, -0.5, 3, 72}, {5, 6.0, 0.4, 0, 0}};
     const EffectBlock before = Pc();
-    InDialog("btnAlign", [&](QWidget* dialog) {
+    InPanelDialog("btnAlign", [&](QWidget* dialog) {
         auto* status = Named<QLabel>(dialog, "status");
         EXPECT_EQ(status->text(), "Choose the impulse responses of at least two channels.");
         EXPECT_FALSE(Named<QPushButton>(dialog, "btnApply")->isEnabled());

@@ -44,16 +44,19 @@ protected:
             if (Pc().Get(p) != image.Get(p)) Db().SetParam(p.index, image.Get(p));
         ASSERT_EQ(Pc(), image);
     }
-    // Clicks a panel button that opens a modal dialog and runs `act` on it.
-    void InDialog(const char* button, const std::function<void(QWidget*)>& act) {
-        bool seen = false;
-        OnNextModal([&](QWidget* dialog) {
-            seen = true;
-            act(dialog);
-            if (dialog->isVisible()) dialog->close();
-        });
-        Click(Main().MeasurementPanel()->findChild<QPushButton*>(button));
-        EXPECT_TRUE(seen) << button;
+    // Each channel's impulse response written as a WAV and chosen in its
+    // row, as a user picks the files; each is taken.
+    void ChooseResponses(QWidget* dialog, const std::vector<CarChannel>& car) {
+        unsigned seed = 1;
+        for (const CarChannel& c : car) {
+            const QString n = QString::number(ChannelNumber(c.block));
+            files.openPaths = {
+                Write("ch" + n + ".wav", QByteArray::fromStdString(analysis::synthetic::Wav(
+                                             Render(c.speaker, 0.5, seed++), 48000, SF_FORMAT_FLOAT)))};
+            Click(Named<QPushButton>(dialog, "choose" + n));
+            EXPECT_TRUE(prompter.messages.empty());
+            EXPECT_EQ(Named<QLabel>(dialog, "path" + n)->text(), "ch" + n + ".wav");
+        }
     }
     template <typename T>
     static T* Named(QWidget* dialog, const QString& name) {
@@ -69,23 +72,14 @@ TEST_F(TuneCarWindowTest, TunesSixChannelsShowsTheSumAndUndoesInOneStep) {
     SetInstallersImage(InstallersImage(car));
     const EffectBlock before = Pc();
     std::optional<EffectBlock> proposal;
-    InDialog("btnTuneCar", [&](QWidget* dialog) {
+    InPanelDialog("btnTuneCar", [&](QWidget* dialog) {
         auto* tune = Named<QPushButton>(dialog, "btnTune");
         auto* apply = Named<QPushButton>(dialog, "btnApply");
         auto* status = Named<QLabel>(dialog, "status");
         EXPECT_EQ(status->text(), "Choose the impulse responses of at least two channels.");
         EXPECT_FALSE(tune->isEnabled());
         EXPECT_FALSE(apply->isEnabled());
-        unsigned seed = 1;
-        for (const CarChannel& c : car) {
-            const QString n = QString::number(ChannelNumber(c.block));
-            files.openPaths = {
-                Write("ch" + n + ".wav", QByteArray::fromStdString(analysis::synthetic::Wav(
-                                             Render(c.speaker, 0.5, seed++), 48000, SF_FORMAT_FLOAT)))};
-            Click(Named<QPushButton>(dialog, "choose" + n));
-            EXPECT_TRUE(prompter.messages.empty());
-            EXPECT_EQ(Named<QLabel>(dialog, "path" + n)->text(), "ch" + n + ".wav");
-        }
+        ChooseResponses(dialog, car);
         ASSERT_TRUE(tune->isEnabled());
         Click(tune);
         auto* tuneDialog = static_cast<TuneCarDialog*>(dialog);
@@ -129,15 +123,8 @@ TEST_F(TuneCarWindowTest, CancelChangesNothing) {
     const std::vector<CarChannel> car = WholeCar(0);
     SetInstallersImage(InstallersImage(car));
     const EffectBlock before = Pc();
-    InDialog("btnTuneCar", [&](QWidget* dialog) {
-        unsigned seed = 1;
-        for (const CarChannel& c : car) {
-            const QString n = QString::number(ChannelNumber(c.block));
-            files.openPaths = {
-                Write("ch" + n + ".wav", QByteArray::fromStdString(analysis::synthetic::Wav(
-                                             Render(c.speaker, 0.5, seed++), 48000, SF_FORMAT_FLOAT)))};
-            Click(Named<QPushButton>(dialog, "choose" + n));
-        }
+    InPanelDialog("btnTuneCar", [&](QWidget* dialog) {
+        ChooseResponses(dialog, car);
         Click(Named<QPushButton>(dialog, "btnTune"));
         ASSERT_TRUE(WaitFor([&] { return Named<QPushButton>(dialog, "btnApply")->isEnabled(); }, 60000));
         Click(Named<QPushButton>(dialog, "btnCancel"));
@@ -153,15 +140,8 @@ TEST_F(TuneCarWindowTest, TheEditorDrawsTheSumOfTheChannelsTicked) {
     const std::vector<CarChannel> all = WholeCar(0);
     const std::vector<CarChannel> car{all[0], all[2]};  // CH1's tweeter and CH3's mid
     SetInstallersImage(InstallersImage(all));
-    InDialog("btnTuneCar", [&](QWidget* dialog) {
-        unsigned seed = 1;
-        for (const CarChannel& c : car) {
-            const QString n = QString::number(ChannelNumber(c.block));
-            files.openPaths = {
-                Write("ch" + n + ".wav", QByteArray::fromStdString(analysis::synthetic::Wav(
-                                             Render(c.speaker, 0.5, seed++), 48000, SF_FORMAT_FLOAT)))};
-            Click(Named<QPushButton>(dialog, "choose" + n));
-        }
+    InPanelDialog("btnTuneCar", [&](QWidget* dialog) {
+        ChooseResponses(dialog, car);
         Click(Named<QPushButton>(dialog, "btnCancel"));
     });
     QWidget* panel = Main().MeasurementPanel();
