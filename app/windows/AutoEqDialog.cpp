@@ -7,7 +7,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <cmath>
 
 #include "Layouts.h"
@@ -88,10 +87,7 @@ AutoEqDialog::AutoEqDialog(const AutoEqInputs& inputs, Prompter& prompter, QWidg
     if (!channel_ || !mode_ || !result_ || !chosen_ || !measuredWith_ || !applyLevel_ || !rangeLow_ ||
         !rangeHigh_ || !maxBoost_ || !bands_ || !progress_ || !apply_ || !discard || !area)
         return;
-    preview_ = new widgets::ResponsePreview(area);
-    auto* box = new QVBoxLayout(area);
-    box->setContentsMargins(0, 0, 0, 0);
-    box->addWidget(preview_);
+    preview_ = widgets::ResponsePreview::Filling(area);
     progress_->hide();
     apply_->setEnabled(false);
     applyLevel_->setChecked(false);

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QThread>
-#include <QVBoxLayout>
 
 #include "EditorGrid.h"
 #include "FileChooser.h"
@@ -87,10 +86,7 @@ TuneCarDialog::TuneCarDialog(Inputs inputs, const ChannelImpulses& loaded, FileC
         connect(clear, &QPushButton::clicked, this, [this, k] { Clear(k); });
         connect(r.side, &QComboBox::activated, this, [this] { Changed(); });
     }
-    preview_ = new widgets::ResponsePreview(area);
-    auto* box = new QVBoxLayout(area);
-    box->setContentsMargins(0, 0, 0, 0);
-    box->addWidget(preview_);
+    preview_ = widgets::ResponsePreview::Filling(area);
     FillLists();
     for (int k = 0; k < 6; ++k)
         if (const auto& l = loaded.Responses()[static_cast<size_t>(BlockOfChannel(k + 1))]) {

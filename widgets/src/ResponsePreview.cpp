@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 
@@ -22,6 +23,14 @@ QString FrequencyText(double hz) {
 }
 
 }  // namespace
+
+ResponsePreview* ResponsePreview::Filling(QWidget* area) {
+    auto* preview = new ResponsePreview(area);
+    auto* box = new QVBoxLayout(area);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->addWidget(preview);
+    return preview;
+}
 
 ResponsePreview::ResponsePreview(QWidget* parent) : QWidget(parent) {
     setMinimumSize(200, 120);

@@ -16,6 +16,8 @@ class ResponsePreview : public QWidget {
     Q_OBJECT
 public:
     explicit ResponsePreview(QWidget* parent = nullptr);
+    // A preview filling `area` (a placeholder of a layout) edge to edge.
+    static ResponsePreview* Filling(QWidget* area);
 
     // The curves (the shown ones are drawn, in order) and the range lit.
     void SetCurves(std::vector<EqOverlayCurve> curves, double loHz, double hiHz);
