@@ -53,11 +53,7 @@ public:
     // made again only when its delay or sign moved.
     const ComplexResponse& At(size_t k) const {
         if (cachedDelay_[k] != delay_[k] || cachedSign_[k] != sign_[k]) {
-            const FrequencyGrid& grid = EditorGrid();
-            ComplexResponse& r = cache_[k];
-            for (int i = 0; i < FrequencyGrid::kPoints; ++i)
-                r[static_cast<size_t>(i)] =
-                    sign_[k] * base_[k][static_cast<size_t>(i)] * std::polar(1.0, -grid.W(i) * delay_[k]);
+            cache_[k] = Delayed(base_[k], delay_[k], sign_[k] < 0, EditorGrid());
             cachedDelay_[k] = delay_[k], cachedSign_[k] = sign_[k];
         }
         return cache_[k];
@@ -216,10 +212,6 @@ void AlignSub(Trial& t, size_t sub, const std::vector<PairAt>& pairs, int window
 }
 
 }  // namespace
-
-double SeatRms(const std::vector<SeatChannel>& channels, const EffectBlock& image, const Response& target) {
-    return Trial(channels, image, target).Rms();
-}
 
 void RefineTimingAtSeat(const std::vector<SeatChannel>& channels, const std::vector<CrossoverPair>& pairs,
                         const Response& target, EffectBlock& image) {

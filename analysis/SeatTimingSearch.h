@@ -24,7 +24,4 @@ inline constexpr double kPairLossGivenDb = 0.5, kPairLossMostDb = 3.0;
 void RefineTimingAtSeat(const std::vector<SeatChannel>& channels, const std::vector<CrossoverPair>& pairs,
                         const Response& target, EffectBlock& image);
 
-// The sum's RMS against the target as that search judges it.
-double SeatRms(const std::vector<SeatChannel>& channels, const EffectBlock& image, const Response& target);
-
 }  // namespace caraudio::analysis
