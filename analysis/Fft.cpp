@@ -6,14 +6,13 @@
 #include <mutex>
 
 namespace caraudio::analysis {
-namespace {
 
-// FFTW's planner keeps global state: making and destroying plans is one
-// thread at a time, executing a plan on its own arrays is not.
 std::mutex& PlannerLock() {
     static std::mutex lock;
     return lock;
 }
+
+namespace {
 
 struct Buffers {
     double* real;

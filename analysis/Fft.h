@@ -2,6 +2,7 @@
 
 #include <complex>
 #include <cstddef>
+#include <mutex>
 #include <vector>
 
 namespace caraudio::analysis {
@@ -15,6 +16,10 @@ std::vector<std::complex<double>> RealSpectrum(const std::vector<double>& sample
 // The way back: `size` real samples from bins 0..size/2, scaled by 1/size
 // so that RealSamples(RealSpectrum(x, n), n) is x padded to n.
 std::vector<double> RealSamples(const std::vector<std::complex<double>>& bins, size_t size);
+
+// FFTW's planner keeps global state: whoever makes or destroys a plan holds
+// this lock; executing a plan on its own arrays needs none.
+std::mutex& PlannerLock();
 
 // The smallest power of two at or above n (at least 2).
 size_t FftSizeFor(size_t n);
