@@ -9,21 +9,21 @@
 
 namespace caraudio::emulator {
 
-namespace {
-constexpr size_t kSize = 2 * kBlockFrames;
-constexpr size_t kBins = kSize / 2 + 1;
-}  // namespace
-
 // Plans and their aligned arrays; the partitions' spectra are copied in and
 // out of these, so any std::vector may hold them.
 struct BlockConvolver::Transforms {
-    double* real = fftw_alloc_real(kSize);
-    fftw_complex* bins = fftw_alloc_complex(kBins);
+    size_t size, bins;
+    double* real;
+    fftw_complex* spectrum;
     fftw_plan forward, backward;
-    Transforms() {
+    explicit Transforms(size_t frames)
+        : size(2 * frames),
+          bins(frames + 1),
+          real(fftw_alloc_real(size)),
+          spectrum(fftw_alloc_complex(bins)) {
         std::lock_guard hold(analysis::PlannerLock());
-        forward = fftw_plan_dft_r2c_1d(static_cast<int>(kSize), real, bins, FFTW_ESTIMATE);
-        backward = fftw_plan_dft_c2r_1d(static_cast<int>(kSize), bins, real, FFTW_ESTIMATE);
+        forward = fftw_plan_dft_r2c_1d(static_cast<int>(size), real, spectrum, FFTW_ESTIMATE);
+        backward = fftw_plan_dft_c2r_1d(static_cast<int>(size), spectrum, real, FFTW_ESTIMATE);
     }
     ~Transforms() {
         {
@@ -32,46 +32,50 @@ struct BlockConvolver::Transforms {
             fftw_destroy_plan(backward);
         }
         fftw_free(real);
-        fftw_free(bins);
+        fftw_free(spectrum);
     }
     void SpectrumOf(const double* samples, std::vector<std::complex<double>>& out) {
-        std::copy(samples, samples + kSize, real);
+        std::copy(samples, samples + size, real);
         fftw_execute(forward);
-        for (size_t k = 0; k < kBins; ++k) out[k] = {bins[k][0], bins[k][1]};
+        for (size_t k = 0; k < bins; ++k) out[k] = {spectrum[k][0], spectrum[k][1]};
     }
 };
 
-BlockConvolver::BlockConvolver(const std::vector<double>& taps)
-    : fft_(std::make_unique<Transforms>()), window_(kSize, 0.0), sum_(kBins) {
-    const size_t count = std::max<size_t>(1, (taps.size() + kBlockFrames - 1) / kBlockFrames);
-    std::vector<double> padded(kSize, 0.0);
+BlockConvolver::BlockConvolver(const std::vector<double>& taps, size_t frames)
+    : fft_(std::make_unique<Transforms>(frames)),
+      window_(2 * frames, 0.0),
+      sum_(frames + 1),
+      frames_(frames) {
+    const size_t count = std::max<size_t>(1, (taps.size() + frames - 1) / frames);
+    std::vector<double> padded(2 * frames, 0.0);
     for (size_t p = 0; p < count; ++p) {
         std::fill(padded.begin(), padded.end(), 0.0);
-        for (size_t i = 0; i < kBlockFrames && p * kBlockFrames + i < taps.size(); ++i)
-            padded[i] = taps[p * kBlockFrames + i] / static_cast<double>(kSize);  // the way back is unscaled
-        partitions_.emplace_back(kBins);
+        for (size_t i = 0; i < frames && p * frames + i < taps.size(); ++i)
+            padded[i] = taps[p * frames + i] / static_cast<double>(2 * frames);  // the way back is unscaled
+        partitions_.emplace_back(frames + 1);
         fft_->SpectrumOf(padded.data(), partitions_.back());
     }
-    history_.assign(count, std::vector<std::complex<double>>(kBins, 0.0));
+    history_.assign(count, std::vector<std::complex<double>>(frames + 1, 0.0));
 }
 
 BlockConvolver::~BlockConvolver() = default;
 
 void BlockConvolver::Run(double* block) {
-    std::copy(window_.begin() + kBlockFrames, window_.end(), window_.begin());
-    std::copy(block, block + kBlockFrames, window_.begin() + kBlockFrames);
+    std::copy(window_.begin() + static_cast<long>(frames_), window_.end(), window_.begin());
+    std::copy(block, block + frames_, window_.begin() + static_cast<long>(frames_));
     newest_ = (newest_ + history_.size() - 1) % history_.size();
     fft_->SpectrumOf(window_.data(), history_[newest_]);
     std::fill(sum_.begin(), sum_.end(), 0.0);
     for (size_t p = 0; p < partitions_.size(); ++p) {
         const std::vector<std::complex<double>>& x = history_[(newest_ + p) % history_.size()];
         const std::vector<std::complex<double>>& h = partitions_[p];
-        for (size_t k = 0; k < kBins; ++k) sum_[k] += h[k] * x[k];
+        for (size_t k = 0; k <= frames_; ++k) sum_[k] += h[k] * x[k];
     }
-    for (size_t k = 0; k < kBins; ++k) fft_->bins[k][0] = sum_[k].real(), fft_->bins[k][1] = sum_[k].imag();
+    for (size_t k = 0; k <= frames_; ++k)
+        fft_->spectrum[k][0] = sum_[k].real(), fft_->spectrum[k][1] = sum_[k].imag();
     fftw_execute(fft_->backward);
     // Overlap-save: the second half is the linear convolution.
-    std::copy(fft_->real + kBlockFrames, fft_->real + kSize, block);
+    std::copy(fft_->real + frames_, fft_->real + 2 * frames_, block);
 }
 
 }  // namespace caraudio::emulator

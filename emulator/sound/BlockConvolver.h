@@ -11,13 +11,13 @@ namespace caraudio::emulator {
 // change takes to be heard in full.
 inline constexpr size_t kBlockFrames = 256;
 
-// Long taps run on blocks of kBlockFrames: uniformly partitioned
-// overlap-save, each partition's spectrum made once, so a block costs two
-// transforms and one multiply-add per partition and bin. Allocates only
-// when made.
+// Long taps run on blocks of `frames` (kBlockFrames unless told): uniformly
+// partitioned overlap-save, each partition's spectrum made once, so a block
+// costs two transforms and one multiply-add per partition and bin.
+// Allocates only when made.
 class BlockConvolver {
 public:
-    explicit BlockConvolver(const std::vector<double>& taps);
+    explicit BlockConvolver(const std::vector<double>& taps, size_t frames = kBlockFrames);
     ~BlockConvolver();
     BlockConvolver(const BlockConvolver&) = delete;
     BlockConvolver& operator=(const BlockConvolver&) = delete;
@@ -33,6 +33,7 @@ private:
     size_t newest_ = 0;
     std::vector<double> window_;  // the last two blocks of input
     std::vector<std::complex<double>> sum_;
+    size_t frames_;
 };
 
 }  // namespace caraudio::emulator

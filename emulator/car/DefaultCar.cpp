@@ -1,0 +1,148 @@
+#include <cmath>
+#include <numbers>
+
+#include "ChannelPlan.h"
+#include "VirtualCar.h"
+
+namespace caraudio::emulator {
+namespace {
+
+constexpr double kSpeedOfSound = 343;  // m/s at 20 degrees
+constexpr double kResponseSeconds = 0.4;
+
+struct Point {
+    double x, y, z;  // metres: right, forward, up
+};
+
+double Distance(Point a, Point b) {
+    return std::hypot(a.x - b.x, a.y - b.y, a.z - b.z);
+}
+
+// The listener's head in the driver's seat (left-hand drive) and where each
+// output's speaker sits: CH1, CH2 tweeters on the left and right pillars,
+// CH3, CH4 mids low in the front doors, CH5, CH6 subs in the trunk.
+constexpr Point kHead{-0.37, 0.0, 1.10};
+constexpr std::array<Point, kChannelCount> kSpeakers{{
+    {-0.66, 1.02, 1.00},
+    {0.66, 1.02, 1.00},
+    {-0.76, 0.58, 0.42},
+    {0.76, 0.58, 0.42},
+    {-0.32, -1.85, 0.62},
+    {0.32, -1.85, 0.62},
+}};
+
+// Cookbook sections at 48 kHz: every one minimum phase.
+Section Pass(bool high, double hz, double q) {
+    const double w = 2 * std::numbers::pi * hz / kCarRate, alpha = std::sin(w) / (2 * q), c = std::cos(w);
+    const double a0 = 1 + alpha;
+    const double b0 = (high ? (1 + c) : (1 - c)) / 2;
+    return {b0 / a0, (high ? -2 * b0 : 2 * b0) / a0, b0 / a0, -2 * c / a0, (1 - alpha) / a0};
+}
+
+Section Peak(double hz, double q, double db) {
+    const double a = std::pow(10, db / 40), w = 2 * std::numbers::pi * hz / kCarRate;
+    const double alpha = std::sin(w) / (2 * q), c = std::cos(w), a0 = 1 + alpha / a;
+    return {(1 + alpha * a) / a0, -2 * c / a0, (1 - alpha * a) / a0, -2 * c / a0, (1 - alpha / a) / a0};
+}
+
+Section LowShelf(double hz, double db) {
+    const double a = std::pow(10, db / 40), w = 2 * std::numbers::pi * hz / kCarRate;
+    const double c = std::cos(w), beta = std::sin(w) * std::sqrt(2 * a);  // shelf slope 1
+    const double a0 = (a + 1) + (a - 1) * c + beta;
+    return {a * ((a + 1) - (a - 1) * c + beta) / a0, 2 * a * ((a - 1) - (a + 1) * c) / a0,
+            a * ((a + 1) - (a - 1) * c - beta) / a0, -2 * ((a - 1) + (a + 1) * c) / a0,
+            ((a + 1) + (a - 1) * c - beta) / a0};
+}
+
+struct Reflection {
+    double extraM, gain;
+};
+
+struct Driver {
+    std::vector<Section> sections;
+    double gainAt1m;
+    std::vector<Reflection> reflections;
+};
+
+// Tweeter: resonance near 1 kHz, the windscreen's reflection strong.
+// Mid: 60 Hz resonance, cone breakup near 5 kHz, a door panel's lift.
+// Sub: 30 Hz box, its upper roll-off, the cabin's gain.
+Driver DriverOf(int channel) {
+    switch (channel / 2) {
+    case 0:
+        return {{Pass(true, 1100, 0.9), Pass(false, 21000, 0.7)}, 0.25, {{0.35, 0.5}, {1.4, -0.3}}};
+    case 1:
+        return {{Pass(true, 60, 0.8), Pass(false, 5200, 0.8), Peak(850, 2.5, 3)},
+                0.35,
+                {{0.6, 0.45}, {1.9, 0.3}}};
+    default:
+        return {
+            {Pass(true, 30, 0.7), Pass(false, 300, 0.7), LowShelf(50, 10)}, 0.3, {{1.1, 0.5}, {2.6, 0.35}}};
+    }
+}
+
+std::vector<double> ImpulseOf(const std::vector<Section>& sections, size_t n) {
+    std::vector<double> x(n, 0.0);
+    x[0] = 1;
+    for (const Section& s : sections) {
+        double z1 = 0, z2 = 0;
+        for (double& v : x) {
+            const double y = s.b0 * v + z1;
+            z1 = s.b1 * v - s.a1 * y + z2;
+            z2 = s.b2 * v - s.a2 * y;
+            v = y;
+        }
+    }
+    return x;
+}
+
+// x moved later by a fractional number of samples and scaled, added into
+// out: a Blackman-windowed sinc of 129 taps, flat to 20 kHz.
+void AddDelayed(const std::vector<double>& x, double samples, double scale, std::vector<double>& out) {
+    constexpr int kHalf = 64;
+    const auto whole = static_cast<long>(std::floor(samples));
+    const double frac = samples - static_cast<double>(whole);
+    double taps[2 * kHalf + 1];
+    for (int k = -kHalf; k <= kHalf; ++k) {
+        const double t = k - frac, pi = std::numbers::pi;
+        const double sinc = t == 0 ? 1 : std::sin(pi * t) / (pi * t);
+        const double u = (t + kHalf + 1) / (2 * kHalf + 2);
+        const double window =
+            u <= 0 || u >= 1 ? 0 : 0.42 - 0.5 * std::cos(2 * pi * u) + 0.08 * std::cos(4 * pi * u);
+        taps[k + kHalf] = sinc * window;
+    }
+    for (size_t m = 0; m < x.size(); ++m)
+        for (int k = -kHalf; k <= kHalf; ++k) {
+            const long n = static_cast<long>(m) + whole + k;
+            if (n >= 0 && n < static_cast<long>(out.size()))
+                out[static_cast<size_t>(n)] += scale * x[m] * taps[k + kHalf];
+        }
+}
+
+}  // namespace
+
+std::array<double, kChannelCount> DefaultCarPaths() {
+    std::array<double, kChannelCount> paths{};
+    for (size_t c = 0; c < kChannelCount; ++c) paths[c] = Distance(kHead, kSpeakers[c]);
+    return paths;
+}
+
+VirtualCar DefaultCar() {
+    VirtualCar car;
+    const auto n = static_cast<size_t>(kResponseSeconds * kCarRate);
+    const std::array<double, kChannelCount> paths = DefaultCarPaths();
+    for (int c = 0; c < kChannelCount; ++c) {
+        const Driver d = DriverOf(c);
+        const std::vector<double> h = ImpulseOf(d.sections, n);
+        std::vector<double>& out = car.responses[static_cast<size_t>(c)];
+        out.assign(n, 0.0);
+        const double path = paths[static_cast<size_t>(c)];
+        AddDelayed(h, path / kSpeedOfSound * kCarRate, d.gainAt1m / path, out);
+        for (const Reflection& r : d.reflections)
+            AddDelayed(h, (path + r.extraM) / kSpeedOfSound * kCarRate,
+                       r.gain * d.gainAt1m / (path + r.extraM), out);
+    }
+    return car;
+}
+
+}  // namespace caraudio::emulator
