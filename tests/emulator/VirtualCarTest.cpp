@@ -173,7 +173,9 @@ TEST(VirtualCar, CalibrationFileDescribesTheMicrophone) {
         double hz = 0, db = 0;
         while (text >> hz >> db) {
             ++lines;
-            if (hz >= 20 && hz <= 20000) EXPECT_NEAR(Db(heard, hz), db, 0.02) << mic.serial << " at " << hz;
+            if (hz >= 20 && hz <= 20000) {
+                EXPECT_NEAR(Db(heard, hz), db, 0.02) << mic.serial << " at " << hz;
+            }
         }
         EXPECT_GT(lines, 200) << mic.serial;
     }
