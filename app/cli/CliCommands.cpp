@@ -92,6 +92,12 @@ constexpr std::array kCommands = {
         "say which side a speaker is on); prints the crossovers' losses, the sum's RMS against the target "
         "before and after and every setting that changes as NAME RAW, then sends them unless --dry-run",
         1, 20, Tune},
+    Command{"audio-devices", "audio-devices", "list the sound outputs and inputs a measurement can use", 0, 0,
+            AudioDevices},
+    Command{"record", "record --play FILE.wav --out FILE.wav [--output DEV] [--input DEV[:N]] [--seconds S]",
+            "play a 48 kHz WAV on the output while recording N (1 or 2) input channels into a WAV; S: how "
+            "long, by default the file and half a second",
+            4, 12, Record},
     Command{"scenes", "scenes", "list the PC scenes kept in config.ini", 0, 0, Scenes},
     Command{"scene-add", "scene-add NAME [--image FILE]",
             "keep the box's current image (or FILE's) as a PC scene called NAME", 1, 3, SceneAdd},
@@ -105,7 +111,7 @@ constexpr std::array kCommands = {
 
 void PrintHelp(std::FILE* out) {
     std::fprintf(out,
-                 "Usage: caraudio-cli [--emulate[=FILE]] [--verbose] COMMAND [ARGUMENTS]\n"
+                 "Usage: caraudio-cli [--emulate[=FILE] [--car DIR]] [--verbose] COMMAND [ARGUMENTS]\n"
                  "Tunes a car-audio DSP box from the command line.\n\n"
                  "Commands:\n");
     // A usage wider than its column gets a line of its own.
@@ -124,6 +130,8 @@ void PrintHelp(std::FILE* out) {
         "\nOptions:\n"
         "  --emulate         use a built-in emulated box instead of a real one\n"
         "  --emulate=FILE    the same, keeping the emulated box's memory in FILE\n"
+        "  --car DIR         the car the emulated microphone hears (CH1.wav .. CH6.wav,\n"
+        "                    noise.txt); without it a built-in car\n"
         "  --verbose         show the link's traces and errors on standard error\n"
         "  --help            show this help\n"
         "  --version         show the version\n\n"
@@ -150,11 +158,19 @@ int RunCommand(std::span<const std::string_view> args, CliOptions& options, std:
         } else if (a.starts_with("--emulate=") && a.size() > 10) {
             options.emulate = true;
             options.emulatorFile = std::string(a.substr(10));
+        } else if (a == "--car" && at + 1 < args.size()) {
+            options.carFolder = std::string(args[++at]);
+        } else if (a.starts_with("--car=") && a.size() > 6) {
+            options.carFolder = std::string(a.substr(6));
         } else {
             std::fprintf(err, "caraudio-cli: unknown option '%.*s'; try caraudio-cli --help\n",
                          static_cast<int>(a.size()), a.data());
             return kExitUsage;
         }
+    }
+    if (!options.carFolder.empty() && !options.emulate) {
+        std::fprintf(err, "caraudio-cli: --car is the emulated microphone's car; it needs --emulate.\n");
+        return kExitUsage;
     }
     if (at == args.size()) {
         PrintHelp(err);

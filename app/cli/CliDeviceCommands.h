@@ -35,6 +35,8 @@ int Tune(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE*
 int SceneRecall(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int EqImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int EqExport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int AudioDevices(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int Record(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 
 // A connected session, or the exit status that says why there is none.
 struct Connected {

@@ -30,6 +30,7 @@ bool CliSession::Open() {
         const emulator::EmulatedSetup setup = emulator::MakeEmulatedBus(
             options_.emulatorFile, [this](int error) { WarnSaveFailed(error); }, bus);
         if (!ExplainSetup(setup)) return false;
+        emulatedBus_ = bus.get();
         backend_ = std::move(bus);
     } else {
         backend_ = std::make_unique<HidrawBackend>(linkLog_);
@@ -42,6 +43,11 @@ bool CliSession::Open() {
         return false;
     }
     return true;
+}
+
+emulator::BoxFirmware* CliSession::EmulatedFirmware() {
+    emulator::EmulatedBox* box = emulatedBus_ ? emulatedBus_->FindBox("emulator:0") : nullptr;
+    return box ? &box->Firmware() : nullptr;
 }
 
 // Says why there is no emulated box; true when there is one.

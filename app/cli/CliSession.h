@@ -11,6 +11,7 @@
 #include "ParamDatabase.h"
 
 namespace caraudio::emulator {
+class BoxFirmware;
 class EmulatedHidBackend;
 struct EmulatedSetup;
 }  // namespace caraudio::emulator
@@ -20,6 +21,7 @@ namespace caraudio::cli {
 struct CliOptions {
     bool emulate = false;
     std::string emulatorFile;  // empty: the emulated box forgets at exit
+    std::string carFolder;     // the emulated microphone's car; empty: the built-in one
     bool verbose = false;      // traces and link errors to stderr
     // Where a session puts the errno of an emulated box's memory that could
     // not be saved: the command then ends with 1, whatever it printed.
@@ -41,6 +43,8 @@ public:
 
     ParamDatabase& Db() { return db_; }
     CDeviceManager& Manager() { return *manager_; }
+    // The emulated box's firmware once Open() has made it; null for a real box.
+    emulator::BoxFirmware* EmulatedFirmware();
 
 private:
     void WarnSaveFailed(int error);
@@ -53,6 +57,7 @@ private:
     RealSleeper sleeper_;
     SleepingPump pump_{sleeper_};
     std::unique_ptr<HidBackend> backend_;
+    emulator::EmulatedHidBackend* emulatedBus_ = nullptr;  // backend_, when it is the emulated one
     bool saveWarned_ = false;
     ParamDatabase db_;
     std::unique_ptr<CDeviceManager> manager_;

@@ -1,0 +1,128 @@
+// `record` through the emulated box into a car given as files: a click
+// played through a flat box with one channel open comes back as that
+// channel's response in the car, placed by the loopback.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <fstream>
+
+#include "BoxSettings.h"
+#include "CliRig.h"
+#include "SyntheticCar.h"
+#include "SyntheticImpulse.h"
+
+namespace caraudio::cli {
+namespace {
+
+using namespace rig;
+namespace car = caraudio::test::car;
+
+// Every channel flat from input 1 at 0 dB; all muted but `open`.
+EffectBlock FlatBoxWithOneOpen(int open) {
+    EffectBlock image = DefaultEffectBlock();
+    image.Set(*FindParam(param::MainVol), 60);
+    for (int c = 0; c < kChannelCount; ++c) {
+        for (int k = 0; k < kInputCount; ++k) image.Set(*FindParam(param::Input(c, k)), k == 0 ? 100 : 0);
+        test::box::SetOff(image, c);
+        test::box::SetLevelPolarityDelay(image, c, 0, false, 0);
+        for (int b = 0; b < kBandCount; ++b) image.Set(*FindParam(param::BandGain(c, b)), 0);
+    }
+    image.Set(*FindParam(param::MuteCtrl), static_cast<uint16_t>(0x3F & ~(1 << open)));
+    return image;
+}
+
+std::vector<std::vector<double>> ReadWav(const std::string& path, int& rate) {
+    SF_INFO info{};
+    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+    if (!f) return {};
+    std::vector<double> interleaved(static_cast<size_t>(info.frames * info.channels));
+    sf_readf_double(f, interleaved.data(), info.frames);
+    sf_close(f);
+    rate = info.samplerate;
+    std::vector<std::vector<double>> channels(static_cast<size_t>(info.channels),
+                                              std::vector<double>(static_cast<size_t>(info.frames)));
+    for (size_t i = 0; i < static_cast<size_t>(info.frames); ++i)
+        for (size_t c = 0; c < channels.size(); ++c) channels[c][i] = interleaved[i * channels.size() + c];
+    return channels;
+}
+
+class CliRecord : public CliWithBox {
+protected:
+    // A car of the generator's speakers at their paths, as files.
+    std::array<std::vector<double>, kChannelCount> WriteCar() {
+        std::filesystem::create_directories(dir_ / "car");
+        const car::Chain chains[kChannelCount] = {car::Tweeter(),   car::Tweeter(1200), car::DoorMid(),
+                                                  car::DoorMid(70), car::Sub(),         car::Sub(35)};
+        const double paths[kChannelCount] = {1.1, 1.45, 0.95, 1.4, 2.0, 2.1};
+        std::array<std::vector<double>, kChannelCount> responses;
+        for (size_t c = 0; c < kChannelCount; ++c) {
+            car::Speaker s;
+            s.chain = chains[c];
+            s.pathM = paths[c];
+            s.reflections = {{0.6, 0.4}};
+            s.noiseDb = -300;
+            responses[c] = car::Render(s, 0.3);
+            std::ofstream(dir_ / "car" / ("CH" + std::to_string(c + 1) + ".wav"), std::ios::binary)
+                << analysis::synthetic::Wav(responses[c], 48000, SF_FORMAT_FLOAT);
+        }
+        std::ofstream(dir_ / "car" / "noise.txt") << "-160\n";
+        return responses;
+    }
+};
+
+TEST_F(CliRecord, FlatBoxPlaysEachChannelIntoTheCarGivenAsFiles) {
+    const auto responses = WriteCar();
+    constexpr size_t kClick = 15000;
+    std::vector<double> click(24000, 0.0);
+    click[kClick] = 0.5;
+    std::ofstream(File("click.wav"), std::ios::binary)
+        << analysis::synthetic::Wav(click, 48000, SF_FORMAT_FLOAT);
+    const std::string carFolder = (dir_ / "car").string(), image = File("flat.bin");
+    for (const int channel : {0, 2, 5}) {
+        const EffectBlock flat = FlatBoxWithOneOpen(channel);
+        std::ofstream(image, std::ios::binary)
+            .write(reinterpret_cast<const char*>(flat.data()), EffectBlock::size());
+        ASSERT_EQ(Box({"write", image}).status, 0);
+        const Result r = Box({"--car", carFolder, "record", "--play", File("click.wav"), "--out",
+                              File("heard.wav"), "--input", "emulated-microphone:2"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find("input 2: peak -6.0 dBFS"), std::string::npos) << r.out;
+        int rate = 0;
+        const auto heard = ReadWav(File("heard.wav"), rate);
+        ASSERT_EQ(heard.size(), 2u);
+        EXPECT_EQ(rate, 48000);
+        EXPECT_EQ(heard[0].size(), 24000u + 24000u);  // the file and half a second
+        size_t at = 0;
+        for (size_t i = 0; i < heard[1].size(); ++i)
+            if (std::fabs(heard[1][i]) > std::fabs(heard[1][at])) at = i;
+        const std::vector<double>& h = responses[static_cast<size_t>(channel)];
+        double worst = 0, largest = 0;
+        for (size_t n = 0; n < h.size() && at + n < heard[0].size(); ++n) {
+            worst = std::max(worst, std::fabs(heard[0][at + n] - 0.5 * h[n]));
+            largest = std::max(largest, 0.5 * std::fabs(h[n]));
+        }
+        // The cabin's noise at -160 dB full scale is all that differs.
+        EXPECT_LT(worst, 1e-4 * largest) << "CH" << channel + 1;
+    }
+}
+
+TEST_F(CliRecord, CarThatCannotBeUsedIsNamed) {
+    WriteCar();
+    std::filesystem::remove(dir_ / "car" / "CH3.wav");
+    std::vector<double> click(4800, 0.0);
+    click[100] = 0.5;
+    std::ofstream(File("click.wav"), std::ios::binary)
+        << analysis::synthetic::Wav(click, 48000, SF_FORMAT_FLOAT);
+    const Result r = Box({"--car", (dir_ / "car").string(), "record", "--play", File("click.wav"), "--out",
+                          File("heard.wav")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("CH3.wav is missing"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(File("heard.wav")));
+    const Result noEmulator = RunCli({"--car", (dir_ / "car").string(), "audio-devices"});
+    EXPECT_EQ(noEmulator.status, 2);
+    EXPECT_NE(noEmulator.err.find("needs --emulate"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace caraudio::cli
