@@ -1,6 +1,7 @@
 #include "AppContext.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -17,6 +18,7 @@
 #include "ChannelCurves.h"
 #include "CompactWindow.h"
 #include "DeviceManager.h"
+#include "EmulatedAudio.h"
 #include "EmulatedBoxSetup.h"
 #include "FileChooser.h"
 #include "FileReadTexts.h"
@@ -231,6 +233,7 @@ bool AppContext::InitDevice() {
         }
         emulated_ = bus.get();
         backend_ = std::move(bus);
+        if (!InitEmulatedAudio()) return false;
     } else {
         backend_ = std::make_unique<HidrawBackend>(linkLog_);
     }
@@ -322,6 +325,30 @@ void AppContext::DispatchDeviceNotifications() {
 
 // A box the user may not open looks like no box at all in the windows: the
 // log says which it is and what to do, once for each new finding.
+bool AppContext::InitEmulatedAudio() {
+    emulator::VirtualCar car = emulator::DefaultCar();
+    if (!options_.carFolder.empty()) {
+        emulator::CarRead read = emulator::ReadCar(options_.carFolder);
+        if (!read.ok) {
+            prompter_->Inform(nullptr,
+                              Tr("messagebox", "The car for the emulated microphone cannot be used:\n%1")
+                                  .arg(ToQ(read.error)),
+                              "ERROR");
+            return false;
+        }
+        car = std::move(read.car);
+    }
+    emulator::EmulatedHidBackend* bus = emulated_;
+    auto image = [bus] {
+        emulator::EmulatedBox* box = bus->FindBox("emulator:0");
+        return box ? box->Firmware().CurrentImage() : DefaultEffectBlock();
+    };
+    emulator::EmulatedAudioOptions o;
+    o.seed = static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch());
+    audio_ = std::make_unique<emulator::EmulatedAudio>(image, std::move(car), emulator::FlatMicrophone(), o);
+    return true;
+}
+
 void AppContext::LogUnopenedBoxes() {
     const std::string advice = UnopenedBoxAdvice(manager_->Unopened());
     if (advice == unopenedLogged_) return;

@@ -22,6 +22,9 @@ namespace caraudio {
 class ChannelCurves;
 class CDeviceManager;
 class HidBackend;
+namespace audio {
+class AudioSystem;
+}
 namespace emulator {
 class EmulatedHidBackend;
 }
@@ -43,6 +46,7 @@ struct AppOptions {
     bool hide = false;           // "-hide": no start-up picture
     bool emulate = false;        // the in-process box in place of real ones
     std::string emulatorFile;    // where the emulated box keeps its memory
+    std::string carFolder;       // the car the emulated microphone hears; empty: the built-in one
     bool verbose = false;        // traces to the log and standard error
     QString lockFolder;          // where the one-copy lock lives (empty: runtime folder)
     QStringList programFolders;  // read-only files; empty: beside the program, then the share folder
@@ -76,6 +80,9 @@ public:
     EditSession& Session() { return session_; }
     CDeviceManager& Manager() { return *manager_; }
     emulator::EmulatedHidBackend* Emulator() const { return emulated_; }
+    // The sound devices a measurement can use: with --emulate the emulated
+    // box's input and the virtual car's microphone; none otherwise yet.
+    audio::AudioSystem* Audio() const { return audio_.get(); }
     CMainDlg* MainWindow() const { return main_.get(); }
     // What the windows work with; there once the windows are created.
     const AppServices& Services() const { return *services_; }
@@ -95,6 +102,7 @@ private:
 
     void InitToolkit();
     bool InitDevice();
+    bool InitEmulatedAudio();
     void DestroyWindows();
     void Resume();
     void LogUnopenedBoxes();
@@ -125,6 +133,8 @@ private:
     std::unique_ptr<EventPump> pump_;
     std::unique_ptr<HidBackend> backend_;
     emulator::EmulatedHidBackend* emulated_ = nullptr;
+    // After backend_: it goes first, as it plays what the emulated box holds.
+    std::unique_ptr<audio::AudioSystem> audio_;
     std::unique_ptr<CDeviceManager> manager_;
     std::unique_ptr<QSocketNotifier> notifier_;
     std::unique_ptr<ResumeWatcher> resume_;

@@ -15,12 +15,19 @@ QString ParseAppArguments(const QStringList& arguments, AppOptions& options) {
             options.emulate = true;
             options.emulatorFile = a.mid(10).toStdString();
             if (options.emulatorFile.empty()) return "--emulate= needs a file name";
+        } else if (a == "--car" && i + 1 < arguments.size()) {
+            options.carFolder = arguments[++i].toStdString();
+        } else if (a.startsWith("--car=")) {
+            options.carFolder = a.mid(6).toStdString();
+            if (options.carFolder.empty()) return "--car= needs a folder";
         } else if (a == "--verbose") {
             options.verbose = true;
         } else if (!a.contains("-hide")) {
             return "unknown argument: " + a;
         }
     }
+    if (!options.carFolder.empty() && !options.emulate)
+        return "--car is the emulated microphone's car; it needs --emulate";
     return {};
 }
 

@@ -7,13 +7,15 @@
 namespace caraudio::app {
 
 inline constexpr const char* kAppUsage =
-    "Usage: caraudio [-hide] [--emulate[=FILE]] [--verbose]\n"
+    "Usage: caraudio [-hide] [--emulate[=FILE] [--car DIR]] [--verbose]\n"
     "Tunes a car-audio DSP box live from this computer.\n"
     "\n"
     "Options:\n"
     "  -hide             no start-up picture\n"
     "  --emulate         use the built-in box emulator in place of a real box\n"
     "  --emulate=FILE    the same, keeping the emulated box's memory in FILE\n"
+    "  --car DIR         the car the emulated microphone hears (CH1.wav .. CH6.wav,\n"
+    "                    noise.txt); without it a built-in car\n"
     "  --verbose         write traces to the log and to standard error\n"
     "  --help            show this help\n"
     "  --version         show the version\n";

@@ -215,6 +215,12 @@ So that its change is kept, settings changed now are kept only until the program
 为保留它的修改，现在更改的设置只保留到程序退出。</translation>
     </message>
     <message>
+        <source>The car for the emulated microphone cannot be used:
+%1</source>
+        <translation>模拟麦克风所在的车辆无法使用：
+%1</translation>
+    </message>
+    <message>
         <source>%1 is not the memory of an emulated box, or it is damaged.</source>
         <translation>%1 不是模拟设备的存储文件，或已损坏。</translation>
     </message>

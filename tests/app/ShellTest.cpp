@@ -8,6 +8,7 @@
 
 #include "AppOptions.h"
 #include "AppRig.h"
+#include "AudioSystem.h"
 #include "FileLock.h"
 #include "InstanceLock.h"
 #include "SEdit2.h"
@@ -23,6 +24,7 @@ TEST(AppArguments, ReadTheCommandLine) {
         bool hide, emulate, verbose;
         std::string file;
         bool ok;
+        std::string car = "";
     };
     const Case cases[] = {
         {{}, false, false, false, "", true},
@@ -32,6 +34,10 @@ TEST(AppArguments, ReadTheCommandLine) {
         {{"--emulate=box.mem", "--verbose", "-hide"}, true, true, true, "box.mem", true},
         {{"--emulate="}, false, true, false, "", false},
         {{"--colour"}, false, false, false, "", false},
+        {{"--emulate", "--car", "my car"}, false, true, false, "", true, "my car"},
+        {{"--car=saloon", "--emulate"}, false, true, false, "", true, "saloon"},
+        {{"--car", "saloon"}, false, false, false, "", false},  // no emulated box to play it
+        {{"--emulate", "--car="}, false, true, false, "", false},
     };
     for (const Case& c : cases) {
         AppOptions o;
@@ -42,6 +48,7 @@ TEST(AppArguments, ReadTheCommandLine) {
         EXPECT_EQ(o.emulate, c.emulate);
         EXPECT_EQ(o.verbose, c.verbose);
         EXPECT_EQ(o.emulatorFile, c.file);
+        EXPECT_EQ(o.carFolder, c.car);
     }
 }
 
@@ -262,6 +269,33 @@ TEST_F(StartUpTest, AnEmulatorFileItCannotUseStopsTheStartWithTheReason) {
     EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
     EXPECT_TRUE(QFileInfo(zero).isSymLink());
     EXPECT_EQ(QFileInfo(inUse).size(), 0);
+}
+
+// With the emulated box come its sound devices; a car given as files that
+// cannot be used stops the start and says which file and why.
+TEST_F(StartUpTest, TheEmulatedBoxBringsItsSoundDevicesAndCar) {
+    qputenv("XDG_DATA_HOME", data.path().toUtf8());
+    ASSERT_TRUE(QDir(data.path()).mkpath("CarAudioHalvern"));
+    Write("CarAudioHalvern/config.ini", "[Config]\nLang=1\n");
+    app = std::make_unique<AppContext>(RigOptions());
+    ASSERT_TRUE(app->TakeInstanceLock());
+    ASSERT_TRUE(app->Init(&prompter, &files));
+    ASSERT_NE(app->Audio(), nullptr);
+    ASSERT_EQ(app->Audio()->Outputs().size(), 1u);
+    EXPECT_EQ(app->Audio()->Outputs()[0].name, "Emulated box input");
+    EXPECT_EQ(app->Audio()->Inputs()[0].name, "Emulated microphone");
+    app.reset();
+
+    AppOptions options = RigOptions();
+    options.carFolder = QFile::encodeName(data.path()).toStdString();  // a folder without CH1.wav
+    app = std::make_unique<AppContext>(options);
+    ASSERT_TRUE(app->TakeInstanceLock());
+    prompter.messages.clear();
+    EXPECT_FALSE(app->Init(&prompter, &files));
+    ASSERT_EQ(prompter.messages.size(), 1u);
+    EXPECT_EQ(prompter.messages[0].text, "The car for the emulated microphone cannot be used:\n" +
+                                             QDir(data.path()).filePath("CH1.wav") +
+                                             " is missing or not a regular file");
 }
 
 // The dealer's files beside the program, each a FIFO: the program starts
