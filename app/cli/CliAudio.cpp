@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <random>
@@ -24,6 +26,10 @@ namespace {
 constexpr double kLongestPlaySeconds = 60;
 // Recorded past the file's end by default: the car's reverberation.
 constexpr double kTailSeconds = 0.5;
+
+emulator::Microphone Microphone(const CliOptions& options) {
+    return options.budgetMicrophone ? emulator::BudgetMicrophone() : emulator::FlatMicrophone();
+}
 
 // The emulated devices hear the car through `image`; without --emulate
 // there are none yet, and the user is told so.
@@ -48,8 +54,8 @@ std::unique_ptr<audio::AudioSystem> OpenAudio(const CliOptions& options, std::fu
     }
     emulator::EmulatedAudioOptions o;
     o.seed = std::random_device{}();
-    return std::make_unique<emulator::EmulatedAudio>(std::move(image), std::move(car),
-                                                     emulator::FlatMicrophone(), o);
+    return std::make_unique<emulator::EmulatedAudio>(std::move(image), std::move(car), Microphone(options),
+                                                     o);
 }
 
 struct PlayFile {
@@ -172,6 +178,26 @@ int AudioDevices(const CliOptions& options, CommandArgs, std::FILE* out, std::FI
     for (const audio::AudioDevice& d : audio->Inputs())
         std::fprintf(out, "input   %-22s %s (%d channel%s)\n", d.id.c_str(), d.name.c_str(), d.channels,
                      d.channels == 1 ? "" : "s");
+    return kExitOk;
+}
+
+int MicCalibration(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err) {
+    if (!options.emulate) {
+        std::fprintf(err,
+                     "caraudio-cli: only the emulated microphone's calibration is known; try --emulate.\n");
+        return kExitFailed;
+    }
+    const std::string path(args[0]);
+    const std::string text = emulator::CalibrationFileText(Microphone(options));
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    const bool written = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    if (f && std::fclose(f) != 0) f = nullptr;
+    if (!written || !f) {
+        std::fprintf(err, "caraudio-cli: cannot write %s: %s.\n", path.c_str(), std::strerror(errno));
+        return kExitFailed;
+    }
+    std::fprintf(out, "wrote %s: the calibration of the emulated %s microphone\n", path.c_str(),
+                 options.budgetMicrophone ? "budget" : "flat");
     return kExitOk;
 }
 

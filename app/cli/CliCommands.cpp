@@ -94,6 +94,9 @@ constexpr std::array kCommands = {
         1, 20, Tune},
     Command{"audio-devices", "audio-devices", "list the sound outputs and inputs a measurement can use", 0, 0,
             AudioDevices},
+    Command{"mic-calibration", "mic-calibration FILE",
+            "write the emulated microphone's calibration file, as measurement microphones ship them", 1, 1,
+            MicCalibration},
     Command{"record", "record --play FILE.wav --out FILE.wav [--output DEV] [--input DEV[:N]] [--seconds S]",
             "play a 48 kHz WAV on the output while recording N (1 or 2) input channels into a WAV; S: how "
             "long, by default the file and half a second",
@@ -110,10 +113,11 @@ constexpr std::array kCommands = {
 };
 
 void PrintHelp(std::FILE* out) {
-    std::fprintf(out,
-                 "Usage: caraudio-cli [--emulate[=FILE] [--car DIR]] [--verbose] COMMAND [ARGUMENTS]\n"
-                 "Tunes a car-audio DSP box from the command line.\n\n"
-                 "Commands:\n");
+    std::fprintf(
+        out,
+        "Usage: caraudio-cli [--emulate[=FILE] [--car DIR] [--mic=M]] [--verbose] COMMAND [ARGUMENTS]\n"
+        "Tunes a car-audio DSP box from the command line.\n\n"
+        "Commands:\n");
     // A usage wider than its column gets a line of its own.
     constexpr size_t kUsageWidth = 52;
     for (const Command& c : kCommands) {
@@ -132,6 +136,8 @@ void PrintHelp(std::FILE* out) {
         "  --emulate=FILE    the same, keeping the emulated box's memory in FILE\n"
         "  --car DIR         the car the emulated microphone hears (CH1.wav .. CH6.wav,\n"
         "                    noise.txt); without it a built-in car\n"
+        "  --mic=flat|budget the emulated microphone: flat (the default), or one that\n"
+        "                    colours the sound as a cheap capsule does\n"
         "  --verbose         show the link's traces and errors on standard error\n"
         "  --help            show this help\n"
         "  --version         show the version\n\n"
@@ -141,6 +147,7 @@ void PrintHelp(std::FILE* out) {
 
 int RunCommand(std::span<const std::string_view> args, CliOptions& options, std::FILE* out, std::FILE* err) {
     size_t at = 0;
+    bool micGiven = false;
     for (; at < args.size() && args[at].starts_with("--"); ++at) {
         const std::string_view a = args[at];
         if (a == "--help") {
@@ -162,14 +169,18 @@ int RunCommand(std::span<const std::string_view> args, CliOptions& options, std:
             options.carFolder = std::string(args[++at]);
         } else if (a.starts_with("--car=") && a.size() > 6) {
             options.carFolder = std::string(a.substr(6));
+        } else if (a == "--mic=budget" || a == "--mic=flat") {
+            options.budgetMicrophone = a == "--mic=budget";
+            micGiven = true;
         } else {
             std::fprintf(err, "caraudio-cli: unknown option '%.*s'; try caraudio-cli --help\n",
                          static_cast<int>(a.size()), a.data());
             return kExitUsage;
         }
     }
-    if (!options.carFolder.empty() && !options.emulate) {
-        std::fprintf(err, "caraudio-cli: --car is the emulated microphone's car; it needs --emulate.\n");
+    if ((!options.carFolder.empty() || micGiven) && !options.emulate) {
+        std::fprintf(err,
+                     "caraudio-cli: --car and --mic are the emulated microphone's; they need --emulate.\n");
         return kExitUsage;
     }
     if (at == args.size()) {

@@ -20,9 +20,10 @@ namespace caraudio::cli {
 
 struct CliOptions {
     bool emulate = false;
-    std::string emulatorFile;  // empty: the emulated box forgets at exit
-    std::string carFolder;     // the emulated microphone's car; empty: the built-in one
-    bool verbose = false;      // traces and link errors to stderr
+    std::string emulatorFile;       // empty: the emulated box forgets at exit
+    std::string carFolder;          // the emulated microphone's car; empty: the built-in one
+    bool budgetMicrophone = false;  // the emulated microphone colours the sound (--mic budget)
+    bool verbose = false;           // traces and link errors to stderr
     // Where a session puts the errno of an emulated box's memory that could
     // not be saved: the command then ends with 1, whatever it printed.
     int* emulatorSaveError = nullptr;
