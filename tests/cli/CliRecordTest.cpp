@@ -113,8 +113,9 @@ TEST_F(CliRecord, FlatBoxPlaysEachChannelIntoTheCarGivenAsFiles) {
 // file written for it says: a calibration file undoes it.
 TEST_F(CliRecord, CalibrationFileMatchesTheBudgetMicrophone) {
     WriteCar();
-    std::vector<double> click(9600, 0.0);
-    click[5000] = 0.5;
+    // Later than the recording can start (eight blocks of 1024).
+    std::vector<double> click(14400, 0.0);
+    click[10000] = 0.5;
     std::ofstream(File("click.wav"), std::ios::binary)
         << analysis::synthetic::Wav(click, 48000, SF_FORMAT_FLOAT);
     const EffectBlock flat = FlatBoxWithOneOpen(0);
