@@ -2,6 +2,7 @@
 #include <numbers>
 
 #include "ChannelPlan.h"
+#include "CookbookSections.h"
 #include "VirtualCar.h"
 
 namespace caraudio::emulator {
@@ -31,29 +32,6 @@ constexpr std::array<Point, kChannelCount> kSpeakers{{
     {0.32, -1.85, 0.62},
 }};
 
-// Cookbook sections at 48 kHz: every one minimum phase.
-Section Pass(bool high, double hz, double q) {
-    const double w = 2 * std::numbers::pi * hz / kCarRate, alpha = std::sin(w) / (2 * q), c = std::cos(w);
-    const double a0 = 1 + alpha;
-    const double b0 = (high ? (1 + c) : (1 - c)) / 2;
-    return {b0 / a0, (high ? -2 * b0 : 2 * b0) / a0, b0 / a0, -2 * c / a0, (1 - alpha) / a0};
-}
-
-Section Peak(double hz, double q, double db) {
-    const double a = std::pow(10, db / 40), w = 2 * std::numbers::pi * hz / kCarRate;
-    const double alpha = std::sin(w) / (2 * q), c = std::cos(w), a0 = 1 + alpha / a;
-    return {(1 + alpha * a) / a0, -2 * c / a0, (1 - alpha * a) / a0, -2 * c / a0, (1 - alpha / a) / a0};
-}
-
-Section LowShelf(double hz, double db) {
-    const double a = std::pow(10, db / 40), w = 2 * std::numbers::pi * hz / kCarRate;
-    const double c = std::cos(w), beta = std::sin(w) * std::sqrt(2 * a);  // shelf slope 1
-    const double a0 = (a + 1) + (a - 1) * c + beta;
-    return {a * ((a + 1) - (a - 1) * c + beta) / a0, 2 * a * ((a - 1) - (a + 1) * c) / a0,
-            a * ((a + 1) - (a - 1) * c - beta) / a0, -2 * ((a - 1) + (a + 1) * c) / a0,
-            ((a + 1) + (a - 1) * c - beta) / a0};
-}
-
 struct Reflection {
     double extraM, gain;
 };
@@ -70,14 +48,16 @@ struct Driver {
 Driver DriverOf(int channel) {
     switch (channel / 2) {
     case 0:
-        return {{Pass(true, 1100, 0.9), Pass(false, 21000, 0.7)}, 0.25, {{0.35, 0.5}, {1.4, -0.3}}};
+        return {
+            {PassSection(true, 1100, 0.9), PassSection(false, 21000, 0.7)}, 0.25, {{0.35, 0.5}, {1.4, -0.3}}};
     case 1:
-        return {{Pass(true, 60, 0.8), Pass(false, 5200, 0.8), Peak(850, 2.5, 3)},
+        return {{PassSection(true, 60, 0.8), PassSection(false, 5200, 0.8), PeakSection(850, 2.5, 3)},
                 0.35,
                 {{0.6, 0.45}, {1.9, 0.3}}};
     default:
-        return {
-            {Pass(true, 30, 0.7), Pass(false, 300, 0.7), LowShelf(50, 10)}, 0.3, {{1.1, 0.5}, {2.6, 0.35}}};
+        return {{PassSection(true, 30, 0.7), PassSection(false, 300, 0.7), LowShelfSection(50, 10)},
+                0.3,
+                {{1.1, 0.5}, {2.6, 0.35}}};
     }
 }
 

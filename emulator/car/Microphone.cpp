@@ -5,32 +5,19 @@
 #include <cstdio>
 #include <numbers>
 
+#include "CookbookSections.h"
 #include "VirtualCar.h"
 
 namespace caraudio::emulator {
-namespace {
-
-Section Pass(bool high, double hz, double q) {
-    const double w = 2 * std::numbers::pi * hz / kCarRate, alpha = std::sin(w) / (2 * q), c = std::cos(w);
-    const double a0 = 1 + alpha;
-    const double b0 = (high ? (1 + c) : (1 - c)) / 2;
-    return {b0 / a0, (high ? -2 * b0 : 2 * b0) / a0, b0 / a0, -2 * c / a0, (1 - alpha) / a0};
-}
-
-Section Peak(double hz, double q, double db) {
-    const double a = std::pow(10, db / 40), w = 2 * std::numbers::pi * hz / kCarRate;
-    const double alpha = std::sin(w) / (2 * q), c = std::cos(w), a0 = 1 + alpha / a;
-    return {(1 + alpha * a) / a0, -2 * c / a0, (1 - alpha * a) / a0, -2 * c / a0, (1 - alpha / a) / a0};
-}
-
-}  // namespace
 
 Microphone FlatMicrophone() {
     return {{}, -3.2, "EMU-7100001"};
 }
 
 Microphone BudgetMicrophone() {
-    return {{Pass(true, 40, 0.6), Peak(9000, 1.5, 4), Pass(false, 16000, 0.8)}, -11.5, "EMU-7100002"};
+    return {{PassSection(true, 40, 0.6), PeakSection(9000, 1.5, 4), PassSection(false, 16000, 0.8)},
+            -11.5,
+            "EMU-7100002"};
 }
 
 double MicrophoneDb(const Microphone& mic, double hz) {

@@ -20,20 +20,6 @@ namespace {
 using namespace rig;
 namespace car = caraudio::test::car;
 
-// Every channel flat from input 1 at 0 dB; all muted but `open`.
-EffectBlock FlatBoxWithOneOpen(int open) {
-    EffectBlock image = DefaultEffectBlock();
-    image.Set(*FindParam(param::MainVol), 60);
-    for (int c = 0; c < kChannelCount; ++c) {
-        for (int k = 0; k < kInputCount; ++k) image.Set(*FindParam(param::Input(c, k)), k == 0 ? 100 : 0);
-        test::box::SetOff(image, c);
-        test::box::SetLevelPolarityDelay(image, c, 0, false, 0);
-        for (int b = 0; b < kBandCount; ++b) image.Set(*FindParam(param::BandGain(c, b)), 0);
-    }
-    image.Set(*FindParam(param::MuteCtrl), static_cast<uint16_t>(0x3F & ~(1 << open)));
-    return image;
-}
-
 std::vector<std::vector<double>> ReadWav(const std::string& path, int& rate) {
     SF_INFO info{};
     SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
@@ -82,7 +68,7 @@ TEST_F(CliRecord, FlatBoxPlaysEachChannelIntoTheCarGivenAsFiles) {
         << analysis::synthetic::Wav(click, 48000, SF_FORMAT_FLOAT);
     const std::string carFolder = (dir_ / "car").string(), image = File("flat.bin");
     for (const int channel : {0, 2, 5}) {
-        const EffectBlock flat = FlatBoxWithOneOpen(channel);
+        const EffectBlock flat = test::box::FlatFromInputOne(channel);
         std::ofstream(image, std::ios::binary)
             .write(reinterpret_cast<const char*>(flat.data()), EffectBlock::size());
         ASSERT_EQ(Box({"write", image}).status, 0);
@@ -118,7 +104,7 @@ TEST_F(CliRecord, CalibrationFileMatchesTheBudgetMicrophone) {
     click[10000] = 0.5;
     std::ofstream(File("click.wav"), std::ios::binary)
         << analysis::synthetic::Wav(click, 48000, SF_FORMAT_FLOAT);
-    const EffectBlock flat = FlatBoxWithOneOpen(0);
+    const EffectBlock flat = test::box::FlatFromInputOne(0);
     std::ofstream(File("flat.bin"), std::ios::binary)
         .write(reinterpret_cast<const char*>(flat.data()), EffectBlock::size());
     ASSERT_EQ(Box({"write", File("flat.bin")}).status, 0);

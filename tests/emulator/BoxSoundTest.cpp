@@ -21,19 +21,6 @@ namespace {
 constexpr size_t kImpulseFrames = size_t{1} << 17;
 constexpr size_t kSpectrumSize = size_t{1} << 19;
 
-// Channel `c` hears input 1 alone, at full level, main volume 0 dB.
-EffectBlock OneInputImage() {
-    EffectBlock image = DefaultEffectBlock();
-    image.Set(*FindParam(param::MainVol), 60);
-    for (int c = 0; c < kChannelCount; ++c) {
-        for (int k = 0; k < kInputCount; ++k) image.Set(*FindParam(param::Input(c, k)), k == 0 ? 100 : 0);
-        test::box::SetOff(image, c);
-        test::box::SetLevelPolarityDelay(image, c, 0, false, 0);
-        for (int b = 0; b < kBandCount; ++b) image.Set(*FindParam(param::BandGain(c, b)), 0);
-    }
-    return image;
-}
-
 // `frames` of every output while `input` plays into the inputs (each
 // input's samples, silence past their end).
 std::vector<std::vector<double>> Play(BoxSound& box,
@@ -125,7 +112,7 @@ TEST(BoxSound, EveryCrossoverTypeAndSlopeAsPredicted) {
     for (int type = 0; type < 3; ++type)
         for (int slope = 6; slope <= 48; slope += 6)
             for (const bool high : {true, false}) {
-                EffectBlock image = OneInputImage();
+                EffectBlock image = test::box::FlatFromInputOne();
                 const int channel = (slope / 6 + type) % kChannelCount;
                 test::box::SetPass(image, channel, high, type, slope, high ? 45 : 2500);
                 ExpectAsPredicted(image, channel,
@@ -156,7 +143,7 @@ TEST(BoxSound, EqAndFullSettingsAsPredicted) {
          true},
     };
     for (const auto& c : cases) {
-        EffectBlock image = OneInputImage();
+        EffectBlock image = test::box::FlatFromInputOne();
         const int channel = 3;
         std::vector<Band> bands = c.bands;
         if (bands.empty())
@@ -173,7 +160,7 @@ TEST(BoxSound, EqAndFullSettingsAsPredicted) {
 }
 
 TEST(BoxSound, DelayMuteMixAndPhaseAsSet) {
-    EffectBlock image = OneInputImage();
+    EffectBlock image = test::box::FlatFromInputOne();
     // Flat channels, each its own mix of the four inputs.
     const int levels[kChannelCount][kInputCount] = {{100, 0, 0, 0}, {50, 25, 0, 0},       {0, 0, 100, 10},
                                                     {0, 0, 0, 0},   {100, 100, 100, 100}, {30, 0, 60, 0}};
@@ -227,7 +214,7 @@ TEST(BoxSound, ChangeMidStreamTakesOneBlockWithoutAClick) {
     for (size_t i = 0; i < kFrames; ++i)
         tone[0][i] = 0.5 * std::sin(2 * std::numbers::pi * 1000 * i / 48000.0);
     for (const auto& c : cases) {
-        EffectBlock before = OneInputImage(), after = before;
+        EffectBlock before = test::box::FlatFromInputOne(), after = before;
         c.change(after);
         size_t blocks = 0;
         BoxSound changing([&] { return blocks++ < kChangeBlock ? before : after; });

@@ -14,20 +14,6 @@
 namespace caraudio::emulator {
 namespace {
 
-// Every channel flat from input 1 at 0 dB, all but `playing` muted (-1: none).
-EffectBlock FlatBox(int playing) {
-    EffectBlock image = DefaultEffectBlock();
-    image.Set(*FindParam(param::MainVol), 60);
-    for (int c = 0; c < kChannelCount; ++c) {
-        for (int k = 0; k < kInputCount; ++k) image.Set(*FindParam(param::Input(c, k)), k == 0 ? 100 : 0);
-        test::box::SetOff(image, c);
-        test::box::SetLevelPolarityDelay(image, c, 0, false, 0);
-        for (int b = 0; b < kBandCount; ++b) image.Set(*FindParam(param::BandGain(c, b)), 0);
-    }
-    image.Set(*FindParam(param::MuteCtrl), static_cast<uint16_t>(0x3F & ~(playing >= 0 ? 1 << playing : 0)));
-    return image;
-}
-
 audio::PlayRecordRequest Take(std::vector<double> play, size_t frames, int inputs = 2) {
     audio::PlayRecordRequest r;
     r.outputId = EmulatedAudio::kOutputId;
@@ -63,7 +49,7 @@ TEST(EmulatedAudio, MicrophoneHearsEachChannelThroughTheCar) {
     car.noiseDb = -200;
     constexpr size_t kClick = 12000, kFrames = 48000;
     for (int channel = 0; channel < kChannelCount; ++channel) {
-        const EffectBlock image = FlatBox(channel);
+        const EffectBlock image = test::box::FlatFromInputOne(channel);
         EmulatedAudio devices([&] { return image; }, car, FlatMicrophone(),
                               {.seed = static_cast<unsigned>(channel + 3)});
         const audio::PlayRecordResult r = devices.PlayAndRecord(Take(ClickAt(kClick, kFrames), kFrames), {});
@@ -83,7 +69,7 @@ TEST(EmulatedAudio, MicrophoneHearsEachChannelThroughTheCar) {
 }
 
 TEST(EmulatedAudio, RecordingStartsLateByWholeBlocksAndDrifts) {
-    const EffectBlock image = FlatBox(0);
+    const EffectBlock image = test::box::FlatFromInputOne(0);
     const VirtualCar car = DefaultCar();
     // Late: whole blocks, not the same every take, within the bounds.
     EmulatedAudio devices([&] { return image; }, car, FlatMicrophone(),
@@ -119,7 +105,7 @@ TEST(EmulatedAudio, RecordingStartsLateByWholeBlocksAndDrifts) {
 }
 
 TEST(EmulatedAudio, ClipsAtFullScaleAndStops) {
-    const EffectBlock image = FlatBox(4);
+    const EffectBlock image = test::box::FlatFromInputOne(4);
     VirtualCar loud = DefaultCar();
     for (auto& h : loud.responses)
         for (double& v : h) v *= 200;
@@ -150,7 +136,7 @@ TEST(EmulatedAudio, ClipsAtFullScaleAndStops) {
 
 // With every channel muted the microphone hears the cabin's noise alone, at its level.
 TEST(EmulatedAudio, MutedBoxLeavesTheNoise) {
-    const EffectBlock image = FlatBox(-1);
+    const EffectBlock image = test::box::FlatFromInputOne(test::box::kAllMuted);
     VirtualCar car = DefaultCar();
     car.noiseDb = -60;
     EmulatedAudio devices([&] { return image; }, car, FlatMicrophone(), {.loopback = false});

@@ -43,4 +43,22 @@ inline void SetLevelPolarityDelay(EffectBlock& image, int channel, int volumeDb,
     image.Set(*FindParam(param::Delay(channel)), static_cast<uint16_t>(delaySamples));
 }
 
+// A box that plays input 1 unchanged on every channel: main volume and
+// channel volumes 0 dB, no crossovers, every band at 0 dB; all channels
+// muted but `open` (kAllOpen: none muted; kAllMuted: all).
+inline constexpr int kAllOpen = -1, kAllMuted = -2;
+inline EffectBlock FlatFromInputOne(int open = kAllOpen) {
+    EffectBlock image = DefaultEffectBlock();
+    image.Set(*FindParam(param::MainVol), 60);
+    for (int c = 0; c < kChannelCount; ++c) {
+        for (int k = 0; k < kInputCount; ++k) image.Set(*FindParam(param::Input(c, k)), k == 0 ? 100 : 0);
+        SetOff(image, c);
+        SetLevelPolarityDelay(image, c, 0, false, 0);
+        for (int b = 0; b < kBandCount; ++b) image.Set(*FindParam(param::BandGain(c, b)), 0);
+    }
+    const int muted = open == kAllOpen ? 0 : open == kAllMuted ? 0x3F : 0x3F & ~(1 << open);
+    image.Set(*FindParam(param::MuteCtrl), static_cast<uint16_t>(muted));
+    return image;
+}
+
 }  // namespace caraudio::test::box
