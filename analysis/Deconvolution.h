@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+namespace caraudio::analysis {
+
+// The impulse response that turns `reference` into `recorded` (both sampled
+// together, from the same instant): the recorded spectrum divided by the
+// reference's, `frames` long from the reference's time zero. Where the
+// reference holds next to nothing (outside the sweep's band) the division is
+// held back, so noise there is not lifted into the response: regularised at
+// a millionth of the reference's strongest power.
+std::vector<double> Deconvolve(const std::vector<double>& recorded, const std::vector<double>& reference,
+                               size_t frames);
+
+}  // namespace caraudio::analysis
