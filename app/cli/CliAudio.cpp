@@ -1,5 +1,7 @@
 // `audio-devices` and `record`: the sound devices a measurement can use,
 // and one take through them: a file played while the input is recorded.
+#include "CliAudio.h"
+
 #include <sndfile.h>
 
 #include <algorithm>
@@ -31,8 +33,8 @@ emulator::Microphone Microphone(const CliOptions& options) {
     return options.budgetMicrophone ? emulator::BudgetMicrophone() : emulator::FlatMicrophone();
 }
 
-// The emulated devices hear the car through `image`; without --emulate
-// there are none yet, and the user is told so.
+}  // namespace
+
 std::unique_ptr<audio::AudioSystem> OpenAudio(const CliOptions& options, std::function<EffectBlock()> image,
                                               std::FILE* err) {
     if (!options.emulate) {
@@ -57,6 +59,8 @@ std::unique_ptr<audio::AudioSystem> OpenAudio(const CliOptions& options, std::fu
     return std::make_unique<emulator::EmulatedAudio>(std::move(image), std::move(car), Microphone(options),
                                                      o);
 }
+
+namespace {
 
 struct PlayFile {
     std::vector<std::vector<double>> channels;

@@ -37,6 +37,7 @@ int EqImport(const CliOptions& options, CommandArgs args, std::FILE* out, std::F
 int EqExport(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int AudioDevices(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int Record(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
+int Measure(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 int MicCalibration(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err);
 
 // A connected session, or the exit status that says why there is none.

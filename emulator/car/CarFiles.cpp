@@ -4,6 +4,7 @@
 
 #include "ImpulseResponse.h"
 #include "Resample.h"
+#include "ValueScales.h"
 #include "VirtualCar.h"
 
 namespace caraudio::emulator {
@@ -64,8 +65,8 @@ CarRead ReadCar(const std::filesystem::path& folder) {
         read.error = folder.string() + " is not a folder";
         return read;
     }
-    for (int c = 0; c < kChannelCount; ++c) {
-        const std::filesystem::path path = folder / ("CH" + std::to_string(c + 1) + ".wav");
+    for (int block = 0; block < kChannelCount; ++block) {
+        const std::filesystem::path path = folder / (ChannelLabel(block) + ".wav");
         std::string bytes;
         if (!ReadBytes(path, bytes, read.error)) return read;
         const analysis::ImpulseResponseRead r = analysis::ReadImpulseResponseBytes(bytes);
@@ -73,7 +74,7 @@ CarRead ReadCar(const std::filesystem::path& folder) {
             read.error = path.string() + " " + WhyNot(r.status);
             return read;
         }
-        read.car.responses[static_cast<size_t>(c)] =
+        read.car.responses[static_cast<size_t>(block)] =
             ImpulseResponseAt48k(r.response.samples, r.response.rate);
     }
     const std::filesystem::path noise = folder / "noise.txt";

@@ -3,6 +3,7 @@
 
 #include "ChannelPlan.h"
 #include "CookbookSections.h"
+#include "ValueScales.h"
 #include "VirtualCar.h"
 
 namespace caraudio::emulator {
@@ -19,9 +20,10 @@ double Distance(Point a, Point b) {
     return std::hypot(a.x - b.x, a.y - b.y, a.z - b.z);
 }
 
-// The listener's head in the driver's seat (left-hand drive) and where each
-// output's speaker sits: CH1, CH2 tweeters on the left and right pillars,
-// CH3, CH4 mids low in the front doors, CH5, CH6 subs in the trunk.
+// The listener's head in the driver's seat (left-hand drive) and where the
+// speaker of each channel as the program names it sits: CH1, CH2 tweeters on
+// the left and right pillars, CH3, CH4 mids low in the front doors, CH5, CH6
+// subs in the trunk.
 constexpr Point kHead{-0.37, 0.0, 1.10};
 constexpr std::array<Point, kChannelCount> kSpeakers{{
     {-0.66, 1.02, 1.00},
@@ -45,8 +47,8 @@ struct Driver {
 // Tweeter: resonance near 1 kHz, the windscreen's reflection strong.
 // Mid: 60 Hz resonance, cone breakup near 5 kHz, a door panel's lift.
 // Sub: 30 Hz box, its upper roll-off, the cabin's gain.
-Driver DriverOf(int channel) {
-    switch (channel / 2) {
+Driver DriverOf(int number) {
+    switch ((number - 1) / 2) {
     case 0:
         return {
             {PassSection(true, 1100, 0.9), PassSection(false, 21000, 0.7)}, 0.25, {{0.35, 0.5}, {1.4, -0.3}}};
@@ -103,7 +105,9 @@ void AddDelayed(const std::vector<double>& x, double samples, double scale, std:
 
 std::array<double, kChannelCount> DefaultCarPaths() {
     std::array<double, kChannelCount> paths{};
-    for (size_t c = 0; c < kChannelCount; ++c) paths[c] = Distance(kHead, kSpeakers[c]);
+    for (int block = 0; block < kChannelCount; ++block)
+        paths[static_cast<size_t>(block)] =
+            Distance(kHead, kSpeakers[static_cast<size_t>(ChannelNumber(block) - 1)]);
     return paths;
 }
 
@@ -111,12 +115,12 @@ VirtualCar DefaultCar() {
     VirtualCar car;
     const auto n = static_cast<size_t>(kResponseSeconds * kCarRate);
     const std::array<double, kChannelCount> paths = DefaultCarPaths();
-    for (int c = 0; c < kChannelCount; ++c) {
-        const Driver d = DriverOf(c);
+    for (int block = 0; block < kChannelCount; ++block) {
+        const Driver d = DriverOf(ChannelNumber(block));
         const std::vector<double> h = ImpulseOf(d.sections, n);
-        std::vector<double>& out = car.responses[static_cast<size_t>(c)];
+        std::vector<double>& out = car.responses[static_cast<size_t>(block)];
         out.assign(n, 0.0);
-        const double path = paths[static_cast<size_t>(c)];
+        const double path = paths[static_cast<size_t>(block)];
         AddDelayed(h, path / kSpeedOfSound * kCarRate, d.gainAt1m / path, out);
         for (const Reflection& r : d.reflections)
             AddDelayed(h, (path + r.extraM) / kSpeedOfSound * kCarRate,

@@ -15,7 +15,7 @@ inline constexpr int kCarRate = 48000;
 // box output, from the output to the microphone at 48 kHz (time from the
 // box's output, so the path is in it), and the background noise there.
 struct VirtualCar {
-    std::array<std::vector<double>, kChannelCount> responses;
+    std::array<std::vector<double>, kChannelCount> responses;  // by the box's output block
     double noiseDb = -80;  // RMS of the noise at the microphone, dB full scale
 };
 
@@ -26,12 +26,13 @@ struct VirtualCar {
 // come from where the speakers sit against the listener's head.
 VirtualCar DefaultCar();
 
-// The seat-to-speaker distance of each channel of the default car, metres.
+// The seat-to-speaker distance of each output block of the default car, metres.
 std::array<double, kChannelCount> DefaultCarPaths();
 
-// A car from a folder: CH1.wav .. CH6.wav (one channel each, at any rate the
+// A car from a folder: CH1.wav .. CH6.wav, named as the program names the
+// channels (CHn is output block BlockOfChannel(n)), one channel each, at any rate the
 // impulse-response reader takes, resampled to 48 kHz keeping its frequency
-// response) and, optionally, noise.txt holding the noise level in dB full
+// response; and, optionally, noise.txt holding the noise level in dB full
 // scale. `error` says what is wrong with which file.
 struct CarRead {
     bool ok = false;

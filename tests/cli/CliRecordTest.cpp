@@ -13,6 +13,7 @@
 #include "CliRig.h"
 #include "SyntheticCar.h"
 #include "SyntheticImpulse.h"
+#include "ValueScales.h"
 
 namespace caraudio::cli {
 namespace {
@@ -84,7 +85,8 @@ TEST_F(CliRecord, FlatBoxPlaysEachChannelIntoTheCarGivenAsFiles) {
         size_t at = 0;
         for (size_t i = 0; i < heard[1].size(); ++i)
             if (std::fabs(heard[1][i]) > std::fabs(heard[1][at])) at = i;
-        const std::vector<double>& h = responses[static_cast<size_t>(channel)];
+        // The file of the channel the program calls by this block's number.
+        const std::vector<double>& h = responses[static_cast<size_t>(ChannelNumber(channel) - 1)];
         double worst = 0, largest = 0;
         for (size_t n = 0; n < h.size() && at + n < heard[0].size(); ++n) {
             worst = std::max(worst, std::fabs(heard[0][at + n] - 0.5 * h[n]));
@@ -104,7 +106,7 @@ TEST_F(CliRecord, CalibrationFileMatchesTheBudgetMicrophone) {
     click[10000] = 0.5;
     std::ofstream(File("click.wav"), std::ios::binary)
         << analysis::synthetic::Wav(click, 48000, SF_FORMAT_FLOAT);
-    const EffectBlock flat = test::box::FlatFromInputOne(0);
+    const EffectBlock flat = test::box::FlatFromInputOne(BlockOfChannel(1));  // the tweeter
     std::ofstream(File("flat.bin"), std::ios::binary)
         .write(reinterpret_cast<const char*>(flat.data()), EffectBlock::size());
     ASSERT_EQ(Box({"write", File("flat.bin")}).status, 0);
