@@ -1,0 +1,137 @@
+// `measure` through the emulated box into a car given as files: what comes
+// back is the car's own response, in level, phase and time, and the box is
+// left as the user had it.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <cmath>
+#include <complex>
+#include <fstream>
+#include <numbers>
+
+#include "BoxSettings.h"
+#include "CliRig.h"
+#include "SyntheticCar.h"
+#include "SyntheticImpulse.h"
+#include "ValueScales.h"
+
+namespace caraudio::cli {
+namespace {
+
+using namespace rig;
+namespace car = caraudio::test::car;
+
+std::vector<double> ReadMono(const std::string& path) {
+    SF_INFO info{};
+    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
+    if (!f || info.channels != 1) return {};
+    std::vector<double> x(static_cast<size_t>(info.frames));
+    sf_readf_double(f, x.data(), info.frames);
+    sf_close(f);
+    return x;
+}
+
+std::complex<double> Dtft(const std::vector<double>& h, double hz) {
+    std::complex<double> sum = 0;
+    for (size_t n = 0; n < h.size(); ++n)
+        sum += h[n] * std::polar(1.0, -2 * std::numbers::pi * hz * n / 48000);
+    return sum;
+}
+
+class CliMeasure : public CliWithBox {
+protected:
+    // The car's files by the program's channel names, CH1..CH6.
+    std::array<std::vector<double>, kChannelCount> WriteCar() {
+        std::filesystem::create_directories(dir_ / "car");
+        const car::Chain chains[kChannelCount] = {car::Tweeter(),   car::Tweeter(1200), car::DoorMid(),
+                                                  car::DoorMid(70), car::Sub(),         car::Sub(35)};
+        const double paths[kChannelCount] = {1.1, 1.45, 0.95, 1.4, 2.0, 2.1};
+        std::array<std::vector<double>, kChannelCount> responses;
+        for (size_t c = 0; c < kChannelCount; ++c) {
+            car::Speaker s;
+            s.chain = chains[c];
+            s.pathM = paths[c];
+            s.reflections = {{0.6, 0.4}, {1.7, -0.25}};
+            s.noiseDb = -300;
+            responses[c] = car::Render(s, 0.3);
+            std::ofstream(dir_ / "car" / ("CH" + std::to_string(c + 1) + ".wav"), std::ios::binary)
+                << analysis::synthetic::Wav(responses[c], 48000, SF_FORMAT_FLOAT);
+        }
+        std::ofstream(dir_ / "car" / "noise.txt") << "-100\n";
+        return responses;
+    }
+    // A flat box with the user's own mutes: CH2 and CH6 muted.
+    EffectBlock UsersBox() {
+        EffectBlock image = test::box::FlatFromInputOne();
+        image.Set(*FindParam(param::MuteCtrl),
+                  static_cast<uint16_t>(1 << BlockOfChannel(2) | 1 << BlockOfChannel(6)));
+        const std::string bin = File("users.bin");
+        std::ofstream(bin, std::ios::binary)
+            .write(reinterpret_cast<const char*>(image.data()), EffectBlock::size());
+        EXPECT_EQ(Box({"write", bin}).status, 0);
+        return image;
+    }
+    EffectBlock BoxNow() {
+        EXPECT_EQ(Box({"read", File("now.bin")}).status, 0);
+        std::ifstream in(File("now.bin"), std::ios::binary);
+        EffectBlock image;
+        in.read(reinterpret_cast<char*>(image.data()), EffectBlock::size());
+        return image;
+    }
+};
+
+TEST_F(CliMeasure, EachChannelComesBackAsTheCarsResponse) {
+    const auto responses = WriteCar();
+    const EffectBlock users = UsersBox();
+    const Result r = Box({"--car", (dir_ / "car").string(), "measure", "CH1", "CH2", "CH3", "CH5", "--out",
+                          File("measured"), "--allow-full-range", "--seconds", "1"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const int number : {1, 2, 3, 5}) {
+        const std::string name = "CH" + std::to_string(number);
+        EXPECT_NE(r.out.find(name + ": SNR "), std::string::npos) << r.out;
+        const std::vector<double> measured = ReadMono(File(("measured/" + name + ".wav").c_str()));
+        ASSERT_EQ(measured.size(), 48000u) << name;
+        const std::vector<double>& truth = responses[static_cast<size_t>(number - 1)];
+        double loudest = 0;
+        for (double hz = 25; hz < 18000; hz *= std::pow(2.0, 1.0 / 6))
+            loudest = std::max(loudest, std::abs(Dtft(truth, hz)));
+        int compared = 0;
+        for (double hz = 25; hz < 18000; hz *= std::pow(2.0, 1.0 / 6)) {
+            const std::complex<double> t = Dtft(truth, hz);
+            if (std::abs(t) < 0.03 * loudest) continue;  // its band: within 30 dB of its loudest
+            const std::complex<double> ratio = Dtft(measured, hz) / t;
+            EXPECT_NEAR(20 * std::log10(std::abs(ratio)), 0, 0.5) << name << " at " << hz;
+            // In time too: the loopback is time zero, and the box adds none.
+            EXPECT_NEAR(std::arg(ratio) * 180 / std::numbers::pi, 0, 3) << name << " at " << hz;
+            ++compared;
+        }
+        EXPECT_GT(compared, 15) << name;
+        std::ifstream text(File(("measured/" + name + ".txt").c_str()));
+        std::string header;
+        std::getline(text, header);
+        EXPECT_EQ(header.rfind("* ", 0), 0u) << name;
+    }
+    EXPECT_EQ(BoxNow(), users) << "the user's mutes, and everything else, as they were";
+}
+
+TEST_F(CliMeasure, ChannelWithoutAHighPassIsNotSweptUnlessAllowed) {
+    WriteCar();
+    EffectBlock users = UsersBox();
+    test::box::SetPass(users, BlockOfChannel(1), true, 2, 24, 2500);  // CH1 has its tweeter's high-pass
+    std::ofstream(File("users.bin"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(users.data()), EffectBlock::size());
+    ASSERT_EQ(Box({"write", File("users.bin")}).status, 0);
+    const Result refused =
+        Box({"--car", (dir_ / "car").string(), "measure", "CH1", "CH4", "--out", File("measured")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("CH4 has no high-pass"), std::string::npos) << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(File("measured/CH1.wav")));
+    const Result tweeter =
+        Box({"--car", (dir_ / "car").string(), "measure", "CH1", "--out", File("measured")});
+    EXPECT_EQ(tweeter.status, 0) << tweeter.err;
+    EXPECT_TRUE(std::filesystem::exists(File("measured/CH1.wav")));
+    EXPECT_EQ(BoxNow(), users);
+}
+
+}  // namespace
+}  // namespace caraudio::cli
