@@ -9,10 +9,12 @@
 #include <filesystem>
 #include <fstream>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Arrival.h"
+#include "AtomicFile.h"
 #include "BoxFirmware.h"
 #include "CliAudio.h"
 #include "CliChannelArg.h"
@@ -23,6 +25,7 @@
 #include "EditorGrid.h"
 #include "EmulatedAudio.h"
 #include "ImpulseSpectrum.h"
+#include "MicCalibration.h"
 #include "Sweep.h"
 #include "ValueScales.h"
 
@@ -41,9 +44,12 @@ constexpr double kLoudestDbfs = -3;
 // Where the response's noise floor is read: its last quarter second.
 constexpr double kNoiseSeconds = 0.25;
 
+// Far larger than any calibration file.
+constexpr size_t kLargestCalibrationBytes = 4u << 20;
+
 struct MeasureArgs {
     std::vector<int> channels;
-    std::string out;
+    std::string out, calibration;
     analysis::SweepSettings sweep;
     bool allowFullRange = false;
 };
@@ -65,6 +71,8 @@ bool ReadMeasureArgs(CommandArgs args, MeasureArgs& m, std::FILE* err) {
         double number = 0;
         if (a == "--out") {
             m.out = value;
+        } else if (a == "--cal") {
+            m.calibration = value;
         } else if (a == "--sweep") {
             std::optional<analysis::FrequencySpan> span;
             if (!ReadSpan(value, span) || !span) {
@@ -107,6 +115,24 @@ private:
     ParamDatabase& db_;
     const uint16_t mutes_;
 };
+
+// The microphone's calibration file, or why it cannot be used (on err).
+std::optional<analysis::MicCalibration> ReadCalibration(const std::string& path, std::FILE* err) {
+    std::string text;
+    const storage::ReadResult read = storage::ReadFile(path, text, kLargestCalibrationBytes);
+    if (!read.Ok()) {
+        std::fprintf(err, "caraudio-cli: %s\n",
+                     storage::ReadProblemText(path, read, kLargestCalibrationBytes).c_str());
+        return std::nullopt;
+    }
+    const analysis::MicCalibrationRead c = analysis::ReadMicCalibration(text);
+    if (!c.ok) {
+        std::fprintf(err, "caraudio-cli: %s is not a microphone calibration file: %s.\n", path.c_str(),
+                     c.error.c_str());
+        return std::nullopt;
+    }
+    return c.calibration;
+}
 
 bool WriteImpulse(const std::filesystem::path& path, const std::vector<double>& h, std::FILE* err) {
     SF_INFO info{};
@@ -165,6 +191,8 @@ double SignalToNoiseDb(const std::vector<double>& h) {
 int Measure(const CliOptions& options, CommandArgs args, std::FILE* out, std::FILE* err) {
     MeasureArgs m;
     if (!ReadMeasureArgs(args, m, err)) return kExitUsage;
+    std::optional<analysis::MicCalibration> calibration;
+    if (!m.calibration.empty() && !(calibration = ReadCalibration(m.calibration, err))) return kExitFailed;
     Connected c = ConnectToChange(options, err);
     if (c.status != kExitOk) return c.status;
     ParamDatabase& db = c.session->Db();
@@ -210,6 +238,10 @@ int Measure(const CliOptions& options, CommandArgs args, std::FILE* out, std::FI
     MutesKept mutes(db);
     std::fprintf(out, "loopback on input 2; sweep %.0f..%.0f Hz, %.1f s at %.1f dBFS\n", m.sweep.lowHz,
                  m.sweep.highHz, m.sweep.seconds, m.sweep.levelDbfs);
+    if (calibration)
+        std::fprintf(out, "calibration %s (microphone %s): applied to the text exports\n",
+                     m.calibration.c_str(),
+                     calibration->serial.empty() ? "without a serial number" : calibration->serial.c_str());
     for (const int block : m.channels) {
         if (!mutes.Solo(block)) {
             std::fprintf(err, "caraudio-cli: the box did not take %s's solo; nothing more was measured.\n",
@@ -236,9 +268,10 @@ int Measure(const CliOptions& options, CommandArgs args, std::FILE* out, std::FI
         const analysis::ImpulseResponse response{h, audio::kRate};
         const analysis::Arrival arrival = analysis::DetectArrival(response);
         const std::string name = ChannelLabel(block);
+        analysis::ComplexResponse spectrum = analysis::ImpulseSpectrum(response, analysis::EditorGrid());
+        if (calibration) spectrum = analysis::Calibrated(spectrum, *calibration, analysis::EditorGrid());
         if (!WriteImpulse(std::filesystem::path(m.out) / (name + ".wav"), h, err) ||
-            !WriteText(std::filesystem::path(m.out) / (name + ".txt"),
-                       analysis::ImpulseSpectrum(response, analysis::EditorGrid()), name, err))
+            !WriteText(std::filesystem::path(m.out) / (name + ".txt"), spectrum, name, err))
             return kExitFailed;
         std::fprintf(out, "%s: SNR %.1f dB, peak %.1f dBFS, arrival %.3f ms\n", name.c_str(),
                      SignalToNoiseDb(h), peakDb, arrival.ms);

@@ -8,6 +8,7 @@
 #include <complex>
 #include <fstream>
 #include <numbers>
+#include <sstream>
 
 #include "BoxSettings.h"
 #include "CliRig.h"
@@ -112,6 +113,48 @@ TEST_F(CliMeasure, EachChannelComesBackAsTheCarsResponse) {
         EXPECT_EQ(header.rfind("* ", 0), 0u) << name;
     }
     EXPECT_EQ(BoxNow(), users) << "the user's mutes, and everything else, as they were";
+}
+
+// The text export's levels, by frequency.
+std::vector<std::pair<double, double>> ReadExport(const std::string& path) {
+    std::ifstream in(path);
+    std::vector<std::pair<double, double>> points;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '*') continue;
+        std::istringstream fields(line);
+        double hz = 0, db = 0;
+        if (fields >> hz >> db) points.emplace_back(hz, db);
+    }
+    return points;
+}
+
+// Through a microphone that lifts the top, the export is the car's level
+// once its calibration file is given, and off by the lift without it.
+TEST_F(CliMeasure, CalibrationFileTakesTheMicrophoneOut) {
+    const auto responses = WriteCar();
+    UsersBox();
+    const std::string car = (dir_ / "car").string();
+    ASSERT_EQ(Box({"--mic=budget", "mic-calibration", File("mic.txt")}).status, 0);
+    for (const bool calibrated : {true, false}) {
+        std::vector<std::string> args{"--car", car,     "--mic=budget",   "measure",
+                                      "CH1",   "--out", File("measured"), "--allow-full-range"};
+        if (calibrated) args.insert(args.end(), {"--cal", File("mic.txt")});
+        const Result r = Box(std::vector<std::string_view>(args.begin(), args.end()));
+        ASSERT_EQ(r.status, 0) << r.err;
+        double worst = 0;
+        for (const auto& [hz, db] : ReadExport(File("measured/CH1.txt")))
+            if (hz >= 3000 && hz <= 15000)
+                worst = std::max(worst, std::fabs(db - 20 * std::log10(std::abs(Dtft(responses[0], hz)))));
+        if (calibrated)
+            EXPECT_LT(worst, 0.5);
+        else
+            EXPECT_GT(worst, 3);  // the budget microphone's lift near 9 kHz
+    }
+    const Result refused = Box({"--car", car, "measure", "CH1", "--out", File("other"), "--allow-full-range",
+                                "--cal", File("users.bin")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("is not a microphone calibration file"), std::string::npos) << refused.err;
+    EXPECT_FALSE(std::filesystem::exists(File("other")));
 }
 
 TEST_F(CliMeasure, ChannelWithoutAHighPassIsNotSweptUnlessAllowed) {
