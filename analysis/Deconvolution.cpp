@@ -20,6 +20,7 @@ std::vector<double> Deconvolve(const std::vector<double>& recorded, const std::v
                                             x = RealSpectrum(reference, size);
     double strongest = 0;
     for (const auto& v : x) strongest = std::max(strongest, std::norm(v));
+    if (!(strongest > 0)) return std::vector<double>(frames, 0.0);  // a silent reference explains nothing
     std::vector<std::complex<double>> h(y.size());
     for (size_t k = 0; k < h.size(); ++k)
         h[k] = y[k] * std::conj(x[k]) / (std::norm(x[k]) + kRegularisation * strongest);

@@ -10,7 +10,8 @@ namespace caraudio::analysis {
 // reference's, `frames` long from the reference's time zero. Where the
 // reference holds next to nothing (outside the sweep's band) the division is
 // held back, so noise there is not lifted into the response: regularised at
-// a millionth of the reference's strongest power.
+// a millionth of the reference's strongest power. A silent reference gives
+// silence.
 std::vector<double> Deconvolve(const std::vector<double>& recorded, const std::vector<double>& reference,
                                size_t frames);
 

@@ -15,10 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "AudioSystems.h"
 #include "BoxFirmware.h"
 #include "CliCurveArgs.h"
 #include "CliDeviceCommands.h"
 #include "EmulatedAudio.h"
+#include "PulseAudioSystem.h"
 #include "VirtualCar.h"
 
 namespace caraudio::cli {
@@ -37,27 +39,32 @@ emulator::Microphone Microphone(const CliOptions& options) {
 
 std::unique_ptr<audio::AudioSystem> OpenAudio(const CliOptions& options, std::function<EffectBlock()> image,
                                               std::FILE* err) {
-    if (!options.emulate) {
+    auto systems = std::make_unique<audio::AudioSystems>();
+    if (options.emulate) {
+        emulator::VirtualCar car = emulator::DefaultCar();
+        if (!options.carFolder.empty()) {
+            emulator::CarRead read = emulator::ReadCar(options.carFolder);
+            if (!read.ok) {
+                std::fprintf(err, "caraudio-cli: the car in %s cannot be used: %s.\n",
+                             options.carFolder.c_str(), read.error.c_str());
+                return nullptr;
+            }
+            car = std::move(read.car);
+        }
+        emulator::EmulatedAudioOptions o;
+        o.seed = std::random_device{}();
+        systems->Add(std::make_unique<emulator::EmulatedAudio>(std::move(image), std::move(car),
+                                                               Microphone(options), o));
+    }
+    systems->Add(std::make_unique<audio::PulseAudioSystem>());
+    if (systems->Outputs().empty() || systems->Inputs().empty()) {
         std::fprintf(
             err,
-            "caraudio-cli: no sound devices: this version measures through the emulated box's devices "
-            "only; try --emulate.\n");
+            "caraudio-cli: no sound devices found: is the sound server running? (--emulate gives the "
+            "emulated box's)\n");
         return nullptr;
     }
-    emulator::VirtualCar car = emulator::DefaultCar();
-    if (!options.carFolder.empty()) {
-        emulator::CarRead read = emulator::ReadCar(options.carFolder);
-        if (!read.ok) {
-            std::fprintf(err, "caraudio-cli: the car in %s cannot be used: %s.\n", options.carFolder.c_str(),
-                         read.error.c_str());
-            return nullptr;
-        }
-        car = std::move(read.car);
-    }
-    emulator::EmulatedAudioOptions o;
-    o.seed = std::random_device{}();
-    return std::make_unique<emulator::EmulatedAudio>(std::move(image), std::move(car), Microphone(options),
-                                                     o);
+    return systems;
 }
 
 namespace {

@@ -10,9 +10,9 @@
 
 namespace caraudio::cli {
 
-// The sound devices the command line measures with: with --emulate the
-// emulated box's, hearing its car through `image`; none otherwise yet,
-// which is said on err.
+// The sound devices the command line measures with: the sound server's
+// and, with --emulate, the emulated box's before them, hearing its car
+// through `image`. Null, said on err, when there are none.
 std::unique_ptr<audio::AudioSystem> OpenAudio(const CliOptions& options, std::function<EffectBlock()> image,
                                               std::FILE* err);
 

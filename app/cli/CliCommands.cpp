@@ -101,7 +101,7 @@ constexpr std::array kCommands = {
             "writes DIR/CHn.wav (impulse response) and DIR/CHn.txt (frequency, dB, phase) and prints each "
             "channel's SNR, peak level and arrival; FILE: the microphone's calibration, taken off the text "
             "exports; a channel without a high-pass is swept only with --allow-full-range",
-            3, 18, Measure},
+            3, 22, Measure},
     Command{"mic-calibration", "mic-calibration FILE",
             "write the emulated microphone's calibration file, as measurement microphones ship them", 1, 1,
             MicCalibration},

@@ -3,6 +3,7 @@
 // phase; the box's mutes are put back however the command ends.
 #include <sndfile.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -41,6 +42,8 @@ constexpr double kTailSeconds = 0.75;
 constexpr double kResponseSeconds = 1.0;
 // The loudest a sweep may be played at.
 constexpr double kLoudestDbfs = -3;
+// A loopback quieter than this is not connected: the sweep is far louder.
+constexpr double kQuietestLoopbackDbfs = -70;
 // Where the response's noise floor is read: its last quarter second.
 constexpr double kNoiseSeconds = 0.25;
 
@@ -49,7 +52,7 @@ constexpr size_t kLargestCalibrationBytes = 4u << 20;
 
 struct MeasureArgs {
     std::vector<int> channels;
-    std::string out, calibration;
+    std::string out, calibration, output, input;
     analysis::SweepSettings sweep;
     bool allowFullRange = false;
 };
@@ -73,6 +76,10 @@ bool ReadMeasureArgs(CommandArgs args, MeasureArgs& m, std::FILE* err) {
             m.out = value;
         } else if (a == "--cal") {
             m.calibration = value;
+        } else if (a == "--output") {
+            m.output = value;
+        } else if (a == "--input") {
+            m.input = value;
         } else if (a == "--sweep") {
             std::optional<analysis::FrequencySpan> span;
             if (!ReadSpan(value, span) || !span) {
@@ -210,7 +217,21 @@ int Measure(const CliOptions& options, CommandArgs args, std::FILE* out, std::FI
     const std::unique_ptr<audio::AudioSystem> audio = OpenAudio(
         options, [firmware] { return firmware ? firmware->CurrentImage() : DefaultEffectBlock(); }, err);
     if (!audio) return kExitFailed;
-    const audio::AudioDevice input = audio->Inputs().front();
+    const std::vector<audio::AudioDevice> inputs = audio->Inputs(), outputs = audio->Outputs();
+    auto named = [](const std::vector<audio::AudioDevice>& devices, const std::string& id) {
+        const auto at = std::find_if(devices.begin(), devices.end(),
+                                     [&](const audio::AudioDevice& d) { return d.id == id; });
+        return id.empty() ? devices.begin() : at;
+    };
+    const auto output = named(outputs, m.output);
+    const auto chosen = named(inputs, m.input);
+    if (output == outputs.end() || chosen == inputs.end()) {
+        std::fprintf(err, "caraudio-cli: there is no %s \"%s\"; audio-devices lists them.\n",
+                     output == outputs.end() ? "output" : "input",
+                     (output == outputs.end() ? m.output : m.input).c_str());
+        return kExitFailed;
+    }
+    const audio::AudioDevice input = *chosen;
     if (input.channels < 2) {
         std::fprintf(err,
                      "caraudio-cli: %s has one channel; a measurement needs its second for the loopback.\n",
@@ -227,7 +248,7 @@ int Measure(const CliOptions& options, CommandArgs args, std::FILE* out, std::FI
 
     const std::vector<double> sweep = analysis::ExponentialSweep(m.sweep);
     audio::PlayRecordRequest take;
-    take.outputId = audio->Outputs().front().id;
+    take.outputId = output->id;
     take.inputId = input.id;
     take.inputChannels = 2;
     const auto lead = static_cast<size_t>(kLeadSeconds * audio::kRate);
@@ -261,6 +282,14 @@ int Measure(const CliOptions& options, CommandArgs args, std::FILE* out, std::FI
                          "caraudio-cli: %s: the %s clipped; lower --level or the input's gain and measure "
                          "again.\n",
                          ChannelLabel(block).c_str(), peakDb >= -0.1 ? "microphone" : "loopback");
+            return kExitFailed;
+        }
+        if (PeakDb(r.recorded[1]) < kQuietestLoopbackDbfs) {
+            std::fprintf(
+                err,
+                "caraudio-cli: %s: the loopback on the input's second channel heard nothing; connect the "
+                "output's first channel to it and measure again.\n",
+                ChannelLabel(block).c_str());
             return kExitFailed;
         }
         const std::vector<double> h = analysis::Deconvolve(

@@ -13,6 +13,7 @@
 #include "AccessAdvice.h"
 #include "AppLogger.h"
 #include "AppServices.h"
+#include "AudioSystems.h"
 #include "BoxIds.h"
 #include "BoxTuningOnConnect.h"
 #include "ChannelCurves.h"
@@ -27,6 +28,7 @@
 #include "Look.h"
 #include "MainWindow.h"
 #include "Prompter.h"
+#include "PulseAudioSystem.h"
 #include "ResumeWatcher.h"
 #include "SessionHooks.h"
 #include "Skin.h"
@@ -237,6 +239,11 @@ bool AppContext::InitDevice() {
     } else {
         backend_ = std::make_unique<HidrawBackend>(linkLog_);
     }
+    // The emulated box's sound devices first, then the sound server's.
+    auto audio = std::make_unique<audio::AudioSystems>();
+    if (emulatedAudio_) audio->Add(std::move(emulatedAudio_));
+    audio->Add(std::make_unique<audio::PulseAudioSystem>());
+    audio_ = std::move(audio);
     pump_ = std::make_unique<EventPump>(*this);
     manager_ = std::make_unique<CDeviceManager>(*backend_, db_, kBoxVendorId, kBoxProductId, linkLog_,
                                                 sleeper_, *pump_);
@@ -345,7 +352,8 @@ bool AppContext::InitEmulatedAudio() {
     };
     emulator::EmulatedAudioOptions o;
     o.seed = static_cast<unsigned>(QDateTime::currentMSecsSinceEpoch());
-    audio_ = std::make_unique<emulator::EmulatedAudio>(image, std::move(car), emulator::FlatMicrophone(), o);
+    emulatedAudio_ =
+        std::make_unique<emulator::EmulatedAudio>(image, std::move(car), emulator::FlatMicrophone(), o);
     return true;
 }
 

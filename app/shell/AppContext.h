@@ -80,8 +80,8 @@ public:
     EditSession& Session() { return session_; }
     CDeviceManager& Manager() { return *manager_; }
     emulator::EmulatedHidBackend* Emulator() const { return emulated_; }
-    // The sound devices a measurement can use: with --emulate the emulated
-    // box's input and the virtual car's microphone; none otherwise yet.
+    // The sound devices a measurement can use: the sound server's and, with
+    // --emulate, the emulated box's input and the virtual car's microphone.
     audio::AudioSystem* Audio() const { return audio_.get(); }
     CMainDlg* MainWindow() const { return main_.get(); }
     // What the windows work with; there once the windows are created.
@@ -135,6 +135,7 @@ private:
     emulator::EmulatedHidBackend* emulated_ = nullptr;
     // After backend_: it goes first, as it plays what the emulated box holds.
     std::unique_ptr<audio::AudioSystem> audio_;
+    std::unique_ptr<audio::AudioSystem> emulatedAudio_;  // until it joins audio_
     std::unique_ptr<CDeviceManager> manager_;
     std::unique_ptr<QSocketNotifier> notifier_;
     std::unique_ptr<ResumeWatcher> resume_;

@@ -65,7 +65,8 @@ CarRead ReadCar(const std::filesystem::path& folder) {
         read.error = folder.string() + " is not a folder";
         return read;
     }
-    for (int block = 0; block < kChannelCount; ++block) {
+    for (int number = 1; number <= kChannelCount; ++number) {
+        const int block = BlockOfChannel(number);
         const std::filesystem::path path = folder / (ChannelLabel(block) + ".wav");
         std::string bytes;
         if (!ReadBytes(path, bytes, read.error)) return read;

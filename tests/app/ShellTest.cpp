@@ -281,7 +281,8 @@ TEST_F(StartUpTest, TheEmulatedBoxBringsItsSoundDevicesAndCar) {
     ASSERT_TRUE(app->TakeInstanceLock());
     ASSERT_TRUE(app->Init(&prompter, &files));
     ASSERT_NE(app->Audio(), nullptr);
-    ASSERT_EQ(app->Audio()->Outputs().size(), 1u);
+    // First, before any the sound server has.
+    ASSERT_FALSE(app->Audio()->Outputs().empty());
     EXPECT_EQ(app->Audio()->Outputs()[0].name, "Emulated box input");
     EXPECT_EQ(app->Audio()->Inputs()[0].name, "Emulated microphone");
     app.reset();
