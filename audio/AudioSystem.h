@@ -25,7 +25,9 @@ struct PlayRecordRequest {
     std::vector<std::vector<double>> play;
     int inputChannels = 1;
     size_t recordFrames = 0;
-    // Called now and then with the largest input sample since the last call.
+    // Called now and then with the largest input sample since the last call,
+    // on whichever thread records (the server's back end has one of its
+    // own): it must be quick and safe to call from there.
     std::function<void(double peak)> level;
 };
 
