@@ -94,14 +94,16 @@ constexpr std::array kCommands = {
         1, 20, Tune},
     Command{"audio-devices", "audio-devices", "list the sound outputs and inputs a measurement can use", 0, 0,
             AudioDevices},
-    Command{"measure",
-            "measure CHn [CHn ...] --out DIR [--cal FILE] [--sweep LO-HI] [--seconds S] [--level DBFS] "
-            "[--allow-full-range]",
-            "sweep each channel alone through the box against the loopback on the input's second channel; "
-            "writes DIR/CHn.wav (impulse response) and DIR/CHn.txt (frequency, dB, phase) and prints each "
-            "channel's SNR, peak level and arrival; FILE: the microphone's calibration, taken off the text "
-            "exports; a channel without a high-pass is swept only with --allow-full-range",
-            3, 22, Measure},
+    Command{
+        "measure",
+        "measure CHn [CHn ...] --out DIR [--cal FILE] [--sweep LO-HI] [--seconds S] [--level DBFS] "
+        "[--allow-full-range]",
+        "sweep each channel alone through the box against the loopback on the input's second channel; "
+        "writes DIR/CHn.wav (impulse response) and DIR/CHn.txt (frequency, dB, phase) and prints each "
+        "channel's SNR, peak level and arrival; N sweeps are averaged; FILE: the microphone's calibration, "
+        "taken off the text "
+        "exports; a channel without a high-pass is swept only with --allow-full-range",
+        3, 24, Measure},
     Command{"mic-calibration", "mic-calibration FILE",
             "write the emulated microphone's calibration file, as measurement microphones ship them", 1, 1,
             MicCalibration},

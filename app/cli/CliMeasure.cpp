@@ -42,6 +42,8 @@ constexpr double kTailSeconds = 0.75;
 constexpr double kResponseSeconds = 1.0;
 // The loudest a sweep may be played at.
 constexpr double kLoudestDbfs = -3;
+// A recording this loud has clipped somewhere on its way.
+constexpr double kClippedDbfs = -0.1;
 // A loopback quieter than this is not connected: the sweep is far louder.
 constexpr double kQuietestLoopbackDbfs = -70;
 // Where the response's noise floor is read: its last quarter second.
@@ -55,6 +57,7 @@ struct MeasureArgs {
     std::string out, calibration, output, input;
     analysis::SweepSettings sweep;
     bool allowFullRange = false;
+    int repeats = 1;
 };
 
 bool ReadMeasureArgs(CommandArgs args, MeasureArgs& m, std::FILE* err) {
@@ -76,6 +79,12 @@ bool ReadMeasureArgs(CommandArgs args, MeasureArgs& m, std::FILE* err) {
             m.out = value;
         } else if (a == "--cal") {
             m.calibration = value;
+        } else if (a == "--repeat") {
+            if (!WholeNumber(value, number) || number != std::floor(number) || number < 1 || number > 16) {
+                std::fprintf(err, "caraudio-cli: --repeat takes how many sweeps to average, 1..16.\n");
+                return false;
+            }
+            m.repeats = static_cast<int>(number);
         } else if (a == "--output") {
             m.output = value;
         } else if (a == "--input") {
@@ -161,7 +170,7 @@ bool WriteText(const std::filesystem::path& path, const analysis::ComplexRespons
                std::FILE* err) {
     std::ofstream out(path);
     out << "* Measurement data measured by caraudio-cli\n* Measurement: " << what
-        << "\n* Freq(Hz) SPL(dB) Phase(degrees)\n";
+        << "\n* Measured with: current\n* Freq(Hz) SPL(dB) Phase(degrees)\n";
     const FrequencyGrid& grid = analysis::EditorGrid();
     char line[64];
     for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
@@ -191,6 +200,38 @@ double SignalToNoiseDb(const std::vector<double>& h) {
     for (size_t i = h.size() - tail; i < h.size(); ++i) noise += h[i] * h[i];
     noise /= static_cast<double>(tail);
     return noise > 0 ? 10 * std::log10(peak / noise) : INFINITY;
+}
+
+// One take's response against the loopback; nothing (with the reason on
+// err) when it failed, clipped or the loopback heard nothing. `peakDb`
+// keeps the loudest the microphone was.
+std::optional<std::vector<double>> TakeResponse(audio::AudioSystem& audio,
+                                                const audio::PlayRecordRequest& take, const std::string& name,
+                                                double& peakDb, std::FILE* err) {
+    const std::atomic<bool> never{false};
+    const audio::PlayRecordResult r = audio.PlayAndRecord(take, never);
+    if (r.status != audio::AudioStatus::Done) {
+        std::fprintf(err, "caraudio-cli: %s: the take failed: %s.\n", name.c_str(), r.message.c_str());
+        return std::nullopt;
+    }
+    const double micDb = PeakDb(r.recorded[0]), loopDb = PeakDb(r.recorded[1]);
+    if (micDb >= kClippedDbfs || loopDb >= kClippedDbfs) {
+        std::fprintf(
+            err, "caraudio-cli: %s: the %s clipped; lower --level or the input's gain and measure again.\n",
+            name.c_str(), micDb >= kClippedDbfs ? "microphone" : "loopback");
+        return std::nullopt;
+    }
+    if (loopDb < kQuietestLoopbackDbfs) {
+        std::fprintf(
+            err,
+            "caraudio-cli: %s: the loopback on the input's second channel heard nothing; connect the "
+            "output's first channel to it and measure again.\n",
+            name.c_str());
+        return std::nullopt;
+    }
+    peakDb = std::max(peakDb, micDb);
+    return analysis::Deconvolve(r.recorded[0], r.recorded[1],
+                                static_cast<size_t>(kResponseSeconds * audio::kRate));
 }
 
 }  // namespace
@@ -259,6 +300,9 @@ int Measure(const CliOptions& options, CommandArgs args, std::FILE* out, std::FI
     MutesKept mutes(db);
     std::fprintf(out, "loopback on input 2; sweep %.0f..%.0f Hz, %.1f s at %.1f dBFS\n", m.sweep.lowHz,
                  m.sweep.highHz, m.sweep.seconds, m.sweep.levelDbfs);
+    std::fprintf(out,
+                 "each channel through its current settings (measured with: current), %d sweep%s averaged\n",
+                 m.repeats, m.repeats == 1 ? "" : "s");
     if (calibration)
         std::fprintf(out, "calibration %s (microphone %s): applied to the text exports\n",
                      m.calibration.c_str(),
@@ -269,31 +313,16 @@ int Measure(const CliOptions& options, CommandArgs args, std::FILE* out, std::FI
                          ChannelLabel(block).c_str());
             return kExitFailed;
         }
-        const std::atomic<bool> never{false};
-        const audio::PlayRecordResult r = audio->PlayAndRecord(take, never);
-        if (r.status != audio::AudioStatus::Done) {
-            std::fprintf(err, "caraudio-cli: %s: the take failed: %s.\n", ChannelLabel(block).c_str(),
-                         r.message.c_str());
-            return kExitFailed;
+        // Takes averaged sample by sample: the loopback gives each the same
+        // time zero, so the response adds up and the noise does not.
+        std::vector<double> h(static_cast<size_t>(kResponseSeconds * audio::kRate), 0.0);
+        double peakDb = -INFINITY;
+        for (int repeat = 0; repeat < m.repeats; ++repeat) {
+            const std::optional<std::vector<double>> one =
+                TakeResponse(*audio, take, ChannelLabel(block), peakDb, err);
+            if (!one) return kExitFailed;
+            for (size_t i = 0; i < h.size(); ++i) h[i] += (*one)[i] / m.repeats;
         }
-        const double peakDb = PeakDb(r.recorded[0]);
-        if (peakDb >= -0.1 || PeakDb(r.recorded[1]) >= -0.1) {
-            std::fprintf(err,
-                         "caraudio-cli: %s: the %s clipped; lower --level or the input's gain and measure "
-                         "again.\n",
-                         ChannelLabel(block).c_str(), peakDb >= -0.1 ? "microphone" : "loopback");
-            return kExitFailed;
-        }
-        if (PeakDb(r.recorded[1]) < kQuietestLoopbackDbfs) {
-            std::fprintf(
-                err,
-                "caraudio-cli: %s: the loopback on the input's second channel heard nothing; connect the "
-                "output's first channel to it and measure again.\n",
-                ChannelLabel(block).c_str());
-            return kExitFailed;
-        }
-        const std::vector<double> h = analysis::Deconvolve(
-            r.recorded[0], r.recorded[1], static_cast<size_t>(kResponseSeconds * audio::kRate));
         const analysis::ImpulseResponse response{h, audio::kRate};
         const analysis::Arrival arrival = analysis::DetectArrival(response);
         const std::string name = ChannelLabel(block);

@@ -157,6 +157,32 @@ TEST_F(CliMeasure, CalibrationFileTakesTheMicrophoneOut) {
     EXPECT_FALSE(std::filesystem::exists(File("other")));
 }
 
+double PrintedSnr(const std::string& out, const std::string& name) {
+    const size_t at = out.find(name + ": SNR ");
+    return at == std::string::npos ? NAN : std::stod(out.substr(at + name.size() + 6));
+}
+
+// Sixteen sweeps averaged: the response adds up, the cabin's noise does
+// not, and the noise floor falls by 10 log10(16) = 12 dB.
+TEST_F(CliMeasure, SweepsAveragedLowerTheNoise) {
+    WriteCar();
+    std::ofstream(dir_ / "car" / "noise.txt") << "-60\n";
+    UsersBox();
+    const std::string car = (dir_ / "car").string();
+    const Result once = Box({"--car", car, "measure", "CH3", "--out", File("once"), "--allow-full-range"});
+    const Result four =
+        Box({"--car", car, "measure", "CH3", "--out", File("four"), "--allow-full-range", "--repeat", "16"});
+    ASSERT_EQ(once.status, 0) << once.err;
+    ASSERT_EQ(four.status, 0) << four.err;
+    EXPECT_NE(four.out.find("16 sweeps averaged"), std::string::npos) << four.out;
+    // The floor is read from a quarter second of the response, where a few slow swings of noise near the
+    // sweep's lower end weigh much: one take's reading wanders by some 3 dB.
+    const double gain = PrintedSnr(four.out, "CH3") - PrintedSnr(once.out, "CH3");
+    EXPECT_GT(gain, 6) << once.out << four.out;
+    EXPECT_LT(gain, 18) << once.out << four.out;
+    EXPECT_EQ(Box({"measure", "CH3", "--out", File("x"), "--repeat", "0"}).status, 2);
+}
+
 TEST_F(CliMeasure, ChannelWithoutAHighPassIsNotSweptUnlessAllowed) {
     WriteCar();
     EffectBlock users = UsersBox();
