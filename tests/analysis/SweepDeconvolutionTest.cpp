@@ -13,6 +13,7 @@
 #include "Deconvolution.h"
 #include "Sweep.h"
 #include "SyntheticCar.h"
+#include "TextbookDft.h"
 
 namespace caraudio::analysis {
 namespace {
@@ -56,13 +57,6 @@ std::vector<double> Convolve(const std::vector<double>& x, const std::vector<dou
     return y;
 }
 
-std::complex<double> Dtft(const std::vector<double>& h, double hz) {
-    std::complex<double> sum = 0;
-    for (size_t n = 0; n < h.size(); ++n)
-        sum += h[n] * std::polar(1.0, -2 * std::numbers::pi * hz * n / car::kRate);
-    return sum;
-}
-
 // A speaker played by a sweep that starts some way into the take (the
 // loopback hears it start there too), recorded with noise; the response
 // deconvolved against the loopback is the speaker's, and in time it
@@ -99,12 +93,13 @@ TEST(Deconvolution, RecoversTheSpeakerAgainstTheLoopback) {
         const std::vector<double> found = Deconvolve(mic, loopback, kResponse);
         ASSERT_EQ(found.size(), kResponse);
         double loudest = 0;
-        for (double hz = 30; hz < 18000; hz *= 1.05) loudest = std::max(loudest, std::abs(Dtft(h, hz)));
+        for (double hz = 30; hz < 18000; hz *= 1.05)
+            loudest = std::max(loudest, std::abs(test::Dtft(h, car::kRate, hz)));
         for (double hz = 30; hz < 18000; hz *= 1.05) {
             const std::complex<double> truth =
-                Dtft(std::vector<double>(h.begin(), h.begin() + kResponse), hz);
+                test::Dtft(std::vector<double>(h.begin(), h.begin() + kResponse), car::kRate, hz);
             if (std::abs(truth) < 0.1 * loudest) continue;  // within 20 dB of the loudest
-            const std::complex<double> ratio = Dtft(found, hz) / truth;
+            const std::complex<double> ratio = test::Dtft(found, car::kRate, hz) / truth;
             EXPECT_NEAR(20 * std::log10(std::abs(ratio)), 0, c.toleranceDb) << c.what << " at " << hz;
             EXPECT_NEAR(std::arg(ratio) * 180 / std::numbers::pi, 0, 10 * c.toleranceDb)
                 << c.what << " at " << hz;

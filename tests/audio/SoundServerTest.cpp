@@ -19,6 +19,7 @@
 #include "SeatMicrophone.h"
 #include "SoundServer.h"
 #include "Sweep.h"
+#include "TextbookDft.h"
 #include "ValueScales.h"
 
 namespace caraudio {
@@ -104,13 +105,6 @@ audio::PlayRecordRequest SweepTake(const std::string& output, const std::string&
     return take;
 }
 
-std::complex<double> Dtft(const std::vector<double>& h, double hz) {
-    std::complex<double> sum = 0;
-    for (size_t n = 0; n < h.size(); ++n)
-        sum += h[n] * std::polar(1.0, -2 * std::numbers::pi * hz * n / 48000);
-    return sum;
-}
-
 TEST(SoundServer, OneChannelMeasuredThroughItMatchesTheEmulatedMeasurement) {
     test::SoundServer server;
     ASSERT_TRUE(server.Ready()) << "the sound server could not be started in user space:\n" << server.Log();
@@ -141,12 +135,12 @@ TEST(SoundServer, OneChannelMeasuredThroughItMatchesTheEmulatedMeasurement) {
         analysis::Deconvolve(reference.recorded[0], reference.recorded[1], 24000);
     double loudest = 0;
     for (double hz = 30; hz < 18000; hz *= std::pow(2.0, 1.0 / 6))
-        loudest = std::max(loudest, std::abs(Dtft(expected, hz)));
+        loudest = std::max(loudest, std::abs(test::Dtft(expected, 48000, hz)));
     int compared = 0;
     for (double hz = 30; hz < 18000; hz *= std::pow(2.0, 1.0 / 6)) {
-        const std::complex<double> e = Dtft(expected, hz);
+        const std::complex<double> e = test::Dtft(expected, 48000, hz);
         if (std::abs(e) < 0.03 * loudest) continue;
-        EXPECT_NEAR(20 * std::log10(std::abs(Dtft(measured, hz) / e)), 0, 1.0) << hz << " Hz";
+        EXPECT_NEAR(20 * std::log10(std::abs(test::Dtft(measured, 48000, hz) / e)), 0, 1.0) << hz << " Hz";
         ++compared;
     }
     EXPECT_GT(compared, 20);

@@ -11,9 +11,11 @@
 #include <sstream>
 
 #include "BoxSettings.h"
+#include "CarFolder.h"
 #include "CliRig.h"
 #include "SyntheticCar.h"
 #include "SyntheticImpulse.h"
+#include "TextbookDft.h"
 #include "ValueScales.h"
 
 namespace caraudio::cli {
@@ -32,35 +34,10 @@ std::vector<double> ReadMono(const std::string& path) {
     return x;
 }
 
-std::complex<double> Dtft(const std::vector<double>& h, double hz) {
-    std::complex<double> sum = 0;
-    for (size_t n = 0; n < h.size(); ++n)
-        sum += h[n] * std::polar(1.0, -2 * std::numbers::pi * hz * n / 48000);
-    return sum;
-}
-
 class CliMeasure : public CliWithBox {
 protected:
-    // The car's files by the program's channel names, CH1..CH6.
-    std::array<std::vector<double>, kChannelCount> WriteCar() {
-        std::filesystem::create_directories(dir_ / "car");
-        const car::Chain chains[kChannelCount] = {car::Tweeter(),   car::Tweeter(1200), car::DoorMid(),
-                                                  car::DoorMid(70), car::Sub(),         car::Sub(35)};
-        const double paths[kChannelCount] = {1.1, 1.45, 0.95, 1.4, 2.0, 2.1};
-        std::array<std::vector<double>, kChannelCount> responses;
-        for (size_t c = 0; c < kChannelCount; ++c) {
-            car::Speaker s;
-            s.chain = chains[c];
-            s.pathM = paths[c];
-            s.reflections = {{0.6, 0.4}, {1.7, -0.25}};
-            s.noiseDb = -300;
-            responses[c] = car::Render(s, 0.3);
-            std::ofstream(dir_ / "car" / ("CH" + std::to_string(c + 1) + ".wav"), std::ios::binary)
-                << analysis::synthetic::Wav(responses[c], 48000, SF_FORMAT_FLOAT);
-        }
-        std::ofstream(dir_ / "car" / "noise.txt") << "-100\n";
-        return responses;
-    }
+    // The car as files; the responses by channel number less one.
+    std::array<std::vector<double>, kChannelCount> WriteCar() { return WriteCarFolder(dir_ / "car", -100); }
     // A flat box with the user's own mutes: CH2 and CH6 muted.
     EffectBlock UsersBox() {
         EffectBlock image = test::box::FlatFromInputOne();
@@ -95,12 +72,12 @@ TEST_F(CliMeasure, EachChannelComesBackAsTheCarsResponse) {
         const std::vector<double>& truth = responses[static_cast<size_t>(number - 1)];
         double loudest = 0;
         for (double hz = 25; hz < 18000; hz *= std::pow(2.0, 1.0 / 6))
-            loudest = std::max(loudest, std::abs(Dtft(truth, hz)));
+            loudest = std::max(loudest, std::abs(test::Dtft(truth, 48000, hz)));
         int compared = 0;
         for (double hz = 25; hz < 18000; hz *= std::pow(2.0, 1.0 / 6)) {
-            const std::complex<double> t = Dtft(truth, hz);
+            const std::complex<double> t = test::Dtft(truth, 48000, hz);
             if (std::abs(t) < 0.03 * loudest) continue;  // its band: within 30 dB of its loudest
-            const std::complex<double> ratio = Dtft(measured, hz) / t;
+            const std::complex<double> ratio = test::Dtft(measured, 48000, hz) / t;
             EXPECT_NEAR(20 * std::log10(std::abs(ratio)), 0, 0.5) << name << " at " << hz;
             // In time too: the loopback is time zero, and the box adds none.
             EXPECT_NEAR(std::arg(ratio) * 180 / std::numbers::pi, 0, 3) << name << " at " << hz;
@@ -144,7 +121,8 @@ TEST_F(CliMeasure, CalibrationFileTakesTheMicrophoneOut) {
         double worst = 0;
         for (const auto& [hz, db] : ReadExport(File("measured/CH1.txt")))
             if (hz >= 3000 && hz <= 15000)
-                worst = std::max(worst, std::fabs(db - 20 * std::log10(std::abs(Dtft(responses[0], hz)))));
+                worst = std::max(
+                    worst, std::fabs(db - 20 * std::log10(std::abs(test::Dtft(responses[0], 48000, hz)))));
         if (calibrated)
             EXPECT_LT(worst, 0.5);
         else

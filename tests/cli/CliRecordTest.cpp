@@ -10,6 +10,7 @@
 #include <numbers>
 
 #include "BoxSettings.h"
+#include "CarFolder.h"
 #include "CliRig.h"
 #include "SyntheticCar.h"
 #include "SyntheticImpulse.h"
@@ -38,26 +39,8 @@ std::vector<std::vector<double>> ReadWav(const std::string& path, int& rate) {
 
 class CliRecord : public CliWithBox {
 protected:
-    // A car of the generator's speakers at their paths, as files.
-    std::array<std::vector<double>, kChannelCount> WriteCar() {
-        std::filesystem::create_directories(dir_ / "car");
-        const car::Chain chains[kChannelCount] = {car::Tweeter(),   car::Tweeter(1200), car::DoorMid(),
-                                                  car::DoorMid(70), car::Sub(),         car::Sub(35)};
-        const double paths[kChannelCount] = {1.1, 1.45, 0.95, 1.4, 2.0, 2.1};
-        std::array<std::vector<double>, kChannelCount> responses;
-        for (size_t c = 0; c < kChannelCount; ++c) {
-            car::Speaker s;
-            s.chain = chains[c];
-            s.pathM = paths[c];
-            s.reflections = {{0.6, 0.4}};
-            s.noiseDb = -300;
-            responses[c] = car::Render(s, 0.3);
-            std::ofstream(dir_ / "car" / ("CH" + std::to_string(c + 1) + ".wav"), std::ios::binary)
-                << analysis::synthetic::Wav(responses[c], 48000, SF_FORMAT_FLOAT);
-        }
-        std::ofstream(dir_ / "car" / "noise.txt") << "-160\n";
-        return responses;
-    }
+    // The car as files; the responses by channel number less one.
+    std::array<std::vector<double>, kChannelCount> WriteCar() { return WriteCarFolder(dir_ / "car", -160); }
 };
 
 TEST_F(CliRecord, FlatBoxPlaysEachChannelIntoTheCarGivenAsFiles) {

@@ -15,6 +15,7 @@
 
 #include "SeatMicrophone.h"
 #include "SyntheticImpulse.h"
+#include "TextbookDft.h"
 #include "ValueScales.h"
 #include "VirtualCar.h"
 
@@ -23,16 +24,8 @@ namespace {
 
 constexpr double kSpeedOfSound = 343;
 
-// The discrete-time Fourier transform of h at `hz`, straight from its definition.
-std::complex<double> Dtft(const std::vector<double>& h, double hz, double rate) {
-    std::complex<double> sum = 0;
-    const double w = 2 * std::numbers::pi * hz / rate;
-    for (size_t n = 0; n < h.size(); ++n) sum += h[n] * std::polar(1.0, -w * static_cast<double>(n));
-    return sum;
-}
-
 double Db(const std::vector<double>& h, double hz, double rate = kCarRate) {
-    return 20 * std::log10(std::abs(Dtft(h, hz, rate)));
+    return 20 * std::log10(std::abs(test::Dtft(h, rate, hz)));
 }
 
 TEST(VirtualCar, DefaultCarSoundsLikeItsSpeakers) {
@@ -105,8 +98,8 @@ TEST(VirtualCar, ReadFromFilesAtAnyRateKeepsEachResponse) {
             for (const double hz : {50.0, 200.0, 1000.0, 5000.0, 15000.0}) {
                 // CHn.wav is the output the program calls CHn.
                 const auto block = static_cast<size_t>(BlockOfChannel(static_cast<int>(c) + 1));
-                const std::complex<double> was = Dtft(written[c], hz, rate),
-                                           is = Dtft(read.car.responses[block], hz, kCarRate);
+                const std::complex<double> was = test::Dtft(written[c], rate, hz),
+                                           is = test::Dtft(read.car.responses[block], kCarRate, hz);
                 EXPECT_NEAR(20 * std::log10(std::abs(is / was)), 0, 0.05)
                     << rate << " Hz file, CH" << c + 1 << " at " << hz;
                 EXPECT_NEAR(std::arg(is / was) * 180 / std::numbers::pi, 0, 1.0)
