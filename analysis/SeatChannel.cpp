@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "DelayProposal.h"
-#include "ImpulseSpectrum.h"
+#include "ImpulseFrequencyResponse.h"
 #include "ParameterTable.h"
 #include "ProcessingResponse.h"
 #include "SeatSum.h"
@@ -20,7 +20,7 @@ SeatChannelRead SeatChannelFromImpulse(const ImpulseResponse& response, const Pl
     SeatChannel& c = out.channel;
     c.block = played.channel;
     c.side = side;
-    c.alone = SpeakerAloneComplex(ImpulseSpectrum(response, grid), PlayedComplex(played, grid));
+    c.alone = SpeakerAloneComplex(ImpulseFrequencyResponse(response, grid), PlayedComplex(played, grid));
     // Measured through the channel's settings, the file holds the delay
     // that played; the speaker alone arrives that much earlier.
     const double playedMs =

@@ -77,10 +77,10 @@ struct SimpleClose {
 using Stream = std::unique_ptr<pa_simple, SimpleClose>;
 
 Stream Open(pa_stream_direction_t direction, const std::string& device, int channels, std::string& error) {
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_FLOAT32LE;
-    spec.rate = kRate;
-    spec.channels = static_cast<uint8_t>(channels);
+    pa_sample_spec format{};
+    format.format = PA_SAMPLE_FLOAT32LE;
+    format.rate = kRate;
+    format.channels = static_cast<uint8_t>(channels);
     // Small buffers (the server's own are seconds long): the sound comes
     // back within the take, and a cancel stops it soon.
     const auto chunk = static_cast<uint32_t>(kChunkFrames * sizeof(float) * static_cast<size_t>(channels));
@@ -91,7 +91,7 @@ Stream Open(pa_stream_direction_t direction, const std::string& device, int chan
     attr.fragsize = chunk;
     int code = 0;
     pa_simple* s = pa_simple_new(nullptr, kClientName, direction, device.c_str(),
-                                 direction == PA_STREAM_PLAYBACK ? "measurement sweep" : "measurement", &spec,
+                                 direction == PA_STREAM_PLAYBACK ? "measurement sweep" : "measurement", &format,
                                  nullptr, &attr, &code);
     if (!s) error = device + ": " + pa_strerror(code);
     return Stream(s);

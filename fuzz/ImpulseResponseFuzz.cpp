@@ -11,7 +11,7 @@
 #include "EditorGrid.h"
 #include "FuzzCheck.h"
 #include "ImpulseResponse.h"
-#include "ImpulseSpectrum.h"
+#include "ImpulseFrequencyResponse.h"
 
 using namespace caraudio::analysis;
 
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ImpulseResponse& ir = r.response;
     FUZZ_CHECK(ir.rate == 44100 || ir.rate == 48000 || ir.rate == 96000);
     FUZZ_CHECK(!ir.samples.empty() && ir.samples.size() <= kMaxImpulseResponseSeconds * ir.rate);
-    for (const std::complex<double>& bin : ImpulseSpectrum(ir, EditorGrid()))
+    for (const std::complex<double>& bin : ImpulseFrequencyResponse(ir, EditorGrid()))
         FUZZ_CHECK(std::isfinite(bin.real()) && std::isfinite(bin.imag()));
     const Arrival a = DetectArrival(ir);
     if (a.status == ArrivalStatus::Silent) return 0;

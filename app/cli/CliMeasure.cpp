@@ -25,7 +25,7 @@
 #include "Deconvolution.h"
 #include "EditorGrid.h"
 #include "EmulatedAudio.h"
-#include "ImpulseSpectrum.h"
+#include "ImpulseFrequencyResponse.h"
 #include "MicCalibration.h"
 #include "Sweep.h"
 #include "ValueScales.h"
@@ -326,7 +326,7 @@ int Measure(const CliOptions& options, CommandArgs args, std::FILE* out, std::FI
         const analysis::ImpulseResponse response{h, audio::kRate};
         const analysis::Arrival arrival = analysis::DetectArrival(response);
         const std::string name = ChannelLabel(block);
-        analysis::ComplexResponse spectrum = analysis::ImpulseSpectrum(response, analysis::EditorGrid());
+        analysis::ComplexResponse spectrum = analysis::ImpulseFrequencyResponse(response, analysis::EditorGrid());
         if (calibration) spectrum = analysis::Calibrated(spectrum, *calibration, analysis::EditorGrid());
         if (!WriteImpulse(std::filesystem::path(m.out) / (name + ".wav"), h, err) ||
             !WriteText(std::filesystem::path(m.out) / (name + ".txt"), spectrum, name, err))

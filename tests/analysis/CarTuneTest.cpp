@@ -9,7 +9,7 @@
 #include "CarTune.h"
 #include "EditorGrid.h"
 #include "ImageLimits.h"
-#include "ImpulseSpectrum.h"
+#include "ImpulseFrequencyResponse.h"
 #include "Target.h"
 #include "Textbook.h"
 #include "TextbookCrossover.h"

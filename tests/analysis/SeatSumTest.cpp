@@ -10,7 +10,7 @@
 #include "BoxSettings.h"
 #include "EditorGrid.h"
 #include "EffectBlock.h"
-#include "ImpulseSpectrum.h"
+#include "ImpulseFrequencyResponse.h"
 #include "ParameterTable.h"
 #include "ProcessingResponse.h"
 #include "SeatSum.h"
@@ -53,15 +53,15 @@ std::vector<SpeakerCase> Speakers() {
     return {{"tweeter", tweeter, 2500, 20000}, {"mid", mid, 60, 6000}, {"sub", sub, 25, 110}};
 }
 
-class ImpulseSpectrumTest : public ::testing::TestWithParam<SpeakerCase> {};
+class ImpulseFrequencyResponseTest : public ::testing::TestWithParam<SpeakerCase> {};
 
 // At every grid point in the speaker's band the spectrum is the speaker's
 // own response, its path's delay included: the error, as a vector, stays
 // 50 dB under (over a noise floor 100 dB under the impulse's peak) the band's loudest point (that holds the
 // phase too), and the level is right to 0.1 dB wherever it is within 20 dB of that.
-TEST_P(ImpulseSpectrumTest, IsTheSpeakersResponseWithItsDelay) {
+TEST_P(ImpulseFrequencyResponseTest, IsTheSpeakersResponseWithItsDelay) {
     const SpeakerCase& c = GetParam();
-    const ComplexResponse r = ImpulseSpectrum(Measured(c.speaker), EditorGrid());
+    const ComplexResponse r = ImpulseFrequencyResponse(Measured(c.speaker), EditorGrid());
     double loudest = 0;
     for (int i = 0; i < FrequencyGrid::kPoints; ++i)
         if (EditorGrid().Hz(i) >= c.fromHz && EditorGrid().Hz(i) <= c.toHz)
@@ -77,7 +77,7 @@ TEST_P(ImpulseSpectrumTest, IsTheSpeakersResponseWithItsDelay) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Speakers, ImpulseSpectrumTest, ::testing::ValuesIn(Speakers()),
+INSTANTIATE_TEST_SUITE_P(Speakers, ImpulseFrequencyResponseTest, ::testing::ValuesIn(Speakers()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct PassCase {
@@ -186,7 +186,7 @@ TEST(SeatSumTest, PredictsTheSumOfTwoChannels) {
         }
         std::vector<ComplexResponse> atSeat;
         for (const auto& [block, speaker] : {std::pair{tw, twAsMeasured}, std::pair{md, mdAsMeasured}}) {
-            const ComplexResponse measured = ImpulseSpectrum(Measured(speaker), EditorGrid());
+            const ComplexResponse measured = ImpulseFrequencyResponse(Measured(speaker), EditorGrid());
             const ComplexResponse alone =
                 SpeakerAloneComplex(measured, PlayedComplex({with, block, then}, EditorGrid()));
             atSeat.push_back(AtSeat(alone, ProcessingResponse(proposed, block, {}, EditorGrid())));

@@ -35,11 +35,11 @@ class CarClient {
 public:
     CarClient(const EffectBlock& image, const emulator::VirtualCar& car)
         : box_([image] { return image; }), seat_(car, emulator::FlatMicrophone(), 5) {
-        pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, 48000, 2};
+        pa_sample_spec format{PA_SAMPLE_FLOAT32LE, 48000, 2};
         int code = 0;
-        in_ = pa_simple_new(nullptr, "virtual car", PA_STREAM_RECORD, "box_input.monitor", "box input", &spec,
+        in_ = pa_simple_new(nullptr, "virtual car", PA_STREAM_RECORD, "box_input.monitor", "box input", &format,
                             nullptr, nullptr, &code);
-        out_ = pa_simple_new(nullptr, "virtual car", PA_STREAM_PLAYBACK, "microphone", "seat", &spec, nullptr,
+        out_ = pa_simple_new(nullptr, "virtual car", PA_STREAM_PLAYBACK, "microphone", "seat", &format, nullptr,
                              nullptr, &code);
         if (in_ && out_) thread_ = std::thread([this] { Run(); });
     }

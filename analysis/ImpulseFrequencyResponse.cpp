@@ -1,4 +1,4 @@
-#include "ImpulseSpectrum.h"
+#include "ImpulseFrequencyResponse.h"
 
 #include <algorithm>
 #include <cmath>
@@ -29,7 +29,7 @@ std::vector<double> Kept(const ImpulseResponse& r) {
 
 }  // namespace
 
-ComplexResponse ImpulseSpectrum(const ImpulseResponse& response, const FrequencyGrid& grid) {
+ComplexResponse ImpulseFrequencyResponse(const ImpulseResponse& response, const FrequencyGrid& grid) {
     ComplexResponse out;
     out.fill(0.0);
     if (response.samples.empty() || response.rate <= 0) return out;

@@ -17,6 +17,6 @@ inline constexpr double kSpectrumFadeS = 0.1;
 // at sample 0 is 1 everywhere), time counted from the file's first sample:
 // the timing reference all channels share. Grid points above the file's
 // Nyquist frequency hold 0.
-ComplexResponse ImpulseSpectrum(const ImpulseResponse& response, const FrequencyGrid& grid);
+ComplexResponse ImpulseFrequencyResponse(const ImpulseResponse& response, const FrequencyGrid& grid);
 
 }  // namespace caraudio::analysis
