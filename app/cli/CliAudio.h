@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "AudioSystem.h"
 #include "CliSession.h"
@@ -15,5 +17,11 @@ namespace caraudio::cli {
 // through `image`. Null, said on err, when there are none.
 std::unique_ptr<audio::AudioSystem> OpenAudio(const CliOptions& options, std::function<EffectBlock()> image,
                                               std::FILE* err);
+
+// A 32-bit float WAV at 48 kHz of the channels given; says on err why not.
+bool WriteWav(const std::string& path, const std::vector<std::vector<double>>& channels, std::FILE* err);
+
+// The largest sample in dB full scale; minus infinity for silence.
+double PeakDb(const std::vector<double>& x);
 
 }  // namespace caraudio::cli

@@ -150,21 +150,6 @@ std::optional<analysis::MicCalibration> ReadCalibration(const std::string& path,
     return c.calibration;
 }
 
-bool WriteImpulse(const std::filesystem::path& path, const std::vector<double>& h, std::FILE* err) {
-    SF_INFO info{};
-    info.samplerate = audio::kRate;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-    const bool ok = f && sf_writef_double(f, h.data(), static_cast<sf_count_t>(h.size())) ==
-                             static_cast<sf_count_t>(h.size());
-    if (!f || sf_close(f) != 0 || !ok) {
-        std::fprintf(err, "caraudio-cli: cannot write %s.\n", path.c_str());
-        return false;
-    }
-    return true;
-}
-
 // The response as measuring programs export it: frequency, dB, phase.
 bool WriteText(const std::filesystem::path& path, const analysis::ComplexResponse& r, const std::string& what,
                std::FILE* err) {
@@ -183,12 +168,6 @@ bool WriteText(const std::filesystem::path& path, const analysis::ComplexRespons
     out.close();
     if (!out) std::fprintf(err, "caraudio-cli: cannot write %s.\n", path.c_str());
     return static_cast<bool>(out);
-}
-
-double PeakDb(const std::vector<double>& x) {
-    double peak = 0;
-    for (double v : x) peak = std::max(peak, std::fabs(v));
-    return peak > 0 ? 20 * std::log10(peak) : -INFINITY;
 }
 
 // The largest sample's power over the mean power of the response's last
@@ -326,9 +305,10 @@ int Measure(const CliOptions& options, CommandArgs args, std::FILE* out, std::FI
         const analysis::ImpulseResponse response{h, audio::kRate};
         const analysis::Arrival arrival = analysis::DetectArrival(response);
         const std::string name = ChannelLabel(block);
-        analysis::ComplexResponse spectrum = analysis::ImpulseFrequencyResponse(response, analysis::EditorGrid());
+        analysis::ComplexResponse spectrum =
+            analysis::ImpulseFrequencyResponse(response, analysis::EditorGrid());
         if (calibration) spectrum = analysis::Calibrated(spectrum, *calibration, analysis::EditorGrid());
-        if (!WriteImpulse(std::filesystem::path(m.out) / (name + ".wav"), h, err) ||
+        if (!WriteWav((std::filesystem::path(m.out) / (name + ".wav")).string(), {h}, err) ||
             !WriteText(std::filesystem::path(m.out) / (name + ".txt"), spectrum, name, err))
             return kExitFailed;
         std::fprintf(out, "%s: SNR %.1f dB, peak %.1f dBFS, arrival %.3f ms\n", name.c_str(),
