@@ -15,22 +15,21 @@ void AudioSystems::Add(std::unique_ptr<AudioSystem> system) {
     systems_.push_back(std::move(system));
 }
 
-std::vector<AudioDevice> AudioSystems::Outputs() {
+std::vector<AudioDevice> AudioSystems::All(std::vector<AudioDevice> (AudioSystem::*list)()) {
     std::vector<AudioDevice> all;
     for (auto& s : systems_) {
-        const std::vector<AudioDevice> some = s->Outputs();
+        const std::vector<AudioDevice> some = ((*s).*list)();
         all.insert(all.end(), some.begin(), some.end());
     }
     return all;
 }
 
+std::vector<AudioDevice> AudioSystems::Outputs() {
+    return All(&AudioSystem::Outputs);
+}
+
 std::vector<AudioDevice> AudioSystems::Inputs() {
-    std::vector<AudioDevice> all;
-    for (auto& s : systems_) {
-        const std::vector<AudioDevice> some = s->Inputs();
-        all.insert(all.end(), some.begin(), some.end());
-    }
-    return all;
+    return All(&AudioSystem::Inputs);
 }
 
 PlayRecordResult AudioSystems::PlayAndRecord(const PlayRecordRequest& request,

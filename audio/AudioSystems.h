@@ -20,6 +20,9 @@ public:
                                    const std::atomic<bool>& cancel) override;
 
 private:
+    // Every set's outputs or inputs, in order.
+    std::vector<AudioDevice> All(std::vector<AudioDevice> (AudioSystem::*list)());
+
     std::vector<std::unique_ptr<AudioSystem>> systems_;
 };
 

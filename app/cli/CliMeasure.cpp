@@ -1,8 +1,6 @@
 // `measure`: each channel alone through the box, swept and recorded against
 // the loopback, written as an impulse response and a text export with
 // phase; the box's mutes are put back however the command ends.
-#include <sndfile.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cmath>

@@ -55,7 +55,7 @@ std::vector<audio::AudioDevice> EmulatedAudio::Outputs() {
 }
 
 std::vector<audio::AudioDevice> EmulatedAudio::Inputs() {
-    return {{kInputId, "Emulated microphone", options_.loopback ? 2 : 1}};
+    return {{kInputId, "Emulated microphone", InputChannels()}};
 }
 
 audio::PlayRecordResult EmulatedAudio::PlayAndRecord(const audio::PlayRecordRequest& request,
@@ -66,7 +66,7 @@ audio::PlayRecordResult EmulatedAudio::PlayAndRecord(const audio::PlayRecordRequ
         result.message = "no output \"" + request.outputId + "\"";
         return result;
     }
-    const int inputs = options_.loopback ? 2 : 1;
+    const int inputs = InputChannels();
     if (request.inputId != kInputId || request.inputChannels < 1 || request.inputChannels > inputs ||
         request.play.size() > kOutputChannels) {
         result.status = audio::AudioStatus::NoSuchDevice;

@@ -45,6 +45,9 @@ public:
     int LastStartBlocks() const { return lastStartBlocks_; }
 
 private:
+    // The microphone, and the loopback beside it when there is one.
+    int InputChannels() const { return options_.loopback ? 2 : 1; }
+
     std::function<EffectBlock()> image_;
     VirtualCar car_;
     Microphone mic_;
