@@ -1,7 +1,9 @@
 #include "Deconvolution.h"
 
 #include <algorithm>
+#include <cmath>
 #include <complex>
+#include <numbers>
 
 #include "Fft.h"
 
@@ -13,9 +15,11 @@ constexpr double kRegularisation = 1e-6;
 }  // namespace
 
 std::vector<double> Deconvolve(const std::vector<double>& recorded, const std::vector<double>& reference,
-                               size_t frames) {
-    // Long enough that the response's tail does not wrap onto its start.
-    const size_t size = FftSizeFor(std::max(recorded.size(), reference.size()) + frames);
+                               size_t frames, double delayFrames) {
+    // Long enough that the response's tail does not wrap onto its start,
+    // wherever the delay puts it.
+    const size_t size = FftSizeFor(std::max(recorded.size(), reference.size()) + frames +
+                                   static_cast<size_t>(std::ceil(std::fabs(delayFrames))));
     const std::vector<std::complex<double>> y = RealSpectrum(recorded, size),
                                             x = RealSpectrum(reference, size);
     double strongest = 0;
@@ -23,7 +27,9 @@ std::vector<double> Deconvolve(const std::vector<double>& recorded, const std::v
     if (!(strongest > 0)) return std::vector<double>(frames, 0.0);  // a silent reference explains nothing
     std::vector<std::complex<double>> h(y.size());
     for (size_t k = 0; k < h.size(); ++k)
-        h[k] = y[k] * std::conj(x[k]) / (std::norm(x[k]) + kRegularisation * strongest);
+        h[k] = y[k] * std::conj(x[k]) / (std::norm(x[k]) + kRegularisation * strongest) *
+               std::polar(1.0, -2 * std::numbers::pi * static_cast<double>(k) * delayFrames /
+                                   static_cast<double>(size));
     std::vector<double> out = RealSamples(h, size);
     out.resize(std::min(frames, out.size()));
     return out;

@@ -53,6 +53,8 @@ std::unique_ptr<audio::AudioSystem> OpenAudio(const CliOptions& options, std::fu
         }
         emulator::EmulatedAudioOptions o;
         o.seed = std::random_device{}();
+        o.driftPpm = options.microphoneDriftPpm;
+        o.loopback = options.loopback;
         systems->Add(std::make_unique<emulator::EmulatedAudio>(std::move(image), std::move(car),
                                                                Microphone(options), o));
     }

@@ -1,9 +1,11 @@
 #include "CliCommands.h"
 
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <string>
 
+#include "CliCurveArgs.h"
 #include "CliDeviceCommands.h"
 #include "CliOutput.h"
 #include "CliSession.h"
@@ -96,14 +98,18 @@ constexpr std::array kCommands = {
             AudioDevices},
     Command{
         "measure",
-        "measure CHn [CHn ...] --out DIR [--cal FILE] [--sweep LO-HI] [--seconds S] [--level DBFS] "
+        "measure CHn [CHn ...] --out DIR [--output DEV[:CH]] [--input DEV[:CH]] [--reference "
+        "loopback:CH|acoustic:CHn] [--cal FILE] [--sweep LO-HI] [--seconds S] [--level DBFS] [--repeat N] "
         "[--allow-full-range]",
-        "sweep each channel alone through the box against the loopback on the input's second channel; "
+        "sweep each channel alone through the box (output CH, 1 or 2, feeds the box's input of that number; "
+        "the microphone on input CH) timed by a loopback (by default on the input's other channel) or by "
+        "a chirp through CHn before and after each sweep, its clock drift taken out; a quiet test first "
+        "sets a level the microphone has room for, up to DBFS; "
         "writes DIR/CHn.wav (impulse response) and DIR/CHn.txt (frequency, dB, phase) and prints each "
         "channel's SNR, peak level and arrival; N sweeps are averaged; FILE: the microphone's calibration, "
         "taken off the text "
         "exports; a channel without a high-pass is swept only with --allow-full-range",
-        3, 24, Measure},
+        3, 40, Measure},
     Command{"mic-calibration", "mic-calibration FILE",
             "write the emulated microphone's calibration file, as measurement microphones ship them", 1, 1,
             MicCalibration},
@@ -125,7 +131,8 @@ constexpr std::array kCommands = {
 void PrintHelp(std::FILE* out) {
     std::fprintf(
         out,
-        "Usage: caraudio-cli [--emulate[=FILE] [--car DIR] [--mic=M]] [--verbose] COMMAND [ARGUMENTS]\n"
+        "Usage: caraudio-cli [--emulate[=FILE] [--car DIR] [--mic=M] [--mic-drift=PPM] [--no-loopback]]\n"
+        "                   [--verbose] COMMAND [ARGUMENTS]\n"
         "Tunes a car-audio DSP box from the command line.\n\n"
         "Commands:\n");
     // A usage wider than its column gets a line of its own.
@@ -148,6 +155,9 @@ void PrintHelp(std::FILE* out) {
         "                    noise.txt); without it a built-in car\n"
         "  --mic=flat|budget the emulated microphone: flat (the default), or one that\n"
         "                    colours the sound as a cheap capsule does\n"
+        "  --mic-drift=PPM   the emulated microphone's clock runs PPM faster than the\n"
+        "                    emulated output's\n"
+        "  --no-loopback     the emulated microphone's input has no loopback channel\n"
         "  --verbose         show the link's traces and errors on standard error\n"
         "  --help            show this help\n"
         "  --version         show the version\n\n"
@@ -182,6 +192,19 @@ int RunCommand(std::span<const std::string_view> args, CliOptions& options, std:
         } else if (a == "--mic=budget" || a == "--mic=flat") {
             options.budgetMicrophone = a == "--mic=budget";
             micGiven = true;
+        } else if (a == "--no-loopback") {
+            options.loopback = false;
+            micGiven = true;
+        } else if (a.starts_with("--mic-drift=")) {
+            double ppm = 0;
+            if (!WholeNumber(a.substr(12), ppm) || std::fabs(ppm) > 1000) {
+                std::fprintf(
+                    err,
+                    "caraudio-cli: --mic-drift takes the microphone clock's drift in ppm, -1000..1000.\n");
+                return kExitUsage;
+            }
+            options.microphoneDriftPpm = ppm;
+            micGiven = true;
         } else {
             std::fprintf(err, "caraudio-cli: unknown option '%.*s'; try caraudio-cli --help\n",
                          static_cast<int>(a.size()), a.data());
@@ -190,7 +213,9 @@ int RunCommand(std::span<const std::string_view> args, CliOptions& options, std:
     }
     if ((!options.carFolder.empty() || micGiven) && !options.emulate) {
         std::fprintf(err,
-                     "caraudio-cli: --car and --mic are the emulated microphone's; they need --emulate.\n");
+                     "caraudio-cli: --car, --mic, --mic-drift and --no-loopback are the emulated "
+                     "microphone's; they need "
+                     "--emulate.\n");
         return kExitUsage;
     }
     if (at == args.size()) {

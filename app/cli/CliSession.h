@@ -23,6 +23,8 @@ struct CliOptions {
     std::string emulatorFile;       // empty: the emulated box forgets at exit
     std::string carFolder;          // the emulated microphone's car; empty: the built-in one
     bool budgetMicrophone = false;  // the emulated microphone colours the sound (--mic budget)
+    double microphoneDriftPpm = 0;  // its clock against the emulated output's (--mic-drift)
+    bool loopback = true;           // it has the loopback beside it (--no-loopback: it has not)
     bool verbose = false;           // traces and link errors to stderr
     // Where a session puts the errno of an emulated box's memory that could
     // not be saved: the command then ends with 1, whatever it printed.

@@ -1,11 +1,10 @@
 #include "EmulatedAudio.h"
 
-#include <samplerate.h>
-
 #include <algorithm>
 #include <cmath>
 
 #include "BoxSound.h"
+#include "Resampled.h"
 #include "SeatMicrophone.h"
 
 namespace caraudio::emulator {
@@ -21,22 +20,13 @@ double Clipped(double v) {
 // samples it: its sample n falls at from + n / (1 + drift).
 std::vector<double> SampledByInput(const std::vector<double>& stream, size_t from, size_t frames,
                                    double drift) {
-    std::vector<double> out(frames, 0.0);
-    if (drift == 0) {
-        for (size_t n = 0; n < frames && from + n < stream.size(); ++n) out[n] = stream[from + n];
-        return out;
-    }
-    std::vector<float> in(stream.begin() + static_cast<long>(from), stream.end());
-    std::vector<float> resampled(frames + 16);
-    SRC_DATA data{};
-    data.data_in = in.data();
-    data.input_frames = static_cast<long>(in.size());
-    data.data_out = resampled.data();
-    data.output_frames = static_cast<long>(resampled.size());
-    data.src_ratio = 1 + drift;
-    if (src_simple(&data, SRC_SINC_BEST_QUALITY, 1) != 0) return out;
-    for (size_t n = 0; n < frames && n < static_cast<size_t>(data.output_frames_gen); ++n)
-        out[n] = resampled[n];
+    const std::vector<double> heard(stream.begin() + static_cast<long>(std::min(from, stream.size())),
+                                    stream.end());
+    std::vector<double> out =
+        drift != 0 ? analysis::Resampled(heard, 1 + drift, frames) : std::vector<double>{};
+    if (drift != 0 && !out.empty()) return out;
+    out.assign(frames, 0.0);
+    std::copy_n(heard.begin(), std::min(frames, heard.size()), out.begin());
     return out;
 }
 

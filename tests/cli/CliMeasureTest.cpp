@@ -7,6 +7,7 @@
 #include <cmath>
 #include <complex>
 #include <fstream>
+#include <iterator>
 #include <numbers>
 #include <sstream>
 
@@ -38,11 +39,16 @@ class CliMeasure : public CliWithBox {
 protected:
     // The car as files; the responses by channel number less one.
     std::array<std::vector<double>, kChannelCount> WriteCar() { return WriteCarFolder(dir_ / "car", -100); }
-    // A flat box with the user's own mutes: CH2 and CH6 muted.
+    // A flat box with the user's own mutes (CH2 and CH6 muted) and mixer:
+    // CH2 plays the head unit's right channel, CH4 both at half level.
     EffectBlock UsersBox() {
         EffectBlock image = test::box::FlatFromInputOne();
         image.Set(*FindParam(param::MuteCtrl),
                   static_cast<uint16_t>(1 << BlockOfChannel(2) | 1 << BlockOfChannel(6)));
+        image.Set(*FindParam(param::Input(BlockOfChannel(2), 0)), 0);
+        image.Set(*FindParam(param::Input(BlockOfChannel(2), 1)), 100);
+        image.Set(*FindParam(param::Input(BlockOfChannel(4), 0)), 50);
+        image.Set(*FindParam(param::Input(BlockOfChannel(4), 1)), 50);
         const std::string bin = File("users.bin");
         std::ofstream(bin, std::ios::binary)
             .write(reinterpret_cast<const char*>(image.data()), EffectBlock::size());
@@ -61,10 +67,13 @@ protected:
 TEST_F(CliMeasure, EachChannelComesBackAsTheCarsResponse) {
     const auto responses = WriteCar();
     const EffectBlock users = UsersBox();
-    const Result r = Box({"--car", (dir_ / "car").string(), "measure", "CH1", "CH2", "CH3", "CH5", "--out",
-                          File("measured"), "--allow-full-range", "--seconds", "1"});
+    const Result r = Box({"--car", (dir_ / "car").string(), "measure", "CH1", "CH2", "CH3", "CH4", "CH5",
+                          "--out", File("measured"), "--allow-full-range", "--seconds", "1"});
     ASSERT_EQ(r.status, 0) << r.err;
-    for (const int number : {1, 2, 3, 5}) {
+    EXPECT_NE(r.out.find("timing reference: loopback on input 2"), std::string::npos) << r.out;
+    // CH2 hears only the right input and CH4 both at half: each plays the
+    // sweep at its own level, as a mono programme on both would.
+    for (const int number : {1, 2, 3, 4, 5}) {
         const std::string name = "CH" + std::to_string(number);
         EXPECT_NE(r.out.find(name + ": SNR "), std::string::npos) << r.out;
         const std::vector<double> measured = ReadMono(File(("measured/" + name + ".wav").c_str()));
@@ -159,6 +168,129 @@ TEST_F(CliMeasure, SweepsAveragedLowerTheNoise) {
     EXPECT_GT(gain, 6) << once.out << four.out;
     EXPECT_LT(gain, 18) << once.out << four.out;
     EXPECT_EQ(Box({"measure", "CH3", "--out", File("x"), "--repeat", "0"}).status, 2);
+}
+
+// The largest level difference, in dB, between a measured response and the
+// truth over the truth's band (within 30 dB of its loudest), at 1/6 octave.
+double WorstBandLevelDb(const std::vector<double>& measured, const std::vector<double>& truth) {
+    double loudest = 0, worst = 0;
+    for (double hz = 25; hz < 18000; hz *= std::pow(2.0, 1.0 / 6))
+        loudest = std::max(loudest, std::abs(test::Dtft(truth, 48000, hz)));
+    for (double hz = 25; hz < 18000; hz *= std::pow(2.0, 1.0 / 6)) {
+        const std::complex<double> t = test::Dtft(truth, 48000, hz);
+        if (std::abs(t) >= 0.03 * loudest)
+            worst =
+                std::max(worst, std::fabs(20 * std::log10(std::abs(test::Dtft(measured, 48000, hz) / t))));
+    }
+    return worst;
+}
+
+// How much later `measured` is than `truth`, in samples: the peak of their
+// cross-correlation over the first 50 ms, between samples by a parabola.
+double LagOf(const std::vector<double>& measured, const std::vector<double>& truth) {
+    constexpr int kMostLag = 1200;
+    constexpr size_t kSpan = 2400;
+    std::vector<double> c(kMostLag);
+    for (int lag = 0; lag < kMostLag; ++lag)
+        for (size_t n = 0; n < kSpan && n < truth.size() && n + lag < measured.size(); ++n)
+            c[static_cast<size_t>(lag)] += measured[n + static_cast<size_t>(lag)] * truth[n];
+    const auto at = static_cast<size_t>(std::max_element(c.begin(), c.end()) - c.begin());
+    if (at == 0 || at + 1 == c.size()) return static_cast<double>(at);
+    const double bend = c[at - 1] - 2 * c[at] + c[at + 1];
+    return static_cast<double>(at) + 0.5 * (c[at - 1] - c[at + 1]) / bend;
+}
+
+// No loopback, and the microphone's clock 50 ppm fast: a chirp through CH1
+// before and after each sweep times every channel. Each comes back as the
+// car's response, and all are moved by one and the same time, the
+// reference's, to within two delay steps.
+TEST_F(CliMeasure, AcousticReferenceTimesEveryChannelAlike) {
+    const auto responses = WriteCar();
+    const EffectBlock users = UsersBox();
+    const Result r = Box({"--car", (dir_ / "car").string(), "--no-loopback", "--mic-drift=50", "measure",
+                          "CH1", "CH2", "CH3", "CH4", "CH5", "CH6", "--reference", "acoustic:CH1", "--out",
+                          File("measured"), "--allow-full-range"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("timing reference: acoustic, CH1 (arrivals relative to it)"), std::string::npos)
+        << r.out;
+    std::vector<double> lags;
+    for (int number = 1; number <= kChannelCount; ++number) {
+        const std::string name = "CH" + std::to_string(number);
+        const size_t line = r.out.find(name + ": SNR ");
+        ASSERT_NE(line, std::string::npos) << r.out;
+        const size_t drift = r.out.find("drift ", line);
+        ASSERT_NE(drift, std::string::npos) << r.out;
+        EXPECT_NEAR(std::stod(r.out.substr(drift + 6)), 50, 1) << name;
+        const std::vector<double> measured = ReadMono(File(("measured/" + name + ".wav").c_str()));
+        const std::vector<double>& truth = responses[static_cast<size_t>(number - 1)];
+        EXPECT_LT(WorstBandLevelDb(measured, truth), 0.5) << name;
+        lags.push_back(LagOf(measured, truth));
+    }
+    for (size_t c = 1; c < lags.size(); ++c) EXPECT_NEAR(lags[c], lags[0], 2) << "CH" << c + 1;
+    std::ifstream text(File("measured/CH3.txt"));
+    const std::string header((std::istreambuf_iterator<char>(text)), {});
+    EXPECT_NE(header.find("* Timing reference: acoustic, CH1"), std::string::npos) << header;
+    EXPECT_EQ(BoxNow(), users) << "mutes and mixer as the user had them";
+}
+
+// A reference whose tweeter is not connected.
+TEST_F(CliMeasure, AcousticReferenceThatCannotBeHeardIsNamed) {
+    WriteCar();
+    std::ofstream(dir_ / "car" / "CH1.wav", std::ios::binary)
+        << analysis::synthetic::Wav(std::vector<double>(4800, 0.0), 48000, SF_FORMAT_FLOAT);
+    std::ofstream(dir_ / "car" / "noise.txt") << "-70\n";
+    const EffectBlock users = UsersBox();
+    const Result gone = Box({"--car", (dir_ / "car").string(), "--no-loopback", "measure", "CH3",
+                             "--reference", "acoustic:CH1", "--out", File("measured"), "--allow-full-range"});
+    EXPECT_EQ(gone.status, 1);
+    EXPECT_NE(gone.err.find("the acoustic reference through CH1 was not heard"), std::string::npos)
+        << gone.err;
+    EXPECT_FALSE(std::filesystem::exists(File("measured/CH3.wav")));
+    const Result none = Box({"--car", (dir_ / "car").string(), "--no-loopback", "measure", "CH3", "--out",
+                             File("measured"), "--allow-full-range"});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("give --reference acoustic:CHn"), std::string::npos) << none.err;
+    EXPECT_EQ(BoxNow(), users);
+}
+
+// The sweep's level as the quiet test set it, from what measure printed.
+double PrintedLevel(const std::string& out) {
+    const size_t at = out.find(" s at ");
+    return at == std::string::npos ? NAN : std::stod(out.substr(at + 6));
+}
+
+// A mid ten times as loud as the rest would clip the microphone at the
+// level asked for: the quiet test lowers the sweep until it has room. A
+// speaker that is not there is not swept at all.
+TEST_F(CliMeasure, QuietTestSetsALevelTheMicrophoneHasRoomFor) {
+    auto responses = WriteCar();
+    UsersBox();
+    for (double& v : responses[2]) v *= 10;
+    std::ofstream(dir_ / "car" / "CH3.wav", std::ios::binary)
+        << analysis::synthetic::Wav(responses[2], 48000, SF_FORMAT_FLOAT);
+    const std::string car = (dir_ / "car").string();
+    const Result loud = Box(
+        {"--car", car, "measure", "CH3", "--out", File("measured"), "--allow-full-range", "--level", "-3"});
+    ASSERT_EQ(loud.status, 0) << loud.err;
+    const double level = PrintedLevel(loud.out);
+    EXPECT_LT(level, -12) << loud.out;
+    const size_t peak = loud.out.find("peak ");
+    ASSERT_NE(peak, std::string::npos) << loud.out;
+    EXPECT_LT(std::stod(loud.out.substr(peak + 5)), -6) << loud.out;
+    EXPECT_LT(WorstBandLevelDb(ReadMono(File("measured/CH3.wav")), responses[2]), 0.5);
+    const Result quiet =
+        Box({"--car", car, "measure", "CH1", "--out", File("measured"), "--allow-full-range"});
+    ASSERT_EQ(quiet.status, 0) << quiet.err;
+    EXPECT_EQ(PrintedLevel(quiet.out), -12) << "never louder than asked";
+
+    std::ofstream(dir_ / "car" / "CH1.wav", std::ios::binary)
+        << analysis::synthetic::Wav(std::vector<double>(4800, 0.0), 48000, SF_FORMAT_FLOAT);
+    std::ofstream(dir_ / "car" / "noise.txt") << "-50\n";
+    const Result gone = Box({"--car", car, "measure", "CH1", "--out", File("gone"), "--allow-full-range"});
+    EXPECT_EQ(gone.status, 1) << gone.out;
+    EXPECT_NE(gone.err.find("the microphone did not hear the quiet test through CH1"), std::string::npos)
+        << gone.err;
+    EXPECT_FALSE(std::filesystem::exists(File("gone/CH1.wav")));
 }
 
 TEST_F(CliMeasure, ChannelWithoutAHighPassIsNotSweptUnlessAllowed) {
