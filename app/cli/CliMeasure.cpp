@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
@@ -24,6 +25,7 @@
 #include "EditorGrid.h"
 #include "Fft.h"
 #include "ImpulseFrequencyResponse.h"
+#include "MeasurementIndex.h"
 #include "MicCalibration.h"
 #include "TakeRouting.h"
 #include "ValueScales.h"
@@ -108,6 +110,15 @@ double SignalToNoiseDb(const std::vector<double>& h) {
     for (size_t i = h.size() - tail; i < h.size(); ++i) noise += h[i] * h[i];
     noise /= static_cast<double>(std::max<size_t>(tail, 1));
     return noise > 0 ? 10 * std::log10(peak / noise) : INFINITY;
+}
+
+std::string LocalTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
+    return text;
 }
 
 // The devices, their channels and the timing reference, as one take uses them.
@@ -410,6 +421,14 @@ int Measure(const CliOptions& options, CommandArgs args, std::FILE* out, std::FI
         std::fprintf(out, "calibration %s (microphone %s): applied to the text exports\n",
                      m.calibration.c_str(),
                      calibration->serial.empty() ? "without a serial number" : calibration->serial.c_str());
+    measure::MeasurementIndex index;
+    index.when = LocalTime();
+    index.timing = rig.Timing();
+    index.sweepLowHz = settings.lowHz, index.sweepHighHz = settings.highHz;
+    index.sweepSeconds = settings.seconds, index.levelDbfs = settings.levelDbfs;
+    index.repeats = m.repeats;
+    index.calibration = m.calibration;
+    const std::string indexPath = (std::filesystem::path(m.out) / measure::kMeasurementIndexName).string();
     for (const int block : m.channels) {
         const std::string name = ChannelLabel(block);
         if (!routing.Route(block, sweepInput, reference)) {
@@ -437,6 +456,13 @@ int Measure(const CliOptions& options, CommandArgs args, std::FILE* out, std::FI
         if (!WriteWav((std::filesystem::path(m.out) / (name + ".wav")).string(), {h}, err) ||
             !WriteText(std::filesystem::path(m.out) / (name + ".txt"), spectrum, name, rig.Timing(), err))
             return kExitFailed;
+        // After every channel: what was measured is listed even if a later one fails.
+        index.channels.push_back(
+            {name, name + ".wav", name + ".txt", SignalToNoiseDb(h), peakDb, arrivalMs, driftPpm});
+        if (!storage::WriteFileAtomically(indexPath, measure::MeasurementIndexText(index))) {
+            std::fprintf(err, "caraudio-cli: cannot write %s.\n", indexPath.c_str());
+            return kExitFailed;
+        }
         std::fprintf(out, "%s: SNR %.1f dB, peak %.1f dBFS, arrival %.3f ms", name.c_str(),
                      SignalToNoiseDb(h), peakDb, arrivalMs);
         if (rig.Acoustic()) std::fprintf(out, ", drift %.1f ppm", driftPpm);

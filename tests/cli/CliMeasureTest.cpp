@@ -8,12 +8,14 @@
 #include <complex>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <numbers>
 #include <sstream>
 
 #include "BoxSettings.h"
 #include "CarFolder.h"
 #include "CliRig.h"
+#include "MeasurementIndex.h"
 #include "SyntheticCar.h"
 #include "SyntheticImpulse.h"
 #include "TextbookDft.h"
@@ -64,6 +66,11 @@ protected:
     }
 };
 
+double PrintedSnr(const std::string& out, const std::string& name) {
+    const size_t at = out.find(name + ": SNR ");
+    return at == std::string::npos ? NAN : std::stod(out.substr(at + name.size() + 6));
+}
+
 TEST_F(CliMeasure, EachChannelComesBackAsTheCarsResponse) {
     const auto responses = WriteCar();
     const EffectBlock users = UsersBox();
@@ -99,6 +106,19 @@ TEST_F(CliMeasure, EachChannelComesBackAsTheCarsResponse) {
         EXPECT_EQ(header.rfind("* ", 0), 0u) << name;
     }
     EXPECT_EQ(BoxNow(), users) << "the user's mutes, and everything else, as they were";
+
+    // The folder's index lists each channel with its files, as printed.
+    std::ifstream in(File("measured/measurement.ini"));
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    const std::optional<measure::MeasurementIndex> index = measure::ReadMeasurementIndex(text);
+    ASSERT_TRUE(index) << text;
+    EXPECT_EQ(index->timing, "loopback on input 2");
+    ASSERT_EQ(index->channels.size(), 5u) << text;
+    for (const measure::MeasuredChannel& c : index->channels) {
+        EXPECT_TRUE(std::filesystem::exists(File("measured") + "/" + c.impulseFile)) << c.label;
+        EXPECT_TRUE(std::filesystem::exists(File("measured") + "/" + c.textFile)) << c.label;
+        EXPECT_NEAR(c.snrDb, PrintedSnr(r.out, c.label), 0.05) << c.label;
+    }
 }
 
 // The text export's levels, by frequency.
@@ -144,10 +164,6 @@ TEST_F(CliMeasure, CalibrationFileTakesTheMicrophoneOut) {
     EXPECT_FALSE(std::filesystem::exists(File("other")));
 }
 
-double PrintedSnr(const std::string& out, const std::string& name) {
-    const size_t at = out.find(name + ": SNR ");
-    return at == std::string::npos ? NAN : std::stod(out.substr(at + name.size() + 6));
-}
 
 // Sixteen sweeps averaged: the response adds up, the cabin's noise does
 // not, and the noise floor falls by 10 log10(16) = 12 dB.
