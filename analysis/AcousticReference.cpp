@@ -20,9 +20,9 @@ constexpr double kChirpBelowSweepDb = 6;
 // Before the first chirp: more than a sound server takes to start recording.
 constexpr double kLeadSeconds = 0.25;
 // After a chirp, before the sweep: the cabin's echoes of it die away.
-constexpr double kChirpGapSeconds = 0.3;
+constexpr double kChirpGapSeconds = 0.2;
 // After the sweep, before the second chirp; and after that.
-constexpr double kSweepTailSeconds = 0.75, kEndSeconds = 0.2;
+constexpr double kSweepTailSeconds = 0.75, kEndSeconds = 0.1;
 // Where the first chirp may be heard past where it was played: the path.
 constexpr double kLongestPathSeconds = 0.1;
 // Sound cards' clocks agree far better than this.
@@ -85,6 +85,29 @@ double Median(std::vector<double> x) {
     return x[x.size() / 2];
 }
 
+// The chirp's strongest start within [from, to) of the recording, from the
+// correlation of that stretch alone (and a chirp's length past it); and
+// the median of the envelope there, the noise it stands out of.
+struct Heard {
+    Peak peak;
+    double median = 0;
+};
+Heard HeardIn(const std::vector<double>& recorded, const std::vector<double>& chirp, double from, double to) {
+    const auto size = static_cast<double>(recorded.size());
+    const auto lo = static_cast<size_t>(std::clamp(std::floor(from), 0.0, size));
+    const auto hi = static_cast<size_t>(std::clamp(std::ceil(to), 0.0, size));
+    if (lo >= hi) return {};
+    const std::vector<double> stretch(
+        recorded.begin() + static_cast<long>(lo),
+        recorded.begin() + static_cast<long>(std::min(recorded.size(), hi + chirp.size())));
+    std::vector<double> envelope = CorrelationEnvelope(stretch, chirp);
+    envelope.resize(hi - lo);
+    Heard heard{HighestIn(envelope, 0, static_cast<double>(envelope.size())), 0};
+    heard.peak.at += static_cast<double>(lo);
+    heard.median = Median(std::move(envelope));
+    return heard;
+}
+
 }  // namespace
 
 AcousticTake LayOutAcousticTake(const std::vector<double>& sweep, double levelDbfs, int rate) {
@@ -111,46 +134,47 @@ AcousticTake LayOutAcousticTake(const std::vector<double>& sweep, double levelDb
 AcousticResponse ResponseAgainstAcousticReference(const std::vector<double>& recorded,
                                                   const AcousticTake& take, size_t frames, int rate) {
     AcousticResponse result;
-    std::vector<double> envelope = CorrelationEnvelope(recorded, take.chirp);
     // The recording starts late, never early: the first chirp is heard at
     // most a path after it was played.
-    const double firstEnd = static_cast<double>(take.firstChirpAt) + kLongestPathSeconds * rate;
-    const Peak first = HighestIn(envelope, 0, firstEnd);
-    const std::vector<double> before(
-        envelope.begin(),
-        envelope.begin() + static_cast<long>(std::min(envelope.size(), static_cast<size_t>(firstEnd))));
-    if (!(first.height > kHeardAboveNoise * Median(before))) return result;
+    const Heard first =
+        HeardIn(recorded, take.chirp, 0, static_cast<double>(take.firstChirpAt) + kLongestPathSeconds * rate);
+    if (!(first.peak.height > kHeardAboveNoise * first.median)) return result;
     const double apart = static_cast<double>(take.secondChirpAt - take.firstChirpAt);
     const double slack = kLargestDrift * apart + 2;
-    const Peak second = HighestIn(envelope, first.at + apart - slack, first.at + apart + slack + 1);
-    if (!(second.height >= kSecondAtLeast * first.height)) {
+    const Heard second =
+        HeardIn(recorded, take.chirp, first.peak.at + apart - slack, first.peak.at + apart + slack + 1);
+    if (!(second.peak.height >= kSecondAtLeast * first.peak.height)) {
         result.heard = ReferenceHeard::SecondLost;
         return result;
     }
-    const double drift = (second.at - first.at) / apart - 1;
-    result.driftPpm = drift * 1e6;
-    // On the output's clock: resampled, and the first chirp found again
-    // there, so the converter's own alignment does not matter.
-    std::vector<double> heard = recorded;
-    double firstAt = first.at;
-    if (std::fabs(drift) > kNegligibleDrift) {
-        heard = Resampled(recorded, 1 / (1 + drift),
-                          static_cast<size_t>(std::ceil(static_cast<double>(recorded.size()) / (1 + drift))));
-        envelope = CorrelationEnvelope(heard, take.chirp);
-        const double expected = first.at / (1 + drift);
-        firstAt = HighestIn(envelope, expected - 4, expected + 5).at;
-    }
-    // Only the sweep and its echoes: the chirps' sound would be read as the
-    // sweep's.
+    const double stretch = (second.peak.at - first.peak.at) / apart;  // input samples per output sample
+    result.driftPpm = (stretch - 1) * 1e6;
+    // Only the sweep and its echoes, from a little before it (a speaker
+    // nearer than the reference) to a little before the second chirp: the
+    // chirps' sound would be read as the sweep's.
     const double gate = kGateSeconds * rate;
-    const double keepFrom = firstAt + static_cast<double>(take.sweepAt - take.firstChirpAt) - gate;
-    const double keepTo = firstAt + apart - gate;
-    for (size_t n = 0; n < heard.size(); ++n)
-        if (static_cast<double>(n) < keepFrom || static_cast<double>(n) >= keepTo) heard[n] = 0;
-    // The recording's sample n was played at n + firstChirpAt - firstAt,
-    // less the reference's own path, which becomes time zero.
-    const double delay = static_cast<double>(take.firstChirpAt) - firstAt + kAcousticTimeZeroMs * rate / 1000;
-    result.response = Deconvolve(heard, take.sweepChannel, frames, delay);
+    const double sweepAfterChirp = static_cast<double>(take.sweepAt - take.firstChirpAt);
+    const auto from =
+        static_cast<size_t>(std::max(0.0, std::floor(first.peak.at + (sweepAfterChirp - gate) * stretch)));
+    const auto to =
+        static_cast<size_t>(std::clamp(std::ceil(first.peak.at + (apart - gate) * stretch),
+                                       static_cast<double>(from), static_cast<double>(recorded.size())));
+    std::vector<double> heard(recorded.begin() + static_cast<long>(from),
+                              recorded.begin() + static_cast<long>(to));
+    // On the output's clock.
+    if (std::fabs(stretch - 1) > kNegligibleDrift)
+        heard = Resampled(heard, 1 / stretch,
+                          static_cast<size_t>(std::ceil(static_cast<double>(heard.size()) / stretch)),
+                          ResampleQuality::GoodEnough);
+    // What was heard from `from` on was played from firstChirpAt plus the
+    // reference's own path (which becomes time zero) plus its distance from
+    // the first chirp on the output's clock; the sweep went out at sweepAt.
+    const std::vector<double> sweep(take.sweepChannel.begin() + static_cast<long>(take.sweepAt),
+                                    take.sweepChannel.end());
+    const double delay = static_cast<double>(take.firstChirpAt) - static_cast<double>(take.sweepAt) +
+                         (static_cast<double>(from) - first.peak.at) / stretch +
+                         kAcousticTimeZeroMs * rate / 1000;
+    result.response = Deconvolve(heard, sweep, frames, delay);
     result.heard = ReferenceHeard::Yes;
     return result;
 }

@@ -26,10 +26,12 @@ std::vector<double> Deconvolve(const std::vector<double>& recorded, const std::v
     for (const auto& v : x) strongest = std::max(strongest, std::norm(v));
     if (!(strongest > 0)) return std::vector<double>(frames, 0.0);  // a silent reference explains nothing
     std::vector<std::complex<double>> h(y.size());
-    for (size_t k = 0; k < h.size(); ++k)
-        h[k] = y[k] * std::conj(x[k]) / (std::norm(x[k]) + kRegularisation * strongest) *
-               std::polar(1.0, -2 * std::numbers::pi * static_cast<double>(k) * delayFrames /
-                                   static_cast<double>(size));
+    // The delay's phase turns by the same step from bin to bin.
+    const std::complex<double> step =
+        std::polar(1.0, -2 * std::numbers::pi * delayFrames / static_cast<double>(size));
+    std::complex<double> turn = 1;
+    for (size_t k = 0; k < h.size(); ++k, turn *= step)
+        h[k] = y[k] * std::conj(x[k]) / (std::norm(x[k]) + kRegularisation * strongest) * turn;
     std::vector<double> out = RealSamples(h, size);
     out.resize(std::min(frames, out.size()));
     return out;

@@ -3,7 +3,9 @@
 #include <fftw3.h>
 
 #include <algorithm>
+#include <map>
 #include <mutex>
+#include <utility>
 
 namespace caraudio::analysis {
 
@@ -26,30 +28,19 @@ struct Buffers {
     Buffers& operator=(const Buffers&) = delete;
 };
 
-class Plan {
-public:
-    explicit Plan(fftw_plan plan) : plan_(plan) {}
-    ~Plan() {
-        std::lock_guard hold(PlannerLock());
-        fftw_destroy_plan(plan_);
+// One plan per size and direction, made once and kept: making one works
+// out its twiddle factors, which costs more than a transform. A kept plan
+// runs on any buffers aligned as fftw_alloc aligns them.
+fftw_plan KeptPlan(size_t size, bool forward) {
+    std::lock_guard hold(PlannerLock());
+    static std::map<std::pair<size_t, bool>, fftw_plan> plans;
+    fftw_plan& plan = plans[{size, forward}];
+    if (!plan) {
+        Buffers scratch(size);
+        plan = forward ? fftw_plan_dft_r2c_1d(static_cast<int>(size), scratch.real, scratch.bins, FFTW_ESTIMATE)
+                       : fftw_plan_dft_c2r_1d(static_cast<int>(size), scratch.bins, scratch.real, FFTW_ESTIMATE);
     }
-    Plan(const Plan&) = delete;
-    Plan& operator=(const Plan&) = delete;
-    void Run() const { fftw_execute(plan_); }
-
-private:
-    fftw_plan plan_;
-};
-
-Plan Forward(size_t size, Buffers& b) {
-    std::lock_guard hold(PlannerLock());
-    return Plan(fftw_plan_dft_r2c_1d(static_cast<int>(size), b.real, b.bins, FFTW_ESTIMATE));
-}
-
-Plan Backward(size_t size, Buffers& b) {
-    std::lock_guard hold(PlannerLock());
-    // Running c2r overwrites its input: the bins are copied into it first.
-    return Plan(fftw_plan_dft_c2r_1d(static_cast<int>(size), b.bins, b.real, FFTW_ESTIMATE));
+    return plan;
 }
 
 }  // namespace
@@ -63,11 +54,10 @@ size_t FftSizeFor(size_t n) {
 std::vector<std::complex<double>> RealSpectrum(const std::vector<double>& samples, size_t size) {
     if (size < 2) return {};
     Buffers b(size);
-    const Plan plan = Forward(size, b);
     const size_t n = std::min(size, samples.size());
     std::copy_n(samples.begin(), n, b.real);
     std::fill(b.real + n, b.real + size, 0.0);
-    plan.Run();
+    fftw_execute_dft_r2c(KeptPlan(size, true), b.real, b.bins);
     std::vector<std::complex<double>> out(size / 2 + 1);
     for (size_t k = 0; k < out.size(); ++k) out[k] = {b.bins[k][0], b.bins[k][1]};
     return out;
@@ -76,9 +66,9 @@ std::vector<std::complex<double>> RealSpectrum(const std::vector<double>& sample
 std::vector<double> RealSamples(const std::vector<std::complex<double>>& bins, size_t size) {
     if (size < 2 || bins.size() != size / 2 + 1) return {};
     Buffers b(size);
-    const Plan plan = Backward(size, b);
+    // Running c2r overwrites its input: the bins are copied into it first.
     for (size_t k = 0; k < bins.size(); ++k) b.bins[k][0] = bins[k].real(), b.bins[k][1] = bins[k].imag();
-    plan.Run();
+    fftw_execute_dft_c2r(KeptPlan(size, false), b.bins, b.real);
     std::vector<double> out(b.real, b.real + size);
     for (double& x : out) x /= static_cast<double>(size);
     return out;

@@ -6,7 +6,8 @@
 
 namespace caraudio::analysis {
 
-std::vector<double> Resampled(const std::vector<double>& x, double ratio, size_t frames) {
+std::vector<double> Resampled(const std::vector<double>& x, double ratio, size_t frames,
+                              ResampleQuality quality) {
     std::vector<double> result(frames, 0.0);
     if (x.empty() || frames == 0) return result;
     std::vector<float> in(x.begin(), x.end()), out(frames);
@@ -16,7 +17,9 @@ std::vector<double> Resampled(const std::vector<double>& x, double ratio, size_t
     data.data_out = out.data();
     data.output_frames = static_cast<long>(out.size());
     data.src_ratio = ratio;
-    if (src_simple(&data, SRC_SINC_BEST_QUALITY, 1) != 0) return {};
+    if (src_simple(&data, quality == ResampleQuality::Best ? SRC_SINC_BEST_QUALITY : SRC_SINC_MEDIUM_QUALITY,
+                   1) != 0)
+        return {};
     std::copy_n(out.begin(), std::min(frames, static_cast<size_t>(data.output_frames_gen)), result.begin());
     return result;
 }

@@ -75,20 +75,23 @@ void BM_AcousticTakeToResponse(benchmark::State& state) {
 BENCHMARK(BM_AcousticTakeToResponse)->Unit(benchmark::kMillisecond);
 
 // `caraudio-cli --emulate measure CH1 .. CH6`: the quiet test and six
-// takes of a 1.5 s sweep, each channel soloed on the emulated box.
+// takes of a 1.5 s sweep, each channel soloed on the emulated box; timed by
+// the loopback (0) or by a chirp through CH1 on a microphone 50 ppm fast (1).
 void BM_MeasureSixChannels(benchmark::State& state) {
     const std::filesystem::path out = std::filesystem::temp_directory_path() / "measure-bench";
     const std::string folder = out.string();
-    const std::vector<std::string_view> args{
-        "--emulate", "measure",           "CH1", "CH2", "CH3", "CH4", "CH5", "CH6", "--out",
-        folder,      "--allow-full-range"};
+    std::vector<std::string_view> args{"--emulate"};
+    if (state.range(0)) args.insert(args.end(), {"--no-loopback", "--mic-drift=50"});
+    args.insert(args.end(),
+                {"measure", "CH1", "CH2", "CH3", "CH4", "CH5", "CH6", "--out", folder, "--allow-full-range"});
+    if (state.range(0)) args.insert(args.end(), {"--reference", "acoustic:CH1"});
     std::FILE* quiet = std::fopen("/dev/null", "w");
     for (auto _ : state)
         if (cli::Run(args, quiet, quiet) != 0) state.SkipWithError("measure failed");
     std::fclose(quiet);
     std::filesystem::remove_all(out);
 }
-BENCHMARK(BM_MeasureSixChannels)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MeasureSixChannels)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace caraudio::emulator

@@ -138,7 +138,14 @@ TEST_P(CliTuneCars, PrintsAndSendsATuneThatMeetsTheTarget) {
 // Four of the cars (one sub and two, an inverted mid, every kind of crossover
 // pair between them): a tune is a second, and many times that under the
 // sanitizers.
+#ifndef CARAUDIO_SANITIZED
 INSTANTIATE_TEST_SUITE_P(Cars, CliTuneCars, ::testing::Values(0, 3, 6, 8));
+#else
+// The sanitizers look for memory and undefined-behaviour faults, not for
+// results: two of the cars there, one sub and two, the inverted mid among
+// them, at half the cost.
+INSTANTIATE_TEST_SUITE_P(Cars, CliTuneCars, ::testing::Values(3, 6));
+#endif
 
 // Responses all exported at full scale say nothing of the levels: the tune
 // says so and leaves every volume alone.
