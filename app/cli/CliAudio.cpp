@@ -20,6 +20,8 @@
 #include "CliCurveArgs.h"
 #include "CliDeviceCommands.h"
 #include "EmulatedAudio.h"
+#include "MeasurementFiles.h"
+#include "MeasuringTake.h"
 #include "PulseAudioSystem.h"
 #include "VirtualCar.h"
 
@@ -155,30 +157,9 @@ bool ReadRecordArgs(CommandArgs args, RecordArgs& r, std::FILE* err) {
 }  // namespace
 
 bool WriteWav(const std::string& path, const std::vector<std::vector<double>>& channels, std::FILE* err) {
-    SF_INFO info{};
-    info.samplerate = audio::kRate;
-    info.channels = static_cast<int>(channels.size());
-    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (!f) {
-        std::fprintf(err, "caraudio-cli: cannot write %s: %s.\n", path.c_str(), sf_strerror(nullptr));
-        return false;
-    }
-    const size_t frames = channels.front().size();
-    std::vector<double> interleaved(frames * channels.size());
-    for (size_t i = 0; i < frames; ++i)
-        for (size_t c = 0; c < channels.size(); ++c) interleaved[i * channels.size() + c] = channels[c][i];
-    const bool written = sf_writef_double(f, interleaved.data(), static_cast<sf_count_t>(frames)) ==
-                         static_cast<sf_count_t>(frames);
-    const bool closed = sf_close(f) == 0;
-    if (!written || !closed) std::fprintf(err, "caraudio-cli: cannot write all of %s.\n", path.c_str());
-    return written && closed;
-}
-
-double PeakDb(const std::vector<double>& x) {
-    double peak = 0;
-    for (double v : x) peak = std::max(peak, std::fabs(v));
-    return peak > 0 ? 20 * std::log10(peak) : -INFINITY;
+    const bool written = measure::WriteResponseWav(path, channels);
+    if (!written) std::fprintf(err, "caraudio-cli: cannot write %s.\n", path.c_str());
+    return written;
 }
 
 int AudioDevices(const CliOptions& options, CommandArgs, std::FILE* out, std::FILE* err) {
@@ -247,8 +228,8 @@ int Record(const CliOptions& options, CommandArgs args, std::FILE* out, std::FIL
     }
     if (!WriteWav(r.out, taken.recorded, err)) return kExitFailed;
     for (size_t ch = 0; ch < taken.recorded.size(); ++ch)
-        std::fprintf(out, "input %zu: peak %.1f dBFS%s\n", ch + 1, PeakDb(taken.recorded[ch]),
-                     PeakDb(taken.recorded[ch]) >= 0 ? " (clipped)" : "");
+        std::fprintf(out, "input %zu: peak %.1f dBFS%s\n", ch + 1, measure::PeakDb(taken.recorded[ch]),
+                     measure::PeakDb(taken.recorded[ch]) >= 0 ? " (clipped)" : "");
     std::fprintf(out, "wrote %s: %zu frames at %d Hz\n", r.out.c_str(), request.recordFrames, audio::kRate);
     return kExitOk;
 }

@@ -21,7 +21,4 @@ std::unique_ptr<audio::AudioSystem> OpenAudio(const CliOptions& options, std::fu
 // A 32-bit float WAV at 48 kHz of the channels given; says on err why not.
 bool WriteWav(const std::string& path, const std::vector<std::vector<double>>& channels, std::FILE* err);
 
-// The largest sample in dB full scale; minus infinity for silence.
-double PeakDb(const std::vector<double>& x);
-
 }  // namespace caraudio::cli

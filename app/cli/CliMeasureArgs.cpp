@@ -5,6 +5,7 @@
 
 #include "CliChannelArg.h"
 #include "CliCurveArgs.h"
+#include "MeasuringTake.h"
 
 namespace caraudio::cli {
 namespace {
@@ -26,16 +27,16 @@ bool ReadDeviceChannel(const std::string& value, std::string& device, int& chann
     return true;
 }
 
-bool ReadReference(std::string_view value, MeasureReference& r) {
+bool ReadReference(std::string_view value, measure::ReferenceChoice& r) {
     double number = 0;
     if (value.starts_with("loopback:") && WholeNumber(value.substr(9), number) &&
         number == std::floor(number) && number >= 1 && number <= kMostDeviceChannels) {
-        r.kind = MeasureReference::Loopback;
+        r.kind = measure::ReferenceChoice::Loopback;
         r.loopbackChannel = static_cast<int>(number);
         return true;
     }
     if (value.starts_with("acoustic:") && ChannelArg(value.substr(9), r.block)) {
-        r.kind = MeasureReference::Acoustic;
+        r.kind = measure::ReferenceChoice::Acoustic;
         return true;
     }
     return false;
@@ -70,14 +71,14 @@ bool ReadMeasureArgs(CommandArgs args, MeasureArgs& m, std::FILE* err) {
             m.repeats = static_cast<int>(number);
         } else if (a == "--output" || a == "--input") {
             const bool output = a == "--output";
-            if (!ReadDeviceChannel(value, output ? m.output : m.input,
-                                   output ? m.outputChannel : m.inputChannel)) {
+            if (!ReadDeviceChannel(value, output ? m.rig.output : m.rig.input,
+                                   output ? m.rig.outputChannel : m.rig.inputChannel)) {
                 std::fprintf(err, "caraudio-cli: %s takes DEV or DEV:CH, CH a channel number from 1.\n",
                              output ? "--output" : "--input");
                 return false;
             }
         } else if (a == "--reference") {
-            if (!ReadReference(value, m.reference)) {
+            if (!ReadReference(value, m.rig.reference)) {
                 std::fprintf(err,
                              "caraudio-cli: --reference takes loopback:CH (the input channel the output "
                              "comes back on) or acoustic:CHn (the speaker that times the measurement).\n");
@@ -97,9 +98,9 @@ bool ReadMeasureArgs(CommandArgs args, MeasureArgs& m, std::FILE* err) {
             }
             m.sweep.seconds = number;
         } else if (a == "--level") {
-            if (!WholeNumber(value, number) || number > kLoudestSweepDbfs || number < -60) {
+            if (!WholeNumber(value, number) || number > measure::kLoudestSweepDbfs || number < -60) {
                 std::fprintf(err, "caraudio-cli: --level takes the sweep's peak in dBFS, -60..%.0f.\n",
-                             kLoudestSweepDbfs);
+                             measure::kLoudestSweepDbfs);
                 return false;
             }
             m.sweep.levelDbfs = number;

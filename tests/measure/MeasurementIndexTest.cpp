@@ -46,7 +46,9 @@ TEST(MeasurementIndex, ForeignOrDamagedTextGivesWhatItCan) {
         EXPECT_EQ(read.has_value(), c.index) << c.text;
         if (!read) continue;
         EXPECT_EQ(read->channels.size(), c.channels) << c.text;
-        if (!read->channels.empty()) EXPECT_DOUBLE_EQ(read->channels[0].snrDb, c.firstSnr) << c.text;
+        if (!read->channels.empty()) {
+            EXPECT_DOUBLE_EQ(read->channels[0].snrDb, c.firstSnr) << c.text;
+        }
     }
 }
 
