@@ -39,6 +39,7 @@
 #include "Layouts.h"
 #include "LoginDialog.h"
 #include "MainWindow.h"
+#include "MeasureDialog.h"
 #include "MeasurementDialog.h"
 #include "MixSoundWindow.h"
 #include "OffscreenScreens.h"
@@ -464,6 +465,51 @@ bool SaveTuneCar(AppContext& app, QWidget& panel, NoFiles& files, const QDir& da
     return ok;
 }
 
+// The Measure window on the emulated box and its built-in car, behind an
+// installer's crossovers (every channel with a high-pass, so nothing is
+// asked): before, while the third channel is measured, and after all six.
+bool SaveMeasure(AppContext& app, QWidget& panel, const QDir& dir, const QString& s) {
+    using namespace caraudio::test::whole;
+    auto* button = panel.findChild<QPushButton*>("btnMeasure");
+    if (!button) return false;
+    const EffectBlock before = app.Db().Block();
+    EffectBlock installer = before;
+    for (const int ch : {1, 2}) SetPass(installer, BlockOfChannel(ch), true, {2, 24, 3500});
+    for (const int ch : {3, 4}) {
+        SetPass(installer, BlockOfChannel(ch), true, {2, 24, 70});
+        SetPass(installer, BlockOfChannel(ch), false, {2, 24, 3500});
+    }
+    for (const int ch : {5, 6}) {
+        SetPass(installer, BlockOfChannel(ch), true, {0, 12, 45});
+        SetPass(installer, BlockOfChannel(ch), false, {2, 24, 70});
+    }
+    for (const ParamRecord& p : Parameters())
+        if (before.Get(p) != installer.Get(p)) app.Db().SetParam(p.index, installer.Get(p));
+    bool ok = true, during = false;
+    QTimer::singleShot(100, [&] {
+        auto* dialog = qobject_cast<MeasureDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        ok = Save(dialog, dir, "measure-before-" + s + ".png") && ok;
+        QObject::connect(dialog, &MeasureDialog::channelMeasured, dialog, [&, dialog] {
+            if (dialog->Results().size() == 2 && !during) {
+                during = true;
+                ok = Save(dialog, dir, "measure-during-" + s + ".png") && ok;
+            }
+        });
+        QEventLoop wait;
+        QObject::connect(dialog, &MeasureDialog::measured, &wait, &QEventLoop::quit);
+        QTimer::singleShot(60000, &wait, &QEventLoop::quit);
+        dialog->Measure();
+        if (dialog->Measuring()) wait.exec();
+        ok = Save(dialog, dir, "measure-after-" + s + ".png") && ok && during && dialog->Results().size() == 6;
+        dialog->close();
+    });
+    button->click();
+    for (const ParamRecord& p : Parameters())
+        if (app.Db().Block().Get(p) != before.Get(p)) app.Db().SetParam(p.index, before.Get(p));
+    return ok;
+}
+
 // The main window with a measurement, its prediction and a house curve on
 // the editor, some bands set against the dip, and the measurement dialog.
 bool SaveMeasurement(AppContext& app, NoFiles& files, const QString& measurement, const QDir& dir,
@@ -496,6 +542,7 @@ bool SaveMeasurement(AppContext& app, NoFiles& files, const QString& measurement
     ok = SaveAutoEq(*main, app.Session(), *panel, dir, s) && ok;
     ok = SaveAlign(*panel, files, QFileInfo(measurement).dir(), dir, s) && ok;
     ok = SaveTuneCar(app, *panel, files, QFileInfo(measurement).dir(), dir, s) && ok;
+    ok = SaveMeasure(app, *panel, dir, s) && ok;
     // The next pictures show the window as before.
     if (auto* clear = panel->findChild<QPushButton*>("btnClear")) clear->click();
     if (auto* target = panel->findChild<QComboBox*>("target")) target->setCurrentIndex(0);

@@ -272,7 +272,7 @@ bool AppContext::InitDevice() {
 bool AppContext::CreateWindows() {
     services_ = std::make_unique<AppServices>(
         AppServices{db_, session_, *sessionEvents_, *curves_, *manager_, *settings_, tuning_, translation_,
-                    *prompter_, *files_, devicePresetIndex_, options_.programFolders});
+                    *prompter_, *files_, devicePresetIndex_, options_.programFolders, audio_.get()});
     session_.SetObserver([events = sessionEvents_.get()](EditSession::Change change) {
         if (change == EditSession::Change::Tuning) emit events->tuningReplaced();
         emit events->stepsChanged();

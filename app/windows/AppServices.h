@@ -13,6 +13,10 @@ struct TuningSettings;
 }  // namespace storage
 }  // namespace caraudio
 
+namespace caraudio::audio {
+class AudioSystem;
+}
+
 namespace caraudio::app {
 
 class FileChooser;
@@ -39,6 +43,8 @@ struct AppServices {
     int& devicePresetIndex;
     // Where the dealer's optional files are looked for, in order.
     QStringList programFolders;
+    // The sound devices a measurement plays and records through.
+    audio::AudioSystem* audio = nullptr;
 };
 
 }  // namespace caraudio::app

@@ -158,6 +158,7 @@ private:
     void RunAutoEq();
     void RunAlign();
     void RunTuneCar();
+    void RunMeasure();
     void ShowMenu(const std::vector<MenuItem>& items);
     void SwitchLanguage(int language);
     void CloseRoutine();

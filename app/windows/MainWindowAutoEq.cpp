@@ -1,6 +1,7 @@
 // The main window's fits from measurements: Auto EQ of the selected
 // channel's bands, every channel's delay from impulse responses, and the
 // whole car tuned from them.
+#include <QDir>
 #include <QFileInfo>
 #include <algorithm>
 #include <cmath>
@@ -11,7 +12,11 @@
 #include "EditSession.h"
 #include "EditorGrid.h"
 #include "MainWindow.h"
+#include "MeasureDialog.h"
 #include "MeasurementDialog.h"
+#include "MeasurementFileTexts.h"
+#include "Folders.h"
+#include "Settings.h"
 #include "ParamDatabase.h"
 #include "Prompter.h"
 #include "SkEQ.h"
@@ -142,6 +147,49 @@ void CMainDlg::RunTuneCar() {
     RefreshAll();
     RefreshCurve();
     ShowDelays();
+}
+
+void CMainDlg::RunMeasure() {
+    QWidget* owner = measurementDlg_ ? static_cast<QWidget*>(measurementDlg_) : this;
+    // Each channel measured is taken as it comes: a cancel later keeps it.
+    const EffectBlock played = s_.db.Block();
+    const QString sessions = QDir(QString::fromStdString(storage::DataFolder())).filePath("measurements");
+    MeasureDialog dialog(s_.audio, s_.db, s_.files, s_.prompter, sessions, owner);
+    ChannelImpulses::Set responses = impulses_.Responses();
+    QStringList notRead;
+    connect(&dialog, &MeasureDialog::channelMeasured, this, [&](int block) {
+        const measure::ChannelResult& r = dialog.Results().back();
+        const QString label = QString::fromStdString(ChannelLabel(block));
+        const QString text = QDir(dialog.Folder()).filePath(label + ".txt");
+        // The editor's measured curve, with its phase, through the settings it was measured with.
+        MeasurementFile file = ReadMeasurementFile(text);
+        if (!file.Ok()) {
+            notRead << MeasurementFileRefusal(file, text);
+            return;
+        }
+        ChannelMeasurements::Channel& c = measurements_.Change(block);
+        c.setup.file = text.toStdString();
+        c.setup.column.clear();
+        c.setup.measuredWith = analysis::MeasuredWith::Current;
+        c.setup.settingsAtLoad = played;
+        c.setup.settingsLost = false;
+        c.measured = std::move(file.read.measurement);
+        c.measuredSource = std::move(file.read.source);
+        StoreMeasurementSetup(s_.settings.Document(), block, c.setup);
+        // Its impulse response, for the sum and the whole-car tune.
+        responses[static_cast<size_t>(block)] =
+            ChannelImpulses::Loaded{QDir(dialog.Folder()).filePath(label + ".wav"), {r.response, audio::kRate}};
+        impulses_.Take(responses, analysis::MeasuredWith::Current, played);
+        s_.settings.Save();
+        ShowOverlays();
+        if (measurementDlg_) {
+            measurementDlg_->ShowChannel(Channel());
+            measurementDlg_->ShowSumChoices();
+        }
+    });
+    dialog.exec();
+    if (!notRead.isEmpty())
+        s_.prompter.Inform(owner, notRead.join("\n\n"), Tr("measure", "Measure"));
 }
 
 }  // namespace caraudio::app

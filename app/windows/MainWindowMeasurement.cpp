@@ -26,6 +26,7 @@ void CMainDlg::OpenMeasurementPanel() {
         connect(measurementDlg_, &MeasurementDialog::autoEqAsked, this, &CMainDlg::RunAutoEq);
         connect(measurementDlg_, &MeasurementDialog::alignAsked, this, &CMainDlg::RunAlign);
         connect(measurementDlg_, &MeasurementDialog::tuneCarAsked, this, &CMainDlg::RunTuneCar);
+        connect(measurementDlg_, &MeasurementDialog::measureAsked, this, &CMainDlg::RunMeasure);
     }
     measurementDlg_->ShowChannel(Channel());
     measurementDlg_->show();

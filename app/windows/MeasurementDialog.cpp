@@ -91,6 +91,8 @@ MeasurementDialog::MeasurementDialog(ChannelMeasurements& state, ChannelImpulses
         connect(b, &QPushButton::clicked, this, &MeasurementDialog::alignAsked);
     if (auto* b = Named<QPushButton>(l, "btnTuneCar"))
         connect(b, &QPushButton::clicked, this, &MeasurementDialog::tuneCarAsked);
+    if (auto* b = Named<QPushButton>(l, "btnMeasure"))
+        connect(b, &QPushButton::clicked, this, &MeasurementDialog::measureAsked);
     connect(column_, &QComboBox::currentIndexChanged, this, &MeasurementDialog::ColumnChosen);
     connect(measuredWith_, &QComboBox::currentIndexChanged, this, &MeasurementDialog::MeasuredWithChosen);
     connect(smoothing_, &QComboBox::currentIndexChanged, this, &MeasurementDialog::SmoothingChosen);

@@ -43,6 +43,7 @@ signals:
     void autoEqAsked();
     void alignAsked();
     void tuneCarAsked();
+    void measureAsked();
 
 protected:
     void changeEvent(QEvent* e) override;

@@ -1203,6 +1203,10 @@ Close that program, or give this one a file of its own.</source>
 <context>
     <name>measurement_dialog</name>
     <message>
+        <source>Measure...</source>
+        <translation>测量...</translation>
+    </message>
+    <message>
         <source>Measurement</source>
         <translation>测量曲线</translation>
     </message>
@@ -2049,6 +2053,260 @@ Close that program, or give this one a file of its own.</source>
     <message>
         <source>flat</source>
         <translation>平直</translation>
+    </message>
+</context>
+<context>
+    <name>measure</name>
+    <message>
+        <source>Channel %1</source>
+        <translation>声道 %1</translation>
+    </message>
+    <message>
+        <source>Loopback on input %1</source>
+        <translation>输入 %1 上的回环</translation>
+    </message>
+    <message>
+        <source>Chirp through CH%1</source>
+        <translation>经 CH%1 的啁啾声</translation>
+    </message>
+    <message>
+        <source>Microphone calibration file</source>
+        <translation>麦克风校准文件</translation>
+    </message>
+    <message>
+        <source>Calibration files</source>
+        <translation>校准文件</translation>
+    </message>
+    <message>
+        <source>All files</source>
+        <translation>所有文件</translation>
+    </message>
+    <message>
+        <source>%1 is not a microphone calibration file: %2.</source>
+        <translation>%1 不是麦克风校准文件：%2。</translation>
+    </message>
+    <message>
+        <source>Type the sweep&apos;s range in Hz: from 10 Hz, below its top, up to 24000 Hz.</source>
+        <translation>请输入扫频范围（Hz）：下限不低于 10 Hz 且低于上限，上限不高于 24000 Hz。</translation>
+    </message>
+    <message>
+        <source>Type a sweep length of 0.5 to 10 s.</source>
+        <translation>请输入 0.5 到 10 秒的扫频时长。</translation>
+    </message>
+    <message>
+        <source>Type the sweep&apos;s level in dBFS, -60 to %1.</source>
+        <translation>请输入扫频电平（dBFS），-60 到 %1。</translation>
+    </message>
+    <message>
+        <source>Tick the channels to measure.</source>
+        <translation>请勾选要测量的声道。</translation>
+    </message>
+    <message>
+        <source>%1 plays none of the box&apos;s inputs (its mixer is all 0), so it would measure silence.</source>
+        <translation>%1 不播放处理器的任何输入（其混音全为 0），测到的只会是静音。</translation>
+    </message>
+    <message>
+        <source>%1 without a high-pass: a tweeter swept without one can be destroyed. Sweep them anyway, as woofers or subs?</source>
+        <translation>%1 没有高通：没有高通时扫频可能损坏高音单元。仍按低音或超低音扫频吗？</translation>
+    </message>
+    <message>
+        <source>Measure</source>
+        <translation>测量</translation>
+    </message>
+    <message>
+        <source>Nothing was measured.</source>
+        <translation>未进行测量。</translation>
+    </message>
+    <message>
+        <source>There is no sound output or input to measure with. Is the sound server running?</source>
+        <translation>没有可用于测量的声音输出或输入。声音服务器在运行吗？</translation>
+    </message>
+    <message>
+        <source>%1 has one channel, so no loopback: choose a chirp through a tweeter or a mid as the timing.</source>
+        <translation>%1 只有一个声道，无法回环：请选择经高音或中音单元的啁啾声作为计时。</translation>
+    </message>
+    <message>
+        <source>The sweep plays on output channel 1 or 2, into the box&apos;s input of that number; a chirp needs the other one too.</source>
+        <translation>扫频在输出声道 1 或 2 上播放，进入处理器同号的输入；啁啾声还需要另一个声道。</translation>
+    </message>
+    <message>
+        <source>The microphone and the loopback need two different channels of %1.</source>
+        <translation>麦克风和回环需要 %1 的两个不同声道。</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be made.</source>
+        <translation>无法创建文件夹 %1。</translation>
+    </message>
+    <message>
+        <source>Quiet test through %1...</source>
+        <translation>经 %1 进行低音量测试……</translation>
+    </message>
+    <message>
+        <source>Measuring %1...</source>
+        <translation>正在测量 %1……</translation>
+    </message>
+    <message>
+        <source>SNR %1 dB, arrival %2 ms</source>
+        <translation>信噪比 %1 dB，到达 %2 ms</translation>
+    </message>
+    <message>
+        <source>%1 measured</source>
+        <translation>%1 实测</translation>
+    </message>
+    <message>
+        <source>%1 channels measured at %2 dBFS. Timing: %3. Each is now its channel&apos;s measurement in the editor.</source>
+        <translation>已在 %2 dBFS 测量 %1 个声道。计时：%3。每个测量现已成为编辑器中该声道的测量。</translation>
+    </message>
+    <message>
+        <source>Cancelled. The box&apos;s mutes and mixer are as they were.</source>
+        <translation>已取消。处理器的静音和混音保持原样。</translation>
+    </message>
+    <message>
+        <source>The box did not take %1&apos;s solo; the measurement stopped.</source>
+        <translation>处理器未接受 %1 的独奏，测量已停止。</translation>
+    </message>
+    <message>
+        <source>The microphone did not hear the quiet test through %1. Is it connected, at the seat, and is the input&apos;s gain up?</source>
+        <translation>麦克风未听到经 %1 的低音量测试。麦克风是否已连接、位于座位处，输入增益是否已调高？</translation>
+    </message>
+    <message>
+        <source>%1 could not be written; the measurement stopped.</source>
+        <translation>无法写入 %1，测量已停止。</translation>
+    </message>
+    <message>
+        <source>%1: the output or the microphone went away (%2). Plug it in and measure again.</source>
+        <translation>%1：输出或麦克风已断开（%2）。请插上后重新测量。</translation>
+    </message>
+    <message>
+        <source>%1: the take failed: %2</source>
+        <translation>%1：录制失败：%2</translation>
+    </message>
+    <message>
+        <source>%1: the microphone clipped. Lower the level or the input&apos;s gain and measure again.</source>
+        <translation>%1：麦克风削波。请降低电平或输入增益后重新测量。</translation>
+    </message>
+    <message>
+        <source>%1: the loopback clipped. Lower the level and measure again.</source>
+        <translation>%1：回环削波。请降低电平后重新测量。</translation>
+    </message>
+    <message>
+        <source>%1: the loopback heard nothing. Connect the output&apos;s channel to the loopback&apos;s input, or choose a chirp as the timing.</source>
+        <translation>%1：回环未收到信号。请将输出声道连接到回环输入，或选择啁啾声作为计时。</translation>
+    </message>
+    <message>
+        <source>%1: the chirp was not heard before the sweep. Choose a tweeter or a mid for the timing.</source>
+        <translation>%1：扫频前未听到啁啾声。请选择高音或中音单元作为计时。</translation>
+    </message>
+    <message>
+        <source>%1: the chirp was heard before the sweep but not after it. Keep the microphone still and the car quiet, and measure again.</source>
+        <translation>%1：扫频前听到了啁啾声，扫频后却没有。请保持麦克风不动、车内安静，然后重新测量。</translation>
+    </message>
+    <message>
+        <source>(none)</source>
+        <translation>（无）</translation>
+    </message>
+    <message>
+        <source>Kept in %1</source>
+        <translation>保存在 %1</translation>
+    </message>
+    <message>
+        <source>No sound devices are found. Plug in the microphone&apos;s interface.</source>
+        <translation>未找到声音设备。请插上麦克风的声卡。</translation>
+    </message>
+    <message>
+        <source>Each channel ticked is soloed on the box and swept, through its settings as they are.</source>
+        <translation>每个勾选的声道在处理器上单独播放并扫频，经过其当前设置。</translation>
+    </message>
+</context>
+<context>
+    <name>measure_dialog</name>
+    <message>
+        <source>Measure</source>
+        <translation>测量</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>输出</translation>
+    </message>
+    <message>
+        <source>Microphone</source>
+        <translation>麦克风</translation>
+    </message>
+    <message>
+        <source>Timing</source>
+        <translation>计时</translation>
+    </message>
+    <message>
+        <source>Calibration</source>
+        <translation>校准</translation>
+    </message>
+    <message>
+        <source>File...</source>
+        <translation>文件...</translation>
+    </message>
+    <message>
+        <source>Sweep</source>
+        <translation>扫频</translation>
+    </message>
+    <message>
+        <source>to</source>
+        <translation>至</translation>
+    </message>
+    <message>
+        <source>Hz</source>
+        <translation>Hz</translation>
+    </message>
+    <message>
+        <source>s</source>
+        <translation>秒</translation>
+    </message>
+    <message>
+        <source>Level</source>
+        <translation>电平</translation>
+    </message>
+    <message>
+        <source>dBFS</source>
+        <translation>dBFS</translation>
+    </message>
+    <message>
+        <source>Sweeps</source>
+        <translation>扫频次数</translation>
+    </message>
+    <message>
+        <source>Channels to measure</source>
+        <translation>要测量的声道</translation>
+    </message>
+    <message>
+        <source>Input level</source>
+        <translation>输入电平</translation>
+    </message>
+    <message>
+        <source>All</source>
+        <translation>全部</translation>
+    </message>
+    <message>
+        <source>Measure channels</source>
+        <translation>测量声道</translation>
+    </message>
+    <message>
+        <source>Measure again</source>
+        <translation>重新测量</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Response</source>
+        <translation>响应</translation>
+    </message>
+    <message>
+        <source>Impulse response</source>
+        <translation>脉冲响应</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
     </message>
 </context>
 </TS>
