@@ -501,7 +501,8 @@ bool SaveMeasure(AppContext& app, QWidget& panel, const QDir& dir, const QString
         QTimer::singleShot(60000, &wait, &QEventLoop::quit);
         dialog->Measure();
         if (dialog->Measuring()) wait.exec();
-        ok = Save(dialog, dir, "measure-after-" + s + ".png") && ok && during && dialog->Results().size() == 6;
+        ok =
+            Save(dialog, dir, "measure-after-" + s + ".png") && ok && during && dialog->Results().size() == 6;
         dialog->close();
     });
     button->click();

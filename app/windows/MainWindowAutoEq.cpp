@@ -11,14 +11,14 @@
 #include "ChannelImport.h"
 #include "EditSession.h"
 #include "EditorGrid.h"
+#include "Folders.h"
 #include "MainWindow.h"
 #include "MeasureDialog.h"
 #include "MeasurementDialog.h"
 #include "MeasurementFileTexts.h"
-#include "Folders.h"
-#include "Settings.h"
 #include "ParamDatabase.h"
 #include "Prompter.h"
+#include "Settings.h"
 #include "SkEQ.h"
 #include "StepLabels.h"
 #include "Translation.h"
@@ -177,8 +177,8 @@ void CMainDlg::RunMeasure() {
         c.measuredSource = std::move(file.read.source);
         StoreMeasurementSetup(s_.settings.Document(), block, c.setup);
         // Its impulse response, for the sum and the whole-car tune.
-        responses[static_cast<size_t>(block)] =
-            ChannelImpulses::Loaded{QDir(dialog.Folder()).filePath(label + ".wav"), {r.response, audio::kRate}};
+        responses[static_cast<size_t>(block)] = ChannelImpulses::Loaded{
+            QDir(dialog.Folder()).filePath(label + ".wav"), {r.response, audio::kRate}};
         impulses_.Take(responses, analysis::MeasuredWith::Current, played);
         s_.settings.Save();
         ShowOverlays();
@@ -188,8 +188,7 @@ void CMainDlg::RunMeasure() {
         }
     });
     dialog.exec();
-    if (!notRead.isEmpty())
-        s_.prompter.Inform(owner, notRead.join("\n\n"), Tr("measure", "Measure"));
+    if (!notRead.isEmpty()) s_.prompter.Inform(owner, notRead.join("\n\n"), Tr("measure", "Measure"));
 }
 
 }  // namespace caraudio::app

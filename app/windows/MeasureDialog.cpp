@@ -68,8 +68,8 @@ Response SmoothedDb(const analysis::ComplexResponse& r) {
 
 }  // namespace
 
-MeasureDialog::MeasureDialog(audio::AudioSystem* audio, ParamDatabase& db, FileChooser& files, Prompter& prompter,
-                             QString sessions, QWidget* parent)
+MeasureDialog::MeasureDialog(audio::AudioSystem* audio, ParamDatabase& db, FileChooser& files,
+                             Prompter& prompter, QString sessions, QWidget* parent)
     : CCommonDlg("XML_MEASURE", parent),
       audio_(audio),
       db_(db),
@@ -101,16 +101,18 @@ MeasureDialog::MeasureDialog(audio::AudioSystem* audio, ParamDatabase& db, FileC
     auto* calibrationClear = Named<QPushButton>(l, "btnCalibrationClear");
     auto* previewArea = Named<QWidget>(l, "preview");
     auto* impulseArea = Named<QWidget>(l, "impulse");
-    if (!output_ || !outputChannel_ || !input_ || !inputChannel_ || !reference_ || !repeats_ || !calibrationFile_ ||
-        !status_ || !folderText_ || !sweepLow_ || !sweepHigh_ || !sweepSeconds_ || !level_ || !meter_ || !all_ ||
-        !measure_ || !again_ || !cancel_ || !close || !calibration || !calibrationClear || !previewArea || !impulseArea)
+    if (!output_ || !outputChannel_ || !input_ || !inputChannel_ || !reference_ || !repeats_ ||
+        !calibrationFile_ || !status_ || !folderText_ || !sweepLow_ || !sweepHigh_ || !sweepSeconds_ ||
+        !level_ || !meter_ || !all_ || !measure_ || !again_ || !cancel_ || !close || !calibration ||
+        !calibrationClear || !previewArea || !impulseArea)
         return;
     for (int k = 0; k < 6; ++k) {
         auto name = [k](const char* base) { return QByteArray(base) + QByteArray::number(k + 1); };
         channels_[static_cast<size_t>(k)] = Named<QCheckBox>(l, name("measure").constData());
         progress_[static_cast<size_t>(k)] = Named<QProgressBar>(l, name("progress").constData());
         result_[static_cast<size_t>(k)] = Named<QLabel>(l, name("result").constData());
-        if (!channels_[static_cast<size_t>(k)] || !progress_[static_cast<size_t>(k)] || !result_[static_cast<size_t>(k)])
+        if (!channels_[static_cast<size_t>(k)] || !progress_[static_cast<size_t>(k)] ||
+            !result_[static_cast<size_t>(k)])
             return;
         channels_[static_cast<size_t>(k)]->setChecked(true);
     }
@@ -193,7 +195,8 @@ void MeasureDialog::FillDevices() {
     if (!same(inputs, inputs_)) refill(input_, inputs);
     outputs_ = outputs, inputs_ = inputs;
     auto channels = [](QComboBox* list, const std::vector<audio::AudioDevice>& devices, int at) {
-        const int count = at >= 0 && at < static_cast<int>(devices.size()) ? devices[static_cast<size_t>(at)].channels : 0;
+        const int count =
+            at >= 0 && at < static_cast<int>(devices.size()) ? devices[static_cast<size_t>(at)].channels : 0;
         const int was = std::max(0, list->currentIndex());
         list->clear();
         for (int c = 0; c < count; ++c) list->addItem(T("Channel %1").arg(c + 1));
@@ -211,7 +214,8 @@ void MeasureDialog::FillReferences() {
     const QVariant was = reference_->currentData();
     reference_->clear();
     const int at = input_->currentIndex();
-    const int inputs = at >= 0 && at < static_cast<int>(inputs_.size()) ? inputs_[static_cast<size_t>(at)].channels : 0;
+    const int inputs =
+        at >= 0 && at < static_cast<int>(inputs_.size()) ? inputs_[static_cast<size_t>(at)].channels : 0;
     for (int c = 1; c <= inputs; ++c)
         if (c != inputChannel_->currentIndex() + 1) reference_->addItem(T("Loopback on input %1").arg(c), c);
     for (int n = 1; n <= 6; ++n) reference_->addItem(T("Chirp through CH%1").arg(n), -n);
@@ -225,11 +229,12 @@ void MeasureDialog::ChooseCalibration() {
         this, title, T("Calibration files") + " (*.txt *.cal *.frd);;" + T("All files") + " (*)");
     if (chosen.isEmpty()) return;
     std::string text;
-    const storage::ReadResult read = storage::ReadFile(chosen.front().toStdString(), text, kLargestCalibrationBytes);
+    const storage::ReadResult read =
+        storage::ReadFile(chosen.front().toStdString(), text, kLargestCalibrationBytes);
     if (!read.Ok())
         return prompter_.Inform(this,
-                                QString::fromStdString(storage::ReadProblemText(chosen.front().toStdString(), read,
-                                                                                kLargestCalibrationBytes)),
+                                QString::fromStdString(storage::ReadProblemText(
+                                    chosen.front().toStdString(), read, kLargestCalibrationBytes)),
                                 title);
     const analysis::MicCalibrationRead c = analysis::ReadMicCalibration(text);
     if (!c.ok)
@@ -291,11 +296,12 @@ void MeasureDialog::MeasureAgain() {
         if (check.problem == measure::ChannelProblem::NoHighPass) fullRange << Label(block);
     }
     if (!fullRange.isEmpty() &&
-        !prompter_.Ask(this,
-                       T("%1 without a high-pass: a tweeter swept without one can be destroyed. Sweep them anyway, "
-                         "as woofers or subs?")
-                           .arg(fullRange.join(", ")),
-                       T("Measure")))
+        !prompter_.Ask(
+            this,
+            T("%1 without a high-pass: a tweeter swept without one can be destroyed. Sweep them anyway, "
+              "as woofers or subs?")
+                .arg(fullRange.join(", ")),
+            T("Measure")))
         return status_->setText(T("Nothing was measured."));
     measure::RigChoice choice;
     choice.output = output_->currentData().toString().toStdString();
@@ -316,14 +322,17 @@ void MeasureDialog::MeasureAgain() {
         break;
     case measure::RigProblem::NoSuchOutput:
     case measure::RigProblem::NoSuchInput:
-        return status_->setText(T("There is no sound output or input to measure with. Is the sound server running?"));
+        return status_->setText(
+            T("There is no sound output or input to measure with. Is the sound server running?"));
     case measure::RigProblem::NoLoopback:
-        return status_->setText(T("%1 has one channel, so no loopback: choose a chirp through a tweeter or a mid "
-                                  "as the timing.")
-                                    .arg(QString::fromStdString(found.input.name)));
+        return status_->setText(
+            T("%1 has one channel, so no loopback: choose a chirp through a tweeter or a mid "
+              "as the timing.")
+                .arg(QString::fromStdString(found.input.name)));
     case measure::RigProblem::OutputChannels:
-        return status_->setText(T("The sweep plays on output channel 1 or 2, into the box's input of that number; "
-                                  "a chirp needs the other one too."));
+        return status_->setText(
+            T("The sweep plays on output channel 1 or 2, into the box's input of that number; "
+              "a chirp needs the other one too."));
     case measure::RigProblem::InputChannels:
         return status_->setText(T("The microphone and the loopback need two different channels of %1.")
                                     .arg(QString::fromStdString(found.input.name)));
@@ -353,7 +362,8 @@ void MeasureDialog::MeasureAgain() {
     run_ = std::make_unique<MeasureRun>(*audio_, db_, std::move(s));
     connect(run_.get(), &MeasureRun::takeDone, this, &MeasureDialog::TakeDone);
     connect(run_.get(), &MeasureRun::channelDone, this, &MeasureDialog::ChannelDone);
-    connect(run_.get(), &MeasureRun::finished, this, [this](MeasureRun::Ending e) { Finished(static_cast<int>(e)); });
+    connect(run_.get(), &MeasureRun::finished, this,
+            [this](MeasureRun::Ending e) { Finished(static_cast<int>(e)); });
     lastStatus_ = T("Quiet test through %1...").arg(Label(lastBlocks_.front()));
     run_->Start();
     meterTimer_->start(kMeterMs);
@@ -373,7 +383,8 @@ void MeasureDialog::ShowMeter() {
 
 void MeasureDialog::TakeDone(int block, int repeats) {
     const int k = ChannelNumber(block) - 1;
-    if (k >= 0 && k < 6) progress_[static_cast<size_t>(k)]->setValue(100 * repeats / std::max(1, sweepsEach_));
+    if (k >= 0 && k < 6)
+        progress_[static_cast<size_t>(k)]->setValue(100 * repeats / std::max(1, sweepsEach_));
     all_->setValue(100 * run_->TakesDone() / std::max(1, run_->TakesInAll()));
     lastStatus_ = T("Measuring %1...").arg(Label(block));
     ShowState();
@@ -386,7 +397,8 @@ void MeasureDialog::ChannelDone(int block) {
     if (k >= 0 && k < 6) {
         progress_[static_cast<size_t>(k)]->setValue(100);
         result_[static_cast<size_t>(k)]->setText(
-            T("SNR %1 dB, arrival %2 ms").arg(QString::number(r.snrDb, 'f', 0), QString::number(r.arrivalMs, 'f', 2)));
+            T("SNR %1 dB, arrival %2 ms")
+                .arg(QString::number(r.snrDb, 'f', 0), QString::number(r.arrivalMs, 'f', 2)));
     }
     ShowChannel(r);
     // The next channel's quiet start: its solo is being taken.
@@ -401,8 +413,9 @@ void MeasureDialog::ShowChannel(const measure::ChannelResult& r) {
     using widgets::EqOverlayRole;
     // The channel's band lit: between its crossovers.
     const auto passes = analysis::PassesOf(db_.Block(), r.block);
-    preview_->SetCurves({{EqOverlayRole::Measured, T("%1 measured").arg(Label(r.block)), SmoothedDb(r.spectrum), true}},
-                        passes.highPassHz > 0 ? passes.highPassHz : 20, passes.lowPassHz > 0 ? passes.lowPassHz : 20000);
+    preview_->SetCurves(
+        {{EqOverlayRole::Measured, T("%1 measured").arg(Label(r.block)), SmoothedDb(r.spectrum), true}},
+        passes.highPassHz > 0 ? passes.highPassHz : 20, passes.lowPassHz > 0 ? passes.lowPassHz : 20000);
     // The response's start from its time zero, the arrival marked; against
     // an acoustic reference time zero is a little before the reference.
     impulse_->SetResponse(r.response, audio::kRate, kImpulseMs,
@@ -416,11 +429,12 @@ void MeasureDialog::Finished(int ending) {
     const QString channel = Label(run_->FailedBlock());
     switch (static_cast<MeasureRun::Ending>(ending)) {
     case MeasureRun::Ending::Done:
-        lastStatus_ = T("%1 channels measured at %2 dBFS. Timing: %3. Each is now its channel's measurement in "
-                        "the editor.")
-                          .arg(results_.size())
-                          .arg(QString::number(run_->SweepLevelDbfs(), 'f', 1))
-                          .arg(reference_->currentText());
+        lastStatus_ =
+            T("%1 channels measured at %2 dBFS. Timing: %3. Each is now its channel's measurement in "
+              "the editor.")
+                .arg(results_.size())
+                .arg(QString::number(run_->SweepLevelDbfs(), 'f', 1))
+                .arg(reference_->currentText());
         break;
     case MeasureRun::Ending::Cancelled:
         lastStatus_ = T("Cancelled. The box's mutes and mixer are as they were.");
@@ -429,9 +443,10 @@ void MeasureDialog::Finished(int ending) {
         lastStatus_ = T("The box did not take %1's solo; the measurement stopped.").arg(channel);
         break;
     case MeasureRun::Ending::NotHeard:
-        lastStatus_ = T("The microphone did not hear the quiet test through %1. Is it connected, at the seat, and "
-                        "is the input's gain up?")
-                          .arg(channel);
+        lastStatus_ =
+            T("The microphone did not hear the quiet test through %1. Is it connected, at the seat, and "
+              "is the input's gain up?")
+                .arg(channel);
         break;
     case MeasureRun::Ending::NotSaved:
         lastStatus_ = T("%1 could not be written; the measurement stopped.").arg(run_->FailedFile());
@@ -440,31 +455,36 @@ void MeasureDialog::Finished(int ending) {
         switch (t.problem) {
         case measure::TakeProblem::None:
         case measure::TakeProblem::Failed:
-            lastStatus_ = t.status == audio::AudioStatus::DeviceLost
-                              ? T("%1: the output or the microphone went away (%2). Plug it in and measure again.")
-                                    .arg(channel, QString::fromStdString(t.message))
-                              : T("%1: the take failed: %2").arg(channel, QString::fromStdString(t.message));
+            lastStatus_ =
+                t.status == audio::AudioStatus::DeviceLost
+                    ? T("%1: the output or the microphone went away (%2). Plug it in and measure again.")
+                          .arg(channel, QString::fromStdString(t.message))
+                    : T("%1: the take failed: %2").arg(channel, QString::fromStdString(t.message));
             break;
         case measure::TakeProblem::MicrophoneClipped:
-            lastStatus_ = T("%1: the microphone clipped. Lower the level or the input's gain and measure again.")
-                              .arg(channel);
+            lastStatus_ =
+                T("%1: the microphone clipped. Lower the level or the input's gain and measure again.")
+                    .arg(channel);
             break;
         case measure::TakeProblem::LoopbackClipped:
             lastStatus_ = T("%1: the loopback clipped. Lower the level and measure again.").arg(channel);
             break;
         case measure::TakeProblem::LoopbackSilent:
-            lastStatus_ = T("%1: the loopback heard nothing. Connect the output's channel to the loopback's input, "
-                            "or choose a chirp as the timing.")
-                              .arg(channel);
+            lastStatus_ =
+                T("%1: the loopback heard nothing. Connect the output's channel to the loopback's input, "
+                  "or choose a chirp as the timing.")
+                    .arg(channel);
             break;
         case measure::TakeProblem::ReferenceNotHeard:
-            lastStatus_ = T("%1: the chirp was not heard before the sweep. Choose a tweeter or a mid for the timing.")
-                              .arg(channel);
+            lastStatus_ =
+                T("%1: the chirp was not heard before the sweep. Choose a tweeter or a mid for the timing.")
+                    .arg(channel);
             break;
         case measure::TakeProblem::ReferenceLost:
-            lastStatus_ = T("%1: the chirp was heard before the sweep but not after it. Keep the microphone still and "
-                            "the car quiet, and measure again.")
-                              .arg(channel);
+            lastStatus_ =
+                T("%1: the chirp was heard before the sweep but not after it. Keep the microphone still and "
+                  "the car quiet, and measure again.")
+                    .arg(channel);
             break;
         }
         break;
@@ -475,22 +495,26 @@ void MeasureDialog::Finished(int ending) {
 
 void MeasureDialog::ShowState() {
     const bool running = Measuring();
-    for (QWidget* w : std::initializer_list<QWidget*>{output_, outputChannel_, input_, inputChannel_, reference_,
-                                                      repeats_, sweepLow_, sweepHigh_, sweepSeconds_, level_})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{output_, outputChannel_, input_, inputChannel_, reference_, repeats_,
+                                         sweepLow_, sweepHigh_, sweepSeconds_, level_})
         w->setEnabled(!running);
     for (QCheckBox* c : channels_) c->setEnabled(!running);
     measure_->setEnabled(!running && audio_ && !outputs_.empty() && !inputs_.empty());
     again_->setEnabled(!running && !results_.empty());
     cancel_->setEnabled(running);
-    calibrationFile_->setText(calibrationPath_.isEmpty() ? T("(none)") : QFileInfo(calibrationPath_).fileName());
+    calibrationFile_->setText(calibrationPath_.isEmpty() ? T("(none)")
+                                                         : QFileInfo(calibrationPath_).fileName());
     calibrationFile_->setToolTip(calibrationPath_);
-    folderText_->setText(folder_.isEmpty() ? QString() : T("Kept in %1").arg(QDir::toNativeSeparators(folder_)));
+    folderText_->setText(folder_.isEmpty() ? QString()
+                                           : T("Kept in %1").arg(QDir::toNativeSeparators(folder_)));
     if (!lastStatus_.isEmpty())
         status_->setText(lastStatus_);
     else if (!audio_ || outputs_.empty() || inputs_.empty())
         status_->setText(T("No sound devices are found. Plug in the microphone's interface."));
     else
-        status_->setText(T("Each channel ticked is soloed on the box and swept, through its settings as they are."));
+        status_->setText(
+            T("Each channel ticked is soloed on the box and swept, through its settings as they are."));
 }
 
 void MeasureDialog::Close() {

@@ -68,7 +68,8 @@ void MeasureRun::StartQuiet() {
         while (peak > seen && !level->compare_exchange_weak(seen, peak)) {
         }
     };
-    Launch([this] { quietResult_ = audio_.PlayAndRecord(quietPlan_.request, cancel_); }, &MeasureRun::QuietDone);
+    Launch([this] { quietResult_ = audio_.PlayAndRecord(quietPlan_.request, cancel_); },
+           &MeasureRun::QuietDone);
 }
 
 void MeasureRun::QuietDone() {
@@ -85,7 +86,8 @@ void MeasureRun::QuietDone() {
         failedBlock_ = s_.blocks.front();
         return Finish(Ending::TakeFailed);
     }
-    const measure::QuietOutcome quiet = measure::LevelFromQuietTest(s_.rig, quietPlan_, quietResult_, s_.sweep);
+    const measure::QuietOutcome quiet =
+        measure::LevelFromQuietTest(s_.rig, quietPlan_, quietResult_, s_.sweep);
     if (!quiet.heard) {
         failedBlock_ = s_.blocks.front();
         return Finish(Ending::NotHeard);
@@ -106,7 +108,8 @@ void MeasureRun::StartTake() {
     const int block = s_.blocks[channel_];
     if (repeat_ == 0) {
         std::optional<measure::TakeRouting::Reference> reference;
-        if (s_.rig.Acoustic()) reference = measure::TakeRouting::Reference{s_.rig.referenceBlock, s_.rig.referenceOutput};
+        if (s_.rig.Acoustic())
+            reference = measure::TakeRouting::Reference{s_.rig.referenceBlock, s_.rig.referenceOutput};
         if (!routing_->Route(block, s_.rig.sweepOutput, reference)) {
             failedBlock_ = block;
             return Finish(Ending::BoxRefused);
@@ -114,8 +117,9 @@ void MeasureRun::StartTake() {
         sum_.assign(static_cast<size_t>(measure::kResponseSeconds * audio::kRate), 0.0);
         peakDb_ = -INFINITY, driftPpm_ = 0;
     }
-    Launch([this] { take_ = measure::AnalyseTake(s_.rig, plan_, audio_.PlayAndRecord(plan_.request, cancel_)); },
-           &MeasureRun::TakeDone);
+    Launch(
+        [this] { take_ = measure::AnalyseTake(s_.rig, plan_, audio_.PlayAndRecord(plan_.request, cancel_)); },
+        &MeasureRun::TakeDone);
 }
 
 void MeasureRun::TakeDone() {
@@ -130,7 +134,8 @@ void MeasureRun::TakeDone() {
         return Finish(Ending::TakeFailed);
     }
     ++takesDone_;
-    for (size_t i = 0; i < sum_.size() && i < take_.response.size(); ++i) sum_[i] += take_.response[i] / s_.repeats;
+    for (size_t i = 0; i < sum_.size() && i < take_.response.size(); ++i)
+        sum_[i] += take_.response[i] / s_.repeats;
     peakDb_ = std::max(peakDb_, take_.peakDb);
     driftPpm_ += take_.driftPpm / s_.repeats;
     emit takeDone(block, ++repeat_);

@@ -47,10 +47,10 @@ public:
     enum class Ending {
         Done,
         Cancelled,
-        BoxRefused,     // the box did not take a channel's solo
-        NotHeard,       // the quiet test was not heard
-        TakeFailed,     // `Problem()` says how
-        NotSaved,       // `FailedFile()` could not be written
+        BoxRefused,  // the box did not take a channel's solo
+        NotHeard,    // the quiet test was not heard
+        TakeFailed,  // `Problem()` says how
+        NotSaved,    // `FailedFile()` could not be written
     };
 
     MeasureRun(audio::AudioSystem& audio, ParamDatabase& db, Settings settings, QObject* parent = nullptr);

@@ -70,7 +70,8 @@ void ImpulsePreview::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     QPainterPath path;
     for (size_t i = 0; i < shown; ++i) {
-        const QPointF at(x(1000.0 * static_cast<double>(i) / rate_), middle - samples_[i] / largest * plot.height() / 2);
+        const QPointF at(x(1000.0 * static_cast<double>(i) / rate_),
+                         middle - samples_[i] / largest * plot.height() / 2);
         if (i == 0)
             path.moveTo(at);
         else
