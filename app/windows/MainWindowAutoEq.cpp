@@ -8,6 +8,7 @@
 
 #include "AlignDialog.h"
 #include "AutoEqDialog.h"
+#include "ChannelCurves.h"
 #include "ChannelImport.h"
 #include "EditSession.h"
 #include "EditorGrid.h"
@@ -155,6 +156,12 @@ void CMainDlg::RunMeasure() {
     const EffectBlock played = s_.db.Block();
     const QString sessions = QDir(QString::fromStdString(storage::DataFolder())).filePath("measurements");
     MeasureDialog dialog(s_.audio, s_.db, s_.files, s_.prompter, sessions, owner);
+    dialog.SetPrediction([this](int block) -> std::vector<widgets::EqOverlayCurve> {
+        if (!measurements_.At(block).measured) return {};
+        const OverlayNames names{Tr("measurement", "Measured"), Tr("measurement", "Predicted"),
+                                 Tr("measurement", "Target")};
+        return measurements_.Overlays(block, s_.curves.Model(block), names);
+    });
     ChannelImpulses::Set responses = impulses_.Responses();
     QStringList notRead;
     connect(&dialog, &MeasureDialog::channelMeasured, this, [&](int block) {

@@ -51,19 +51,31 @@ constexpr size_t kLargestCalibrationBytes = 4u << 20;
 // What the impulse preview shows of a response.
 constexpr double kImpulseMs = 20;
 
-// A channel's response in dB on the editor's grid, smoothed to 1/6 octave
-// as a tuner looks at it.
-Response SmoothedDb(const analysis::ComplexResponse& r) {
+// Levels in dB on the editor's grid smoothed to 1/6 octave, as a tuner
+// looks at a car; NaN where there is no level.
+Response Smoothed(const Response& db) {
     const FrequencyGrid& grid = analysis::EditorGrid();
     analysis::Measurement m;
-    for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
-        const double level = std::abs(r[static_cast<size_t>(i)]);
-        m.points.push_back({grid.Hz(i), level > 0 ? 20 * std::log10(level) : -200, NAN});
-    }
+    std::vector<size_t> at;
+    for (int i = 0; i < FrequencyGrid::kPoints; ++i)
+        if (std::isfinite(db[static_cast<size_t>(i)])) {
+            m.points.push_back({grid.Hz(i), db[static_cast<size_t>(i)], NAN});
+            at.push_back(static_cast<size_t>(i));
+        }
     const analysis::Measurement s = analysis::SmoothMeasurement(m, analysis::Smoothing::Octave6);
-    Response out{};
-    for (size_t i = 0; i < out.size() && i < s.points.size(); ++i) out[i] = s.points[i].db;
+    Response out;
+    out.fill(NAN);
+    for (size_t k = 0; k < at.size() && k < s.points.size(); ++k) out[at[k]] = s.points[k].db;
     return out;
+}
+
+Response LevelsDb(const analysis::ComplexResponse& r) {
+    Response db;
+    for (size_t i = 0; i < db.size(); ++i) {
+        const double level = std::abs(r[i]);
+        db[i] = level > 0 ? 20 * std::log10(level) : NAN;
+    }
+    return db;
 }
 
 }  // namespace
@@ -413,9 +425,37 @@ void MeasureDialog::ShowChannel(const measure::ChannelResult& r) {
     using widgets::EqOverlayRole;
     // The channel's band lit: between its crossovers.
     const auto passes = analysis::PassesOf(db_.Block(), r.block);
-    preview_->SetCurves(
-        {{EqOverlayRole::Measured, T("%1 measured").arg(Label(r.block)), SmoothedDb(r.spectrum), true}},
-        passes.highPassHz > 0 ? passes.highPassHz : 20, passes.lowPassHz > 0 ? passes.lowPassHz : 20000);
+    const double lowHz = passes.highPassHz > 0 ? passes.highPassHz : 20;
+    const double highHz = passes.lowPassHz > 0 ? passes.lowPassHz : 20000;
+    std::vector<widgets::EqOverlayCurve> curves{{EqOverlayRole::Measured,
+                                                 T("%1 measured").arg(Label(r.block)),
+                                                 Smoothed(LevelsDb(r.spectrum)), true}};
+    // Measured again: beside what its last measurement predicted and its
+    // target, smoothed alike and on the prediction's level over the band
+    // (the shapes are what is compared).
+    if (prediction_)
+        for (widgets::EqOverlayCurve& c : prediction_(r.block))
+            if (c.role == EqOverlayRole::Predicted || c.role == EqOverlayRole::Target) {
+                if (c.role == EqOverlayRole::Predicted) c.values = Smoothed(c.values);
+                c.shown = true;  // whatever the editor shows
+                curves.push_back(std::move(c));
+            }
+    const auto predicted = std::find_if(curves.begin(), curves.end(), [](const widgets::EqOverlayCurve& c) {
+        return c.role == EqOverlayRole::Predicted;
+    });
+    if (predicted != curves.end()) {
+        const FrequencyGrid& grid = analysis::EditorGrid();
+        double offset = 0;
+        int n = 0;
+        for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
+            const double hz = grid.Hz(i), p = predicted->values[static_cast<size_t>(i)],
+                         m = curves.front().values[static_cast<size_t>(i)];
+            if (hz >= lowHz && hz <= highHz && std::isfinite(p) && std::isfinite(m)) offset += p - m, ++n;
+        }
+        if (n > 0)
+            for (double& v : curves.front().values) v += offset / n;
+    }
+    preview_->SetCurves(std::move(curves), lowHz, highHz);
     // The response's start from its time zero, the arrival marked; against
     // an acoustic reference time zero is a little before the reference.
     impulse_->SetResponse(r.response, audio::kRate, kImpulseMs,

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "CommonDialog.h"
 #include "MeasuringTake.h"
 #include "MicCalibration.h"
+#include "SkEqOverlay.h"
 
 class QCheckBox;
 class QComboBox;
@@ -55,6 +57,12 @@ public:
     const std::vector<measure::ChannelResult>& Results() const { return results_; }
     const QString& Folder() const { return folder_; }
     bool Measuring() const;
+
+    // What the editor predicts for a channel from its last measurement
+    // through the settings now, and its target: shown beside a channel
+    // measured again, as after a tune.
+    using Prediction = std::function<std::vector<widgets::EqOverlayCurve>(int block)>;
+    void SetPrediction(Prediction prediction) { prediction_ = std::move(prediction); }
 
     // The controls a user sets, for the screenshots and the tests.
     void Measure();
@@ -107,6 +115,7 @@ private:
     std::vector<int> lastBlocks_;
     std::vector<measure::ChannelResult> results_;
     QString lastStatus_;
+    Prediction prediction_;
     int sweepsEach_ = 1;
     bool acoustic_ = false;
 };

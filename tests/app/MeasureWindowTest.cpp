@@ -15,10 +15,13 @@
 
 #include "AppRig.h"
 #include "AudioSystem.h"
+#include "BoxSettings.h"
+#include "ChannelCurves.h"
 #include "MeasureDialog.h"
 #include "MeasurementDialog.h"
 #include "MeasurementIndex.h"
 #include "ParameterTable.h"
+#include "ResponsePreview.h"
 #include "TextbookCrossover.h"
 #include "TextbookDft.h"
 #include "VirtualCar.h"
@@ -132,6 +135,12 @@ protected:
             if (Pc().Get(p) != image.Get(p)) Db().SetParam(p.index, image.Get(p));
         users = SentBox();
         ASSERT_EQ(users, image);
+        FollowInEditor();
+    }
+    // The editor's curves follow the image, as after edits in the window.
+    void FollowInEditor() {
+        for (int block = 0; block < kChannelCount; ++block)
+            app->Services().curves.RebuildChannel(block, Pc());
     }
     template <typename T>
     static T* Named(QWidget* dialog, const QString& name) {
@@ -278,6 +287,59 @@ TEST_F(MeasureWindowTest, ChannelWithoutAHighPassIsAskedAbout) {
         Click(Named<QPushButton>(dialog, "btnClose"));
     });
     EXPECT_EQ(SentBox(), users);
+}
+
+// A band boosted after a measurement, as a tune does, then measured again:
+// the new measurement shows beside what the first one predicts through the
+// boost, and the two agree; the first measurement does not.
+TEST_F(MeasureWindowTest, MeasureAgainShowsMeasuredBesidePredicted) {
+    const int mid = BlockOfChannel(3);
+    auto measureMidOnly = [&](QWidget* dialog) {
+        for (int n = 1; n <= 6; ++n)
+            Named<QCheckBox>(dialog, "measure" + QString::number(n))->setChecked(n == 3);
+        ASSERT_TRUE(MeasureAndWait(dialog));
+        ASSERT_EQ(static_cast<MeasureDialog*>(dialog)->Results().size(), 1u);
+    };
+    Response first{};
+    InPanelDialog("btnMeasure", [&](QWidget* dialog) {
+        measureMidOnly(dialog);
+        const auto& curves = dialog->findChild<widgets::ResponsePreview*>()->Curves();
+        ASSERT_EQ(curves.size(), 1u) << "a first measurement has nothing to be compared with";
+        first = curves[0].values;
+        Click(Named<QPushButton>(dialog, "btnClose"));
+    });
+    EffectBlock boosted = Pc();
+    caraudio::test::box::SetBand(boosted, mid, 10, 1000, 1.4, 6);
+    for (const ParamRecord& p : Parameters())
+        if (Pc().Get(p) != boosted.Get(p)) Db().SetParam(p.index, boosted.Get(p));
+    FollowInEditor();
+    InPanelDialog("btnMeasure", [&](QWidget* dialog) {
+        measureMidOnly(dialog);
+        const auto& curves = dialog->findChild<widgets::ResponsePreview*>()->Curves();
+        ASSERT_EQ(curves.size(), 3u);
+        EXPECT_EQ(curves[0].name, "CH3 measured");
+        EXPECT_EQ(curves[1].role, widgets::EqOverlayRole::Predicted);
+        EXPECT_EQ(curves[2].role, widgets::EqOverlayRole::Target);
+        // The boost against 250 Hz, which it leaves alone, in each measurement.
+        auto at = [](const Response& r, double hz) {
+            const FrequencyGrid& grid = FrequencyGrid::Shared();
+            int i = 0;
+            while (i + 1 < FrequencyGrid::kPoints && grid.Hz(i) < hz) ++i;
+            return r[static_cast<size_t>(i)];
+        };
+        const double boost =
+            at(curves[0].values, 1000) - at(curves[0].values, 250) - (at(first, 1000) - at(first, 250));
+        double worst = 0;
+        for (int i = 0; i < FrequencyGrid::kPoints; ++i) {
+            const double hz = FrequencyGrid::Shared().Hz(i);
+            if (hz < 100 || hz > 3000) continue;
+            worst = std::max(worst, std::fabs(curves[0].values[static_cast<size_t>(i)] -
+                                              curves[1].values[static_cast<size_t>(i)]));
+        }
+        EXPECT_LT(worst, 1.0) << "measured as predicted";
+        EXPECT_GT(boost, 3) << "the boost is measured";
+        Click(Named<QPushButton>(dialog, "btnClose"));
+    });
 }
 
 // In Chinese every text of the window reads in Chinese, the layout's and
