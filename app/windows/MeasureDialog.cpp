@@ -42,6 +42,8 @@ QString Label(int block) {
 }
 
 constexpr int kRepeats[] = {1, 2, 4, 8, 16};
+// Microphone positions a channel is averaged over: around the listener's head.
+constexpr int kMostPositions = 5;
 // The meter's scale: silence to full scale.
 constexpr double kMeterFloorDbfs = -60;
 // How often the meter is read, and the device lists looked at again.
@@ -96,6 +98,7 @@ MeasureDialog::MeasureDialog(audio::AudioSystem* audio, ParamDatabase& db, FileC
     inputChannel_ = Named<QComboBox>(l, "inputChannel");
     reference_ = Named<QComboBox>(l, "reference");
     repeats_ = Named<QComboBox>(l, "repeats");
+    positions_ = Named<QComboBox>(l, "positions");
     calibrationFile_ = Named<QLabel>(l, "calibrationFile");
     status_ = Named<QLabel>(l, "status");
     folderText_ = Named<QLabel>(l, "folder");
@@ -113,7 +116,7 @@ MeasureDialog::MeasureDialog(audio::AudioSystem* audio, ParamDatabase& db, FileC
     auto* calibrationClear = Named<QPushButton>(l, "btnCalibrationClear");
     auto* previewArea = Named<QWidget>(l, "preview");
     auto* impulseArea = Named<QWidget>(l, "impulse");
-    if (!output_ || !outputChannel_ || !input_ || !inputChannel_ || !reference_ || !repeats_ ||
+    if (!output_ || !outputChannel_ || !input_ || !inputChannel_ || !reference_ || !repeats_ || !positions_ ||
         !calibrationFile_ || !status_ || !folderText_ || !sweepLow_ || !sweepHigh_ || !sweepSeconds_ ||
         !level_ || !meter_ || !all_ || !measure_ || !again_ || !cancel_ || !close || !calibration ||
         !calibrationClear || !previewArea || !impulseArea)
@@ -174,6 +177,10 @@ void MeasureDialog::FillTexts() {
     repeats_->clear();
     for (const int n : kRepeats) repeats_->addItem(QString::number(n));
     repeats_->setCurrentIndex(at);
+    const int positions = std::max(0, positions_->currentIndex());
+    positions_->clear();
+    for (int n = 1; n <= kMostPositions; ++n) positions_->addItem(QString::number(n));
+    positions_->setCurrentIndex(positions);
     for (QComboBox* channel : {outputChannel_, inputChannel_}) {
         const int was = std::max(0, channel->currentIndex());
         const int count = channel->count();
@@ -357,7 +364,7 @@ void MeasureDialog::MeasureAgain() {
     s.blocks = lastBlocks_;
     s.sweep = *sweep;
     s.repeats = kRepeats[std::max(0, repeats_->currentIndex())];
-    sweepsEach_ = s.repeats;
+    s.positions = positions_->currentIndex() + 1;
     acoustic_ = found.rig.Acoustic();
     s.calibration = calibration_;
     s.calibrationPath = calibrationPath_;
@@ -374,6 +381,7 @@ void MeasureDialog::MeasureAgain() {
     run_ = std::make_unique<MeasureRun>(*audio_, db_, std::move(s));
     connect(run_.get(), &MeasureRun::takeDone, this, &MeasureDialog::TakeDone);
     connect(run_.get(), &MeasureRun::channelDone, this, &MeasureDialog::ChannelDone);
+    connect(run_.get(), &MeasureRun::positionDone, this, &MeasureDialog::PositionDone, Qt::QueuedConnection);
     connect(run_.get(), &MeasureRun::finished, this,
             [this](MeasureRun::Ending e) { Finished(static_cast<int>(e)); });
     lastStatus_ = T("Quiet test through %1...").arg(Label(lastBlocks_.front()));
@@ -393,13 +401,27 @@ void MeasureDialog::ShowMeter() {
     meter_->setValue(static_cast<int>(std::lround(100 * std::clamp(1 - db / kMeterFloorDbfs, 0.0, 1.0))));
 }
 
-void MeasureDialog::TakeDone(int block, int repeats) {
+void MeasureDialog::TakeDone(int block, int done, int of) {
     const int k = ChannelNumber(block) - 1;
-    if (k >= 0 && k < 6)
-        progress_[static_cast<size_t>(k)]->setValue(100 * repeats / std::max(1, sweepsEach_));
+    if (k >= 0 && k < 6) progress_[static_cast<size_t>(k)]->setValue(100 * done / std::max(1, of));
     all_->setValue(100 * run_->TakesDone() / std::max(1, run_->TakesInAll()));
     lastStatus_ = T("Measuring %1...").arg(Label(block));
     ShowState();
+}
+
+void MeasureDialog::PositionDone(int next, int of) {
+    if (!run_) return;
+    lastStatus_ = T("Every channel is measured at position %1 of %2.").arg(next - 1).arg(of);
+    ShowState();
+    if (prompter_.Ask(this,
+                      T("Move the microphone to position %1 of %2, a hand's width from the last, and "
+                        "measure there?")
+                          .arg(next)
+                          .arg(of),
+                      T("Measure")))
+        return run_->NextPosition();
+    run_->Cancel();
+    run_->NextPosition();
 }
 
 void MeasureDialog::ChannelDone(int block) {
@@ -537,7 +559,7 @@ void MeasureDialog::ShowState() {
     const bool running = Measuring();
     for (QWidget* w :
          std::initializer_list<QWidget*>{output_, outputChannel_, input_, inputChannel_, reference_, repeats_,
-                                         sweepLow_, sweepHigh_, sweepSeconds_, level_})
+                                         positions_, sweepLow_, sweepHigh_, sweepSeconds_, level_})
         w->setEnabled(!running);
     for (QCheckBox* c : channels_) c->setEnabled(!running);
     measure_->setEnabled(!running && audio_ && !outputs_.empty() && !inputs_.empty());

@@ -85,7 +85,8 @@ private:
     void ShowState();
     void ShowMeter();
     void ShowChannel(const measure::ChannelResult& r);
-    void TakeDone(int block, int repeats);
+    void TakeDone(int block, int done, int of);
+    void PositionDone(int next, int of);
     void ChannelDone(int block);
     void Finished(int ending);
     void Close();
@@ -97,7 +98,7 @@ private:
     Prompter& prompter_;
     QString sessions_, folder_;
     QComboBox *output_ = nullptr, *outputChannel_ = nullptr, *input_ = nullptr, *inputChannel_ = nullptr,
-              *reference_ = nullptr, *repeats_ = nullptr;
+              *reference_ = nullptr, *repeats_ = nullptr, *positions_ = nullptr;
     QLabel *calibrationFile_ = nullptr, *status_ = nullptr, *folderText_ = nullptr;
     QLineEdit *sweepLow_ = nullptr, *sweepHigh_ = nullptr, *sweepSeconds_ = nullptr, *level_ = nullptr;
     QProgressBar *meter_ = nullptr, *all_ = nullptr;
@@ -116,7 +117,6 @@ private:
     std::vector<measure::ChannelResult> results_;
     QString lastStatus_;
     Prediction prediction_;
-    int sweepsEach_ = 1;
     bool acoustic_ = false;
 };
 

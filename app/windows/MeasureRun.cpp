@@ -6,6 +6,7 @@
 
 #include "MeasurementFiles.h"
 #include "ParamDatabase.h"
+#include "PositionAverage.h"
 #include "TakeRouting.h"
 #include "ValueScales.h"
 
@@ -25,7 +26,7 @@ MeasureRun::~MeasureRun() {
 }
 
 int MeasureRun::TakesInAll() const {
-    return 1 + static_cast<int>(s_.blocks.size()) * s_.repeats;
+    return 1 + static_cast<int>(s_.blocks.size()) * s_.repeats * s_.positions;
 }
 
 double MeasureRun::TakeLevel() {
@@ -101,6 +102,16 @@ void MeasureRun::QuietDone() {
     plan_.request.level = quietPlan_.request.level;
     channel_ = 0;
     repeat_ = 0;
+    position_ = 0;
+    atPositions_.assign(s_.blocks.size(), {});
+    StartTake();
+}
+
+void MeasureRun::NextPosition() {
+    if (!running_ || worker_) return;
+    if (cancel_) return Finish(Ending::Cancelled);
+    ++position_;
+    channel_ = 0;
     StartTake();
 }
 
@@ -138,19 +149,33 @@ void MeasureRun::TakeDone() {
         sum_[i] += take_.response[i] / s_.repeats;
     peakDb_ = std::max(peakDb_, take_.peakDb);
     driftPpm_ += take_.driftPpm / s_.repeats;
-    emit takeDone(block, ++repeat_);
+    ++repeat_;
+    emit takeDone(block, position_ * s_.repeats + repeat_, s_.positions * s_.repeats);
     if (repeat_ < s_.repeats) return StartTake();
-    measure::ChannelResult result =
-        measure::FinishChannel(block, std::move(sum_), peakDb_, driftPpm_, s_.rig, s_.calibration);
-    std::string failed;
-    if (!measure::SaveChannel(s_.folder.toStdString(), result, s_.rig.Timing(), "caraudio", index_, failed)) {
-        failedFile_ = QString::fromStdString(failed);
-        return Finish(Ending::NotSaved);
-    }
-    results_.push_back(std::move(result));
-    emit channelDone(block);
     repeat_ = 0;
+    atPositions_[channel_].push_back(
+        measure::FinishChannel(block, std::move(sum_), peakDb_, driftPpm_, s_.rig, s_.calibration));
+    if (position_ + 1 == s_.positions) {
+        // The first position's response, arrival and readings stand for the
+        // channel; its levels are those of every position.
+        measure::ChannelResult result = atPositions_[channel_].front();
+        std::vector<analysis::ComplexResponse> spectra;
+        for (const measure::ChannelResult& r : atPositions_[channel_]) spectra.push_back(r.spectrum);
+        result.spectrum = analysis::AveragePositions(spectra);
+        std::string failed;
+        if (!measure::SaveChannel(s_.folder.toStdString(), result, s_.rig.Timing(), "caraudio", index_,
+                                  failed)) {
+            failedFile_ = QString::fromStdString(failed);
+            return Finish(Ending::NotSaved);
+        }
+        results_.push_back(std::move(result));
+        emit channelDone(block);
+    }
     if (++channel_ < s_.blocks.size()) return StartTake();
+    if (position_ + 1 < s_.positions) {
+        emit positionDone(position_ + 2, s_.positions);  // the window moves on with NextPosition
+        return;
+    }
     Finish(Ending::Done);
 }
 

@@ -40,6 +40,7 @@ public:
         std::vector<int> blocks;
         analysis::SweepSettings sweep;
         int repeats = 1;
+        int positions = 1;  // of the microphone, each channel averaged over them
         std::optional<analysis::MicCalibration> calibration;
         QString calibrationPath;
         QString folder;  // the session folder, made by the caller
@@ -58,6 +59,9 @@ public:
 
     void Start();
     void Cancel();
+    // After positionDone, once the microphone is at the next position; or
+    // Cancel there.
+    void NextPosition();
     bool Running() const { return running_; }
 
     // The loudest the microphone heard since last asked, 0..1, from the
@@ -73,7 +77,10 @@ public:
     const std::vector<measure::ChannelResult>& Results() const { return results_; }
 
 signals:
-    void takeDone(int block, int repeatsDone);
+    // `done` of the channel's `of` takes (its sweeps at every position).
+    void takeDone(int block, int done, int of);
+    // Every channel measured at this position; `next` (from 1) comes next.
+    void positionDone(int next, int of);
     void channelDone(int block);
     void finished(caraudio::app::MeasureRun::Ending ending);
 
@@ -99,6 +106,8 @@ private:
     bool running_ = false;
     double levelDbfs_ = 0;
     size_t channel_ = 0;
+    int position_ = 0;
+    std::vector<std::vector<measure::ChannelResult>> atPositions_;  // by channel, then position
     int repeat_ = 0, takesDone_ = 0, failedBlock_ = 0;
     std::vector<double> sum_;
     double peakDb_ = 0, driftPpm_ = 0;

@@ -2058,6 +2058,14 @@ Close that program, or give this one a file of its own.</source>
 <context>
     <name>measure</name>
     <message>
+        <source>Every channel is measured at position %1 of %2.</source>
+        <translation>所有声道已在第 %1 个位置测量（共 %2 个）。</translation>
+    </message>
+    <message>
+        <source>Move the microphone to position %1 of %2, a hand&apos;s width from the last, and measure there?</source>
+        <translation>将麦克风移到第 %1 个位置（共 %2 个），距上一个位置约一掌宽，并在那里测量吗？</translation>
+    </message>
+    <message>
         <source>Channel %1</source>
         <translation>声道 %1</translation>
     </message>
@@ -2220,6 +2228,10 @@ Close that program, or give this one a file of its own.</source>
 </context>
 <context>
     <name>measure_dialog</name>
+    <message>
+        <source>Positions</source>
+        <translation>位置数</translation>
+    </message>
     <message>
         <source>Measure</source>
         <translation>测量</translation>

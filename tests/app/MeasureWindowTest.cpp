@@ -289,6 +289,36 @@ TEST_F(MeasureWindowTest, ChannelWithoutAHighPassIsAskedAbout) {
     EXPECT_EQ(SentBox(), users);
 }
 
+// Three microphone positions: the user is asked to move it twice, each
+// channel's curve is the positions' average and its response the first's;
+// stopping at a position measures nothing and leaves the box.
+TEST_F(MeasureWindowTest, PositionsAreAskedForInTurn) {
+    InPanelDialog("btnMeasure", [&](QWidget* dialog) {
+        auto* measure = static_cast<MeasureDialog*>(dialog);
+        for (int n = 1; n <= 6; ++n)
+            Named<QCheckBox>(dialog, "measure" + QString::number(n))->setChecked(n <= 2);
+        Named<QComboBox>(dialog, "positions")->setCurrentIndex(2);
+        prompter.answer = Answer::Yes;
+        ASSERT_TRUE(MeasureAndWait(dialog));
+        ASSERT_EQ(Texts(),
+                  QStringList({"Move the microphone to position 2 of 3, a hand's width from the last, and "
+                               "measure there?",
+                               "Move the microphone to position 3 of 3, a hand's width from the last, and "
+                               "measure there?"}));
+        ASSERT_EQ(measure->Results().size(), 2u);
+        EXPECT_EQ(Named<QProgressBar>(dialog, "progress1")->value(), 100);
+        EXPECT_TRUE(Status(dialog).startsWith("2 channels measured")) << Status(dialog).toStdString();
+
+        prompter.answer = Answer::No;
+        ASSERT_TRUE(MeasureAndWait(dialog));
+        EXPECT_EQ(Texts().size(), 1u);
+        EXPECT_EQ(Status(dialog), "Cancelled. The box's mutes and mixer are as they were.");
+        EXPECT_TRUE(measure->Results().empty());
+        Click(Named<QPushButton>(dialog, "btnClose"));
+    });
+    EXPECT_EQ(SentBox(), users);
+}
+
 // A band boosted after a measurement, as a tune does, then measured again:
 // the new measurement shows beside what the first one predicts through the
 // boost, and the two agree; the first measurement does not.
