@@ -38,7 +38,8 @@ TEST(PositionAverage, PowersAveragedPhaseFromTheFirst) {
     EXPECT_EQ(std::abs(AveragePositions({})[0]), 0);
 }
 
-// A comb that moves with the microphone is filled in by the average.
+// A comb that moves with the microphone is filled in by the average: over
+// 200..2000 Hz the three seats' notches fall at different frequencies.
 TEST(PositionAverage, AReflectionsCombIsFilledIn) {
     std::vector<ComplexResponse> positions;
     for (const double delayMs : {0.9, 1.3, 1.7}) {
@@ -57,7 +58,7 @@ TEST(PositionAverage, AReflectionsCombIsFilledIn) {
         deepestAveraged = std::min(deepestAveraged, 20 * std::log10(std::abs(a[i])));
     }
     EXPECT_LT(deepestOne, -18);       // 1 - 0.9: a 20 dB notch at one seat
-    EXPECT_GT(deepestAveraged, -10);  // the three seats' notches fall apart
+    EXPECT_GT(deepestAveraged, -6);  // -3 dB where two seats are low together
 }
 
 }  // namespace
