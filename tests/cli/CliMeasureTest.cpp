@@ -8,10 +8,11 @@
 #include <complex>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <numbers>
+#include <optional>
 #include <sstream>
 
+#include "BandLevels.h"
 #include "BoxSettings.h"
 #include "CarFolder.h"
 #include "CliRig.h"
@@ -164,7 +165,6 @@ TEST_F(CliMeasure, CalibrationFileTakesTheMicrophoneOut) {
     EXPECT_FALSE(std::filesystem::exists(File("other")));
 }
 
-
 // Sixteen sweeps averaged: the response adds up, the cabin's noise does
 // not, and the noise floor falls by 10 log10(16) = 12 dB.
 TEST_F(CliMeasure, SweepsAveragedLowerTheNoise) {
@@ -187,18 +187,9 @@ TEST_F(CliMeasure, SweepsAveragedLowerTheNoise) {
 }
 
 // The largest level difference, in dB, between a measured response and the
-// truth over the truth's band (within 30 dB of its loudest), at 1/6 octave.
+// truth over the truth's band.
 double WorstBandLevelDb(const std::vector<double>& measured, const std::vector<double>& truth) {
-    double loudest = 0, worst = 0;
-    for (double hz = 25; hz < 18000; hz *= std::pow(2.0, 1.0 / 6))
-        loudest = std::max(loudest, std::abs(test::Dtft(truth, 48000, hz)));
-    for (double hz = 25; hz < 18000; hz *= std::pow(2.0, 1.0 / 6)) {
-        const std::complex<double> t = test::Dtft(truth, 48000, hz);
-        if (std::abs(t) >= 0.03 * loudest)
-            worst =
-                std::max(worst, std::fabs(20 * std::log10(std::abs(test::Dtft(measured, 48000, hz) / t))));
-    }
-    return worst;
+    return test::CompareBandLevels(measured, truth).worstDb;
 }
 
 // How much later `measured` is than `truth`, in samples: the peak of their
