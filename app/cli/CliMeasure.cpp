@@ -173,6 +173,12 @@ int Measure(const CliOptions& options, CommandArgs args, std::FILE* out, std::FI
         return kExitFailed;
     }
 
+    // What every channel is measured through, for whoever opens the folder again.
+    if (!measure::WriteSessionImage(m.out, db.Block())) {
+        std::fprintf(err, "caraudio-cli: cannot write %s/%s.\n", m.out.c_str(),
+                     measure::kSessionImageName.data());
+        return kExitFailed;
+    }
     measure::TakeRouting routing(db);
     const int sweepInput = rig.sweepOutput;  // output n feeds the box's input n
     std::optional<measure::TakeRouting::Reference> reference;

@@ -49,6 +49,22 @@ bool WriteMeasurementText(const std::string& path, const analysis::ComplexRespon
     return storage::WriteFileAtomically(path, text);
 }
 
+bool WriteSessionImage(const std::string& folder, const EffectBlock& image) {
+    return storage::WriteFileAtomically(
+        (std::filesystem::path(folder) / kSessionImageName).string(),
+        std::string_view(reinterpret_cast<const char*>(image.data()), EffectBlock::size()));
+}
+
+std::optional<EffectBlock> ReadSessionImage(const std::string& folder) {
+    std::string bytes;
+    const std::string path = (std::filesystem::path(folder) / kSessionImageName).string();
+    if (!storage::ReadFile(path, bytes, EffectBlock::size() + 1).Ok() || bytes.size() != EffectBlock::size())
+        return std::nullopt;
+    EffectBlock::Bytes raw{};
+    std::copy(bytes.begin(), bytes.end(), reinterpret_cast<char*>(raw.data()));
+    return EffectBlock(raw);
+}
+
 bool SaveChannel(const std::string& folder, const ChannelResult& result, const std::string& timing,
                  const std::string& program, MeasurementIndex& index, std::string& failed) {
     const std::string name = ChannelLabel(result.block);

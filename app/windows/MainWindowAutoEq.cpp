@@ -153,7 +153,6 @@ void CMainDlg::RunTuneCar() {
 void CMainDlg::RunMeasure() {
     QWidget* owner = measurementDlg_ ? static_cast<QWidget*>(measurementDlg_) : this;
     // Each channel measured is taken as it comes: a cancel later keeps it.
-    const EffectBlock played = s_.db.Block();
     const QString sessions = QDir(QString::fromStdString(storage::DataFolder())).filePath("measurements");
     MeasureDialog dialog(s_.audio, s_.db, s_.files, s_.prompter, sessions, owner);
     dialog.SetPrediction([this](int block) -> std::vector<widgets::EqOverlayCurve> {
@@ -178,7 +177,7 @@ void CMainDlg::RunMeasure() {
         c.setup.file = text.toStdString();
         c.setup.column.clear();
         c.setup.measuredWith = analysis::MeasuredWith::Current;
-        c.setup.settingsAtLoad = played;
+        c.setup.settingsAtLoad = dialog.MeasuredThrough();
         c.setup.settingsLost = false;
         c.measured = std::move(file.read.measurement);
         c.measuredSource = std::move(file.read.source);
@@ -186,7 +185,7 @@ void CMainDlg::RunMeasure() {
         // Its impulse response, for the sum and the whole-car tune.
         responses[static_cast<size_t>(block)] = ChannelImpulses::Loaded{
             QDir(dialog.Folder()).filePath(label + ".wav"), {r.response, audio::kRate}};
-        impulses_.Take(responses, analysis::MeasuredWith::Current, played);
+        impulses_.Take(responses, analysis::MeasuredWith::Current, dialog.MeasuredThrough());
         s_.settings.Save();
         ShowOverlays();
         if (measurementDlg_) {

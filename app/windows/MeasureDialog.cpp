@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,15 +14,20 @@
 #include <QPushButton>
 #include <QTimer>
 #include <cmath>
+#include <cstdio>
 
 #include "AcousticReference.h"
 #include "AtomicFile.h"
 #include "CrossoverPairs.h"
 #include "EditorGrid.h"
 #include "FileChooser.h"
+#include "ImpulseFileRead.h"
+#include "ImpulseFrequencyResponse.h"
 #include "ImpulsePreview.h"
 #include "Layouts.h"
 #include "MeasureRun.h"
+#include "MeasurementFiles.h"
+#include "MeasurementIndex.h"
 #include "ParamDatabase.h"
 #include "Prompter.h"
 #include "ResponsePreview.h"
@@ -112,13 +118,14 @@ MeasureDialog::MeasureDialog(audio::AudioSystem* audio, ParamDatabase& db, FileC
     again_ = Named<QPushButton>(l, "btnMeasureAgain");
     cancel_ = Named<QPushButton>(l, "btnCancel");
     auto* close = Named<QPushButton>(l, "btnClose");
+    auto* open = Named<QPushButton>(l, "btnOpen");
     auto* calibration = Named<QPushButton>(l, "btnCalibration");
     auto* calibrationClear = Named<QPushButton>(l, "btnCalibrationClear");
     auto* previewArea = Named<QWidget>(l, "preview");
     auto* impulseArea = Named<QWidget>(l, "impulse");
     if (!output_ || !outputChannel_ || !input_ || !inputChannel_ || !reference_ || !repeats_ || !positions_ ||
         !calibrationFile_ || !status_ || !folderText_ || !sweepLow_ || !sweepHigh_ || !sweepSeconds_ ||
-        !level_ || !meter_ || !all_ || !measure_ || !again_ || !cancel_ || !close || !calibration ||
+        !level_ || !meter_ || !all_ || !measure_ || !again_ || !cancel_ || !close || !open || !calibration ||
         !calibrationClear || !previewArea || !impulseArea)
         return;
     for (int k = 0; k < 6; ++k) {
@@ -155,6 +162,11 @@ MeasureDialog::MeasureDialog(audio::AudioSystem* audio, ParamDatabase& db, FileC
     connect(again_, &QPushButton::clicked, this, [this] { MeasureAgain(); });
     connect(cancel_, &QPushButton::clicked, this, [this] { CancelMeasuring(); });
     connect(close, &QPushButton::clicked, this, [this] { Close(); });
+    connect(open, &QPushButton::clicked, this, [this] {
+        const QStringList chosen = files_.OpenFiles(this, T("Open a measurement session"),
+                                                    T("Measurement sessions") + " (measurement.ini)");
+        if (!chosen.isEmpty() && !Measuring()) OpenSession(QFileInfo(chosen.front()).path());
+    });
     meterTimer_ = new QTimer(this);
     connect(meterTimer_, &QTimer::timeout, this, [this] { ShowMeter(); });
     // A USB microphone plugged in or out shows in the lists.
@@ -370,6 +382,7 @@ void MeasureDialog::MeasureAgain() {
     s.calibrationPath = calibrationPath_;
     s.folder = folder;
     folder_ = folder;
+    through_ = db_.Block();
     results_.clear();
     for (size_t k = 0; k < 6; ++k) {
         progress_[k]->setValue(0);
@@ -388,6 +401,50 @@ void MeasureDialog::MeasureAgain() {
     run_->Start();
     meterTimer_->start(kMeterMs);
     ShowState();
+}
+
+bool MeasureDialog::OpenSession(const QString& folder) {
+    QFile file(QDir(folder).filePath(QString::fromUtf8(measure::kMeasurementIndexName.data())));
+    std::optional<measure::MeasurementIndex> index;
+    if (file.open(QIODevice::ReadOnly))
+        index = measure::ReadMeasurementIndex(file.read(1 << 20).toStdString());
+    const std::optional<EffectBlock> through = measure::ReadSessionImage(folder.toStdString());
+    if (!index || !through) {
+        lastStatus_ =
+            T("%1 holds no measurement session this program can open.").arg(QDir::toNativeSeparators(folder));
+        ShowState();
+        return false;
+    }
+    folder_ = folder;
+    through_ = *through;
+    results_.clear();
+    for (QLabel* r : result_) r->clear();
+    for (const measure::MeasuredChannel& c : index->channels) {
+        int number = 0;
+        if (std::sscanf(c.label.c_str(), "CH%d", &number) != 1 || number < 1 || number > 6) continue;
+        QString problem;
+        const analysis::ImpulseResponseRead read =
+            ReadImpulseFile(QDir(folder).filePath(QString::fromStdString(c.impulseFile)), problem);
+        if (read.status != analysis::ImpulseResponseStatus::Read || read.response.rate != audio::kRate)
+            continue;
+        measure::ChannelResult r;
+        r.block = BlockOfChannel(number);
+        r.response = read.response.samples;
+        r.spectrum = analysis::ImpulseFrequencyResponse(read.response, analysis::EditorGrid());
+        r.snrDb = c.snrDb, r.peakDbfs = c.peakDbfs, r.arrivalMs = c.arrivalMs, r.driftPpm = c.driftPpm;
+        results_.push_back(r);
+        result_[static_cast<size_t>(number - 1)]->setText(
+            T("SNR %1 dB, arrival %2 ms")
+                .arg(QString::number(r.snrDb, 'f', 0), QString::number(r.arrivalMs, 'f', 2)));
+        ShowChannel(r);
+        emit channelMeasured(r.block);
+    }
+    lastStatus_ = T("Opened the session of %1: %2 channels, timing %3.")
+                      .arg(QString::fromStdString(index->when))
+                      .arg(results_.size())
+                      .arg(QString::fromStdString(index->timing));
+    ShowState();
+    return !results_.empty();
 }
 
 void MeasureDialog::CancelMeasuring() {

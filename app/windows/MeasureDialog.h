@@ -56,6 +56,13 @@ public:
     // where its files are.
     const std::vector<measure::ChannelResult>& Results() const { return results_; }
     const QString& Folder() const { return folder_; }
+    // The settings the results were measured through: the user's, as they
+    // were when measuring began, or those a reopened session kept.
+    const EffectBlock& MeasuredThrough() const { return through_; }
+    // A session measured before, from its folder: its channels become
+    // results as if just measured. False (said in the window) when the
+    // folder holds none.
+    bool OpenSession(const QString& folder);
     bool Measuring() const;
 
     // What the editor predicts for a channel from its last measurement
@@ -116,6 +123,7 @@ private:
     std::vector<int> lastBlocks_;
     std::vector<measure::ChannelResult> results_;
     QString lastStatus_;
+    EffectBlock through_;
     Prediction prediction_;
     bool acoustic_ = false;
 };

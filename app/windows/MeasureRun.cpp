@@ -1,6 +1,7 @@
 #include "MeasureRun.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QThread>
 #include <cmath>
 
@@ -43,6 +44,13 @@ void MeasureRun::Start() {
     if (running_ || s_.blocks.empty()) return;
     running_ = true;
     cancel_ = false;
+    // What every channel is measured through: the user's settings.
+    if (!measure::WriteSessionImage(s_.folder.toStdString(), db_.Block())) {
+        failedFile_ = QDir(s_.folder).filePath(QString::fromUtf8(measure::kSessionImageName.data()));
+        running_ = false;
+        emit finished(Ending::NotSaved);
+        return;
+    }
     routing_ = std::make_unique<measure::TakeRouting>(db_);
     index_ = {};
     index_.when = QDateTime::currentDateTime().toString("yyyy-MM-dd HH:mm").toStdString();

@@ -2058,6 +2058,22 @@ Close that program, or give this one a file of its own.</source>
 <context>
     <name>measure</name>
     <message>
+        <source>Open a measurement session</source>
+        <translation>打开测量会话</translation>
+    </message>
+    <message>
+        <source>Measurement sessions</source>
+        <translation>测量会话</translation>
+    </message>
+    <message>
+        <source>%1 holds no measurement session this program can open.</source>
+        <translation>%1 中没有本程序能打开的测量会话。</translation>
+    </message>
+    <message>
+        <source>Opened the session of %1: %2 channels, timing %3.</source>
+        <translation>已打开 %1 的会话：%2 个声道，计时：%3。</translation>
+    </message>
+    <message>
         <source>Every channel is measured at position %1 of %2.</source>
         <translation>所有声道已在第 %1 个位置测量（共 %2 个）。</translation>
     </message>
@@ -2228,6 +2244,10 @@ Close that program, or give this one a file of its own.</source>
 </context>
 <context>
     <name>measure_dialog</name>
+    <message>
+        <source>Open a session...</source>
+        <translation>打开会话...</translation>
+    </message>
     <message>
         <source>Positions</source>
         <translation>位置数</translation>

@@ -319,6 +319,43 @@ TEST_F(MeasureWindowTest, PositionsAreAskedForInTurn) {
     EXPECT_EQ(SentBox(), users);
 }
 
+// A session measured earlier, opened again after the settings changed: its
+// channels come back into the editor measured through the settings they
+// were measured through, not today's. A folder without one is refused.
+TEST_F(MeasureWindowTest, ASessionIsOpenedAgain) {
+    QString folder;
+    InPanelDialog("btnMeasure", [&](QWidget* dialog) {
+        for (int n = 1; n <= 6; ++n)
+            Named<QCheckBox>(dialog, "measure" + QString::number(n))->setChecked(n == 1 || n == 3);
+        ASSERT_TRUE(MeasureAndWait(dialog));
+        folder = static_cast<MeasureDialog*>(dialog)->Folder();
+        Click(Named<QPushButton>(dialog, "btnClose"));
+    });
+    EffectBlock changed = Pc();
+    caraudio::test::box::SetBand(changed, BlockOfChannel(3), 10, 1000, 1.4, 6);
+    for (const ParamRecord& p : Parameters())
+        if (Pc().Get(p) != changed.Get(p)) Db().SetParam(p.index, changed.Get(p));
+    Main().MeasurementPanel()->findChild<QCheckBox*>("sum1")->setChecked(false);
+    InPanelDialog("btnMeasure", [&](QWidget* dialog) {
+        auto* measure = static_cast<MeasureDialog*>(dialog);
+        files.openPaths = {QDir(data.path()).filePath("nothing/measurement.ini")};
+        Click(Named<QPushButton>(dialog, "btnOpen"));
+        EXPECT_TRUE(Status(dialog).endsWith("holds no measurement session this program can open."))
+            << Status(dialog).toStdString();
+        files.openPaths = {QDir(folder).filePath("measurement.ini")};
+        Click(Named<QPushButton>(dialog, "btnOpen"));
+        EXPECT_TRUE(Status(dialog).contains(": 2 channels, timing loopback on input 2."))
+            << Status(dialog).toStdString();
+        ASSERT_EQ(measure->Results().size(), 2u);
+        EXPECT_EQ(measure->MeasuredThrough(), users) << "the settings then, kept in the folder";
+        EXPECT_FALSE(Named<QLabel>(dialog, "result3")->text().isEmpty());
+        Click(Named<QPushButton>(dialog, "btnClose"));
+    });
+    EXPECT_TRUE(prompter.messages.empty());
+    EXPECT_TRUE(Main().MeasurementPanel()->findChild<QCheckBox*>("sum3")->isEnabled());
+    EXPECT_FALSE(Main().MeasurementPanel()->findChild<QCheckBox*>("sum2")->isEnabled());
+}
+
 // A band boosted after a measurement, as a tune does, then measured again:
 // the new measurement shows beside what the first one predicts through the
 // boost, and the two agree; the first measurement does not.

@@ -16,6 +16,7 @@
 #include "BoxSettings.h"
 #include "CarFolder.h"
 #include "CliRig.h"
+#include "MeasurementFiles.h"
 #include "MeasurementIndex.h"
 #include "SyntheticCar.h"
 #include "SyntheticImpulse.h"
@@ -108,6 +109,9 @@ TEST_F(CliMeasure, EachChannelComesBackAsTheCarsResponse) {
     }
     EXPECT_EQ(BoxNow(), users) << "the user's mutes, and everything else, as they were";
 
+    const std::optional<EffectBlock> through = measure::ReadSessionImage(File("measured"));
+    ASSERT_TRUE(through);
+    EXPECT_EQ(*through, users) << "kept as what every channel was measured through";
     // The folder's index lists each channel with its files, as printed.
     std::ifstream in(File("measured/measurement.ini"));
     const std::string text((std::istreambuf_iterator<char>(in)), {});
