@@ -30,17 +30,36 @@ struct Buffers {
 
 // One plan per size and direction, made once and kept: making one works
 // out its twiddle factors, which costs more than a transform. A kept plan
-// runs on any buffers aligned as fftw_alloc aligns them.
-fftw_plan KeptPlan(size_t size, bool forward) {
-    std::lock_guard hold(PlannerLock());
-    static std::map<std::pair<size_t, bool>, fftw_plan> plans;
-    fftw_plan& plan = plans[{size, forward}];
-    if (!plan) {
-        Buffers scratch(size);
-        plan = forward ? fftw_plan_dft_r2c_1d(static_cast<int>(size), scratch.real, scratch.bins, FFTW_ESTIMATE)
-                       : fftw_plan_dft_c2r_1d(static_cast<int>(size), scratch.bins, scratch.real, FFTW_ESTIMATE);
+// runs on any buffers aligned as fftw_alloc aligns them. They go when the
+// program ends.
+class KeptPlans {
+public:
+    // The lock is made first, so it outlives the plans.
+    KeptPlans() { PlannerLock(); }
+    ~KeptPlans() {
+        std::lock_guard hold(PlannerLock());
+        for (const auto& [key, plan] : plans_) fftw_destroy_plan(plan);
     }
-    return plan;
+    fftw_plan Get(size_t size, bool forward) {
+        std::lock_guard hold(PlannerLock());
+        fftw_plan& plan = plans_[{size, forward}];
+        if (!plan) {
+            Buffers scratch(size);
+            plan =
+                forward
+                    ? fftw_plan_dft_r2c_1d(static_cast<int>(size), scratch.real, scratch.bins, FFTW_ESTIMATE)
+                    : fftw_plan_dft_c2r_1d(static_cast<int>(size), scratch.bins, scratch.real, FFTW_ESTIMATE);
+        }
+        return plan;
+    }
+
+private:
+    std::map<std::pair<size_t, bool>, fftw_plan> plans_;
+};
+
+fftw_plan KeptPlan(size_t size, bool forward) {
+    static KeptPlans plans;
+    return plans.Get(size, forward);
 }
 
 }  // namespace
