@@ -4,7 +4,6 @@
 // ends: done, cancelled, the box or the microphone unplugged mid-way. Each
 // measured response is judged against the car's own speakers behind the
 // box's crossovers, computed here from textbook filters.
-#include <sndfile.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,6 +19,7 @@
 #include "MeasureDialog.h"
 #include "MeasurementDialog.h"
 #include "MeasurementIndex.h"
+#include "MonoWav.h"
 #include "ParameterTable.h"
 #include "ResponsePreview.h"
 #include "TextbookCrossover.h"
@@ -50,16 +50,6 @@ EffectBlock InstallersImage(EffectBlock image) {
     image.Set(*FindParam(param::Input(BlockOfChannel(2), 0)), 0);
     image.Set(*FindParam(param::Input(BlockOfChannel(2), 1)), 100);
     return image;
-}
-
-std::vector<double> ReadMono(const QString& path) {
-    SF_INFO info{};
-    SNDFILE* f = sf_open(path.toStdString().c_str(), SFM_READ, &info);
-    if (!f || info.channels != 1) return {};
-    std::vector<double> x(static_cast<size_t>(info.frames));
-    sf_readf_double(f, x.data(), info.frames);
-    sf_close(f);
-    return x;
 }
 
 // The worst difference in dB, at 1/6-octave points over the channel's band,
@@ -193,7 +183,8 @@ TEST_F(MeasureWindowTest, MeasuresEveryChannelIntoTheEditorAndLeavesTheBoxAsItWa
     } bands[] = {{1, 3500, 0}, {2, 3500, 0}, {3, 70, 3500}, {4, 70, 3500}, {5, 45, 70}, {6, 45, 70}};
     for (const auto& b : bands) {
         const QString label = "CH" + QString::number(b.channel);
-        const std::vector<double> measured = ReadMono(QDir(folder).filePath(label + ".wav"));
+        const std::vector<double> measured =
+            caraudio::test::ReadMonoWav(QDir(folder).filePath(label + ".wav").toStdString());
         ASSERT_EQ(measured.size(), 48000u) << b.channel;
         EXPECT_LT(WorstShapeDb(measured, car.responses[static_cast<size_t>(BlockOfChannel(b.channel))],
                                b.highHz, b.lowHz),

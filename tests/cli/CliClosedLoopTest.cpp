@@ -4,7 +4,6 @@
 // hears: the six channels' sum at the seat against the target, and each
 // crossover's sum against its two speakers' levels added.
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <cmath>
 #include <complex>
@@ -13,6 +12,7 @@
 
 #include "BoxSettings.h"
 #include "CliRig.h"
+#include "MonoWav.h"
 #include "Target.h"
 #include "Textbook.h"
 #include "TextbookCrossover.h"
@@ -28,16 +28,6 @@ namespace {
 using namespace rig;
 
 const analysis::HouseCurve kHouse{6, 80, -1.5, 1000};
-
-std::vector<double> ReadMono(const std::string& path) {
-    SF_INFO info{};
-    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
-    if (!f || info.channels != 1) return {};
-    std::vector<double> x(static_cast<size_t>(info.frames));
-    sf_readf_double(f, x.data(), info.frames);
-    sf_close(f);
-    return x;
-}
 
 // The installer's crossovers for the built-in car: tweeters above 3.5 kHz,
 // door mids 70 Hz..3.5 kHz, subs below 70 Hz, all Linkwitz 24 dB/oct; no EQ,
@@ -62,7 +52,7 @@ protected:
         EXPECT_EQ(r.status, 0) << r.err;
         std::vector<std::vector<double>> h;
         for (int n = 1; n <= kChannelCount; ++n)
-            h.push_back(ReadMono(File(folder) + "/CH" + std::to_string(n) + ".wav"));
+            h.push_back(test::ReadMonoWav(File(folder) + "/CH" + std::to_string(n) + ".wav"));
         return h;
     }
 };

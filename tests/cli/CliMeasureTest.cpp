@@ -2,7 +2,6 @@
 // back is the car's own response, in level, phase and time, and the box is
 // left as the user had it.
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <cmath>
 #include <complex>
@@ -18,6 +17,7 @@
 #include "CliRig.h"
 #include "MeasurementFiles.h"
 #include "MeasurementIndex.h"
+#include "MonoWav.h"
 #include "SyntheticCar.h"
 #include "SyntheticImpulse.h"
 #include "TextbookDft.h"
@@ -28,16 +28,6 @@ namespace {
 
 using namespace rig;
 namespace car = caraudio::test::car;
-
-std::vector<double> ReadMono(const std::string& path) {
-    SF_INFO info{};
-    SNDFILE* f = sf_open(path.c_str(), SFM_READ, &info);
-    if (!f || info.channels != 1) return {};
-    std::vector<double> x(static_cast<size_t>(info.frames));
-    sf_readf_double(f, x.data(), info.frames);
-    sf_close(f);
-    return x;
-}
 
 class CliMeasure : public CliWithBox {
 protected:
@@ -85,7 +75,7 @@ TEST_F(CliMeasure, EachChannelComesBackAsTheCarsResponse) {
     for (const int number : {1, 2, 3, 4, 5}) {
         const std::string name = "CH" + std::to_string(number);
         EXPECT_NE(r.out.find(name + ": SNR "), std::string::npos) << r.out;
-        const std::vector<double> measured = ReadMono(File(("measured/" + name + ".wav").c_str()));
+        const std::vector<double> measured = test::ReadMonoWav(File(("measured/" + name + ".wav").c_str()));
         ASSERT_EQ(measured.size(), 48000u) << name;
         const std::vector<double>& truth = responses[static_cast<size_t>(number - 1)];
         double loudest = 0;
@@ -232,7 +222,7 @@ TEST_F(CliMeasure, AcousticReferenceTimesEveryChannelAlike) {
         const size_t drift = r.out.find("drift ", line);
         ASSERT_NE(drift, std::string::npos) << r.out;
         EXPECT_NEAR(std::stod(r.out.substr(drift + 6)), 50, 1) << name;
-        const std::vector<double> measured = ReadMono(File(("measured/" + name + ".wav").c_str()));
+        const std::vector<double> measured = test::ReadMonoWav(File(("measured/" + name + ".wav").c_str()));
         const std::vector<double>& truth = responses[static_cast<size_t>(number - 1)];
         EXPECT_LT(WorstBandLevelDb(measured, truth), 0.5) << name;
         lags.push_back(LagOf(measured, truth));
@@ -288,7 +278,7 @@ TEST_F(CliMeasure, QuietTestSetsALevelTheMicrophoneHasRoomFor) {
     const size_t peak = loud.out.find("peak ");
     ASSERT_NE(peak, std::string::npos) << loud.out;
     EXPECT_LT(std::stod(loud.out.substr(peak + 5)), -6) << loud.out;
-    EXPECT_LT(WorstBandLevelDb(ReadMono(File("measured/CH3.wav")), responses[2]), 0.5);
+    EXPECT_LT(WorstBandLevelDb(test::ReadMonoWav(File("measured/CH3.wav")), responses[2]), 0.5);
     const Result quiet =
         Box({"--car", car, "measure", "CH1", "--out", File("measured"), "--allow-full-range"});
     ASSERT_EQ(quiet.status, 0) << quiet.err;
