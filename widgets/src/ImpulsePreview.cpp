@@ -2,9 +2,10 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+
+#include "AreaFill.h"
 
 namespace caraudio::widgets {
 namespace {
@@ -14,11 +15,7 @@ constexpr int kLeft = 8, kTop = 6, kRight = 8, kBottom = 18;
 }  // namespace
 
 ImpulsePreview* ImpulsePreview::Filling(QWidget* area) {
-    auto* preview = new ImpulsePreview(area);
-    auto* box = new QVBoxLayout(area);
-    box->setContentsMargins(0, 0, 0, 0);
-    box->addWidget(preview);
-    return preview;
+    return FillingArea<ImpulsePreview>(area);
 }
 
 ImpulsePreview::ImpulsePreview(QWidget* parent) : QWidget(parent) {

@@ -2,9 +2,10 @@
 
 #include <QPainter>
 #include <QPainterPath>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+
+#include "AreaFill.h"
 
 namespace caraudio::widgets {
 namespace {
@@ -25,11 +26,7 @@ QString FrequencyText(double hz) {
 }  // namespace
 
 ResponsePreview* ResponsePreview::Filling(QWidget* area) {
-    auto* preview = new ResponsePreview(area);
-    auto* box = new QVBoxLayout(area);
-    box->setContentsMargins(0, 0, 0, 0);
-    box->addWidget(preview);
-    return preview;
+    return FillingArea<ResponsePreview>(area);
 }
 
 ResponsePreview::ResponsePreview(QWidget* parent) : QWidget(parent) {
